@@ -1,0 +1,65 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+// The one place where the program runs shell commands ("reboot", "sync", "cp -f ...", "ip addr flush ...").
+//
+// Execute mode (panel profile): the command runs through /bin/sh and the call waits for it.
+// Record mode (simulated profile, tests): nothing is executed. The command is appended to
+// <system root>/commands.log and to the log. Plain file commands (mkdir, cp, mv, rm, touch, sync) whose
+// every path lies inside the program directory or the system root are carried out by the runner
+// itself, so that the program directory changes as it would on the panel; anything else (reboot, init,
+// mount, ip, date, hwclock, ifup ...) only succeeds on paper.
+//
+// Tests can queue canned results (matched by the start of the command) and read the history.
+struct CommandResult {
+    int exitCode = 0;     // the command's exit status; -1 when it could not be run
+    QByteArray output;    // standard output (RunCommandCapture only)
+    bool executed = false;  // true when a shell really ran it
+};
+
+class CommandRunner {
+public:
+    enum class Mode { Execute, Record };
+
+    static CommandRunner& instance();
+
+    CommandResult run(const QString& command, bool captureOutput);
+
+    Mode mode() const;
+    void setMode(Mode m);
+    void setEmulateFileCommands(bool on);
+
+    // The next command starting with `prefix` gets this result instead of running or being emulated.
+    void queueResult(const QString& prefix, int exitCode, const QByteArray& output = QByteArray());
+    QStringList history() const;
+    void clearHistory();
+    // Back to the profile's mode, emulation on, no queued results, empty history.
+    void reset();
+
+private:
+    CommandRunner();
+    struct Canned {
+        QString prefix;
+        CommandResult result;
+    };
+    bool takeCanned(const QString& command, CommandResult* out);
+    void record(const QString& command);
+
+    mutable QMutex lock_;
+    Mode mode_;
+    bool emulate_ = true;
+    QList<Canned> canned_;
+    QStringList history_;
+};
+
+// system()-like: runs (or records) the command, waits, returns its exit status.
+int RunCommand(const QString& command);
+// popen()-like: also returns what the command printed.
+CommandResult RunCommandCapture(const QString& command);
+
+// Quotes one argument for /bin/sh (single quotes). Use it for every text that an operator typed.
+QString shellQuote(const QString& arg);

@@ -1,0 +1,11 @@
+#pragma once
+#include <QString>
+
+// Carries out a plain file command ("mkdir -p a/b", "cp -f x y", "cp -rf dir/* ./", "mv -f a b",
+// "rm -rf d", "touch f", "sync") inside the program directory or the system root, without a shell.
+// Returns false when the command is not such a command or names a path outside both (then nothing
+// is touched); otherwise true with *status 0 on success and 1 on failure, as the tools would.
+bool emulateFileCommand(const QString& command, int* status);
+
+// Copies a file or, recursively, a directory. Existing files are replaced. False on any failure.
+bool copyPathRecursively(const QString& from, const QString& to);

@@ -1,0 +1,153 @@
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "platform/system/commandrunner.h"
+#include "platform/system/profile.h"
+#include "platform/system/syspath.h"
+#include "platform/system/timing.h"
+#include "programdir.h"
+
+class TestSystem : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultProfileIsSimulated();
+    void sysPathStaysUnderRoot_data();
+    void sysPathStaysUnderRoot();
+    void machineCommandsAreOnlyRecorded();
+    void fileCommands_data();
+    void fileCommands();
+    void pathsOutsideAreNeverTouched();
+    void cannedResults();
+    void executeModeRunsShell();
+    void timeOverrides();
+};
+
+void TestSystem::defaultProfileIsSimulated() {
+    // CTest sets MONITOR_PROFILE=simulated; unset must mean the same.
+    QCOMPARE(currentProfile(), Profile::Simulated);
+    qunsetenv("MONITOR_PROFILE");
+    setProfile(Profile::Panel);
+    QVERIFY(!isSimulated());
+    setProfile(Profile::Simulated);
+}
+
+void TestSystem::sysPathStaysUnderRoot_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");  // relative to the system root; empty: unchanged
+    QTest::newRow("device") << "/dev/led"
+                            << "/dev/led";
+    QTest::newRow("etc") << "/etc/hostname"
+                         << "/etc/hostname";
+    QTest::newRow("climb") << "/../../etc/passwd"
+                           << "/etc/passwd";
+    QTest::newRow("relative") << "PARAM.db" << QString();
+}
+
+void TestSystem::sysPathStaysUnderRoot() {
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    ProgramDir dir;
+    QVERIFY(dir.isValid());
+    if (expected.isEmpty())
+        QCOMPARE(SysPath(path), path);
+    else
+        QCOMPARE(SysPath(path), dir.path() + "/sysroot" + expected);
+}
+
+void TestSystem::machineCommandsAreOnlyRecorded() {
+    ProgramDir dir;
+    for (const char* c : {"reboot", "init 0", "hwclock -w", "date -s 2020-01-01", "ip addr flush dev eth0"})
+        QCOMPARE(RunCommand(QString::fromLatin1(c)), 0);
+    QCOMPARE(dir.commands().size(), 5);
+    const QByteArray log = dir.readFile("sysroot/commands.log");
+    QVERIFY(log.contains(" reboot\n"));
+    QVERIFY(log.contains(" init 0\n"));
+}
+
+void TestSystem::fileCommands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    QTest::newRow("mkdir -p") << "mkdir -p ./cnt_net/cnt_log_app/" << 0 << QStringList{"cnt_net/cnt_log_app"}
+                              << QStringList{};
+    QTest::newRow("cp -f") << "cp -f ./paraGroup/default/PARAM.db ./" << 0 << QStringList{"PARAM.db"}
+                           << QStringList{};
+    QTest::newRow("cp missing") << "cp -f ./paraGroup/none/PARAM.db ./" << 1 << QStringList{}
+                                << QStringList{"PARAM.db"};
+    QTest::newRow("cp -rf glob") << "cp -rf ./paraGroup/default/* ./" << 0
+                                 << QStringList{"PARAM.db", "cammer00/template0.bmp"} << QStringList{};
+    QTest::newRow("dir without -r") << "cp ./paraGroup/default/cammer00 ./x" << 1 << QStringList{}
+                                    << QStringList{"x"};
+    QTest::newRow("rm -rf") << "rm -rf ./paraGroup/default/cammer00" << 0 << QStringList{}
+                            << QStringList{"paraGroup/default/cammer00"};
+    QTest::newRow("mv -f") << "mv -f ./paraGroup/default/PARAM.db ./moved.db >/dev/null 2>&1" << 0
+                           << QStringList{"moved.db"} << QStringList{"paraGroup/default/PARAM.db"};
+    QTest::newRow("sync") << "sync" << 0 << QStringList{} << QStringList{};
+}
+
+void TestSystem::fileCommands() {
+    QFETCH(QString, command);
+    QFETCH(int, status);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    ProgramDir dir;
+    QVERIFY(dir.writeFile("paraGroup/default/PARAM.db", "db"));
+    QVERIFY(dir.writeFile("paraGroup/default/cammer00/template0.bmp", "bmp"));
+    QCOMPARE(RunCommand(command), status);
+    for (const QString& p : present) QVERIFY2(QFileInfo::exists(dir.filePath(p)), qPrintable(p));
+    for (const QString& p : absent) QVERIFY2(!QFileInfo::exists(dir.filePath(p)), qPrintable(p));
+    QVERIFY(dir.readFile("sysroot/commands.log").contains(command.toUtf8()));
+}
+
+void TestSystem::pathsOutsideAreNeverTouched() {
+    ProgramDir dir;
+    QTemporaryDir outside;
+    const QString victim = outside.filePath("keep.txt");
+    QFile f(victim);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    // Outside the program directory, with a shell meta character, or climbing out: recorded only.
+    for (const QString& c : {"rm -f " + victim, QString("rm -rf ../" + QFileInfo(outside.path()).fileName()),
+                             QString("rm -f keep.txt; rm -f " + victim)})
+        QCOMPARE(RunCommand(c), 0);
+    QVERIFY(QFile::exists(victim));
+    QCOMPARE(dir.commands().size(), 3);
+}
+
+void TestSystem::cannedResults() {
+    ProgramDir dir;
+    CommandRunner::instance().queueResult("ping ", 1);
+    CommandRunner::instance().queueResult("blkid", 0, "/dev/sdb1: UUID=\"x\"\n");
+    QCOMPARE(RunCommand("ping 192.168.1.20 -w 1"), 1);
+    QCOMPARE(RunCommand("ping 192.168.1.20 -w 1"), 0);  // consumed once
+    const CommandResult r = RunCommandCapture("blkid");
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.output, QByteArray("/dev/sdb1: UUID=\"x\"\n"));
+    QVERIFY(!r.executed);
+}
+
+void TestSystem::executeModeRunsShell() {
+    ProgramDir dir;
+    CommandRunner::instance().setMode(CommandRunner::Mode::Execute);
+    const CommandResult r = RunCommandCapture("printf %s " + shellQuote("it's; $HOME"));
+    QVERIFY(r.executed);
+    QCOMPARE(r.output, QByteArray("it's; $HOME"));
+    QCOMPARE(RunCommand("exit 3"), 3);
+    QVERIFY(!QFile::exists(dir.filePath("sysroot/commands.log")));
+}
+
+void TestSystem::timeOverrides() {
+    ProgramDir dir;
+    QCOMPARE(TimeMs("run.loop", 3), 3);
+    setTimeOverride("cycle.show", 20);
+    QCOMPARE(TimeMs("cycle.show", 2000), 20);
+    QCOMPARE(TimeMs("run.loop", 3), 3);
+    clearTimeOverrides();
+    QCOMPARE(TimeMs("cycle.show", 2000), 2000);
+}
+
+QTEST_GUILESS_MAIN(TestSystem)
+#include "tst_system.moc"
