@@ -6,6 +6,7 @@ QMutex* pMutex[kMaxCamera] = {};
 bool isImageFill[kMaxCamera] = {};
 int gfLED = -1;
 int gLan = 0;
+int gisRunWTD = 0;
 WizardPara* gpWPara = nullptr;
 WizardPara* gpWParaBak = nullptr;
 
@@ -22,6 +23,7 @@ void resetAppGlobals() {
     createFrameLocks();
     gfLED = -1;
     gLan = 0;
+    gisRunWTD = 0;
     gpWPara = nullptr;
     gpWParaBak = nullptr;
 }
