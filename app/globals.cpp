@@ -7,6 +7,8 @@ bool isImageFill[kMaxCamera] = {};
 int gfLED = -1;
 int gLan = 0;
 int gisRunWTD = 0;
+int gShowW = 0;
+int gShowH = 0;
 WizardPara* gpWPara = nullptr;
 WizardPara* gpWParaBak = nullptr;
 
@@ -24,6 +26,8 @@ void resetAppGlobals() {
     gfLED = -1;
     gLan = 0;
     gisRunWTD = 0;
+    gShowW = 0;
+    gShowH = 0;
     gpWPara = nullptr;
     gpWParaBak = nullptr;
 }
