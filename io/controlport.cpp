@@ -98,11 +98,12 @@ int ControlPort::IOInTrigger(int i) {
     // The safety door (input 1) reaching its inactive level switches the alarm off, on any call.
     const int mode = detectMode();
     if (mode != 1 && mode != 2) {
-        const int door = (m_in >> 1) & 1;
-        const bool opened = !inputInverted(1) ? (m_prev[1] == 1 && door == 0) : (m_prev[1] == 0 && door == 1);
+        const int door = (m_in >> kInSafetyDoor) & 1;
+        const bool opened = !inputInverted(kInSafetyDoor) ? (m_prev[kInSafetyDoor] == 1 && door == 0)
+                                                          : (m_prev[kInSafetyDoor] == 0 && door == 1);
         if (opened) {
             // The alarm is on when its bit differs from its off level (bit set for a normal output).
-            if (((m_out >> 2) & 1) != outputInverted(2)) IOSetOut(2, 0);
+            if (((m_out >> kOutAlarm) & 1) != outputInverted(kOutAlarm)) IOSetOut(kOutAlarm, 0);
             IOFlashOut();
             gisSafeDoorOpen = true;
         }

@@ -1,13 +1,28 @@
 #pragma once
+#include "app/wizardpara.h"  // TriginNo
+
 // The GUI thread's front end to the IO board: output bits with polarity and the output mirror, the
 // output word handed to the poll thread, input edges with polarity and the input mirror, and the
 // safety-door watch. One instance (gpControlIO), created by the main window's initialisation.
 //
-// Outputs (bit i of the output word): 0 clamping cut (on: the machine may not close), 1 allow ejector,
-// 2 alarm, 3 reserve (target of the output mirror), 4..7 region NG outputs, 8 multi-detection only.
-// Inputs (bit i of the input word, 0..9): 0 mould open end, 1 safety door, 2 ejector back end,
-// 3 reserve (source of the input mirror); other meanings per procedure.
-#include "app/wizardpara.h"
+// Physical outputs (OutputRole, bit i of the output word). "On" for the two cuts means the machine may
+// not close the mould (0) or may not eject (1).
+enum OutputRole {
+    kOutClampingCut = 0,
+    kOutEjectorCut = 1,
+    kOutAlarm = 2,
+    kOutReserve = 3,  // the output mirror's target
+    kOutNG1 = 4,      // 4..7: region NG outputs
+    kOutMulti = 8,    // multi-detection only
+};
+// Physical inputs (InputRole, bit i of the input word, 0..9) in the standard procedures; the two-colour,
+// turntable and multi-detection procedures give them other meanings. Input 9 is unused.
+enum InputRole {
+    kInMouldOpenEnd = 0,
+    kInSafetyDoor = 1,  // also in multi-detection; the turntable's reset key
+    kInEjectorBackEnd = 2,
+    kInReserve = 3,  // the input mirror's source
+};
 
 class IOThread;
 
