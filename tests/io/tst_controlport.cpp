@@ -53,6 +53,7 @@ private slots:
     void withoutLedDevice();
     void backlight();
     void exitStopsWatchdogFirst();
+    void exitEndsTheProcess();
 
 private:
     ControlPort* makePort();
@@ -375,6 +376,15 @@ void TestControlPort::exitStopsWatchdogFirst() {
     StopWTD();
     QCOMPARE(gisRunWTD, 0);
     QCOMPARE(exits.size(), 1);
+}
+
+void TestControlPort::exitEndsTheProcess() {
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() + "/io_exit_helper", {"7"});
+    QVERIFY(helper.waitForFinished(30000));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 7);
+    QCOMPARE(helper.readAllStandardOutput(), QByteArray("static destructors ran\n"));
 }
 
 QTEST_MAIN(TestControlPort)
