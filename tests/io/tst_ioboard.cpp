@@ -51,6 +51,7 @@ private slots:
     void cycleScripts_data();
     void cycleScripts();
     void cyclePlayer();
+    void simulatorProgram();
 
 private:
     bool startBoard(int port = 0);
@@ -308,6 +309,37 @@ void TestIOBoard::cyclePlayer() {
     QCOMPARE(board_->inputs(), 0x002);
     QMutexLocker l(&logLock);
     QCOMPARE(log, (QStringList{"inputs 0x002", "input 0 on", "input 2 on", "input 2 off", "input 0 off"}));
+}
+
+// The simulator as a program beside the monitor: link, looping script, output log, clean stop.
+void TestIOBoard::simulatorProgram() {
+    QVERIFY(dir_->writeFile("cycle.txt", "on 0\nwait 60\noff 0\nwait 60\n"));
+    const QString link = comDeviceName(0);
+    QProcess sim;
+    sim.start(IOBOARD_SIM_PROGRAM, {"--link", link, "--script", dir_->filePath("cycle.txt"), "--quiet"});
+    QVERIFY(sim.waitForStarted(kWait));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), kWait);
+    port_ = new ControlPort;
+    QVERIFY(gpCom->isOpen());
+    int edges = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((edges += port_->IOInTrigger(0)) >= 2, kWait);  // the script loops
+    port_->IOSetOut(1, 1);
+    port_->IOFlashOut();
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAllStandardOutput()).contains("outputs 0x000 -> 0x002"), kWait);
+    QVERIFY(QRegularExpression(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} outputs 0x000 -> 0x002)")
+                .match(QString::fromLatin1(out))
+                .hasMatch());
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(kWait));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    QProcess bad;
+    bad.start(IOBOARD_SIM_PROGRAM, {"--script", dir_->filePath("missing.txt")});
+    QVERIFY(bad.waitForFinished(kWait));
+    QCOMPARE(bad.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestIOBoard)
