@@ -342,6 +342,12 @@ void TestIOBoard::simulatorProgram() {
     QCOMPARE(sim.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
 
+    // A file that is not a link is never replaced.
+    QVERIFY(dir_->writeFile("sysroot/dev/ttyS3", "keep"));
+    IoBoardSim other;
+    QVERIFY(!other.start(comDeviceName(2)));
+    QCOMPARE(dir_->readFile("sysroot/dev/ttyS3"), QByteArray("keep"));
+
     QProcess bad;
     bad.start(IOBOARD_SIM_PROGRAM, {"--script", dir_->filePath("missing.txt")});
     QVERIFY(bad.waitForFinished(kWait));

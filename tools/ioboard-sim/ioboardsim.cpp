@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -86,7 +87,18 @@ bool IoBoardSim::start(const QString& linkPath) {
         const QString abs = QFileInfo(linkPath).absoluteFilePath();
         QDir().mkpath(QFileInfo(abs).absolutePath());
         const QByteArray l = QFile::encodeName(abs);
-        ::unlink(l.constData());  // a stale link from an earlier run
+        struct stat st;
+        if (::lstat(l.constData(), &st) == 0) {
+            // Only a stale link from an earlier run is replaced, never a file or a device node.
+            if (!S_ISLNK(st.st_mode)) {
+                error_ = QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(abs);
+                ::close(master_);
+                ::close(slaveKeep_);
+                master_ = slaveKeep_ = -1;
+                return false;
+            }
+            ::unlink(l.constData());
+        }
         if (::symlink(name, l.constData()) != 0) {
             error_ = QStringLiteral("cannot link %1 to %2: %3")
                          .arg(abs, slave_, QString::fromLocal8Bit(strerror(errno)));

@@ -41,7 +41,7 @@ public:
     IoBoardSim& operator=(const IoBoardSim&) = delete;
 
     // Opens the pseudo-terminal pair and starts serving it. With a link path, a symbolic link to the
-    // slave is placed there (its directory is created; an existing link or file there is replaced).
+    // slave is placed there (its directory is created; a stale link is replaced, anything else refused).
     // False, with errorString() set, when the pair or the link cannot be made.
     bool start(const QString& linkPath = QString());
     // Stops serving, closes the pair and removes the link it made.
