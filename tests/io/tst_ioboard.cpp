@@ -37,6 +37,7 @@ bool waitPolls(const IoBoardSim& board, int more) {
 class TestIOBoard : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void opensTheLinkedDevice();
@@ -60,6 +61,11 @@ private:
     IoBoardSim* board_ = nullptr;
     ControlPort* port_ = nullptr;
 };
+
+void TestIOBoard::initTestCase() {
+    IoBoardSim probe;
+    if (!probe.start()) QSKIP(qPrintable("no pseudo-terminals here: " + probe.errorString()));
+}
 
 void TestIOBoard::init() {
     dir_ = new ProgramDir;
