@@ -12,6 +12,7 @@
 #include "app/mainwindowbase.h"
 #include "app/msgbox.h"
 #include "bwidget.h"
+#include "fittext.h"
 #include "kithost.h"
 #include "kiticons.h"
 #include "kittext.h"
@@ -49,6 +50,7 @@ QLabel* makeTitle(QWidget* box, const QString& title, int width) {
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
     l->setFixedWidth(width);
+    fitCaption(l, title, width - 4, 30, true);
     return l;
 }
 
@@ -214,12 +216,20 @@ BMessageBox::BMessageBox(QString title, QString text, int buttons, BMessageBoxIc
         {BMB_Cancel, kitText(124), false}, {BMB_Confirm, kitText(121), true}, {BMB_No, kitText(123), false},
         {BMB_Yes, kitText(122), true},     {BMB_Close, tr("关闭"), false},
     };
+    int count = 0;
+    for (const Def& d : defs)
+        if (buttons & d.bit) ++count;
+    // The button row shares what is right of the title column and the rule.
+    const int rowWidth = 680 - 2 * 16 - 150 - 1 - 2 * 16;
+    const int buttonWidth = count ? (rowWidth - 6 * (count - 1)) / count : rowWidth;
     auto* row = new QHBoxLayout;
+    row->setSpacing(6);
     for (const Def& d : defs) {
         if (!(buttons & d.bit)) continue;
         auto* b = new QPushButton(d.text, this);
         b->setFixedHeight(72);
         b->setAutoDefault(false);
+        fitCaption(b, d.text, buttonWidth - 8, 22);
         if (d.accepts)
             connect(b, &QPushButton::pressed, this, &QDialog::accept);
         else

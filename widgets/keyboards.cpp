@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "fittext.h"
 #include "kiticons.h"
 #include "kittext.h"
 
@@ -23,6 +24,8 @@ QString keyboardSheet(const char* className) {
 
 const char* kCloseSheet = "width:32px;height:32px;icon-size: 32px 32px;border-style:none;";
 const char* kFunctionSheet = "background-color:#d2d2d2;";
+// Room for a caption on a 73-pixel key inside its 1-pixel border.
+constexpr int kKeyTextWidth = 68;
 
 QPushButton* makeKey(QWidget* parent, const QString& text, QObject* receiver, const char* slot) {
     auto* b = new QPushButton(text, parent);
@@ -70,7 +73,10 @@ DigitalKeyboard::DigitalKeyboard(QString title, QString hint, QString text, QWid
     cancelButton->setObjectName("cancelButton");
     confirmButton->setObjectName("confirmButton");
     backspaceButton->setObjectName("backspaceButton");
-    for (QPushButton* b : {cancelButton, confirmButton, backspaceButton}) b->setStyleSheet(kFunctionSheet);
+    for (QPushButton* b : {cancelButton, confirmButton, backspaceButton}) {
+        b->setStyleSheet(kFunctionSheet);
+        fitCaption(b, b->text(), kKeyTextWidth, 22);
+    }
     backspaceButton->setFixedHeight(168);
     confirmButton->setFixedHeight(168);
     textEdit = makeField(this, text);
@@ -151,8 +157,10 @@ FullKeyboard::FullKeyboard(QString title, QString hint, QString text, QWidget* p
     cancelButton->setObjectName("cancelButton");
     confirmButton->setObjectName("confirmButton");
     backspaceButton->setObjectName("backspaceButton");
-    for (QPushButton* b : {caseButton, symbolButton, cancelButton, confirmButton, backspaceButton})
+    for (QPushButton* b : {caseButton, symbolButton, cancelButton, confirmButton, backspaceButton}) {
         b->setStyleSheet(kFunctionSheet);
+        fitCaption(b, b->text(), (b == cancelButton || b == confirmButton) ? 116 : kKeyTextWidth, 22);
+    }
     cancelButton->setFixedWidth(122);
     confirmButton->setFixedWidth(122);
     textEdit = makeField(this, text);

@@ -1,6 +1,7 @@
 // Message boxes and the real boxes behind showWarnBox/showChooseBox.
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "app/msgbox.h"
 #include "kittest.h"
 #include "widgets/bmessagebox.h"
+#include "widgets/keyboards.h"
 #include "widgets/kithost.h"
 #include "widgets/kittext.h"
 
@@ -37,6 +39,8 @@ private slots:
     void boxesCentreOnDisplayArea();
     void boxesBeforeMainWindowStayOnScreen();
     void longMessageIsNotCut();
+    void captionsFitInEveryLanguage_data();
+    void captionsFitInEveryLanguage();
     void buttonTextsFollowLanguage_data();
     void buttonTextsFollowLanguage();
     void messageBoxMasks_data();
@@ -92,6 +96,41 @@ void TestKitBoxes::longMessageIsNotCut() {
     QVERIFY(warn.textLabel->height() >= warn.textLabel->heightForWidth(warn.textLabel->width()));
     QVERIFY(warn.confirmButton->geometry().bottom() < warn.height());
     QVERIFY(qAbs(warn.geometry().center().y() - 491) <= 1);
+}
+
+void TestKitBoxes::captionsFitInEveryLanguage_data() {
+    QTest::addColumn<int>("lan");
+    QTest::newRow("zh") << 0;
+    QTest::newRow("en") << 1;
+    QTest::newRow("tw") << 2;
+}
+
+// No caption of a box or of the keypad is cut off: every button's text fits on its face, and every
+// word of a wrapped title fits its column.
+void TestKitBoxes::captionsFitInEveryLanguage() {
+    QFETCH(int, lan);
+    gLan = lan;
+    gShowW = 1725;
+    gShowH = 982;
+    WarnBox warn(kitText(568));
+    ChooseBox choose(kitText(566));
+    BMessageBox all(kitText(566), "m", 0x1F, 1);
+    DigitalKeyboard keypad("T", "H", "");
+    FullKeyboard keyboard("T", "H", "");
+    for (QDialog* d : std::initializer_list<QDialog*>{&warn, &choose, &all, &keypad, &keyboard}) {
+        d->show();
+        for (QPushButton* b : d->findChildren<QPushButton*>()) {
+            const int room = b->contentsRect().width() - 2;
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) <= room,
+                     qPrintable(QString("%1 on a %2 px key").arg(b->text()).arg(room)));
+        }
+        for (QLabel* l : d->findChildren<QLabel*>()) {
+            const bool titleColumn = l->wordWrap() && l->minimumWidth() == l->maximumWidth();
+            if (!titleColumn || l->text().isEmpty()) continue;
+            for (const QString& word : l->text().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
+                QVERIFY2(l->fontMetrics().horizontalAdvance(word) <= l->width(), qPrintable(word));
+        }
+    }
 }
 
 void TestKitBoxes::buttonTextsFollowLanguage_data() {

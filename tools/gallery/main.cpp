@@ -64,7 +64,7 @@ QPixmap groupIcon(int kind) {
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor("#656263"), 5));
+    p.setPen(QPen(QColor("#f0a020"), 5));
     p.setBrush(Qt::NoBrush);
     if (kind == 0) {
         p.drawEllipse(QRectF(12, 12, 40, 40));
