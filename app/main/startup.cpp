@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <glog/logging.h>
 
+#include "app/lanstr.h"
 #include "netbridge/cnt_net.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/mapplication.h"
@@ -80,6 +81,7 @@ bool setApplicationFontFromResources() {
 
 int runMonitor(int argc, char* argv[]) {
     MApplication app(argc, argv);
+    Data_Init();
     installKitBoxes();  // showWarnBox/showChooseBox show the real boxes from here on
     BSplashScreen splash;
     splash.showFullScreen();

@@ -18,7 +18,7 @@ class TestKeyboards : public QObject {
 private slots:
     void initTestCase() {
         resetAppGlobals();
-        fillKitTexts();
+        loadLanguageTable();
     }
 
     void keypadSequences_data();

@@ -29,7 +29,7 @@ QStringList buttonTexts(QWidget* box) {
 class TestKitBoxes : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { fillKitTexts(); }
+    void initTestCase() { loadLanguageTable(); }
     void init() {
         resetAppGlobals();
         resetKitHost();

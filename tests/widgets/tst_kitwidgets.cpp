@@ -55,7 +55,7 @@ class TestKitWidgets : public QObject {
 private slots:
     void initTestCase() {
         resetAppGlobals();
-        fillKitTexts();
+        loadLanguageTable();
         g_previousHandler = qInstallMessageHandler(catchSheetWarnings);
     }
     void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }

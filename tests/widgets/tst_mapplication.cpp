@@ -54,7 +54,7 @@ public:
 class TestMApplication : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { fillKitTexts(); }
+    void initTestCase() { loadLanguageTable(); }
     void init();
     void cleanup();
 

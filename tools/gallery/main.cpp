@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/globals.h"
+#include "app/main/startup.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -245,9 +246,11 @@ int main(int argc, char* argv[]) {
         qWarning("cannot create %s", qPrintable(g_out));
         return 1;
     }
-    if (QFontDatabase::addApplicationFont(":/font/fonts/SourceHanSansCN-Medium.ttf") < 0)
-        app.setFont(QFont("Noto Sans CJK SC"));
-    fillKitTexts();
+    // As the program starts: its font (a CJK system font while the compiled-in one is missing) and
+    // its application style sheet.
+    if (!setApplicationFontFromResources()) app.setFont(QFont("Noto Sans CJK SC"));
+    app.setStyleSheet(applicationStyleSheet());
+    loadLanguageTable();
     gShowW = 1725;
     gShowH = 982;
 
