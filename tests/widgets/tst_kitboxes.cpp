@@ -17,6 +17,14 @@
 using namespace kittest;
 
 namespace {
+QStringList g_sheetWarnings;
+QtMessageHandler g_previousHandler = nullptr;
+
+void catchSheetWarnings(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+    if (msg.contains("Could not parse")) g_sheetWarnings << msg;
+    if (g_previousHandler) g_previousHandler(type, ctx, msg);
+}
+
 QStringList buttonTexts(QWidget* box) {
     QList<QPushButton*> buttons = box->findChildren<QPushButton*>();
     std::sort(buttons.begin(), buttons.end(), [](QPushButton* a, QPushButton* b) { return a->x() < b->x(); });
@@ -29,12 +37,19 @@ QStringList buttonTexts(QWidget* box) {
 class TestKitBoxes : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { loadLanguageTable(); }
+    void initTestCase() {
+        loadLanguageTable();
+        g_previousHandler = qInstallMessageHandler(catchSheetWarnings);
+    }
+    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
     void init() {
         resetAppGlobals();
         resetKitHost();
         setBoxProvider(nullptr);
+        g_sheetWarnings.clear();
     }
+    // Every style sheet of the boxes and keyboards parses.
+    void cleanup() { QVERIFY2(g_sheetWarnings.isEmpty(), qPrintable(g_sheetWarnings.join('\n'))); }
 
     void boxesCentreOnDisplayArea();
     void boxesBeforeMainWindowStayOnScreen();
@@ -95,6 +110,12 @@ void TestKitBoxes::longMessageIsNotCut() {
     QVERIFY(warn.height() > 250);
     QVERIFY(warn.textLabel->height() >= warn.textLabel->heightForWidth(warn.textLabel->width()));
     QVERIFY(warn.confirmButton->geometry().bottom() < warn.height());
+    ChooseBox choose(kitText(566));
+    choose.setText(warn.textLabel->text());
+    choose.show();
+    QVERIFY(choose.height() > 310);
+    QVERIFY(choose.textLabel->height() >= choose.textLabel->heightForWidth(choose.textLabel->width()));
+    QVERIFY(choose.yesButton->geometry().bottom() < choose.height());
     QVERIFY(qAbs(warn.geometry().center().y() - 491) <= 1);
 }
 
