@@ -16,11 +16,13 @@
 //   Clear()                empties the model (invalid again, samples and mask dropped).
 //
 // What is learnt, per pixel p:
-//   lo(p), hi(p)  the smallest and largest grey level of p over the samples, widened over the
-//                 3x3 neighbourhood of p (5x5 on edges of the mean sample, found with Canny using
-//                 the last two Train arguments as thresholds). The neighbourhood absorbs the residue
-//                 of one or two pixels that positioning leaves on the outline of the part.
-//   s(p)          the standard deviation of p over the samples (0 with one sample).
+//   m(p)          the mean grey level of p over the samples.
+//   lo(p), hi(p)  the smallest and largest of m over the 3x3 neighbourhood of p (5x5 on edges of
+//                 the mean sample, found with Canny using the last two Train arguments as
+//                 thresholds). The neighbourhood absorbs the residue of one or two pixels that
+//                 positioning leaves on the outline of the part.
+//   s(p)          the standard deviation of the samples around p (0 with one sample), pooled over
+//                 the 3x3 neighbourhood of p.
 //   T(p)          = sens + mult * s(p), the grey tolerance.
 // A pixel p deviates when mask(p) != 0 and  I(p) > hi(p) + T(p)  or  I(p) < lo(p) - T(p).
 //
@@ -69,7 +71,6 @@ private:
     int m_mode = 0;
     int m_count = 0;
     cv::Mat m_mask;          // 8U, 0 or 255
-    cv::Mat m_min, m_max;    // 8U, per-pixel extremes of the samples
     cv::Mat m_sum, m_sumSq;  // 64F accumulators
     cv::Mat m_lower, m_upper;
 };
