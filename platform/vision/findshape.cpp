@@ -57,7 +57,9 @@ struct UnitField {
     cv::Rect r;  // in level coordinates
     cv::Mat ux, uy;
 
-    void build(const cv::Mat& img, cv::Rect want) {
+    // peaked: g / sqrt(|g|) in place of g / |g|, so that the field peaks on the middle of an edge
+    // (the unit field is flat across the edge's width).
+    void build(const cv::Mat& img, cv::Rect want, bool peaked = false) {
         const cv::Rect full(0, 0, img.cols, img.rows);
         const int m = 3;  // context for the filters
         cv::Rect ext(want.x - m, want.y - m, want.width + 2 * m, want.height + 2 * m);
@@ -76,7 +78,8 @@ struct UnitField {
             float* v = uy.ptr<float>(y);
             for (int x = 0; x < ext.width; ++x) {
                 const float m2 = a[x] * a[x] + b[x] * b[x];
-                const float k = m2 >= t2 ? 1.f / std::sqrt(m2) : 0.f;
+                const float k =
+                    m2 >= t2 ? (peaked ? 1.f / std::sqrt(std::sqrt(m2)) : 1.f / std::sqrt(m2)) : 0.f;
                 u[x] = a[x] * k;
                 v[x] = b[x] * k;
             }
@@ -375,34 +378,37 @@ double vertex(double a, double b, double c) {
     return std::clamp(0.5 * (a - c) / den, -1.0, 1.0);
 }
 
-// Sub-pixel and sub-step refinement on the full resolution, with bilinear sampling.
+// Sub-pixel and sub-step refinement on the full resolution: parabola fits of the edge-peaked score
+// in x, y and angle with bilinear sampling, then the acceptance score on the unit directions.
 Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c) {
     const Level& lv = m.lv[0];
-    const int R = static_cast<int>(std::ceil(lv.radius)) + 4;
-    UnitField f;
-    f.build(img, cv::Rect(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
-                          2 * R + 1, 2 * R + 1));
-    for (int iter = 0; iter < 2; ++iter) {
-        std::vector<Feature> rot = rotated(lv.feats, c.phi);
-        const double s0 = scoreAt(f, rot, c.x, c.y, true);
+    const int R = static_cast<int>(std::ceil(lv.radius)) + 6;
+    const cv::Rect win(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
+                       2 * R + 1, 2 * R + 1);
+    UnitField peaked, unit;
+    peaked.build(img, win, true);
+    unit.build(img, win);
+    const double lim = m.range * kPi / 180.0;
+    for (int iter = 0; iter < 4; ++iter) {
+        const std::vector<Feature> rot = rotated(lv.feats, c.phi);
+        const double s0 = scoreAt(peaked, rot, c.x, c.y, true);
         const double sx =
-            vertex(scoreAt(f, rot, c.x - 1, c.y, true), s0, scoreAt(f, rot, c.x + 1, c.y, true));
+            vertex(scoreAt(peaked, rot, c.x - 1, c.y, true), s0, scoreAt(peaked, rot, c.x + 1, c.y, true));
         const double sy =
-            vertex(scoreAt(f, rot, c.x, c.y - 1, true), s0, scoreAt(f, rot, c.x, c.y + 1, true));
+            vertex(scoreAt(peaked, rot, c.x, c.y - 1, true), s0, scoreAt(peaked, rot, c.x, c.y + 1, true));
         c.x += sx;
         c.y += sy;
+        double sa = 0;
         if (m.range > 0) {
             const double st = lv.angleStep;
-            const std::vector<Feature> rm = rotated(lv.feats, c.phi - st), rp = rotated(lv.feats, c.phi + st);
-            rot = rotated(lv.feats, c.phi);
-            const double sa = vertex(scoreAt(f, rm, c.x, c.y, true), scoreAt(f, rot, c.x, c.y, true),
-                                     scoreAt(f, rp, c.x, c.y, true));
-            c.phi += sa * st;
-            const double lim = m.range * kPi / 180.0;
-            c.phi = std::clamp(c.phi, -lim, lim);
+            sa = vertex(scoreAt(peaked, rotated(lv.feats, c.phi - st), c.x, c.y, true),
+                        scoreAt(peaked, rotated(lv.feats, c.phi), c.x, c.y, true),
+                        scoreAt(peaked, rotated(lv.feats, c.phi + st), c.x, c.y, true));
+            c.phi = std::clamp(c.phi + sa * st, -lim, lim);
         }
+        if (std::abs(sx) < 0.02 && std::abs(sy) < 0.02 && std::abs(sa) < 0.02) break;
     }
-    c.score = scoreAt(f, rotated(lv.feats, c.phi), c.x, c.y, true);
+    c.score = scoreAt(unit, rotated(lv.feats, c.phi), c.x, c.y, true);
     return c;
 }
 
