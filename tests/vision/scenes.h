@@ -65,6 +65,12 @@ inline cv::Mat foreign(cv::Size size, unsigned seed) {
     return img;
 }
 
+// A fixed feature of the mould (a bright insert) that stays put when the part moves.
+inline void addMouldFeature(cv::Mat& img, cv::Rect where) {
+    cv::rectangle(img, where, cv::Scalar(210), cv::FILLED);
+    cv::rectangle(img, where, cv::Scalar(30), 2);
+}
+
 inline void applyLook(cv::Mat& img, const Look& look) {
     if (look.occluder.area() > 0)
         cv::rectangle(img, look.occluder, cv::Scalar(look.occluderGrey), cv::FILLED);
