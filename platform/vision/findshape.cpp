@@ -57,19 +57,24 @@ struct UnitField {
     cv::Rect r;  // in level coordinates
     cv::Mat ux, uy;
 
-    // peaked: g / sqrt(|g|) in place of g / |g|, so that the field peaks on the middle of an edge
-    // (the unit field is flat across the edge's width).
-    void build(const cv::Mat& img, cv::Rect want, bool peaked = false) {
+    // Fills this field and, when asked, a peaked one: g / sqrt(|g|) in place of g / |g|, which peaks
+    // on the middle of an edge (the unit field is flat across the edge's width).
+    void build(const cv::Mat& img, cv::Rect want, UnitField* peaked = nullptr) {
         const cv::Rect full(0, 0, img.cols, img.rows);
         const int m = 3;  // context for the filters
         cv::Rect ext(want.x - m, want.y - m, want.width + 2 * m, want.height + 2 * m);
         ext &= full;
         r = ext;
+        if (peaked) peaked->r = ext;
         if (ext.empty()) return;
         cv::Mat gx, gy;
         gradients(img(ext), gx, gy);
         ux.create(ext.size(), CV_32F);
         uy.create(ext.size(), CV_32F);
+        if (peaked) {
+            peaked->ux.create(ext.size(), CV_32F);
+            peaked->uy.create(ext.size(), CV_32F);
+        }
         const float t2 = kImageEdge * kImageEdge;
         for (int y = 0; y < ext.height; ++y) {
             const float* a = gx.ptr<float>(y);
@@ -78,18 +83,26 @@ struct UnitField {
             float* v = uy.ptr<float>(y);
             for (int x = 0; x < ext.width; ++x) {
                 const float m2 = a[x] * a[x] + b[x] * b[x];
-                const float k =
-                    m2 >= t2 ? (peaked ? 1.f / std::sqrt(std::sqrt(m2)) : 1.f / std::sqrt(m2)) : 0.f;
+                const float k = m2 >= t2 ? 1.f / std::sqrt(m2) : 0.f;
                 u[x] = a[x] * k;
                 v[x] = b[x] * k;
+            }
+            if (!peaked) continue;
+            float* pu = peaked->ux.ptr<float>(y);
+            float* pv = peaked->uy.ptr<float>(y);
+            for (int x = 0; x < ext.width; ++x) {
+                const float m2 = a[x] * a[x] + b[x] * b[x];
+                const float k = m2 >= t2 ? 1.f / std::sqrt(std::sqrt(m2)) : 0.f;
+                pu[x] = a[x] * k;
+                pv[x] = b[x] * k;
             }
         }
     }
 
     // Nearest sample.
     inline void at(float X, float Y, float& u, float& v) const {
-        const int x = static_cast<int>(std::lround(X)) - r.x;
-        const int y = static_cast<int>(std::lround(Y)) - r.y;
+        const int x = cvRound(X) - r.x;
+        const int y = cvRound(Y) - r.y;
         if (x < 0 || y < 0 || x >= r.width || y >= r.height) {
             u = v = 0;
             return;
@@ -290,22 +303,50 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
         }
     }
 
-    // Sum over the features of each angle; keep the best angle per position.
-    cv::Mat acc(H, W, CV_8U), best = cv::Mat::zeros(H, W, CV_8U), bestAngle = cv::Mat::zeros(H, W, CV_16U);
-    for (size_t a = 0; a < m.top.size(); ++a) {
-        acc.setTo(0);
-        for (const QFeature& q : m.top[a]) cv::add(acc, resp[q.bin](cv::Rect(P + q.x, P + q.y, W, H)), acc);
+    // Sum over the features of each angle; keep the best angle per position. The angles are split
+    // into stripes that OpenCV's threads may share; ties go to the lowest angle index, as in order.
+    const int nAngles = static_cast<int>(m.top.size());
+    const int stripes = std::clamp(cv::getNumThreads(), 1, nAngles);
+    std::vector<cv::Mat> bests(stripes), bestAngles(stripes);
+    cv::parallel_for_(
+        cv::Range(0, stripes),
+        [&](const cv::Range& r) {
+            cv::Mat acc(H, W, CV_8U);
+            for (int st = r.start; st < r.end; ++st) {
+                cv::Mat best = cv::Mat::zeros(H, W, CV_8U), bestAngle = cv::Mat::zeros(H, W, CV_16U);
+                for (int a = st * nAngles / stripes; a < (st + 1) * nAngles / stripes; ++a) {
+                    acc.setTo(0);
+                    for (const QFeature& q : m.top[size_t(a)])
+                        cv::add(acc, resp[size_t(q.bin)](cv::Rect(P + q.x, P + q.y, W, H)), acc);
+                    for (int y = 0; y < H; ++y) {
+                        const uchar* s = acc.ptr<uchar>(y);
+                        uchar* b = best.ptr<uchar>(y);
+                        uint16_t* ba = bestAngle.ptr<uint16_t>(y);
+                        for (int x = 0; x < W; ++x)
+                            if (s[x] > b[x]) {
+                                b[x] = s[x];
+                                ba[x] = static_cast<uint16_t>(a);
+                            }
+                    }
+                }
+                bests[size_t(st)] = best;
+                bestAngles[size_t(st)] = bestAngle;
+            }
+        },
+        stripes);
+    cv::Mat best = bests[0], bestAngle = bestAngles[0];
+    for (int st = 1; st < stripes; ++st)
         for (int y = 0; y < H; ++y) {
-            const uchar* s = acc.ptr<uchar>(y);
+            const uchar* s = bests[size_t(st)].ptr<uchar>(y);
+            const uint16_t* sa = bestAngles[size_t(st)].ptr<uint16_t>(y);
             uchar* b = best.ptr<uchar>(y);
             uint16_t* ba = bestAngle.ptr<uint16_t>(y);
             for (int x = 0; x < W; ++x)
                 if (s[x] > b[x]) {
                     b[x] = s[x];
-                    ba[x] = static_cast<uint16_t>(a);
+                    ba[x] = sa[x];
                 }
         }
-    }
 
     // Local maxima above the coarse threshold, strongest first, kept apart by half the model radius.
     const double full = 4.0 * m.lv.back().feats.size();
@@ -386,8 +427,7 @@ Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c) {
     const cv::Rect win(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
                        2 * R + 1, 2 * R + 1);
     UnitField peaked, unit;
-    peaked.build(img, win, true);
-    unit.build(img, win);
+    unit.build(img, win, &peaked);
     const double lim = m.range * kPi / 180.0;
     for (int iter = 0; iter < 4; ++iter) {
         const std::vector<Feature> rot = rotated(lv.feats, c.phi);
