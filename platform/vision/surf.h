@@ -21,7 +21,8 @@
 //   and more are compared on their inner part shifted by up to 2 pixels in x and y (positioning
 //   residue); the best sample and shift count.
 //   - A crop identical to a sample scores exactly 100.
-//   - A mild gain and offset change (x0.8 .. x1.2, +-20 grey) keeps the score above 90.
+//   - A mild lighting change (mean brightness within about +-20 % and contrast x0.8 .. x1.2) keeps
+//     the score of a good crop above 90.
 //   - A different pattern, a blank crop in place of a textured one, or a textured crop in place of
 //     a flat one scores low (typically below 30). Small changes lower the score in proportion to
 //     their share of the region's contrast energy; small defects are the grey model's task.
