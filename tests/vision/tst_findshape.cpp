@@ -97,18 +97,25 @@ void TestFindShape::findsPart_data() {
     QTest::addColumn<double>("blur");
     QTest::addColumn<double>("gain");
     QTest::addColumn<bool>("occluded");
-    // range speed tx ty phi noise blur gain occluded
-    QTest::newRow("in place") << 30 << 10 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 1.0 << false;
-    QTest::newRow("shift") << 30 << 10 << 13.0 << -7.0 << 0.0 << 3.0 << 0.0 << 1.0 << false;
-    QTest::newRow("shift and turn") << 30 << 10 << -40.0 << 25.0 << 8.0 << 3.0 << 0.0 << 1.0 << false;
-    QTest::newRow("turn -25") << 30 << 5 << 5.0 << 9.0 << -25.0 << 3.0 << 0.0 << 1.0 << false;
-    QTest::newRow("noise blur dimmer") << 30 << 10 << -7.3 << 3.4 << 17.5 << 6.0 << 1.2 << 0.8 << false;
-    QTest::newRow("brighter") << 30 << 10 << 20.0 << 15.0 << 4.3 << 4.0 << 0.7 << 1.2 << false;
-    QTest::newRow("occluded") << 30 << 10 << 10.0 << -5.0 << -12.0 << 3.0 << 0.0 << 1.0 << true;
-    QTest::newRow("sub-degree") << 30 << 1 << 2.6 << -1.4 << 0.7 << 2.0 << 0.0 << 1.0 << false;
-    QTest::newRow("range 0 shift") << 0 << 10 << 21.0 << -16.0 << 0.0 << 4.0 << 0.8 << 0.9 << false;
-    QTest::newRow("half turn") << 180 << 10 << -15.0 << 10.0 << 135.0 << 3.0 << 0.0 << 1.0 << false;
-    QTest::newRow("nearly upside down") << 180 << 10 << 0.0 << 0.0 << -170.0 << 3.0 << 0.0 << 1.0 << false;
+    QTest::addColumn<bool>("clutter");  // the part lies among foreign rings and bars
+    // range speed tx ty phi noise blur gain occluded clutter
+    QTest::newRow("in place") << 30 << 10 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 1.0 << false << false;
+    QTest::newRow("shift") << 30 << 10 << 13.0 << -7.0 << 0.0 << 3.0 << 0.0 << 1.0 << false << false;
+    QTest::newRow("shift and turn") << 30 << 10 << -40.0 << 25.0 << 8.0 << 3.0 << 0.0 << 1.0 << false
+                                    << false;
+    QTest::newRow("turn -25") << 30 << 5 << 5.0 << 9.0 << -25.0 << 3.0 << 0.0 << 1.0 << false << false;
+    QTest::newRow("noise blur dimmer")
+        << 30 << 10 << -7.3 << 3.4 << 17.5 << 6.0 << 1.2 << 0.8 << false << false;
+    QTest::newRow("brighter") << 30 << 10 << 20.0 << 15.0 << 4.3 << 4.0 << 0.7 << 1.2 << false << false;
+    QTest::newRow("occluded") << 30 << 10 << 10.0 << -5.0 << -12.0 << 3.0 << 0.0 << 1.0 << true << false;
+    QTest::newRow("sub-degree") << 30 << 1 << 2.6 << -1.4 << 0.7 << 2.0 << 0.0 << 1.0 << false << false;
+    QTest::newRow("range 0 shift") << 0 << 10 << 21.0 << -16.0 << 0.0 << 4.0 << 0.8 << 0.9 << false << false;
+    QTest::newRow("half turn") << 180 << 10 << -15.0 << 10.0 << 135.0 << 3.0 << 0.0 << 1.0 << false << false;
+    QTest::newRow("clutter") << 30 << 10 << 12.0 << -9.0 << -7.0 << 3.0 << 0.0 << 1.0 << false << true;
+    QTest::newRow("clutter, half turn")
+        << 180 << 5 << -6.0 << 4.0 << 95.0 << 3.0 << 0.0 << 1.0 << false << true;
+    QTest::newRow("nearly upside down")
+        << 180 << 10 << 0.0 << 0.0 << -170.0 << 3.0 << 0.0 << 1.0 << false << false;
 }
 
 void TestFindShape::findsPart() {
@@ -121,6 +128,7 @@ void TestFindShape::findsPart() {
     QFETCH(double, blur);
     QFETCH(double, gain);
     QFETCH(bool, occluded);
+    QFETCH(bool, clutter);
     const FindShape fs = makeModel(range, speed);
     QVERIFY(fs.IsValid());
 
@@ -130,7 +138,8 @@ void TestFindShape::findsPart() {
     look.gain = gain;
     if (occluded)  // a dark block over the right end: about a quarter of the part's edges gone
         look.occluder = cv::Rect(int(kCentre.x + tx) + 35, int(kCentre.y + ty) - 40, 40, 80);
-    const cv::Mat raw = scenes::scene(kFrame, kCentre, kScale, {tx, ty, phi}, look);
+    const cv::Mat raw = scenes::scene(kFrame, kCentre, kScale, {tx, ty, phi}, look,
+                                      clutter ? scenes::foreign(kFrame, 21) : cv::Mat());
     const cv::Rect sr = searchRect();
     cv::Mat search = raw(sr).clone();
     int x = -1, y = -1;
