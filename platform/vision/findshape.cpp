@@ -14,7 +14,7 @@ constexpr int kBins = 16;            // quantised edge directions over the whole
 constexpr int kTopFeatures = 63;     // 63 * 4 fits the 8-bit score accumulator
 constexpr int kFineFeatures = 384;   // edge points kept on the lower levels
 constexpr int kMinTopFeatures = 12;  // fewer on the top level: use one level less
-constexpr int kMinFeatures = 8;      // fewer on the full resolution: the crop cannot be positioned
+constexpr int kMinFeatures = 16;     // fewer on the full resolution: the crop cannot be positioned
 constexpr int kMaxLevels = 5;
 constexpr int kMinTopSide = 20;          // smallest side of the model on the top level, pixels
 constexpr float kModelEdge = 30.f;       // gradient magnitude of a model edge point (contrast about 10)
@@ -566,7 +566,7 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     return true;
 }
 
-bool FindShape::Find(cv::Mat& image, int, int* x, int* y, double* a, double* angle) const {
+bool FindShape::Find(const cv::Mat& image, int, int* x, int* y, double* a, double* angle) const {
     Result r;
     const bool found = Locate(image, &r);
     if (!found) {

@@ -29,7 +29,8 @@
 //             speed grows (4 at 10, 22 at 1). Lower speeds are more robust in cluttered scenes.
 //     The other arguments are accepted and ignored.
 //     Returns false, leaving the model empty (not valid), when the crop is empty or not 8-bit
-//     single-channel, or has too few edges to be positioned (a blank or nearly blank crop).
+//     single-channel, or has too few edges to be positioned (fewer than 16 edge points: a blank,
+//     nearly blank or tiny crop).
 //
 //   Find(search, 0, &x, &y, &a, &angle)
 //     search  the search image: the search rectangle cut from the live image. Any size; the part
@@ -60,7 +61,7 @@ public:
 
     bool CreateShape(const cv::Mat& image, double, int, int range, int cx, int cy, bool, int, cv::Mat mask,
                      int speed, int);
-    bool Find(cv::Mat& image, int, int* x, int* y, double* a, double* angle) const;
+    bool Find(const cv::Mat& image, int, int* x, int* y, double* a, double* angle) const;
 
     // Same search with the result in the search image's coordinates (for tests and tools):
     // centre of the found model and rotation phi of the part (degrees, counter-clockwise positive),

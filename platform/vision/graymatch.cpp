@@ -114,8 +114,8 @@ bool GrayMatch::Train(int sensitivity, int multiplier, int edgeLow, int edgeHigh
 }
 
 int GrayMatch::Match(const cv::Mat& image, cv::Mat& result) const {
-    if (m_w < 1) {
-        result.release();
+    if (m_w < 1) {  // no model: the caller's map stays as it is, zeroed
+        if (!result.empty()) result.setTo(0);
         return -1;
     }
     result.create(m_h, m_w, CV_8U);

@@ -39,7 +39,8 @@
 // Match output: result becomes a w x h 8-bit image, 255 exactly at the deviating pixels and 0
 // everywhere else, in particular 0 outside the mask (callers measure the map without masking it
 // again). The return value is the number of deviating pixels, or -1 when the model is not valid or
-// the crop is not a w x h 8-bit single-channel image; then result is all 0.
+// the crop is not a w x h 8-bit single-channel image; then result is all 0 (without a created model
+// result keeps its size and is zeroed). A result of the right size and type is written in place.
 #include <opencv2/core.hpp>
 
 class GrayMatch {

@@ -150,9 +150,9 @@ float SURF::Score(const cv::Mat& image) const {
     return score(image, &k, &shift);
 }
 
-float SURF::Match(cv::Mat& image, cv::Mat& result) const {
-    if (m_w < 1) {
-        result.release();
+float SURF::Match(const cv::Mat& image, cv::Mat& result) const {
+    if (m_w < 1) {  // no model: the caller's map stays as it is, zeroed
+        if (!result.empty()) result.setTo(0);
         return 0.f;
     }
     result.create(m_h, m_w, CV_8U);

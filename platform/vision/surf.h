@@ -44,7 +44,7 @@ public:
     bool Create(int w, int h, const cv::Mat& mask);
     bool AddTemp(const cv::Mat& sample, int mode = 1, int diffThreshold = 50, int minScore = 0);
     bool Train(int = 0, int = 0, int = 0, int = 0);
-    float Match(cv::Mat& image, cv::Mat& result) const;
+    float Match(const cv::Mat& image, cv::Mat& result) const;
     // Score only, no map.
     float Score(const cv::Mat& image) const;
 
