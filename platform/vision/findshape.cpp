@@ -388,16 +388,21 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
     return kept;
 }
 
-// Best position (+-radius pixels) and angle (+-one step) of a candidate on one level.
-Candidate refine(const ShapeModelData& m, const Level& lv, const cv::Mat& img, Candidate c, int radius) {
+// Best position (+-radius pixels) and angle (+-the coarser level's step, in this level's steps)
+// of a candidate on one level.
+Candidate refine(const ShapeModelData& m, const Level& lv, const cv::Mat& img, Candidate c, int radius,
+                 double coarserStep) {
     const int R = static_cast<int>(std::ceil(lv.radius)) + radius + 2;
     UnitField f;
     f.build(img, cv::Rect(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
                           2 * R + 1, 2 * R + 1));
     std::vector<double> angles{c.phi};
     if (m.range > 0) {
-        angles.push_back(c.phi - lv.angleStep);
-        angles.push_back(c.phi + lv.angleStep);
+        const int steps = std::max(1, static_cast<int>(std::ceil(coarserStep / lv.angleStep - 1e-9)));
+        for (int k = 1; k <= steps; ++k) {
+            angles.push_back(c.phi - k * lv.angleStep);
+            angles.push_back(c.phi + k * lv.angleStep);
+        }
     }
     Candidate best = c;
     best.score = -2;
@@ -540,7 +545,8 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
         for (Candidate& c : cands) {
             c.x *= 2;
             c.y *= 2;
-            c = refine(m, m.lv[l], pyr[l], c, l == m.levels - 2 ? 3 : 2);
+            c = refine(m, m.lv[size_t(l)], pyr[size_t(l)], c, l == m.levels - 2 ? 3 : 2,
+                       m.lv[size_t(l) + 1].angleStep);
         }
         std::stable_sort(cands.begin(), cands.end(),
                          [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
@@ -551,7 +557,7 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     }
     if (cands.empty()) return false;
     if (m.levels == 1) {
-        for (Candidate& c : cands) c = refine(m, m.lv[0], pyr[0], c, 1);
+        for (Candidate& c : cands) c = refine(m, m.lv[0], pyr[0], c, 1, m.lv[0].angleStep);
         std::stable_sort(cands.begin(), cands.end(),
                          [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
     }
