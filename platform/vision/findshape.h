@@ -7,7 +7,8 @@
 // Find searches the top pyramid level exhaustively over every position and every angle step of
 // the range, scoring quantised edge orientations, keeps the best distinct candidates, follows
 // them down the pyramid with the exact gradient directions, and refines the winner on the full
-// resolution to a fraction of a pixel and of a degree.
+// resolution to a fraction of a pixel and of a degree. The exhaustive angle search is shared among
+// OpenCV's worker threads (cv::setNumThreads); the result does not depend on their number.
 //
 // Score: the mean, over the model's edge points, of cos(angle between the model direction and the
 // image gradient direction at the transformed point); points that land on weak gradients or
