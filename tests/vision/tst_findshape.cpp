@@ -55,6 +55,7 @@ private slots:
     void alignedImageMatchesMaster();
     void oddSearchImages();
     void maskChoosesWhatIsFollowed();
+    void sameAnswerOnAnyThreadCount();
     void rejectsWrongScene_data();
     void rejectsWrongScene();
     void partReachingBeyondSearchImage();
@@ -308,6 +309,24 @@ void TestFindShape::maskChoosesWhatIsFollowed() {
         QCOMPARE(x, followInsert ? 0 : -22);
         QCOMPARE(y, followInsert ? 0 : -14);
     }
+}
+
+void TestFindShape::sameAnswerOnAnyThreadCount() {
+    const FindShape fs = makeModel(180);
+    scenes::Look look;
+    look.noise = 4;
+    const cv::Mat raw = scenes::scene(kFrame, kCentre, kScale, {-9, 6, 71}, look, scenes::foreign(kFrame, 4));
+    const int threads = cv::getNumThreads();
+    FindShape::Result one, many;
+    cv::setNumThreads(1);
+    QVERIFY(fs.Locate(raw, &one));
+    cv::setNumThreads(7);
+    QVERIFY(fs.Locate(raw, &many));
+    cv::setNumThreads(threads);
+    QCOMPARE(many.x, one.x);
+    QCOMPARE(many.y, one.y);
+    QCOMPARE(many.rotation, one.rotation);
+    QCOMPARE(many.score, one.score);
 }
 
 QTEST_APPLESS_MAIN(TestFindShape)
