@@ -106,6 +106,8 @@ void ParameterManager::createDB() {
         if (restoreFromDefaultGroup(kSnFile)) {
             QThread::msleep(ulong(TimeMs("param.snRestore", 100)));
             RunCommand(QStringLiteral("reboot"));
+            snDb.close();
+            openSnDb();  // until the reboot stops the process, go on with the restored file
         }
     }
 }

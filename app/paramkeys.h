@@ -21,7 +21,7 @@ struct ParaSlot {
 struct ParaIntKey {
     const char* name;
     std::vector<ParaSlot> values;  // value position k+1 is values[k]
-    bool createdAtLoad;           // a missing row is inserted by the load (system7 to system11)
+    bool createdAtLoad;            // a missing row is inserted by the load (system7 to system11)
 };
 
 struct ParaTextKey {

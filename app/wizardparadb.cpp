@@ -307,11 +307,13 @@ void WizardPara::LoadDatafromFile(QSqlQuery query) {
 
     // Rows system7 to system11 came later than the others: a database without them gets them now, with
     // the record's values (the alarm output starting inverted), and this run uses the same values.
+    query.exec(QStringLiteral("begin"));
     for (const ParaIntKey& key : paraIntKeys(ParaKeyOrder::Load)) {
         if (!key.createdAtLoad || !missing.contains(key.name)) continue;
         if (std::strcmp(key.name, "system7") == 0) output_inverted[2] = 1;
         insertRow(query, key.name, formatParaKey(key, *this, gLan));
     }
+    if (!query.exec(QStringLiteral("commit"))) query.exec(QStringLiteral("rollback"));
 
     ApplyLoadRules();
     if (u(gLan) > 2) {
