@@ -32,10 +32,7 @@ bool writeDatabase(const QString& path, bool withRecord, QString* error) {
         db.setDatabaseName(tmp);
         if (db.open()) {
             QSqlQuery q(db);
-            ok = ensureParamTable(q);
-            for (int c = 0; ok && withRecord && c < 8; ++c)
-                ok = q.exec(
-                    QStringLiteral("create table if not exists cammer%1 (name text, value text)").arg(c));
+            ok = withRecord ? ensureParamSchema(q) : ensureParamTable(q);
             if (ok && withRecord) ok = factoryRecord().WriteRows(q, 0);
             if (!ok) why = q.lastError().text();
         } else {

@@ -86,6 +86,11 @@ void ParameterManager::init() {
 }
 
 void ParameterManager::createDB() {
+    bool warned = false;
+    auto warnOnce = [&warned] {
+        if (!warned) showWarnBox(QString::fromLatin1(kParamFileErrorText));
+        warned = true;
+    };
     if (!QFileInfo::exists(QString::fromLatin1(kParamFile))) {
         qWarning("parameters: %s missing", kParamFile);
         if (restoreFromDefaultGroup(kParamFile)) {
@@ -93,16 +98,24 @@ void ParameterManager::createDB() {
             RunCommand(QStringLiteral("reboot"));
         } else {
             // No reboot: the same start would only come back here. Start with the factory values.
-            showWarnBox(QString::fromLatin1(kParamFileErrorText));
+            warnOnce();
         }
     }
-    if (!openParamDb()) {
-        qWarning("parameters: %s unusable, starting with the factory values", kParamFile);
-        showWarnBox(QString::fromLatin1(kParamFileErrorText));
+    switch (openParamDb()) {
+        case OpenResult::Ok:
+            break;
+        case OpenResult::Fresh:
+            qWarning("parameters: %s held no parameters, starting with the factory values", kParamFile);
+            warnOnce();
+            break;
+        case OpenResult::Unusable:
+            qWarning("parameters: %s unusable, starting with the factory values", kParamFile);
+            warnOnce();
+            break;
     }
     if (!openSnDb()) {
         qWarning("parameters: %s unusable", kSnFile);
-        showWarnBox(QString::fromLatin1(kParamFileErrorText));
+        warnOnce();
         if (restoreFromDefaultGroup(kSnFile)) {
             QThread::msleep(ulong(TimeMs("param.snRestore", 100)));
             RunCommand(QStringLiteral("reboot"));
@@ -112,7 +125,7 @@ void ParameterManager::createDB() {
     }
 }
 
-bool ParameterManager::openParamDb() {
+ParameterManager::OpenResult ParameterManager::openParamDb() {
     if (!paramDb.isValid())
         paramDb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dbIn"));
     paramDb.setDatabaseName(QString::fromLatin1(kParamFile));
@@ -120,9 +133,11 @@ bool ParameterManager::openParamDb() {
     paramQuery = QSqlQuery(paramDb);
     if (!opened) {
         qWarning().noquote() << "parameters: cannot open" << kParamFile << paramDb.lastError().text();
-        return false;
+        return OpenResult::Unusable;
     }
-    return ensureParamTable(paramQuery);
+    bool fresh = false;
+    if (!ensureParamSchema(paramQuery, &fresh)) return OpenResult::Unusable;
+    return fresh ? OpenResult::Fresh : OpenResult::Ok;
 }
 
 bool ParameterManager::openSnDb() {
@@ -160,9 +175,32 @@ bool isUsableDatabase(const QString& path) {
     return ok;
 }
 
-bool ensureParamTable(QSqlQuery query) {
-    if (query.exec(QStringLiteral("create table if not exists sysparam (name text, value text)")))
-        return true;
-    qWarning().noquote() << "parameters: table sysparam unusable:" << query.lastError().text();
-    return false;
+bool ensureParamTable(QSqlQuery query, bool* created) {
+    if (created) *created = false;
+    if (!query.exec(
+            QStringLiteral("select count(*) from sqlite_master where type='table' and name='sysparam'")) ||
+        !query.next()) {
+        qWarning().noquote() << "parameters: database unusable:" << query.lastError().text();
+        return false;
+    }
+    if (query.value(0).toInt() > 0) return true;
+    query.finish();
+    if (!query.exec(QStringLiteral("create table sysparam (name text, value text)"))) {
+        qWarning().noquote() << "parameters: cannot create table sysparam:" << query.lastError().text();
+        return false;
+    }
+    if (created) *created = true;
+    return true;
+}
+
+bool ensureParamSchema(QSqlQuery query, bool* sysparamCreated) {
+    if (!ensureParamTable(query, sysparamCreated)) return false;
+    for (int c = 0; c < 8; ++c) {
+        if (!query.exec(
+                QStringLiteral("create table if not exists cammer%1 (name text, value text)").arg(c))) {
+            qWarning().noquote() << "parameters: cannot create table cammer" << c << query.lastError().text();
+            return false;
+        }
+    }
+    return true;
 }

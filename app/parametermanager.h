@@ -39,7 +39,8 @@ public:
 private:
     ParameterManager();
     ~ParameterManager() override;
-    bool openParamDb();
+    enum class OpenResult { Ok, Fresh, Unusable };  // Fresh: opened, but without table sysparam
+    OpenResult openParamDb();
     bool openSnDb();
     static ParameterManager* instance;
 };
@@ -53,5 +54,8 @@ extern const char* const kDefaultGroupDir;  // "./paraGroup/default"
 
 // True when `path` is an SQLite database that can be read (a missing file is not usable).
 bool isUsableDatabase(const QString& path);
-// Creates table sysparam (name, value) when it is missing. False when the database cannot be used.
-bool ensureParamTable(QSqlQuery query);
+// Creates table sysparam (name, value) when it is missing (*created tells). False when the database
+// cannot be used.
+bool ensureParamTable(QSqlQuery query, bool* created = nullptr);
+// The tables of PARAM.db: sysparam and the region tables cammer0 to cammer7, created when missing.
+bool ensureParamSchema(QSqlQuery query, bool* sysparamCreated = nullptr);

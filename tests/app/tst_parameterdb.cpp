@@ -526,6 +526,12 @@ void TestParameterDb::openAndRestore_data() {
     QTest::newRow("PARAM.db missing, default corrupt") << "missing"
                                                        << "ok"
                                                        << "corrupt" << QStringList() << 1;
+    QTest::newRow("PARAM.db empty file") << "empty"
+                                         << "ok"
+                                         << "ok" << QStringList() << 1;
+    QTest::newRow("PARAM.db a directory") << "directory"
+                                          << "ok"
+                                          << "ok" << QStringList() << 1;
     QTest::newRow("PARAM.db corrupt") << "corrupt"
                                       << "ok"
                                       << "ok" << QStringList() << 1;
@@ -558,6 +564,8 @@ void TestParameterDb::openAndRestore() {
     }
     if (param == QLatin1String("ok")) QVERIFY(makeDb(sqlPath("PARAM.db"), {{"isPswUsed", "1"}}));
     if (param == QLatin1String("corrupt")) QVERIFY(dir_->writeFile("PARAM.db", garbage));
+    if (param == QLatin1String("empty")) QVERIFY(dir_->writeFile("PARAM.db", QByteArray()));
+    if (param == QLatin1String("directory")) QVERIFY(QDir().mkpath(dir_->filePath("PARAM.db")));
     if (sn == QLatin1String("ok")) QVERIFY(makeDb(sqlPath("SN.db"), {}));
     if (sn == QLatin1String("corrupt")) QVERIFY(dir_->writeFile("SN.db", garbage));
     if (sn == QLatin1String("directory")) QVERIFY(QDir().mkpath(dir_->filePath("SN.db")));
@@ -575,8 +583,9 @@ void TestParameterDb::openAndRestore() {
         const QString restored = commands.first().contains("PARAM") ? "PARAM.db" : "SN.db";
         QVERIFY(isUsableDatabase(dir_->filePath(restored)));
     }
-    if (param == QLatin1String("corrupt"))
-        QVERIFY(!gpWPara->SaveDatatoFile(ParameterManager::getInstance()->paramQuery));
+    // A usable file takes the save; an unusable one reports the failure.
+    const bool usable = param != QLatin1String("corrupt") && param != QLatin1String("directory");
+    QCOMPARE(gpWPara->SaveDatatoFile(ParameterManager::getInstance()->paramQuery), usable);
 }
 
 void TestParameterDb::noRebootLoop() {
