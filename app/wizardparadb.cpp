@@ -45,7 +45,7 @@ void storeSlot(WizardPara& p, const ParaSlot& s, int32_t v) {
 int32_t savedSlot(const WizardPara& p, const ParaSlot& s, int lan) {
     switch (s.kind) {
         case ParaSlot::Field:
-            return *slotField(const_cast<WizardPara&>(p), s);
+            return *reinterpret_cast<const int32_t*>(reinterpret_cast<const char*>(&p) + s.offset);
         case ParaSlot::Language:
             return lan;
         case ParaSlot::Reserve:
