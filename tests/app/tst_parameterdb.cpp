@@ -68,6 +68,8 @@ int rowCount(const QString& path) {
 
 int32_t& field(WizardPara& p, const QString& name, int index = 0) {
     if (name == QLatin1String("gLan")) return gLan;
+    if (name == QLatin1String("gDNum")) return gDNum;
+    if (name == QLatin1String("gLoadMouldSide")) return gLoadMouldSide;
     const ParaFieldInfo* f = findParaField(name.toLatin1().constData());
     if (!f) qFatal("no field %s", qPrintable(name));
     return *paraInt(p, *f, index);
@@ -305,6 +307,18 @@ void TestParameterDb::loadFromRows_data() {
     QTest::newRow("output function clamped") << "system10"
                                              << "0 0 0 0 0 0 0 0 -4"
                                              << "custom_output_func" << 0 << 0;
+    QTest::newRow("two-colour left mould handed over") << "numFailDetect"
+                                                       << "1 0"
+                                                       << "gLoadMouldSide" << 0 << 1;
+    QTest::newRow("turntable right mould handed over") << "numFailDetect"
+                                                       << "2 1"
+                                                       << "gLoadMouldSide" << 0 << 0;
+    QTest::newRow("turntable steps") << "numFailDetect"
+                                     << "2 2"
+                                     << "gDNum" << 0 << 4;
+    QTest::newRow("multi-detection steps") << "system8"
+                                           << "6"
+                                           << "gDNum" << 0 << 2;  // procedure 0 still
     QTest::newRow("blanks and tabs") << "exposeTime"
                                      << "  1\t2   3 4"
                                      << "expose_time" << 3 << 4;
@@ -318,6 +332,7 @@ void TestParameterDb::loadFromRows() {
     QFETCH(int, expected);
     QVERIFY(makeDb(sqlPath("PARAM.db"), {{key, value}}));
     gLan = 2;
+    gLoadMouldSide = 7;
     ParameterManager::getInstance()->init();
     QCOMPARE(field(*gpWPara, name, index), expected);
 }
@@ -376,6 +391,12 @@ void TestParameterDb::saveInsertsMissingRows() {
     QCOMPARE(storedValue(sqlPath("PARAM.db"), "sharp"), QStringLiteral("0 0 77 0"));
     QCOMPARE(storedValue(sqlPath("PARAM.db"), "isPswUsed"), QStringLiteral("1"));
     QCOMPARE(storedValue(sqlPath("PARAM.db"), "trigInDelay"), QStringLiteral("1 2 3 4 5 6 7 8"));
+    // The row check creates a missing row as "0" and leaves an existing one alone.
+    QVERIFY(gpWPara->SaveChkDBItem(pm->paramQuery, "extraKey"));
+    QVERIFY(gpWPara->SaveChkDBItem(pm->paramQuery, "sharp"));
+    QCOMPARE(storedValue(sqlPath("PARAM.db"), "extraKey"), QStringLiteral("0"));
+    QCOMPARE(storedValue(sqlPath("PARAM.db"), "sharp"), QStringLiteral("0 0 77 0"));
+    QVERIFY(runSql(sqlPath("PARAM.db"), {"delete from sysparam where name='extraKey'"}));
     // A second save updates in place.
     QVERIFY(gpWPara->SaveDatatoFile(pm->paramQuery));
     QCOMPARE(rowCount(sqlPath("PARAM.db")), 26);
