@@ -2,6 +2,7 @@
 // derivation of the running procedure.
 #include <QtTest>
 
+#include "app/globals.h"
 #include "app/paramkeys.h"
 #include "app/wizardpara.h"
 
@@ -22,6 +23,8 @@ private slots:
     void constructorDefaults();
     void fieldTableCoversTheRecord();
     void storedPositionsAreDistinct();
+    void storedLayout_data();
+    void storedLayout();
     void copyThenCompare_data();
     void copyThenCompare();
     void detectionFunctionRule_data();
@@ -95,6 +98,112 @@ void TestWizardPara::storedPositionsAreDistinct() {
     QCOMPARE(paraIntKeys(ParaKeyOrder::Load).size(), size_t(20));
     QCOMPARE(paraIntKeys(ParaKeyOrder::Save).size(), size_t(20));
     QCOMPARE(paraTextKeys().size(), size_t(6));
+}
+
+void TestWizardPara::storedLayout_data() {
+    // The value of each key, position by position: "f[a-b]" elements a to b, "f[i]" one element, "f" a
+    // plain field, "gLan" the language, "f*n" the field n times.
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("trigInDelay") << "trigInDelay"
+                                 << "trig_in_delay[0-7]";
+    QTest::newRow("exposeTime") << "exposeTime"
+                                << "expose_time[0-3]";
+    QTest::newRow("adjustPlus") << "adjustPlus"
+                                << "adjust_plus[0-3]";
+    QTest::newRow("numFailDetect") << "numFailDetect"
+                                   << "detect_mode_next cavity_pos auto_exposure auto_shading save_ok_record "
+                                      "enable_black_area enable_white_area enable_similarity";
+    QTest::newRow("numAllDetect") << "numAllDetect"
+                                  << "gamma[0-7]";
+    QTest::newRow("isPswUsed") << "isPswUsed"
+                               << "is_psw_used";
+    QTest::newRow("system1")
+        << "system1"
+        << "semi_auto enable_prod_detect enabe_two_test enable_correct enable_stop_mold "
+           "enable_screen_alert pre_cut front_auto_check_time ok_record_max_num auto_region";
+    QTest::newRow("system2")
+        << "system2"
+        << "mold_cutoff max_mold_num min_spot ng_max_num thimble_pulse mold_pulse "
+           "enable_stop_not_alarm is_cut_ontime enable_cutoff_ontime enable_pass_protect "
+           "temp_add_protect ignore_point_protect gLan enable_mold_backup location_adge "
+           "screen_off_time capture_speed input_timeout_len";
+    QTest::newRow("system3")
+        << "system3"
+        << "enable_output_thimble_pulse enable_disarm_before_open difference_multiplier "
+           "enable_defect_detect enable_spot_detect enable_ignore_area enable_manual_edit "
+           "enable_display_detail auto_cancel_timelen enable_one_not_mold enable_trigger_safety";
+    QTest::newRow("system4") << "system4"
+                             << "template_auto_update local_addr[0-3] mask[0-3] gateway[0-3] minimum_size "
+                                "minimum_area";
+    QTest::newRow("sharp") << "sharp"
+                           << "sharp[0-3]";
+    QTest::newRow("contrast") << "contrast"
+                              << "contrast[0-3]";
+    QTest::newRow("system5")
+        << "system5"
+        << "expose_time[4-5] adjust_plus[4-5] sharp[4-5] contrast[4-5] ok_ng_pulse match_angle "
+           "cut_thimble_on_prod_alarm external_trigger";
+    QTest::newRow("system6") << "system6"
+                             << "expose_time[6-7] adjust_plus[6-7] sharp[6-7] contrast[6-7] shake_erase_time "
+                                "stored_value_a temp_alarm_clamp stop_detect_protect";
+    QTest::newRow("system7")
+        << "system7"
+        << "serial_port enable_color_camera enable_gray_channel snap_shot output_inverted[0-2] "
+           "prohibit_optimize output_inverted[3] factory_param template_is_ng io_stored_only "
+           "show_roi_live show_cavity_no output_inverted[4-8] enable_white_num";
+    QTest::newRow("system8")
+        << "system8"
+        << "multi_step_count multi_trig_choice[0-7] multi_cut_mode[0-7] is_cut_ontime_thimble "
+           "log_to_file enable_direction";
+    QTest::newRow("system9") << "system9"
+                             << "multi_trig_row[0-7] cut_clamp_on_mold_alarm detect_any_order re_check_delay "
+                                "cavity_trigger_recheck reserve_value*8";
+    QTest::newRow("system10")
+        << "system10"
+        << "custom_input_func[0-7] custom_output_func[0-7] cavity_ng_clamp reserve_value*3";
+    QTest::newRow("system11") << "system11"
+                              << "temp_limit_min[0-7] temp_limit_max[0-7] reserve_value*4";
+    QTest::newRow("CntNet") << "CntNet"
+                            << "cnt_net_on video_share_mode video_rate_index ng_video_on sms_on cavity_count "
+                               "product_count product_serial";
+}
+
+void TestWizardPara::storedLayout() {
+    QFETCH(QString, key);
+    QFETCH(QString, layout);
+    // Every integer element gets a value of its own.
+    WizardPara p;
+    int n = 0;
+    const ParaFieldInfo* f = paraFields(&n);
+    int v = 1000;
+    for (int i = 0; i < n; ++i)
+        if (!f[i].text)
+            for (int e = 0; e < f[i].count; ++e) *paraInt(p, f[i], e) = v++;
+    const int lan = 7;
+    QStringList expected;
+    static const QRegularExpression item(QStringLiteral("^(\\w+)(?:\\[(\\d)(?:-(\\d))?\\])?(?:\\*(\\d))?$"));
+    for (const QString& tok : layout.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = item.match(tok);
+        QVERIFY2(m.hasMatch(), qPrintable(tok));
+        const QString name = m.captured(1);
+        const int first = m.captured(2).isEmpty() ? 0 : m.captured(2).toInt();
+        const int last = m.captured(3).isEmpty() ? first : m.captured(3).toInt();
+        const int times = m.captured(4).isEmpty() ? 1 : m.captured(4).toInt();
+        for (int t = 0; t < times; ++t)
+            for (int e = first; e <= last; ++e)
+                expected << QString::number(
+                    name == QLatin1String("gLan") ? lan : field(p, name.toLatin1().constData(), e));
+    }
+    const ParaIntKey* k = findParaKey(key);
+    QVERIFY(k);
+    QCOMPARE(formatParaKey(*k, p, lan), expected.join(QLatin1Char(' ')));
+    // Loading the text back into a fresh record gives the same text.
+    WizardPara back;
+    loadParaKey(*k, expected.join(QLatin1Char(' ')), back);
+    back.detect_mode_next = back.detect_mode;  // loaded into the one, saved from the other
+    QCOMPARE(formatParaKey(*k, back, gLan), expected.join(QLatin1Char(' ')));
+    gLan = 0;
 }
 
 void TestWizardPara::copyThenCompare_data() {
