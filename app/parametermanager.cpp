@@ -6,13 +6,12 @@
 #include <QThread>
 
 #include "globals.h"
+#include "lanstr.h"
 #include "msgbox.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/timing.h"
 #include "wizardpara.h"
 
-const char* const kParamFileErrorText =
-    "System parameter file error, please \r\n restore parameter group \r\n or contact supplier";
 const char* const kDefaultGroupDir = "./paraGroup/default";
 
 namespace {
@@ -42,6 +41,12 @@ bool restoreFromDefaultGroup(const char* name) {
     return true;
 }
 }  // namespace
+
+QString paramFileErrorText() {
+    constexpr int kId = 160, kEnglish = 1;
+    if (gaLanStr[kId * kLanColumns + kEnglish].isEmpty()) loadLanguageTable();  // before Data_Init
+    return gaLanStr[kId * kLanColumns + kEnglish];
+}
 
 ParameterManager* ParameterManager::instance = nullptr;
 
@@ -88,7 +93,7 @@ void ParameterManager::init() {
 void ParameterManager::createDB() {
     bool warned = false;
     auto warnOnce = [&warned] {
-        if (!warned) showWarnBox(QString::fromLatin1(kParamFileErrorText));
+        if (!warned) showWarnBox(paramFileErrorText());
         warned = true;
     };
     if (!QFileInfo::exists(QString::fromLatin1(kParamFile))) {

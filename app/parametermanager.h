@@ -45,9 +45,9 @@ private:
     static ParameterManager* instance;
 };
 
-// Factory text of language id 160, shown before the language is loaded.
-// TODO(lang): switch to gaLanStr[160 * 3 + 1] once the language table is in.
-extern const char* const kParamFileErrorText;
+// The English text of language id 160 ("System parameter file error ..."), shown whatever the language:
+// the language of the record is not loaded yet when the parameter files fail.
+QString paramFileErrorText();
 
 // Directory of the default parameter group, relative to the program directory.
 extern const char* const kDefaultGroupDir;  // "./paraGroup/default"
