@@ -7,9 +7,9 @@ struct WizardPara;
 constexpr int kMaxCamera = 8;
 constexpr int kMaxStep = 8;
 
-extern QMutex* pMutexIO;           // guards the IO words
-extern QMutex* pMutexSaveFail;     // guards the NG image slots
-extern QMutex* pMutex[kMaxCamera];  // one per camera frame buffer
+extern QMutex* pMutexIO;              // guards the IO words
+extern QMutex* pMutexSaveFail;        // guards the NG image slots
+extern QMutex* pMutex[kMaxCamera];    // one per camera frame buffer
 extern bool isImageFill[kMaxCamera];  // a fresh frame waits in the camera's buffer
 
 extern int gfLED;  // descriptor of the LED device, -1 when absent
