@@ -64,6 +64,8 @@ private slots:
     void missingImagesGiveNullPixmaps();
     void englishTranslationFile_data();
     void englishTranslationFile();
+    void iconsCompiledIn_data();
+    void iconsCompiledIn();
 };
 
 void TestLanStr::initTestCase() {
@@ -253,6 +255,20 @@ void TestLanStr::englishTranslationFile() {
     QVERIFY(QCoreApplication::installTranslator(&tr));
     QCOMPARE(QCoreApplication::translate(ctx.constData(), src.constData()), english);
     QVERIFY(QCoreApplication::removeTranslator(&tr));
+}
+
+void TestLanStr::iconsCompiledIn_data() {
+    QTest::addColumn<QString>("name");
+    // A sample across the screens: style sheet images (one with a non-ASCII name), boxes, bars, IO lamps.
+    for (const char* n :
+         {"圆1.png", "54.png", "55.png", "70.png", "71.png", "2a.png", "close.png", "warning.png", "56.png",
+          "0logo.png", "camNum8.png", "33.png", "110.png", "102.png", "73.png"})
+        QTest::newRow(n) << QString::fromUtf8(n);
+}
+
+void TestLanStr::iconsCompiledIn() {
+    QFETCH(QString, name);
+    QVERIFY(!QPixmap(QStringLiteral(":/img/icons/") + name).isNull());
 }
 
 QTEST_MAIN(TestLanStr)
