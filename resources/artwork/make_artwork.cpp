@@ -34,7 +34,7 @@ bool save(const QString& dir, const char* name, int w, int h,
         p.setRenderHint(QPainter::Antialiasing);
         draw(p, w, h);
     }
-    const QString path = dir + QLatin1Char('/') + QLatin1String(name);
+    const QString path = dir + QLatin1Char('/') + QString::fromUtf8(name);
     if (!img.save(path, "PNG", 9)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
