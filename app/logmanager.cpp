@@ -115,9 +115,16 @@ struct CivilTime {
     int month, day, hour, minute, second, msec;
 };
 
+std::atomic<long long> gCrashClockMs{-1};  // tests: a fixed time for the crash handler, UTC ms
+
 CivilTime civilNow() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
+    const long long fixedMs = gCrashClockMs.load();
+    if (fixedMs >= 0) {
+        ts.tv_sec = static_cast<time_t>(fixedMs / 1000);
+        ts.tv_nsec = static_cast<long>(fixedMs % 1000) * 1000000L;
+    }
     long long secs = static_cast<long long>(ts.tv_sec) + gUtcOffsetSecs.load();
     long long days = secs / 86400;
     long long rem = secs % 86400;
@@ -225,7 +232,9 @@ void prepareCrashHandler(const QString& dir) {
     installCrashHandler(SIGABRT);
 }
 
-// Moves "log.txt" to "logFatal<yyyy-MM-dd_HH-mm-ss-zzz>.txt" (async-signal-safe).
+// Moves "log.txt" to "logFatal<yyyy-MM-dd_HH-mm-ss-zzz>.txt" (async-signal-safe). A fatal message
+// is followed by Qt's abort within the same millisecond: the trace file then gets "-1" (or a higher
+// number) before ".txt" rather than replacing the file that holds the fatal message.
 void crashRename() {
     if (gCrashDirFd < 0) return;
     const CivilTime t = civilNow();
@@ -244,8 +253,17 @@ void crashRename() {
     s.addNum(t.second, 2);
     s.addChar('-');
     s.addNum(t.msec, 3);
-    s.add(".txt");
-    s.addChar('\0');
+    const size_t stem = s.n;
+    for (int k = 0; k < 100; ++k) {
+        s.n = stem;
+        if (k > 0) {
+            s.addChar('-');
+            s.addNum(k, 0);
+        }
+        s.add(".txt");
+        s.addChar('\0');
+        if (::faccessat(gCrashDirFd, s.buf, F_OK, 0) != 0) break;
+    }
     ::renameat(gCrashDirFd, "log.txt", gCrashDirFd, s.buf);
 }
 
@@ -354,7 +372,13 @@ void LogManager::sigcrash(int sig) {
     raise(sig);
 }
 
+void LogManager::setCrashClockForTest(const QDateTime& t) {
+    gCrashClockMs = t.isValid() ? t.toMSecsSinceEpoch() : -1;
+    if (t.isValid()) gUtcOffsetSecs = t.offsetFromUtc();
+}
+
 void LogManager::resetForTest() {
+    gCrashClockMs = -1;
     QMutexLocker lock(&logMutex());
     delete gLogFile;
     gLogFile = nullptr;

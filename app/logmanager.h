@@ -12,6 +12,7 @@
 // The crash handler (SIGSEGV, SIGABRT) uses only async-signal-safe calls: it appends a banner, the raw
 // backtrace and a fatal line to "log.txt" (and to standard error), renames the file like a fatal
 // message, restores the default action and re-raises the signal, so the process always ends.
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -40,6 +41,8 @@ public:
     // Absolute log directory, ending in "/".
     static QString __CurTaskPath;
 
+    // Tests: the time the crash handler writes (an invalid time returns to the real clock).
+    static void setCrashClockForTest(const QDateTime& t);
     // Tests: closes the open log file and forgets the directory and the switch. The handlers stay
     // installed (restore them with qInstallMessageHandler(nullptr) and signal()).
     static void resetForTest();

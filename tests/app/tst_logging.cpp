@@ -90,6 +90,7 @@ private slots:
     void managerDeletesOneFileAtHundred();
     void glogKeepsNewest49();
     void concurrentMessagesStayWhole();
+    void fatalMessageThenAbortKeepsBothFiles();
     void crashLeavesTraceAndEndsProcess_data();
     void crashLeavesTraceAndEndsProcess();
 
@@ -303,6 +304,41 @@ void TestLogging::concurrentMessagesStayWhole() {
         QStringLiteral("^\\[W \\S+ t\\.cpp:(\\d)\\] thread \\1 message \\d+ with some length to it$"));
     for (int i = 1; i <= kThreads * kEach; ++i)
         QVERIFY2(re.match(QString::fromUtf8(lines.at(i))).hasMatch(), lines.at(i).constData());
+}
+
+// The program's real path: qFatal goes through the handler (rename), then Qt aborts and the crash
+// handler writes the trace into a new file; neither file may replace the other.
+void TestLogging::fatalMessageThenAbortKeepsBothFiles() {
+    const QByteArray errPath = QFile::encodeName(pd_->filePath("child-stderr.txt"));
+    const pid_t pid = ::fork();
+    QVERIFY(pid >= 0);
+    if (pid == 0) {
+        const int fd = ::open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDERR_FILENO);
+        LogManager::resetForTest();
+        LogManager::setCrashClockForTest(kFixed);  // both files named in the same millisecond
+        LogManager::setFileLogSwitch(&logSwitch);
+        new LogManager;
+        qFatal("mould data lost");
+        ::_exit(99);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(WTERMSIG(status), SIGABRT);
+    const QStringList files = listDir(pd_->filePath(kDir));
+    QCOMPARE(files.size(), 2);
+    QByteArray fatal, trace;
+    for (const QString& f : files) {
+        QVERIFY(f.startsWith(QStringLiteral("logFatal")));
+        const QByteArray text = pd_->readFile(kDir + f);
+        (text.contains("crashed!!!") ? trace : fatal) = text;
+    }
+    QVERIFY(fatal.trimmed().endsWith("] mould data lost"));
+    QVERIFY(fatal.contains("tst_logging.cpp:"));
+    QVERIFY(trace.startsWith(kVersionLine.toUtf8()));
+    QVERIFY(files.contains(QStringLiteral("logFatal2026-03-04_05-06-07-089.txt")));
+    QVERIFY(files.contains(QStringLiteral("logFatal2026-03-04_05-06-07-089-1.txt")));
 }
 
 void TestLogging::crashLeavesTraceAndEndsProcess_data() {
