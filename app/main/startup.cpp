@@ -2,12 +2,18 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
+#include <QThread>
 #include <QTranslator>
 #include <glog/logging.h>
 
+#include "app/lanstr.h"
 #include "netbridge/cnt_net.h"
+#include "widgets/bmessagebox.h"
+#include "widgets/mapplication.h"
+#include "widgets/splash.h"
 
 QString applicationStyleSheet() {
     return QStringLiteral(
@@ -74,10 +80,21 @@ bool setApplicationFontFromResources() {
 }
 
 int runMonitor(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    MApplication app(argc, argv);
+    Data_Init();
+    installKitBoxes();  // showWarnBox/showChooseBox show the real boxes from here on
+    BSplashScreen splash;
+    splash.showFullScreen();
+    QElapsedTimer shown;
+    shown.start();
+    while (shown.elapsed() < 1000) {
+        app.processEvents();
+        QThread::msleep(10);
+    }
     QWidget placeholder;
     placeholder.setStyleSheet(applicationStyleSheet());
     placeholder.resize(1920, 1080);
     placeholder.show();
+    splash.finish(&placeholder);
     return app.exec();
 }
