@@ -17,7 +17,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/globals.h"
 #include "app/version.h"
+#include "app/wizardpara.h"
 #include "platform/system/sysclock.h"
 
 LogManager* LogManager::__instance = nullptr;
@@ -25,7 +27,12 @@ QString LogManager::__CurTaskPath;
 
 namespace {
 
-std::atomic<LogManager::FileLogSwitch> gFileLogSwitch{nullptr};
+// The live record's flag, read on every message (plain reads: safe in the crash handler too).
+bool liveRecordLogsToFile() {
+    return gpWPara && gpWPara->log_to_file != 0;
+}
+
+std::atomic<LogManager::FileLogSwitch> gFileLogSwitch{&liveRecordLogsToFile};
 
 bool fileLogOn() {
     const LogManager::FileLogSwitch fn = gFileLogSwitch.load();
@@ -383,7 +390,7 @@ void LogManager::resetForTest() {
     delete gLogFile;
     gLogFile = nullptr;
     __CurTaskPath.clear();
-    gFileLogSwitch = nullptr;
+    gFileLogSwitch = &liveRecordLogsToFile;
     if (gCrashDirFd >= 0) ::close(gCrashDirFd);
     gCrashDirFd = -1;
 }

@@ -26,9 +26,9 @@ public:
     static void outputMessage(QtMsgType type, const QMessageLogContext& context, const QString& msg);
     static void sigcrash(int sig);
 
-    // The switch for file logging: returns the `log_to_file` flag of the live parameter record. It is
-    // asked on every message, so a committed change acts at once. Without a switch nothing goes to the
-    // file. The function must be safe to call from a signal handler (a plain read).
+    // The switch for file logging, asked on every message so that a committed change acts at once. By
+    // default it is the `log_to_file` flag of the live parameter record gpWPara (off while there is no
+    // record). Tests install their own; it must be safe to call from a signal handler (a plain read).
     using FileLogSwitch = bool (*)();
     static void setFileLogSwitch(FileLogSwitch fn);
 
@@ -43,8 +43,8 @@ public:
 
     // Tests: the time the crash handler writes (an invalid time returns to the real clock).
     static void setCrashClockForTest(const QDateTime& t);
-    // Tests: closes the open log file and forgets the directory and the switch. The handlers stay
-    // installed (restore them with qInstallMessageHandler(nullptr) and signal()).
+    // Tests: closes the open log file, forgets the directory and restores the default switch. The handlers
+    // stay installed (restore them with qInstallMessageHandler(nullptr) and signal()).
     static void resetForTest();
 };
 

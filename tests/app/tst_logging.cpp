@@ -8,8 +8,10 @@
 
 #include <glog/logging.h>
 
+#include "app/globals.h"
 #include "app/glogsetup.h"
 #include "app/logmanager.h"
+#include "app/wizardpara.h"
 #include "platform/system/sysclock.h"
 #include "programdir.h"
 
@@ -84,6 +86,7 @@ private slots:
     void existingFileGetsNoVersionLine();
     void debugGoesToStderrOnly();
     void switchedOffWritesNothing();
+    void defaultSwitchIsTheLiveRecord();
     void fatalRenamesFile();
     void unwritableLogFallsBackToStderr();
     void managerDeletesOneFileAtHundred_data();
@@ -197,6 +200,26 @@ void TestLogging::switchedOffWritesNothing() {
     gLogToFile = true;
     LogManager::outputMessage(QtWarningMsg, QMessageLogContext(), QStringLiteral("kept"));
     QVERIFY(logText().endsWith(" :0] kept\n"));
+}
+
+void TestLogging::defaultSwitchIsTheLiveRecord() {
+    LogManager::resetForTest();  // the program's switch: gpWPara->log_to_file
+    const QtMessageHandler framework = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(framework);
+    new LogManager;
+    qInstallMessageHandler(framework);
+    WizardPara* const saved = gpWPara;
+    WizardPara record{};
+    gpWPara = nullptr;
+    LogManager::outputMessage(QtWarningMsg, QMessageLogContext(), QStringLiteral("no record yet"));
+    gpWPara = &record;
+    record.log_to_file = 0;
+    LogManager::outputMessage(QtWarningMsg, QMessageLogContext(), QStringLiteral("switched off"));
+    QCOMPARE(listDir(pd_->filePath(kDir)), QStringList());
+    record.log_to_file = 1;
+    LogManager::outputMessage(QtWarningMsg, QMessageLogContext(), QStringLiteral("switched on"));
+    gpWPara = saved;
+    QCOMPARE(logText(), (kVersionLine + "\n[W " + kStamp + " :0] switched on\n").toUtf8());
 }
 
 void TestLogging::fatalRenamesFile() {
