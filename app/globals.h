@@ -15,6 +15,10 @@ extern bool isImageFill[kMaxCamera];  // a fresh frame waits in the camera's buf
 extern int gfLED;  // descriptor of the LED device, -1 when absent
 extern int gLan;   // user-interface language: 0 Simplified Chinese, 1 English, 2 Traditional Chinese
 
+// Size of the camera display area (1725 x 982); 0 until the main window has set it.
+extern int gShowW;
+extern int gShowH;
+
 extern WizardPara* gpWPara;     // live parameter record
 extern WizardPara* gpWParaBak;  // working copy edited by the settings pages
 
