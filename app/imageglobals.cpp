@@ -2,13 +2,14 @@
 
 #include "globals.h"
 
-int gImageW = 0;
-int gImageH = 0;
-int gImageLen = 0;
-int gColorLen = 0;
+// Fallbacks: the camera layer's definitions take their place when it is linked.
+__attribute__((weak)) int gImageW = 0;
+__attribute__((weak)) int gImageH = 0;
+__attribute__((weak)) int gImageLen = 0;
+__attribute__((weak)) int gColorLen = 0;
+__attribute__((weak)) int gisColor = 0;
 float gShowAW = 1.0f;
 float gShowAH = 1.0f;
-int gisColor = 0;
 int gisGrayHue = 0;
 int gTempNum = 10;
 
@@ -24,8 +25,8 @@ void setImageGeometry(int width, int height, bool colour) {
 
 void resetImageGlobals() {
     gImageW = gImageH = gImageLen = gColorLen = 0;
-    gShowAW = gShowAH = 1.0f;
     gisColor = 0;
+    gShowAW = gShowAH = 1.0f;
     gisGrayHue = 0;
     gTempNum = 10;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // Geometry and format of the working camera image, shared by the camera layer, the detection engine
 // and the views. Set once by the main window's initialisation after camera detection.
+// gImageW, gImageH, gImageLen, gColorLen and gisColor belong to the camera layer (camera/cameraglobals);
+// they are declared here, with weak fallback definitions, so that the detection engine and its tests
+// use them without the camera layer.
 #include <cstdint>
 
 extern int gImageW;    // working image width in pixels
