@@ -6,12 +6,12 @@
 // use them without the camera layer.
 #include <cstdint>
 
-extern int gImageW;    // working image width in pixels
-extern int gImageH;    // working image height in pixels
-extern int gImageLen;  // gImageW * gImageH
-extern int gColorLen;  // bytes of one frame buffer: gImageLen * 4 with colour processing, else gImageLen
-extern float gShowAW;  // gShowW / gImageW: screen pixels per image pixel, horizontally
-extern float gShowAH;  // gShowH / gImageH: the same vertically
+extern int gImageW;     // working image width in pixels
+extern int gImageH;     // working image height in pixels
+extern int gImageLen;   // gImageW * gImageH
+extern int gColorLen;   // bytes of one frame buffer: gImageLen * 4 with colour processing, else gImageLen
+extern float gShowAW;   // gShowW / gImageW: screen pixels per image pixel, horizontally
+extern float gShowAH;   // gShowH / gImageH: the same vertically
 extern int gisColor;    // colour cameras (32-bit frames) instead of monochrome
 extern int gisGrayHue;  // colour images are inspected as grey (non-zero) or as hue (0)
 extern int gTempNum;    // template slots per camera and step (max_mold_num)

@@ -22,7 +22,9 @@ cv::Mat masterTemplate(const CammerViewData& view, int step) {
     return out;
 }
 
-cv::Mat element(int shape, int k) { return cv::getStructuringElement(shape, cv::Size(k, k)); }
+cv::Mat element(int shape, int k) {
+    return cv::getStructuringElement(shape, cv::Size(k, k));
+}
 }  // namespace
 
 bool AutogenerationRegion(CammerViewData* view, int step, int* drawingTool) {

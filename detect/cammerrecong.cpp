@@ -115,7 +115,8 @@ void CammerRecong::CreateShape(int d) {
 void CammerRecong::ShapeMatch() {
     const WizardPara& p = para();
     const int d = std::clamp(gpWin ? gpWin->DetectStep : 0, 0, kStepCount - 1);
-    const size_t len = std::min({size_t(std::max(gColorLen, 0)), view->rawBuffer.size(), view->alignedBuffer.size()});
+    const size_t len =
+        std::min({size_t(std::max(gColorLen, 0)), view->rawBuffer.size(), view->alignedBuffer.size()});
     if (p.enable_correct != -1 && shapeModels[d].IsValid() && !gisColor && !searchRect[d].empty() &&
         rawImage.type() == CV_8UC1 && !alignedImage.empty()) {
         cv::Mat search = rawImage(searchRect[d]).clone();
@@ -124,7 +125,8 @@ void CammerRecong::ShapeMatch() {
         if (shapeModels[d].Find(search, 0, &x, &y, &a, &angle)) {
             const int dx = x - searchRect[d].x, dy = y - searchRect[d].y;
             if (p.match_angle >= 1 && p.match_angle <= 180)
-                TransformImage(rawImage, alignedImage, cv::Point(dx, dy), cv::Point(modelCx[d], modelCy[d]), angle);
+                TransformImage(rawImage, alignedImage, cv::Point(dx, dy), cv::Point(modelCx[d], modelCy[d]),
+                               angle);
             else
                 MoveImage(rawImage, alignedImage, dx, dy);
             return;

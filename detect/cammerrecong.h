@@ -54,8 +54,8 @@ public:
 
     CammerSingleton* store;
     CammerViewData* view;
-    cv::Mat rawImage;      // header over view->rawBuffer (8-bit; 4 channels for colour cameras)
-    cv::Mat alignedImage;  // header over view->alignedBuffer
+    cv::Mat rawImage;             // header over view->rawBuffer (8-bit; 4 channels for colour cameras)
+    cv::Mat alignedImage;         // header over view->alignedBuffer
     cv::Mat detMask[kStepCount];  // per step: 255 where inspected, 0 where ignored
     GrayMatch grayModels[kStepCount][kRoiCount];
     SURF surfModels[kStepCount][kRoiCount];

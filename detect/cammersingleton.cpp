@@ -15,7 +15,8 @@
 // The editors compare stores byte by byte: every byte must belong to a member that the constructors
 // set, so the record may hold no padding of its own (the shapes zero theirs).
 static_assert(sizeof(CammerSingleton) ==
-                  sizeof(int32_t) * (1 + kStepCount + 5 * kStepCount * kRoiCount + kRoiCount + kStepCount * 8) +
+                  sizeof(int32_t) *
+                          (1 + kStepCount + 5 * kStepCount * kRoiCount + kRoiCount + kStepCount * 8) +
                       kStepCount * kRoiCount * (sizeof(ClustomRect) + sizeof(Circle) + sizeof(RePolygon)),
               "CammerSingleton must not hold padding");
 
@@ -45,7 +46,9 @@ private:
     bool failed_ = false;
 };
 
-QString tableName(int camera) { return QStringLiteral("cammer%1").arg(camera); }
+QString tableName(int camera) {
+    return QStringLiteral("cammer%1").arg(camera);
+}
 
 bool execLogged(QSqlQuery& q, const char* what) {
     if (q.exec()) return true;
@@ -54,7 +57,8 @@ bool execLogged(QSqlQuery& q, const char* what) {
 }
 
 bool ensureTable(QSqlQuery& q, const QString& table) {
-    if (q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (name TEXT, value TEXT)").arg(table))) return true;
+    if (q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (name TEXT, value TEXT)").arg(table)))
+        return true;
     qWarning().noquote() << "region store: cannot create" << table << q.lastError().text();
     return false;
 }

@@ -26,8 +26,12 @@ static cv::Mat header(std::vector<uchar>& buffer) {
     return cv::Mat(gImageH, gImageW, CV_8UC(channels), buffer.data());
 }
 
-cv::Mat CammerViewData::rawImage() { return header(rawBuffer); }
-cv::Mat CammerViewData::alignedImage() { return header(alignedBuffer); }
+cv::Mat CammerViewData::rawImage() {
+    return header(rawBuffer);
+}
+cv::Mat CammerViewData::alignedImage() {
+    return header(alignedBuffer);
+}
 cv::Mat CammerViewData::convImage() {
     if (convBuffer.size() < size_t(gImageLen) || gImageLen <= 0) return cv::Mat();
     return cv::Mat(gImageH, gImageW, CV_8UC1, convBuffer.data());

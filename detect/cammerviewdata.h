@@ -45,8 +45,8 @@ struct CammerViewData {
     cv::Mat savedMasks[kStepCount][kRoiCount];      // 8-bit mask of each saved region
     cv::Mat workingMasks[kStepCount][kRoiCount];    // 8-bit mask of each edited region
 
-    cv::Mat ignoreImages[kStepCount];            // per step, image-sized, 255 at ignored points
-    std::vector<cv::Mat> templates[kStepCount];  // per step gTempNum images, 0 the master (8UC1 or 8UC4)
+    cv::Mat ignoreImages[kStepCount];             // per step, image-sized, 255 at ignored points
+    std::vector<cv::Mat> templates[kStepCount];   // per step gTempNum images, 0 the master (8UC1 or 8UC4)
     std::vector<int> templateLoaded[kStepCount];  // per step and slot: 1 when that template was read
     int templateCount[kStepCount] = {};           // templates loaded per step
     int shownTemplate = 0;                        // template index the region editor shows

@@ -11,8 +11,12 @@ std::function<void(int, int)>& paramNotifier() {
 }
 }  // namespace
 
-void setRoiRecordSink(std::function<void(const RoiRecord&)> sink) { recordSink() = std::move(sink); }
-void setRoiParamNotifier(std::function<void(int, int)> notify) { paramNotifier() = std::move(notify); }
+void setRoiRecordSink(std::function<void(const RoiRecord&)> sink) {
+    recordSink() = std::move(sink);
+}
+void setRoiParamNotifier(std::function<void(int, int)> notify) {
+    paramNotifier() = std::move(notify);
+}
 
 void emitRoiRecord(const RoiRecord& record) {
     if (recordSink()) recordSink()(record);
@@ -22,7 +26,9 @@ void notifyRoiParam(int camera, int step) {
     if (paramNotifier()) paramNotifier()(camera, step);
 }
 
-bool hasRoiRecordSink() { return bool(recordSink()); }
+bool hasRoiRecordSink() {
+    return bool(recordSink());
+}
 
 void resetDetectHooks() {
     recordSink() = nullptr;

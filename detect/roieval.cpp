@@ -75,8 +75,8 @@ std::vector<DirectionBlob> directionBlobs(const CammerSingleton& s, int d, int r
         if (!(lo < a && a < hi)) continue;
         const cv::Rect br = cv::boundingRect(c);
         cv::Mat uncovered = cv::Mat::zeros(br.size(), CV_8UC1);
-        cv::drawContours(uncovered, Contours{c}, 0, cv::Scalar(255), cv::FILLED, cv::LINE_8, cv::noArray(), INT_MAX,
-                         -br.tl());
+        cv::drawContours(uncovered, Contours{c}, 0, cv::Scalar(255), cv::FILLED, cv::LINE_8, cv::noArray(),
+                         INT_MAX, -br.tl());
         cv::bitwise_not(uncovered, uncovered);
         const cv::Moments m = cv::moments(uncovered);
         if (m.m00 == 0) continue;

@@ -15,16 +15,22 @@ namespace {
 constexpr int kHandleTol = 20;
 constexpr int kPolyMargin = 20;
 
-int clampTol(int tol) { return std::clamp(tol, 3, 50); }
+int clampTol(int tol) {
+    return std::clamp(tol, 3, 50);
+}
 
-int roundToInt(float v) { return int(std::lround(v)); }
+int roundToInt(float v) {
+    return int(std::lround(v));
+}
 
 int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
     int64_t q = a / b;
     if ((a % b != 0) && (a < 0)) --q;
     return q;
 }
-int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
+int64_t ceilDiv(int64_t a, int64_t b) {
+    return -floorDiv(-a, b);
+}
 }  // namespace
 
 bool PointAround(QPoint a, QPoint b, int tol) {
@@ -32,7 +38,9 @@ bool PointAround(QPoint a, QPoint b, int tol) {
     return std::abs(a.x() - b.x()) < tol && std::abs(a.y() - b.y()) < tol;
 }
 
-bool LineAround(int a, int b, int tol) { return std::abs(b - a) < clampTol(tol); }
+bool LineAround(int a, int b, int tol) {
+    return std::abs(b - a) < clampTol(tol);
+}
 
 bool LineAround(int a, int b, int c, int lo, int hi, int tol) {
     return LineAround(a, b, tol) && lo <= c && c <= hi;
@@ -336,7 +344,9 @@ void RePolygon::BoundingRect() {
     rect.setCoords(sx1 - kPolyMargin, sy1 - kPolyMargin, sx2 - 1, sy2 - 1);
 }
 
-cv::Mat RePolygon::UpdateMask() const { return PolygonMask(imgPts, count, imgRect); }
+cv::Mat RePolygon::UpdateMask() const {
+    return PolygonMask(imgPts, count, imgRect);
+}
 
 cv::Mat PolygonMask(const QPoint* pts, int n, const QRect& box) {
     const int w = box.right() - box.left() + 1;

@@ -16,7 +16,9 @@
 namespace {
 const char* kConn = "regionstore";
 
-QSqlQuery paramQuery() { return QSqlQuery(QSqlDatabase::database(kConn)); }
+QSqlQuery paramQuery() {
+    return QSqlQuery(QSqlDatabase::database(kConn));
+}
 
 QString rowValue(const QString& name, int camera = 0) {
     QSqlQuery q = paramQuery();
@@ -44,8 +46,21 @@ void putRow(const QString& name, const QString& value, int camera = 0) {
     QVERIFY(q.exec());
 }
 
-std::unique_ptr<CammerSingleton> loadedStore(CammerViewData* view = nullptr) {
-    auto s = std::make_unique<CammerSingleton>(0);
+// A store is large and slow to fault in when freshly allocated: the tests reuse three, built anew in
+// place.
+CammerSingleton* fresh(int i, int camera = 0) {
+    static std::unique_ptr<CammerSingleton> pool[3];
+    if (!pool[i]) {
+        pool[i] = std::make_unique<CammerSingleton>(camera);
+    } else {
+        pool[i]->~CammerSingleton();
+        new (pool[i].get()) CammerSingleton(camera);
+    }
+    return pool[i].get();
+}
+
+CammerSingleton* loadedStore(CammerViewData* view = nullptr) {
+    CammerSingleton* s = fresh(1);
     s->LoadDatafromFile(paramQuery(), view);
     return s;
 }
@@ -139,6 +154,7 @@ void TestRegionStore::initTestCase() {
     gShowW = 1725;
     gShowH = 982;
     setImageGeometry(1280, 1024, false);
+    gTempNum = 1;
     gpWPara = &para_;
 }
 
@@ -150,7 +166,8 @@ void TestRegionStore::init() {
     db.setDatabaseName(dir_->filePath("PARAM.db"));
     QVERIFY(db.open());
     QSqlQuery q(db);
-    for (int c = 0; c < 8; ++c) QVERIFY(q.exec(QString("CREATE TABLE cammer%1 (name TEXT, value TEXT)").arg(c)));
+    for (int c = 0; c < 8; ++c)
+        QVERIFY(q.exec(QString("CREATE TABLE cammer%1 (name TEXT, value TEXT)").arg(c)));
     para_.cnt_net_on = 0;
     resetDetectHooks();
 }
@@ -182,7 +199,7 @@ void TestRegionStore::storedText() {
     QFETCH(int, kind);
     QFETCH(QString, text);
     loadedStore();  // creates the step rows
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     s->count[3] = 1;
     s->setDefaultRegion(3, 0);
     if (kind == 4) setRing(*s, 3, 0, 400, 300, 40, 100);
@@ -204,7 +221,7 @@ void TestRegionStore::storedText() {
 
 void TestRegionStore::roundTripEveryField() {
     loadedStore();
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> any(-100000, 100000), x(3, 1722), y(3, 979);
     for (int d = 0; d < kStepCount; ++d) {
@@ -246,7 +263,7 @@ void TestRegionStore::roundTripEveryField() {
 
 void TestRegionStore::editsOfExistingRegionsAreSaved() {
     loadedStore();
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     s->count[0] = 2;
     s->setDefaultRegion(0, 0);
     s->setDefaultRegion(0, 1);
@@ -268,7 +285,7 @@ void TestRegionStore::saveRowManagement() {
     for (int r = 0; r < 50; ++r) putRow(QString("ROI4-%1").arg(r), "5 25 100 0 1 0 0 50 50 100 100");
     QSqlQuery q = paramQuery();
     QVERIFY(q.exec("delete from cammer0 where name='detect6'"));
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     s->count[2] = 0;
     s->flags[2][7] = 4;
     s->count[4] = 50;
@@ -286,15 +303,16 @@ void TestRegionStore::saveRowManagement() {
 
 void TestRegionStore::failedSaveChangesNothing() {
     loadedStore();
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     s->count[0] = 5;
     for (int r = 0; r < 5; ++r) s->setDefaultRegion(0, r);
     s->count[1] = 1;
     s->setDefaultRegion(1, 0);
     QVERIFY(s->SaveDatatoFile(paramQuery()));
     QSqlQuery q = paramQuery();
-    QVERIFY(q.exec("CREATE TRIGGER no_roi BEFORE INSERT ON cammer0 WHEN NEW.name='ROI1-1' "
-                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    QVERIFY(
+        q.exec("CREATE TRIGGER no_roi BEFORE INSERT ON cammer0 WHEN NEW.name='ROI1-1' "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     s->count[0] = 2;  // would delete ROI0-2..4
     setParams(*s, 0, 0, 1, 2, 3, 4);
     s->count[1] = 2;
@@ -318,7 +336,7 @@ void TestRegionStore::bridgeNotifiedAfterSave() {
     loadedStore();
     QList<QPair<int, int>> calls;
     setRoiParamNotifier([&](int camera, int step) { calls << qMakePair(camera, step); });
-    auto s = std::make_unique<CammerSingleton>(0);
+    CammerSingleton* s = fresh(0);
     QVERIFY(s->SaveDatatoFile(paramQuery()));
     QVERIFY(calls.isEmpty());  // bridge switched off
     para_.cnt_net_on = 1;
@@ -331,7 +349,7 @@ void TestRegionStore::bridgeNotifiedAfterSave() {
 void TestRegionStore::loadCorrections_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QVector<int>>("params");  // para1 sens area func shape outN
-    QTest::addColumn<QRect>("rect");          // rectangle geometry when shape 1
+    QTest::addColumn<QRect>("rect");           // rectangle geometry when shape 1
     const QRect def(QPoint(50, 50), QPoint(100, 100));
     QTest::newRow("polygon n 0") << "1 2 3 6 2 1 0 10 10" << QVector<int>{5, 25, 100, 0, 1, 0} << def;
     QTest::newRow("polygon n 8097") << "1 2 3 6 2 1 8097 10 10" << QVector<int>{5, 25, 100, 0, 1, 0} << def;
@@ -343,8 +361,8 @@ void TestRegionStore::loadCorrections_data() {
                                          << QRect(QPoint(3, 3), QPoint(1722, 979));
     QTest::newRow("short row") << "9 8 7 0 1 2 0 60 70" << QVector<int>{9, 8, 7, 0, 1, 2}
                                << QRect(QPoint(60, 70), QPoint(3, 3));
-    QTest::newRow("garbage ends the row") << "9 8 x 0 1 2 0 60 70 80 90" << QVector<int>{9, 8, 0, 0, 0, 0}
-                                          << QRect();
+    QTest::newRow("garbage ends the row")
+        << "9 8 x 0 1 2 0 60 70 80 90" << QVector<int>{9, 8, 0, 0, 0, 0} << QRect();
 }
 
 void TestRegionStore::loadCorrections() {
@@ -410,13 +428,16 @@ void TestRegionStore::loadBuildsMasks() {
         QCOMPARE(m.rows, box.height());
         QVERIFY(box.left() >= 0 && box.top() >= 0 && box.right() < gImageW && box.bottom() < gImageH);
     }
-    QCOMPARE(cv::countNonZero(view->savedMasks[0][0]), s->imageRect(0, 0).width() * s->imageRect(0, 0).height());
+    QCOMPARE(cv::countNonZero(view->savedMasks[0][0]),
+             s->imageRect(0, 0).width() * s->imageRect(0, 0).height());
 }
 
 void TestRegionStore::bytewiseIdentity() {
-    auto a = std::make_unique<CammerSingleton>(3), b = std::make_unique<CammerSingleton>(3);
+    CammerSingleton* a = fresh(0, 3);
+    CammerSingleton* b = fresh(1, 3);
     QVERIFY(*a == *b);
-    auto c = std::make_unique<CammerSingleton>(*a);
+    CammerSingleton* c = fresh(2, 5);
+    *c = *a;
     QVERIFY(*c == *a);
     c->polygon[7][49].pts[8095] = QPoint(1, 0);
     QVERIFY(*c != *a);

@@ -30,7 +30,8 @@ cv::Mat referenceMask(const QVector<QPoint>& pts, const QRect& box) {
     cv::Mat m = cv::Mat::zeros(box.height(), box.width(), CV_8UC1);
     for (int i = 0; i < m.rows; ++i)
         for (int j = 0; j < m.cols; ++j)
-            if (cv::pointPolygonTest(contour, cv::Point2f(float(box.left() + j), float(box.top() + i)), false) > 0)
+            if (cv::pointPolygonTest(contour, cv::Point2f(float(box.left() + j), float(box.top() + i)),
+                                     false) > 0)
                 m.at<uchar>(i, j) = 255;
     return m;
 }
@@ -45,7 +46,8 @@ QVector<QPoint> randomPolygon(std::mt19937& rng, int n, int span, bool star) {
     std::uniform_real_distribution<double> rad(0.2, 1.0);
     for (int i = 0; i < n; ++i) {
         const double a = 2 * M_PI * i / n, r = rad(rng) * span / 2;
-        pts << QPoint(int(std::lround(5 + span / 2 + r * std::cos(a))), int(std::lround(5 + span / 2 + r * std::sin(a))));
+        pts << QPoint(int(std::lround(5 + span / 2 + r * std::cos(a))),
+                      int(std::lround(5 + span / 2 + r * std::sin(a))));
     }
     return pts;
 }
@@ -80,9 +82,9 @@ private slots:
 };
 
 void TestRoiShape::helpers() {
-    QVERIFY(PointAround(QPoint(10, 10), QPoint(12, 12), 1));    // tolerance raised to 3
+    QVERIFY(PointAround(QPoint(10, 10), QPoint(12, 12), 1));  // tolerance raised to 3
     QVERIFY(!PointAround(QPoint(10, 10), QPoint(13, 10), 1));
-    QVERIFY(LineAround(0, 49, 500));                           // tolerance limited to 50
+    QVERIFY(LineAround(0, 49, 500));  // tolerance limited to 50
     QVERIFY(!LineAround(0, 50, 500));
     QVERIFY(LineAround(5, 6, 7, 7, 9, 3));
     QVERIFY(!LineAround(5, 6, 10, 7, 9, 3));
@@ -355,11 +357,14 @@ void TestRoiShape::polygonMaskMatchesPointTest_data() {
     QTest::newRow("triangle") << QVector<QPoint>{{10, 10}, {60, 10}, {30, 40}};
     QTest::newRow("square") << QVector<QPoint>{{5, 5}, {40, 5}, {40, 40}, {5, 40}};
     QTest::newRow("concave") << QVector<QPoint>{{5, 5}, {50, 5}, {50, 50}, {30, 20}, {5, 50}};
-    QTest::newRow("spike vertex touching a row") << QVector<QPoint>{{5, 5}, {60, 5}, {60, 40}, {33, 20}, {30, 40}, {5, 40}};
-    QTest::newRow("horizontal steps") << QVector<QPoint>{{5, 5}, {20, 5}, {20, 15}, {35, 15}, {35, 5}, {50, 5}, {50, 30}, {5, 30}};
+    QTest::newRow("spike vertex touching a row")
+        << QVector<QPoint>{{5, 5}, {60, 5}, {60, 40}, {33, 20}, {30, 40}, {5, 40}};
+    QTest::newRow("horizontal steps")
+        << QVector<QPoint>{{5, 5}, {20, 5}, {20, 15}, {35, 15}, {35, 5}, {50, 5}, {50, 30}, {5, 30}};
     QTest::newRow("self-intersecting bow tie") << QVector<QPoint>{{5, 5}, {45, 40}, {45, 5}, {5, 40}};
     QTest::newRow("pentagram") << QVector<QPoint>{{30, 3}, {48, 57}, {2, 22}, {58, 22}, {12, 57}};
-    QTest::newRow("collinear and repeated") << QVector<QPoint>{{5, 5}, {5, 5}, {20, 5}, {40, 5}, {40, 30}, {40, 30}, {5, 30}};
+    QTest::newRow("collinear and repeated")
+        << QVector<QPoint>{{5, 5}, {5, 5}, {20, 5}, {40, 5}, {40, 30}, {40, 30}, {5, 30}};
     QTest::newRow("thin sliver") << QVector<QPoint>{{5, 5}, {80, 7}, {6, 8}};
     QTest::newRow("segment") << QVector<QPoint>{{5, 5}, {40, 30}};
     std::mt19937 rng(1234);
