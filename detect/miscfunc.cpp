@@ -15,7 +15,9 @@ constexpr std::array<std::array<int, 256>, 3> makeGrayTable() {
     return t;
 }
 
-inline uchar byteOf(int v, int k) { return uchar((unsigned(v) >> (8 * k)) & 0xFF); }
+inline uchar byteOf(int v, int k) {
+    return uchar((unsigned(v) >> (8 * k)) & 0xFF);
+}
 }  // namespace
 
 const std::array<std::array<int, 256>, 3> gaRGB2Gray = makeGrayTable();
@@ -24,11 +26,14 @@ void RGB2Gray(uchar* out, int* in, int width, int height) {
     const int n = width * height;
     for (int i = 0; i < n; ++i) {
         const int v = in[i];
-        out[i] = uchar((gaRGB2Gray[0][byteOf(v, 0)] + gaRGB2Gray[1][byteOf(v, 1)] + gaRGB2Gray[2][byteOf(v, 2)]) / 1024);
+        out[i] = uchar(
+            (gaRGB2Gray[0][byteOf(v, 0)] + gaRGB2Gray[1][byteOf(v, 1)] + gaRGB2Gray[2][byteOf(v, 2)]) / 1024);
     }
 }
 
-void RGBA2Gray(uchar* out, int* in, int width, int height) { RGB2Gray(out, in, width, height); }
+void RGBA2Gray(uchar* out, int* in, int width, int height) {
+    RGB2Gray(out, in, width, height);
+}
 
 uchar RGB2HueByte(uchar c0, uchar c1, uchar c2) {
     const int M = std::max({c0, c1, c2});
@@ -57,7 +62,9 @@ void Gray2RGBA(uchar* in, int* out, int width, int height) {
     for (int i = 0; i < n; ++i) out[i] = int(in[i]) * 65793;
 }
 
-void Gray2RGB(uchar* in, int* out, int width, int height) { Gray2RGBA(in, out, width, height); }
+void Gray2RGB(uchar* in, int* out, int width, int height) {
+    Gray2RGBA(in, out, width, height);
+}
 
 void RGB2RGBA(uchar* out, uchar* in, int width, int height) {
     const int n = width * height;
@@ -186,7 +193,8 @@ void TransformImage(cv::Mat src, cv::Mat& dst, cv::Point shift, cv::Point centre
     cv::copyMakeBorder(copy, padded, padY, padY, padX, padX, cv::BORDER_CONSTANT, cv::Scalar(0));
     cv::Mat moved(padded.size(), padded.type());
     MoveImage(padded, moved, shift.x, shift.y);
-    const cv::Mat rot = cv::getRotationMatrix2D(cv::Point2f(float(centre.x + padX), float(centre.y + padY)), angle, 1.0);
+    const cv::Mat rot =
+        cv::getRotationMatrix2D(cv::Point2f(float(centre.x + padX), float(centre.y + padY)), angle, 1.0);
     cv::Mat rotated;
     cv::warpAffine(moved, rotated, rot, padded.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
     rotated(cv::Rect(padX, padY, copy.cols, copy.rows)).copyTo(dst);

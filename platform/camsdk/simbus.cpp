@@ -31,7 +31,9 @@ Core& core() {
     return c;
 }
 
-QString hex(long long v) { return QStringLiteral("0x") + QString::number(v, 16).toUpper(); }
+QString hex(long long v) {
+    return QStringLiteral("0x") + QString::number(v, 16).toUpper();
+}
 
 bool Core::injected(const char* function, int* status) {
     auto it = inject.find(QByteArray(function));
@@ -70,7 +72,9 @@ uintptr_t Core::addHandle(Cam* c) {
     return h;
 }
 
-void Core::dropHandle(uintptr_t h) { handles.erase(h); }
+void Core::dropHandle(uintptr_t h) {
+    handles.erase(h);
+}
 
 bool Core::waitFrame(std::unique_lock<std::mutex>& lk, Cam* c, int timeoutMs) {
     using clock = std::chrono::steady_clock;
@@ -120,11 +124,12 @@ void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
             }
         }
         if (!c->spec.staticScene && w >= 2 * kStampBlocks && h >= 2) {
-            const uint8_t stamp[kStampBlocks] = {kStampMarker, uint8_t(c->id), uint8_t(n), uint8_t(n >> 8),
-                                                 uint8_t(n >> 16), uint8_t(n >> 24)};
+            const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(c->id),   uint8_t(n),
+                                                 uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
             for (int k = 0; k < kStampBlocks; ++k)
                 for (int dy = 0; dy < 2; ++dy)
-                    for (int dx = 0; dx < 2; ++dx) memset(&rgb[(size_t(dy) * w + 2 * k + dx) * 3], stamp[k], 3);
+                    for (int dx = 0; dx < 2; ++dx)
+                        memset(&rgb[(size_t(dy) * w + 2 * k + dx) * 3], stamp[k], 3);
         }
     }
     const size_t px = size_t(w) * h;
@@ -216,7 +221,8 @@ int Bus::addCamera(const CameraSpec& spec) {
             QImage img(dir.filePath(name));
             if (!img.isNull()) c->files.push_back(img);
         }
-        if (c->files.empty()) qWarning() << "simulated camera" << spec.serial << ": no images in" << spec.folder;
+        if (c->files.empty())
+            qWarning() << "simulated camera" << spec.serial << ": no images in" << spec.folder;
     }
     k.cams.push_back(std::move(c));
     return k.cams.back()->id;
@@ -240,7 +246,9 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
             const cJSON* v = cJSON_GetObjectItemCaseSensitive(item, key);
             return cJSON_IsNumber(v) ? v->valueint : def;
         };
-        auto flag = [item](const char* key) { return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(item, key)); };
+        auto flag = [item](const char* key) {
+            return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(item, key));
+        };
         const QByteArray vendor = str("vendor").toLower();
         if (vendor == "galaxy")
             s.vendor = Vendor::Galaxy;
@@ -251,7 +259,8 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
         else if (vendor == "hikvision")
             s.vendor = Vendor::Hikvision;
         else {
-            if (error) *error = QStringLiteral("unknown camera vendor \"%1\"").arg(QString::fromLatin1(vendor));
+            if (error)
+                *error = QStringLiteral("unknown camera vendor \"%1\"").arg(QString::fromLatin1(vendor));
             cJSON_Delete(root);
             return false;
         }
@@ -277,8 +286,9 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
         const cJSON* r = nullptr;
         cJSON_ArrayForEach(r, cJSON_GetObjectItemCaseSensitive(item, "ranges")) {
             if (cJSON_GetArraySize(r) == 2 && r->string)
-                s.ranges.append({QByteArray(r->string),
-                                 {cJSON_GetArrayItem(r, 0)->valuedouble, cJSON_GetArrayItem(r, 1)->valuedouble}});
+                s.ranges.append(
+                    {QByteArray(r->string),
+                     {cJSON_GetArrayItem(r, 0)->valuedouble, cJSON_GetArrayItem(r, 1)->valuedouble}});
         }
         addCamera(s);
     }

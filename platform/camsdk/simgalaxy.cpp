@@ -7,7 +7,9 @@
 using namespace simcam;
 
 namespace {
-uintptr_t H(GxHandle h) { return reinterpret_cast<uintptr_t>(h); }
+uintptr_t H(GxHandle h) {
+    return reinterpret_cast<uintptr_t>(h);
+}
 
 GxStatus openCam(Core& k, Cam* c, GxHandle* handle) {
     if (!c || c->open) return kGxNotFound;
@@ -19,11 +21,11 @@ GxStatus openCam(Core& k, Cam* c, GxHandle* handle) {
     return GX_STATUS_SUCCESS;
 }
 
-#define GX_ENTER(name, text)                    \
-    Core& k = core();                           \
-    std::unique_lock<std::mutex> lk(k.m);       \
-    k.call(text);                               \
-    int injectedStatus = 0;                     \
+#define GX_ENTER(name, text)              \
+    Core& k = core();                     \
+    std::unique_lock<std::mutex> lk(k.m); \
+    k.call(text);                         \
+    int injectedStatus = 0;               \
     if (k.injected(name, &injectedStatus)) return injectedStatus;
 }  // namespace
 

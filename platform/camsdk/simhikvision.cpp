@@ -25,7 +25,8 @@ std::map<uintptr_t, HikHandle>& hikHandles() {
 HikHandle* hh(Core& k, void* handle, const char* fn) {
     auto it = hikHandles().find(uintptr_t(handle));
     if (it == hikHandles().end()) {
-        k.misuse.append(QStringLiteral("%1 on destroyed handle %2").arg(QLatin1String(fn), hex(uintptr_t(handle))));
+        k.misuse.append(
+            QStringLiteral("%1 on destroyed handle %2").arg(QLatin1String(fn), hex(uintptr_t(handle))));
         return nullptr;
     }
     return &it->second;
@@ -44,18 +45,18 @@ double rangeMax(Cam* c, const char* name, double def) {
 }  // namespace
 
 // Calls that need an opened device.
-#define HIK_CALL(name, handle, args)                                                   \
-    Guard g;                                                                           \
-    Core& k = g.k;                                                                     \
-    HikHandle* h = hh(k, handle, name);                                                \
-    Cam* c = h ? h->cam : nullptr;                                                     \
-    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));             \
-    int injectedStatus = 0;                                                            \
-    if (k.injected(name, &injectedStatus)) return injectedStatus;                      \
-    if (!h) return kMvInvalidHandle;                                                   \
-    if (!h->opened) {                                                                  \
-        k.misuse.append(QStringLiteral(name " on a device that is not open"));         \
-        return kMvError;                                                               \
+#define HIK_CALL(name, handle, args)                                           \
+    Guard g;                                                                   \
+    Core& k = g.k;                                                             \
+    HikHandle* h = hh(k, handle, name);                                        \
+    Cam* c = h ? h->cam : nullptr;                                             \
+    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));      \
+    int injectedStatus = 0;                                                    \
+    if (k.injected(name, &injectedStatus)) return injectedStatus;              \
+    if (!h) return kMvInvalidHandle;                                           \
+    if (!h->opened) {                                                          \
+        k.misuse.append(QStringLiteral(name " on a device that is not open")); \
+        return kMvError;                                                       \
     }
 
 int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
@@ -78,11 +79,13 @@ int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
             rec->gige.currentIp = c->spec.ip;
             rec->gige.currentSubnetMask = c->spec.mask;
             rec->gige.netExport = c->spec.netExport;
-            strncpy(rec->gige.manufacturerName, c->spec.maker.constData(), sizeof(rec->gige.manufacturerName) - 1);
+            strncpy(rec->gige.manufacturerName, c->spec.maker.constData(),
+                    sizeof(rec->gige.manufacturerName) - 1);
             strncpy(rec->gige.modelName, c->spec.model.constData(), sizeof(rec->gige.modelName) - 1);
             strncpy(rec->gige.serialNumber, c->spec.serial.constData(), sizeof(rec->gige.serialNumber) - 1);
         } else {
-            strncpy(rec->usb.manufacturerName, c->spec.maker.constData(), sizeof(rec->usb.manufacturerName) - 1);
+            strncpy(rec->usb.manufacturerName, c->spec.maker.constData(),
+                    sizeof(rec->usb.manufacturerName) - 1);
             strncpy(rec->usb.modelName, c->spec.model.constData(), sizeof(rec->usb.modelName) - 1);
             strncpy(rec->usb.serialNumber, c->spec.serial.constData(), sizeof(rec->usb.serialNumber) - 1);
         }
@@ -149,7 +152,10 @@ int MV_CC_OpenDevice(void* handle, unsigned accessMode, unsigned short switchove
     Guard g;
     Core& k = g.k;
     HikHandle* h = hh(k, handle, "MV_CC_OpenDevice");
-    k.call(QStringLiteral("MV_CC_OpenDevice(%1, %2, %3)").arg(k.label(h ? h->cam : nullptr)).arg(accessMode).arg(switchoverKey));
+    k.call(QStringLiteral("MV_CC_OpenDevice(%1, %2, %3)")
+               .arg(k.label(h ? h->cam : nullptr))
+               .arg(accessMode)
+               .arg(switchoverKey));
     int st = 0;
     if (k.injected("MV_CC_OpenDevice", &st)) return st;
     if (!h) return kMvInvalidHandle;
@@ -190,10 +196,14 @@ int MV_CC_GetIntValue(void* handle, const char* key, MvIntValue* value) {
     HIK_CALL("MV_CC_GetIntValue", handle, QStringLiteral(", %1").arg(QLatin1String(key)));
     if (!value) return kMvError;
     const QByteArray kk(key);
-    if (kk == "WidthMax") *value = {c->spec.width, c->spec.width, 1};
-    else if (kk == "HeightMax") *value = {c->spec.height, c->spec.height, 1};
-    else if (kk == "Width") *value = {c->outW, c->spec.width, 1};
-    else if (kk == "Height") *value = {c->outH, c->spec.height, 1};
+    if (kk == "WidthMax")
+        *value = {c->spec.width, c->spec.width, 1};
+    else if (kk == "HeightMax")
+        *value = {c->spec.height, c->spec.height, 1};
+    else if (kk == "Width")
+        *value = {c->outW, c->spec.width, 1};
+    else if (kk == "Height")
+        *value = {c->outH, c->spec.height, 1};
     else {
         auto it = c->features.find(kk);
         *value = {it == c->features.end() ? 0 : int64_t(it->second), int64_t(rangeMax(c, key, 1023)),
@@ -209,7 +219,9 @@ int MV_CC_SetIntValue(void* handle, const char* key, int64_t value) {
 }
 
 int MV_CC_SetEnumValue(void* handle, const char* key, unsigned value) {
-    HIK_CALL("MV_CC_SetEnumValue", handle, QStringLiteral(", %1, %2").arg(QLatin1String(key), value > 255 ? hex(value) : QString::number(value)));
+    HIK_CALL("MV_CC_SetEnumValue", handle,
+             QStringLiteral(", %1, %2")
+                 .arg(QLatin1String(key), value > 255 ? hex(value) : QString::number(value)));
     const QByteArray kk(key);
     c->features[kk] = value;
     if (kk == "PixelFormat") c->format = value;
@@ -233,7 +245,8 @@ int MV_CC_SetBoolValue(void* handle, const char* key, bool value) {
 }
 
 int MV_CC_SetFloatValue(void* handle, const char* key, float value) {
-    HIK_CALL("MV_CC_SetFloatValue", handle, QStringLiteral(", %1, %2").arg(QLatin1String(key)).arg(double(value)));
+    HIK_CALL("MV_CC_SetFloatValue", handle,
+             QStringLiteral(", %1, %2").arg(QLatin1String(key)).arg(double(value)));
     c->features[key] = value;
     return MV_OK;
 }
@@ -312,7 +325,8 @@ int MV_CC_StartGrabbing(void* handle) {
                 memcpy(&info, frame.data(), sizeof(info));
                 {
                     std::lock_guard<std::mutex> lk(k.m);
-                    if (cam->stopReturned) k.misuse.append(QStringLiteral("callback after MV_CC_StopGrabbing"));
+                    if (cam->stopReturned)
+                        k.misuse.append(QStringLiteral("callback after MV_CC_StopGrabbing"));
                 }
                 cam->callback(frame.data() + sizeof(info), &info, cam->user);
             });
@@ -356,7 +370,11 @@ int MV_GIGE_ForceIpEx(void* handle, uint32_t ip, uint32_t mask, uint32_t gateway
     Guard g;
     Core& k = g.k;
     HikHandle* h = hh(k, handle, "MV_GIGE_ForceIpEx");
-    k.call(QStringLiteral("MV_GIGE_ForceIpEx(%1, %2, %3, %4)").arg(k.label(h ? h->cam : nullptr)).arg(ip).arg(mask).arg(gateway));
+    k.call(QStringLiteral("MV_GIGE_ForceIpEx(%1, %2, %3, %4)")
+               .arg(k.label(h ? h->cam : nullptr))
+               .arg(ip)
+               .arg(mask)
+               .arg(gateway));
     int st = 0;
     if (k.injected("MV_GIGE_ForceIpEx", &st)) return st;
     if (!h) return kMvInvalidHandle;

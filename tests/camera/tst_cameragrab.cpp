@@ -83,14 +83,19 @@ private slots:
         QTest::addColumn<QString>("expectCall");
         // Cameras 1 (S1) and 2 (S2); the bus lists S2 first. Bound: slot 0 = S1, slot 1 = S2.
         const QByteArray s1 = "SN00000001";
-        QTest::newRow("galaxy bound") << Vendor::Galaxy << 64 << 48 << true << "GXOpenDevice(SN00000001, 0, 4)";
+        QTest::newRow("galaxy bound")
+            << Vendor::Galaxy << 64 << 48 << true << "GXOpenDevice(SN00000001, 0, 4)";
         QTest::newRow("galaxy by index") << Vendor::Galaxy << 64 << 48 << false << "GXOpenDeviceByIndex(1)";
         QTest::newRow("ueye bound") << Vendor::Ueye << 1280 << 1024 << true << "is_GetCameraInfo(SN00000002)";
         QTest::newRow("ueye by id") << Vendor::Ueye << 1280 << 1024 << false << "is_InitCamera(0x8001)";
-        QTest::newRow("mindvision bound") << Vendor::MindVision << 64 << 48 << true << "CameraInit(SN00000001, -1, -1)";
-        QTest::newRow("mindvision by entry") << Vendor::MindVision << 64 << 48 << false << "CameraInit(SN00000002, -1, -1)";
-        QTest::newRow("hikvision bound") << Vendor::Hikvision << 64 << 48 << true << "MV_CC_CreateHandle(SN00000001)";
-        QTest::newRow("hikvision by entry") << Vendor::Hikvision << 64 << 48 << false << "MV_CC_CreateHandle(SN00000002)";
+        QTest::newRow("mindvision bound")
+            << Vendor::MindVision << 64 << 48 << true << "CameraInit(SN00000001, -1, -1)";
+        QTest::newRow("mindvision by entry")
+            << Vendor::MindVision << 64 << 48 << false << "CameraInit(SN00000002, -1, -1)";
+        QTest::newRow("hikvision bound")
+            << Vendor::Hikvision << 64 << 48 << true << "MV_CC_CreateHandle(SN00000001)";
+        QTest::newRow("hikvision by entry")
+            << Vendor::Hikvision << 64 << 48 << false << "MV_CC_CreateHandle(SN00000002)";
     }
     void openBySerial() {
         QFETCH(Vendor, vendor);
@@ -316,21 +321,18 @@ private slots:
         QTest::addColumn<int>("sw");
         QTest::addColumn<int>("sh");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("2592: binning") << 2592 << 1944
-                                       << QStringList{"GXSetInt(G1, 0x10000BBB, 0)", "GXSetInt(G1, 0x100003F0, 2)",
-                                                      "GXSetInt(G1, 0x100003F1, 2)", "GXSetInt(G1, 0x100003F2, 2)",
-                                                      "GXSetInt(G1, 0x100003F3, 2)", "GXSetInt(G1, 0x100003EC, 0)",
-                                                      "GXSetInt(G1, 0x100003ED, 0)", "GXSetInt(G1, 0x100003EE, 1296)",
-                                                      "GXSetInt(G1, 0x100003EF, 972)", "GXSetEnum(G1, 0x3000178A, 1)",
-                                                      "GXSetBool(G1, 0x40001395, 1)"};
-        QTest::newRow("2048: centred window") << 2048 << 1536
-                                              << QStringList{"GXSetInt(G1, 0x10000BBB, 0)",
-                                                             "GXSetInt(G1, 0x100003EC, 224)",
-                                                             "GXSetInt(G1, 0x100003ED, 168)",
-                                                             "GXSetInt(G1, 0x100003EE, 1600)",
-                                                             "GXSetInt(G1, 0x100003EF, 1200)",
-                                                             "GXSetEnum(G1, 0x3000178A, 1)",
-                                                             "GXSetBool(G1, 0x40001395, 1)"};
+        QTest::newRow("2592: binning")
+            << 2592 << 1944 << QStringList{"GXSetInt(G1, 0x10000BBB, 0)",   "GXSetInt(G1, 0x100003F0, 2)",
+                                           "GXSetInt(G1, 0x100003F1, 2)",   "GXSetInt(G1, 0x100003F2, 2)",
+                                           "GXSetInt(G1, 0x100003F3, 2)",   "GXSetInt(G1, 0x100003EC, 0)",
+                                           "GXSetInt(G1, 0x100003ED, 0)",   "GXSetInt(G1, 0x100003EE, 1296)",
+                                           "GXSetInt(G1, 0x100003EF, 972)", "GXSetEnum(G1, 0x3000178A, 1)",
+                                           "GXSetBool(G1, 0x40001395, 1)"};
+        QTest::newRow("2048: centred window")
+            << 2048 << 1536 << QStringList{"GXSetInt(G1, 0x10000BBB, 0)",    "GXSetInt(G1, 0x100003EC, 224)",
+                                           "GXSetInt(G1, 0x100003ED, 168)",  "GXSetInt(G1, 0x100003EE, 1600)",
+                                           "GXSetInt(G1, 0x100003EF, 1200)", "GXSetEnum(G1, 0x3000178A, 1)",
+                                           "GXSetBool(G1, 0x40001395, 1)"};
     }
     void galaxyGeometry() {
         QFETCH(int, sw);
@@ -358,6 +360,32 @@ private slots:
         QVERIFY(simcam::readStamp(buf.data(), gImageW, 1, &id, nullptr));
         s.CameraStop();
         s.CameraClose();
+    }
+
+    // A camera fed from a folder cycles its images, in name order.
+    void imageFolderSource() {
+        ProgramDir dir;
+        for (int k = 0; k < 2; ++k) {
+            QImage img(64, 48, QImage::Format_Grayscale8);
+            img.fill(k ? 150 : 50);
+            QDir().mkpath(dir.filePath("scene"));
+            QVERIFY(img.save(dir.filePath(QString("scene/%1.bmp").arg(k)), "BMP"));
+        }
+        auto s = spec(Vendor::Galaxy, "F1");
+        s.folder = dir.filePath("scene");
+        simcam::Bus::instance().addCamera(s);
+        Rig rig;
+        rig.openAll(1);
+        QList<int> seen;
+        std::vector<uchar> buf;
+        for (int i = 0; i < 4; ++i) {
+            rig.frame(0, nullptr, nullptr, &buf);
+            if (buf.empty()) QFAIL("no frame");
+            seen.append(buf[100]);
+        }
+        QVERIFY(seen.contains(50));
+        QVERIFY(seen.contains(150));
+        for (int v : seen) QVERIFY(v == 50 || v == 150);
     }
 
     void testModeSlots() {

@@ -75,9 +75,11 @@ private slots:
     void filterTextFromDefaults() {
         CameraSlot s(0);
         s.SetFilterTexts(100, 100, 0);
-        QCOMPARE(s.FilterDescription(), QStringLiteral("eq=contrast=0.000000:gamma=4.060000,unsharp=5:5:0.000000"));
+        QCOMPARE(s.FilterDescription(),
+                 QStringLiteral("eq=contrast=0.000000:gamma=4.060000,unsharp=5:5:0.000000"));
         s.SetFilterTexts(140, 40, 20);
-        QCOMPARE(s.FilterDescription(), QStringLiteral("eq=contrast=0.800000:gamma=1.684000,unsharp=5:5:1.000000"));
+        QCOMPARE(s.FilterDescription(),
+                 QStringLiteral("eq=contrast=0.800000:gamma=1.684000,unsharp=5:5:1.000000"));
     }
 
     void lavfiFrames_data() {
