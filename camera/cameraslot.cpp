@@ -304,6 +304,11 @@ int CameraSlot::CameraStart() {
         default:
             break;
     }
+    if (grabThread && grabThread->isRunning() && !grabThread->running) {
+        // Restarted right after a stop: let the ending loop finish, or start() would find it still
+        // running and the new acquisition would have no grab thread.
+        grabThread->wait();
+    }
     v4l2Abort = false;
     if (grabThread) {
         grabThread->running = true;

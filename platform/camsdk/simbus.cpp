@@ -98,23 +98,38 @@ bool Core::waitFrame(std::unique_lock<std::mutex>& lk, Cam* c, int timeoutMs) {
     }
 }
 
-void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
-    if (w <= 0 || h <= 0) return;
-    const uint32_t n = c->spec.staticScene ? 0 : c->counter;
+FrameJob Core::prepare(Cam* c, int w, int h, int bpp, bool bayer) {
+    FrameJob j;
+    j.id = c->id;
+    j.counter = c->spec.staticScene ? 0 : c->counter;
     ++c->counter;
+    j.color = c->spec.color;
+    j.staticScene = c->spec.staticScene;
+    if (!c->files.empty()) j.file = c->files[c->fileIndex++ % c->files.size()];
+    j.w = w;
+    j.h = h;
+    j.bytesPerPixel = bpp;
+    j.bayer = bayer;
+    j.format = c->format;
+    return j;
+}
+
+void Core::render(const FrameJob& j, uint8_t* dst) {
+    const int w = j.w, h = j.h;
+    if (w <= 0 || h <= 0) return;
+    const uint32_t n = j.counter;
     std::vector<uint8_t> rgb(size_t(w) * h * 3);
-    if (!c->files.empty()) {
-        const QImage& src = c->files[c->fileIndex++ % c->files.size()];
-        QImage img = src.convertToFormat(QImage::Format_RGB888);
+    if (!j.file.isNull()) {
+        QImage img = j.file.convertToFormat(QImage::Format_RGB888);
         if (img.width() != w || img.height() != h) img = img.scaled(w, h);
         for (int y = 0; y < h; ++y) memcpy(&rgb[size_t(y) * w * 3], img.constScanLine(y), size_t(w) * 3);
     } else {
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 int g = (x * 200) / w + (y * 55) / h;
-                if (!c->spec.staticScene && ((x - int(n * 8) % w + w) % w) < 16) g = 255;
+                if (!j.staticScene && ((x - int(n * 8) % w + w) % w) < 16) g = 255;
                 uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
-                if (c->spec.color) {
+                if (j.color) {
                     p[0] = uint8_t(g);
                     p[1] = uint8_t(g * 3 / 4);
                     p[2] = uint8_t(255 - g);
@@ -123,8 +138,8 @@ void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
                 }
             }
         }
-        if (!c->spec.staticScene && w >= 2 * kStampBlocks && h >= 2) {
-            const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(c->id),   uint8_t(n),
+        if (!j.staticScene && w >= 2 * kStampBlocks && h >= 2) {
+            const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(j.id),    uint8_t(n),
                                                  uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
             for (int k = 0; k < kStampBlocks; ++k)
                 for (int dy = 0; dy < 2; ++dy)
@@ -133,36 +148,38 @@ void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
         }
     }
     const size_t px = size_t(w) * h;
-    if (bayer) {
+    if (j.bayer) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
-                int ch = (y % 2 == 0) ? (x % 2 == 0 ? 0 : 1) : (x % 2 == 0 ? 1 : 2);
+                const int ch = (y % 2 == 0) ? (x % 2 == 0 ? 0 : 1) : (x % 2 == 0 ? 1 : 2);
                 dst[size_t(y) * w + x] = p[ch];
             }
-    } else if (bpp == 3) {
+    } else if (j.bytesPerPixel == 3) {
         memcpy(dst, rgb.data(), px * 3);
     } else {
         for (size_t i = 0; i < px; ++i) {
             const uint8_t* p = &rgb[i * 3];
-            dst[i] = c->spec.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
+            dst[i] = j.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
         }
     }
 }
 
-void Core::startWorker(Cam* c, std::function<void(Cam*, std::vector<uint8_t>&)> produce,
-                       std::function<void(Cam*, std::vector<uint8_t>&)> deliver) {
+void Core::startWorker(Cam* c, std::function<FrameJob(Cam*)> prepareFrame,
+                       std::function<void(Cam*, const FrameJob&, std::vector<uint8_t>&)> deliver) {
     c->workerRun = true;
     c->stopReturned = false;
-    c->worker = std::thread([this, c, produce, deliver] {
+    c->worker = std::thread([this, c, prepareFrame, deliver] {
         std::vector<uint8_t> frame;
         std::unique_lock<std::mutex> lk(m);
         while (c->workerRun) {
             if (!waitFrame(lk, c, 50)) continue;
             if (!c->workerRun) break;
-            produce(c, frame);
+            const FrameJob job = prepareFrame(c);
             lk.unlock();
-            deliver(c, frame);
+            frame.resize(size_t(job.w) * job.h * size_t(job.bayer ? 1 : job.bytesPerPixel));
+            render(job, frame.data());
+            deliver(c, job, frame);
             lk.lock();
         }
     });

@@ -170,12 +170,14 @@ GxStatus GXGetImage(GxHandle handle, GxFrameData* frame, uint32_t timeoutMs) {
     if (!c || !frame || !frame->buffer) return kGxInvalidHandle;
     if (!k.waitFrame(lk, c, int(timeoutMs))) return kGxTimeout;
     if (k.handles.find(H(handle)) == k.handles.end()) return kGxInvalidHandle;
-    k.render(c, static_cast<uint8_t*>(frame->buffer), c->outW, c->outH, 1, false);
+    const FrameJob job = k.prepare(c, c->outW, c->outH, 1, false);
     frame->status = 0;
-    frame->width = c->outW;
-    frame->height = c->outH;
-    frame->size = c->outW * c->outH;
-    frame->frameId = c->counter;
+    frame->width = job.w;
+    frame->height = job.h;
+    frame->size = job.w * job.h;
+    frame->frameId = job.counter;
+    lk.unlock();
+    Core::render(job, static_cast<uint8_t*>(frame->buffer));
     return GX_STATUS_SUCCESS;
 }
 

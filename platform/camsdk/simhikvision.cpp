@@ -308,27 +308,26 @@ int MV_CC_StartGrabbing(void* handle) {
     if (!c->worker.joinable() && c->callback) {
         k.startWorker(
             c,
-            [&k](Cam* cam, std::vector<uint8_t>& frame) {
-                const bool bayer = cam->format == kMvPixelBayerRG8;
-                frame.resize(size_t(cam->outW) * cam->outH + sizeof(_MV_FRAME_OUT_INFO_));
-                k.render(cam, frame.data() + sizeof(_MV_FRAME_OUT_INFO_), cam->outW, cam->outH, 1, bayer);
-                _MV_FRAME_OUT_INFO_ info{};
-                info.width = uint16_t(cam->outW);
-                info.height = uint16_t(cam->outH);
-                info.pixelType = cam->format;
-                info.frameNum = cam->counter;
-                info.frameLen = uint32_t(cam->outW * cam->outH);
-                memcpy(frame.data(), &info, sizeof(info));
+            [&k](Cam* cam) {
+                return k.prepare(cam, cam->outW, cam->outH, 1, cam->format == kMvPixelBayerRG8);
             },
-            [&k](Cam* cam, std::vector<uint8_t>& frame) {
-                _MV_FRAME_OUT_INFO_ info;
-                memcpy(&info, frame.data(), sizeof(info));
+            [&k](Cam* cam, const FrameJob& job, std::vector<uint8_t>& frame) {
+                _MV_FRAME_OUT_INFO_ info{};
+                info.width = uint16_t(job.w);
+                info.height = uint16_t(job.h);
+                info.pixelType = job.format;
+                info.frameNum = job.counter;
+                info.frameLen = uint32_t(frame.size());
+                MvImageCallback callback;
+                void* user;
                 {
                     std::lock_guard<std::mutex> lk(k.m);
                     if (cam->stopReturned)
                         k.misuse.append(QStringLiteral("callback after MV_CC_StopGrabbing"));
+                    callback = cam->callback;
+                    user = cam->user;
                 }
-                cam->callback(frame.data() + sizeof(info), &info, cam->user);
+                if (callback) callback(frame.data(), &info, user);
             });
     }
     k.cv.notify_all();

@@ -229,14 +229,16 @@ MindStatus CameraGetImageBuffer(MindHandle handle, MindFrameHead* head, uint8_t*
     if (k.handles.find(uintptr_t(handle)) == k.handles.end()) return kMindFailed;
     const int bpp = c->spec.color ? 3 : 1;
     c->raw.resize(size_t(c->outW) * c->outH * bpp);
-    k.render(c, c->raw.data(), c->outW, c->outH, bpp, false);
-    c->rawLent = true;
+    const FrameJob job = k.prepare(c, c->outW, c->outH, bpp, false);
+    c->rawLent = true;  // the buffer is this caller's until released
     head->width = c->outW;
     head->height = c->outH;
     head->mediaType = c->spec.color ? kMindIspRgb8 : kMindIspMono8;
     head->bytes = uint32_t(c->raw.size());
-    head->frameId = c->counter;
+    head->frameId = job.counter;
     *raw = c->raw.data();
+    g.lk.unlock();
+    Core::render(job, *raw);
     return kMindSuccess;
 }
 

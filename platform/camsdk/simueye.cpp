@@ -183,15 +183,13 @@ int is_CaptureVideo(UeyeHandle handle, int wait) {
     c->streaming = true;
     if (!c->worker.joinable()) {
         k.startWorker(
-            c,
-            [&k](Cam* cam, std::vector<uint8_t>&) {
-                // Written straight into the image memory, as the camera's driver does.
-                const size_t need = size_t(cam->outW) * cam->outH;
-                if (cam->ueyeMem.size() >= need)
-                    k.render(cam, reinterpret_cast<uint8_t*>(cam->ueyeMem.data()), cam->outW, cam->outH, 1,
-                             false);
-            },
-            [](Cam*, std::vector<uint8_t>&) {});
+            c, [&k](Cam* cam) { return k.prepare(cam, cam->outW, cam->outH, 1, false); },
+            [&k](Cam* cam, const FrameJob& job, std::vector<uint8_t>& frame) {
+                // Written into the image memory, as the camera's driver does.
+                std::lock_guard<std::mutex> lock(k.m);
+                if (cam->ueyeMem.size() >= frame.size() && cam->outW == job.w && cam->outH == job.h)
+                    memcpy(cam->ueyeMem.data(), frame.data(), frame.size());
+            });
     }
     k.cv.notify_all();
     return kUeyeSuccess;

@@ -388,6 +388,20 @@ private slots:
         for (int v : seen) QVERIFY(v == 50 || v == 150);
     }
 
+    // Stop directly followed by start (a speed change): grabbing goes on.
+    void stopThenStart() {
+        ProgramDir dir;
+        simcam::Bus::instance().addCamera(spec(Vendor::MindVision, "S1"));
+        Rig rig;
+        rig.openAll(1);
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(rig.frame(0, nullptr, nullptr));
+            rig.views[0]->CameraStop();
+            QCOMPARE(rig.views[0]->CameraStart(), 1);
+        }
+        QVERIFY(rig.frame(0, nullptr, nullptr));
+    }
+
     void testModeSlots() {
         ProgramDir dir;
         Rig rig;
