@@ -73,7 +73,9 @@ void loadSimulatedCameras() {
     cJSON_Delete(root);
 }
 
-void setCameraSleeper(CameraSleeper sleeper) { gSleeper = sleeper; }
+void setCameraSleeper(CameraSleeper sleeper) {
+    gSleeper = sleeper;
+}
 
 void CameraSleepMs(int ms) {
     if (gSleeper)
@@ -87,7 +89,9 @@ void setGigeRepairHooks(RepairAllFn repair, EnsureReachFn ensureReach) {
     gEnsureReach = ensureReach;
 }
 
-int RunRepairAllCameraIP() { return gRepair ? gRepair() : 0; }
+int RunRepairAllCameraIP() {
+    return gRepair ? gRepair() : 0;
+}
 
 void RunEnsureDeviceReach() {
     if (gEnsureReach) gEnsureReach();

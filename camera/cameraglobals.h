@@ -12,7 +12,7 @@
 
 // Value of gCameraID: the one camera family in use for the whole run.
 enum CameraID : int {
-    kCameraNone = 0,        // four test views show stored test images
+    kCameraNone = 0,  // four test views show stored test images
     kCameraGalaxy = 4,
     kCameraUeye = 5,
     kCameraMindVision = 6,
@@ -21,15 +21,15 @@ enum CameraID : int {
 };
 
 extern int gCameraID;
-extern int gFindCamera;        // cameras the chosen back-end reported; 4 when none was found
-extern int gOW, gOH;           // full sensor size as the SDK reports it
-extern int gImageW, gImageH;   // working image size: every frame handed to the inspection
-extern int gSensorColor;       // 1 when the sensor delivers colour
-extern int gisCut;             // crop switch: 1 - prohibit_optimize
-extern int gisColor;           // colour processing (enable_color_camera)
-extern int gImageLen;          // gImageW * gImageH
-extern int gColorLen;          // gImageLen * 4 with colour processing, else gImageLen
-extern int numCamera;          // views whose camera opened
+extern int gFindCamera;            // cameras the chosen back-end reported; 4 when none was found
+extern int gOW, gOH;               // full sensor size as the SDK reports it
+extern int gImageW, gImageH;       // working image size: every frame handed to the inspection
+extern int gSensorColor;           // 1 when the sensor delivers colour
+extern int gisCut;                 // crop switch: 1 - prohibit_optimize
+extern int gisColor;               // colour processing (enable_color_camera)
+extern int gImageLen;              // gImageW * gImageH
+extern int gColorLen;              // gImageLen * 4 with colour processing, else gImageLen
+extern int numCamera;              // views whose camera opened
 extern int gContrast[kMaxCamera];  // Galaxy software contrast factor per slot, under pMutex[slot]
 // Camera-active flag per slot: set when the slot's camera opened (or in test mode). Every "for each
 // camera" loop walks these flags, not 0..numCamera-1: a slot may fail while a later one opens.
@@ -51,7 +51,8 @@ void updateFrameLengths();
 // tests point them at FFmpeg's lavfi test source or an image file.
 struct V4L2Config {
     QString inputFormat = QStringLiteral("video4linux2");
-    QString devicePattern = QStringLiteral("/dev/video%d");  // %d: device number; absolute paths go through SysPath
+    QString devicePattern =
+        QStringLiteral("/dev/video%d");  // %d: device number; absolute paths go through SysPath
     QList<QPair<QString, QString>> options = {{QStringLiteral("framerate"), QStringLiteral("30")}};
     int maxDevice = 63;
 };

@@ -19,7 +19,9 @@ void record(const QString& text) {
         qInfo().noquote() << "record:" << text;
 }
 
-QByteArray boundSerial(int slot) { return QByteArray(gSerialNB[slot], int(strnlen(gSerialNB[slot], 100))); }
+QByteArray boundSerial(int slot) {
+    return QByteArray(gSerialNB[slot], int(strnlen(gSerialNB[slot], 100)));
+}
 }  // namespace
 
 CameraSlot::CameraSlot(int s) : slot(s) {}
@@ -53,9 +55,13 @@ void CameraSlot::SetFilterTexts(double contrast, double gamma, double sharp) {
     filterExtra.clear();
 }
 
-QString CameraSlot::FilterDescription() const { return filterContrast + filterGamma + filterSharp + filterExtra; }
+QString CameraSlot::FilterDescription() const {
+    return filterContrast + filterGamma + filterSharp + filterExtra;
+}
 
-bool CameraSlot::isActive() const { return slot >= 0 && slot < kMaxCamera && gCameraActive[slot]; }
+bool CameraSlot::isActive() const {
+    return slot >= 0 && slot < kMaxCamera && gCameraActive[slot];
+}
 
 void CameraSlot::ApplyCameraSettings() {
     if (gCameraID == kCameraV4L2) RebuildFilters();
@@ -179,7 +185,8 @@ bool CameraSlot::openMindVision(const QByteArray& serial) {
     } else {
         const int n = std::min(gFindCamera, kMindMaxDevices);
         for (int i = 0; i < n && !entry; ++i)
-            if (QByteArray(gCList[i].serial, int(strnlen(gCList[i].serial, sizeof(gCList[i].serial)))) == serial)
+            if (QByteArray(gCList[i].serial, int(strnlen(gCList[i].serial, sizeof(gCList[i].serial)))) ==
+                serial)
                 entry = &gCList[i];
         if (!entry) {
             record(QStringLiteral("Mind Fail = %1").arg(-1));
@@ -246,8 +253,8 @@ bool CameraSlot::openHikvision(const QByteArray& serial) {
         for (unsigned i = 0; i < count && !dev; ++i) {
             const MvDeviceInfo* d = gDevList.deviceInfo[i];
             if (d && d->transportLayerType == kMvGigeDevice &&
-                QByteArray(d->gige.serialNumber, int(strnlen(d->gige.serialNumber, sizeof(d->gige.serialNumber)))) ==
-                    serial)
+                QByteArray(d->gige.serialNumber,
+                           int(strnlen(d->gige.serialNumber, sizeof(d->gige.serialNumber)))) == serial)
                 dev = d;
         }
     }
@@ -261,7 +268,8 @@ bool CameraSlot::openHikvision(const QByteArray& serial) {
     }
     hikHandle = h;
     makerName = QString::fromLatin1(
-        hikDevice.gige.manufacturerName, int(strnlen(hikDevice.gige.manufacturerName, sizeof(hikDevice.gige.manufacturerName))));
+        hikDevice.gige.manufacturerName,
+        int(strnlen(hikDevice.gige.manufacturerName, sizeof(hikDevice.gige.manufacturerName))));
     MV_CC_SetEnumValue(h, "UserSetSelector", 0);
     MV_CC_SetCommandValue(h, "UserSetLoad");
     MV_CC_SetBoolValue(h, "SharpnessEnable", true);
@@ -295,6 +303,11 @@ int CameraSlot::CameraStart() {
             break;
         default:
             break;
+    }
+    if (grabThread && grabThread->isRunning() && !grabThread->running) {
+        // Restarted right after a stop: let the ending loop finish, or start() would find it still
+        // running and the new acquisition would have no grab thread.
+        grabThread->wait();
     }
     v4l2Abort = false;
     if (grabThread) {

@@ -112,7 +112,7 @@ public:
 
     std::atomic<bool> v4l2Abort{false};  // makes a blocked V4L2 read return
     AVFrame* filteredFrame = nullptr;
-    std::vector<uchar> lastUeyeFrame;   // the last uEye image taken, to tell a new one
+    std::vector<uchar> lastUeyeFrame;  // the last uEye image taken, to tell a new one
 
     CameraThread* grabThread = nullptr;
 

@@ -12,8 +12,10 @@ extern "C" {
 #include "platform/camsdk/galaxy.h"
 #include "platform/camsdk/hikvision.h"
 #include "platform/camsdk/mindvision.h"
+#include "platform/camsdk/simbus.h"
 #include "platform/camsdk/ueye.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/profile.h"
 #include "platform/system/syspath.h"
 
 bool WorkingSizeFor(int id, int sw, int sh, int cut, int* w, int* h) {
@@ -159,7 +161,8 @@ bool probeMindVision() {
 bool probeHikvision() {
     RunEnsureDeviceReach();
     memset(&gDevList, 0, sizeof(gDevList));
-    if (MV_CC_EnumDevices(kMvGigeDevice | kMvUsbDevice, &gDevList) != MV_OK || gDevList.deviceNum == 0) return false;
+    if (MV_CC_EnumDevices(kMvGigeDevice | kMvUsbDevice, &gDevList) != MV_OK || gDevList.deviceNum == 0)
+        return false;
     void* h = nullptr;
     if (MV_CC_CreateHandle(&h, gDevList.deviceInfo[0]) != MV_OK) return false;
     if (MV_CC_OpenDevice(h, kMvAccessExclusive, 0) != MV_OK) {
@@ -195,7 +198,8 @@ bool probeV4L2() {
     if (QDir::isAbsolutePath(path)) path = SysPath(path);
     AVFormatContext* ctx = avformat_alloc_context();
     if (!ctx) return false;
-    if (avformat_open_input(&ctx, path.toLocal8Bit().constData(), fmt, nullptr) < 0) return false;  // ctx freed
+    if (avformat_open_input(&ctx, path.toLocal8Bit().constData(), fmt, nullptr) < 0)
+        return false;  // ctx freed
     bool video = false;
     if (avformat_find_stream_info(ctx, nullptr) >= 0) {
         for (unsigned i = 0; i < ctx->nb_streams; ++i)
@@ -210,6 +214,7 @@ bool probeV4L2() {
 }  // namespace
 
 void CheckCameraID() {
+    if (isSimulated() && simcam::Bus::instance().cameraCount() == 0) loadSimulatedCameras();
     if (RunRepairAllCameraIP() >= 1) CameraSleepMs(6000);
     if (probeGalaxy()) return;
     CameraSdkInit(0);

@@ -8,6 +8,8 @@
 // profile the simulated camera bus answers for all four vendors.
 #include "cameraglobals.h"
 
+// In the simulated profile an empty simulated bus is first filled from "./sysroot/cameras.json"
+// (loadSimulatedCameras). FFmpeg's devices must be registered (avdevice_register_all) before.
 void CheckCameraID();
 // Number of lines of the kernel's input-device list (copied as "devices" into the program directory)
 // that name a "Camera" or "WebCam", case-insensitively.

@@ -39,7 +39,8 @@ bool openInput(CameraSlot* self, int number, AVFormatContext** ctx, AVDictionary
     const AVInputFormat* fmt = av_find_input_format(cfg.inputFormat.toLatin1().constData());
     if (!fmt) return false;
     av_dict_free(options);
-    for (const auto& o : cfg.options) av_dict_set(options, o.first.toUtf8().constData(), o.second.toUtf8().constData(), 0);
+    for (const auto& o : cfg.options)
+        av_dict_set(options, o.first.toUtf8().constData(), o.second.toUtf8().constData(), 0);
     *ctx = avformat_alloc_context();
     if (!*ctx) return false;
     (*ctx)->interrupt_callback.callback = interruptCallback;
@@ -52,7 +53,8 @@ bool openInput(CameraSlot* self, int number, AVFormatContext** ctx, AVDictionary
 bool CameraSlot::openV4L2() {
     v4l2Abort = false;
     bool opened = openInput(this, slot, &fmtCtx, &options);
-    for (int k = gFindCamera; !opened && k <= v4l2Config().maxDevice; ++k) opened = openInput(this, k, &fmtCtx, &options);
+    for (int k = gFindCamera; !opened && k <= v4l2Config().maxDevice; ++k)
+        opened = openInput(this, k, &fmtCtx, &options);
     if (!opened) {
         av_dict_free(&options);
         fmtCtx = nullptr;
@@ -138,7 +140,8 @@ int CameraSlot::init_filters(const char* description) {
                 inputs->filter_ctx = sinkCtx;
                 inputs->pad_idx = 0;
                 inputs->next = nullptr;
-                ret = avfilter_graph_parse_ptr(graph, description ? description : "", &inputs, &outputs, nullptr);
+                ret = avfilter_graph_parse_ptr(graph, description ? description : "", &inputs, &outputs,
+                                               nullptr);
                 if (ret >= 0) ret = avfilter_graph_config(graph, nullptr);
             }
         }
@@ -212,8 +215,8 @@ cv::Mat avframe_to_cvmat(AVFrame* frame) {
     if (!frame || frame->width <= 0 || frame->height <= 0 || out.empty()) return out;
     const int w = frame->width, h = frame->height;
     const AVPixelFormat dstFmt = gisColor ? AV_PIX_FMT_RGB24 : AV_PIX_FMT_GRAY8;
-    SwsContext* sws = sws_getContext(w, h, AVPixelFormat(frame->format), w, h, dstFmt, SWS_FAST_BILINEAR, nullptr,
-                                     nullptr, nullptr);
+    SwsContext* sws = sws_getContext(w, h, AVPixelFormat(frame->format), w, h, dstFmt, SWS_FAST_BILINEAR,
+                                     nullptr, nullptr, nullptr);
     if (!sws) return out;
     cv::Mat mat(h, w, type);
     uint8_t* dst[4] = {mat.data, nullptr, nullptr, nullptr};

@@ -14,7 +14,7 @@ constexpr GxStatus kGxTimeout = -3;
 constexpr GxStatus kGxInvalidHandle = -4;
 
 // Open parameters of GXOpenDevice.
-constexpr int kGxOpenBySerial = 0;         // open mode: by serial number
+constexpr int kGxOpenBySerial = 0;     // open mode: by serial number
 constexpr int kGxAccessExclusive = 4;  // access mode: exclusive
 
 struct GxOpenParam {

@@ -22,7 +22,7 @@ struct MindDevInfo {
     char productName[32];
     char serial[32];  // the camera's serial number text
     char portType[32];
-    int index;        // position on the bus, used by the simulated bus
+    int index;  // position on the bus, used by the simulated bus
 };
 
 struct MindResolution {

@@ -31,7 +31,9 @@ Core& core() {
     return c;
 }
 
-QString hex(long long v) { return QStringLiteral("0x") + QString::number(v, 16).toUpper(); }
+QString hex(long long v) {
+    return QStringLiteral("0x") + QString::number(v, 16).toUpper();
+}
 
 bool Core::injected(const char* function, int* status) {
     auto it = inject.find(QByteArray(function));
@@ -70,7 +72,9 @@ uintptr_t Core::addHandle(Cam* c) {
     return h;
 }
 
-void Core::dropHandle(uintptr_t h) { handles.erase(h); }
+void Core::dropHandle(uintptr_t h) {
+    handles.erase(h);
+}
 
 bool Core::waitFrame(std::unique_lock<std::mutex>& lk, Cam* c, int timeoutMs) {
     using clock = std::chrono::steady_clock;
@@ -94,23 +98,38 @@ bool Core::waitFrame(std::unique_lock<std::mutex>& lk, Cam* c, int timeoutMs) {
     }
 }
 
-void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
-    if (w <= 0 || h <= 0) return;
-    const uint32_t n = c->spec.staticScene ? 0 : c->counter;
+FrameJob Core::prepare(Cam* c, int w, int h, int bpp, bool bayer) {
+    FrameJob j;
+    j.id = c->id;
+    j.counter = c->spec.staticScene ? 0 : c->counter;
     ++c->counter;
+    j.color = c->spec.color;
+    j.staticScene = c->spec.staticScene;
+    if (!c->files.empty()) j.file = c->files[c->fileIndex++ % c->files.size()];
+    j.w = w;
+    j.h = h;
+    j.bytesPerPixel = bpp;
+    j.bayer = bayer;
+    j.format = c->format;
+    return j;
+}
+
+void Core::render(const FrameJob& j, uint8_t* dst) {
+    const int w = j.w, h = j.h;
+    if (w <= 0 || h <= 0) return;
+    const uint32_t n = j.counter;
     std::vector<uint8_t> rgb(size_t(w) * h * 3);
-    if (!c->files.empty()) {
-        const QImage& src = c->files[c->fileIndex++ % c->files.size()];
-        QImage img = src.convertToFormat(QImage::Format_RGB888);
+    if (!j.file.isNull()) {
+        QImage img = j.file.convertToFormat(QImage::Format_RGB888);
         if (img.width() != w || img.height() != h) img = img.scaled(w, h);
         for (int y = 0; y < h; ++y) memcpy(&rgb[size_t(y) * w * 3], img.constScanLine(y), size_t(w) * 3);
     } else {
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 int g = (x * 200) / w + (y * 55) / h;
-                if (!c->spec.staticScene && ((x - int(n * 8) % w + w) % w) < 16) g = 255;
+                if (!j.staticScene && ((x - int(n * 8) % w + w) % w) < 16) g = 255;
                 uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
-                if (c->spec.color) {
+                if (j.color) {
                     p[0] = uint8_t(g);
                     p[1] = uint8_t(g * 3 / 4);
                     p[2] = uint8_t(255 - g);
@@ -119,45 +138,48 @@ void Core::render(Cam* c, uint8_t* dst, int w, int h, int bpp, bool bayer) {
                 }
             }
         }
-        if (!c->spec.staticScene && w >= 2 * kStampBlocks && h >= 2) {
-            const uint8_t stamp[kStampBlocks] = {kStampMarker, uint8_t(c->id), uint8_t(n), uint8_t(n >> 8),
-                                                 uint8_t(n >> 16), uint8_t(n >> 24)};
+        if (!j.staticScene && w >= 2 * kStampBlocks && h >= 2) {
+            const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(j.id),    uint8_t(n),
+                                                 uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
             for (int k = 0; k < kStampBlocks; ++k)
                 for (int dy = 0; dy < 2; ++dy)
-                    for (int dx = 0; dx < 2; ++dx) memset(&rgb[(size_t(dy) * w + 2 * k + dx) * 3], stamp[k], 3);
+                    for (int dx = 0; dx < 2; ++dx)
+                        memset(&rgb[(size_t(dy) * w + 2 * k + dx) * 3], stamp[k], 3);
         }
     }
     const size_t px = size_t(w) * h;
-    if (bayer) {
+    if (j.bayer) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
-                int ch = (y % 2 == 0) ? (x % 2 == 0 ? 0 : 1) : (x % 2 == 0 ? 1 : 2);
+                const int ch = (y % 2 == 0) ? (x % 2 == 0 ? 0 : 1) : (x % 2 == 0 ? 1 : 2);
                 dst[size_t(y) * w + x] = p[ch];
             }
-    } else if (bpp == 3) {
+    } else if (j.bytesPerPixel == 3) {
         memcpy(dst, rgb.data(), px * 3);
     } else {
         for (size_t i = 0; i < px; ++i) {
             const uint8_t* p = &rgb[i * 3];
-            dst[i] = c->spec.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
+            dst[i] = j.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
         }
     }
 }
 
-void Core::startWorker(Cam* c, std::function<void(Cam*, std::vector<uint8_t>&)> produce,
-                       std::function<void(Cam*, std::vector<uint8_t>&)> deliver) {
+void Core::startWorker(Cam* c, std::function<FrameJob(Cam*)> prepareFrame,
+                       std::function<void(Cam*, const FrameJob&, std::vector<uint8_t>&)> deliver) {
     c->workerRun = true;
     c->stopReturned = false;
-    c->worker = std::thread([this, c, produce, deliver] {
+    c->worker = std::thread([this, c, prepareFrame, deliver] {
         std::vector<uint8_t> frame;
         std::unique_lock<std::mutex> lk(m);
         while (c->workerRun) {
             if (!waitFrame(lk, c, 50)) continue;
             if (!c->workerRun) break;
-            produce(c, frame);
+            const FrameJob job = prepareFrame(c);
             lk.unlock();
-            deliver(c, frame);
+            frame.resize(size_t(job.w) * job.h * size_t(job.bayer ? 1 : job.bytesPerPixel));
+            render(job, frame.data());
+            deliver(c, job, frame);
             lk.lock();
         }
     });
@@ -216,7 +238,8 @@ int Bus::addCamera(const CameraSpec& spec) {
             QImage img(dir.filePath(name));
             if (!img.isNull()) c->files.push_back(img);
         }
-        if (c->files.empty()) qWarning() << "simulated camera" << spec.serial << ": no images in" << spec.folder;
+        if (c->files.empty())
+            qWarning() << "simulated camera" << spec.serial << ": no images in" << spec.folder;
     }
     k.cams.push_back(std::move(c));
     return k.cams.back()->id;
@@ -240,7 +263,9 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
             const cJSON* v = cJSON_GetObjectItemCaseSensitive(item, key);
             return cJSON_IsNumber(v) ? v->valueint : def;
         };
-        auto flag = [item](const char* key) { return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(item, key)); };
+        auto flag = [item](const char* key) {
+            return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(item, key));
+        };
         const QByteArray vendor = str("vendor").toLower();
         if (vendor == "galaxy")
             s.vendor = Vendor::Galaxy;
@@ -251,7 +276,8 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
         else if (vendor == "hikvision")
             s.vendor = Vendor::Hikvision;
         else {
-            if (error) *error = QStringLiteral("unknown camera vendor \"%1\"").arg(QString::fromLatin1(vendor));
+            if (error)
+                *error = QStringLiteral("unknown camera vendor \"%1\"").arg(QString::fromLatin1(vendor));
             cJSON_Delete(root);
             return false;
         }
@@ -277,8 +303,9 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
         const cJSON* r = nullptr;
         cJSON_ArrayForEach(r, cJSON_GetObjectItemCaseSensitive(item, "ranges")) {
             if (cJSON_GetArraySize(r) == 2 && r->string)
-                s.ranges.append({QByteArray(r->string),
-                                 {cJSON_GetArrayItem(r, 0)->valuedouble, cJSON_GetArrayItem(r, 1)->valuedouble}});
+                s.ranges.append(
+                    {QByteArray(r->string),
+                     {cJSON_GetArrayItem(r, 0)->valuedouble, cJSON_GetArrayItem(r, 1)->valuedouble}});
         }
         addCamera(s);
     }

@@ -39,7 +39,7 @@ struct CameraSpec {
     bool color = false;
     bool trigger = false;  // hardware trigger: one frame per pulse
     int fps = 30;
-    QString folder;        // image files cycled as frames; empty: synthetic pattern
+    QString folder;            // image files cycled as frames; empty: synthetic pattern
     bool staticScene = false;  // synthetic frames that never change (no counter stamp, no motion)
     uint32_t ip = 0, mask = 0, netExport = 0;
     QList<std::pair<int, int>> presets;  // MindVision preset resolutions; empty: a default list

@@ -17,6 +17,20 @@
 
 namespace simcam {
 
+// One frame to render: everything taken from the camera under the bus lock, so that the pixels can
+// be made without holding it.
+struct FrameJob {
+    int id = 0;
+    uint32_t counter = 0;
+    bool color = false;
+    bool staticScene = false;
+    QImage file;
+    int w = 0, h = 0;
+    int bytesPerPixel = 1;
+    bool bayer = false;
+    uint32_t format = 0;
+};
+
 struct Cam {
     int id = 0;
     CameraSpec spec;
@@ -71,11 +85,14 @@ public:
     void dropHandle(uintptr_t h);
     // Waits (releasing the lock) until the camera's next frame is due; false on time-out.
     bool waitFrame(std::unique_lock<std::mutex>& lk, Cam* c, int timeoutMs);
-    // Renders the camera's next frame: 1 grey, 3 RGB bytes per pixel, or a Bayer RG mosaic (bayer).
-    void render(Cam* c, uint8_t* dst, int w, int h, int bytesPerPixel, bool bayer);
-    // A streaming thread that delivers frames through `deliver` (called without the lock).
-    void startWorker(Cam* c, std::function<void(Cam*, std::vector<uint8_t>&)> produce,
-                     std::function<void(Cam*, std::vector<uint8_t>&)> deliver);
+    // Takes the camera's next frame (advances its counter): 1 grey or 3 RGB bytes per pixel, or a
+    // Bayer RG mosaic.
+    FrameJob prepare(Cam* c, int w, int h, int bytesPerPixel, bool bayer);
+    // Makes the pixels of a frame; needs no lock. dst holds w * h * (bayer ? 1 : bytesPerPixel) bytes.
+    static void render(const FrameJob& job, uint8_t* dst);
+    // A streaming thread: `prepare` runs under the lock, rendering and `deliver` without it.
+    void startWorker(Cam* c, std::function<FrameJob(Cam*)> prepareFrame,
+                     std::function<void(Cam*, const FrameJob&, std::vector<uint8_t>&)> deliver);
     void stopWorker(std::unique_lock<std::mutex>& lk, Cam* c);
     QString label(Cam* c) const { return c ? QString::fromLatin1(c->spec.serial) : QStringLiteral("?"); }
 };

@@ -7,7 +7,9 @@
 using namespace simcam;
 
 namespace {
-uintptr_t H(GxHandle h) { return reinterpret_cast<uintptr_t>(h); }
+uintptr_t H(GxHandle h) {
+    return reinterpret_cast<uintptr_t>(h);
+}
 
 GxStatus openCam(Core& k, Cam* c, GxHandle* handle) {
     if (!c || c->open) return kGxNotFound;
@@ -19,11 +21,11 @@ GxStatus openCam(Core& k, Cam* c, GxHandle* handle) {
     return GX_STATUS_SUCCESS;
 }
 
-#define GX_ENTER(name, text)                    \
-    Core& k = core();                           \
-    std::unique_lock<std::mutex> lk(k.m);       \
-    k.call(text);                               \
-    int injectedStatus = 0;                     \
+#define GX_ENTER(name, text)              \
+    Core& k = core();                     \
+    std::unique_lock<std::mutex> lk(k.m); \
+    k.call(text);                         \
+    int injectedStatus = 0;               \
     if (k.injected(name, &injectedStatus)) return injectedStatus;
 }  // namespace
 
@@ -168,12 +170,14 @@ GxStatus GXGetImage(GxHandle handle, GxFrameData* frame, uint32_t timeoutMs) {
     if (!c || !frame || !frame->buffer) return kGxInvalidHandle;
     if (!k.waitFrame(lk, c, int(timeoutMs))) return kGxTimeout;
     if (k.handles.find(H(handle)) == k.handles.end()) return kGxInvalidHandle;
-    k.render(c, static_cast<uint8_t*>(frame->buffer), c->outW, c->outH, 1, false);
+    const FrameJob job = k.prepare(c, c->outW, c->outH, 1, false);
     frame->status = 0;
-    frame->width = c->outW;
-    frame->height = c->outH;
-    frame->size = c->outW * c->outH;
-    frame->frameId = c->counter;
+    frame->width = job.w;
+    frame->height = job.h;
+    frame->size = job.w * job.h;
+    frame->frameId = job.counter;
+    lk.unlock();
+    Core::render(job, static_cast<uint8_t*>(frame->buffer));
     return GX_STATUS_SUCCESS;
 }
 

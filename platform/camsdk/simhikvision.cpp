@@ -25,7 +25,8 @@ std::map<uintptr_t, HikHandle>& hikHandles() {
 HikHandle* hh(Core& k, void* handle, const char* fn) {
     auto it = hikHandles().find(uintptr_t(handle));
     if (it == hikHandles().end()) {
-        k.misuse.append(QStringLiteral("%1 on destroyed handle %2").arg(QLatin1String(fn), hex(uintptr_t(handle))));
+        k.misuse.append(
+            QStringLiteral("%1 on destroyed handle %2").arg(QLatin1String(fn), hex(uintptr_t(handle))));
         return nullptr;
     }
     return &it->second;
@@ -44,18 +45,18 @@ double rangeMax(Cam* c, const char* name, double def) {
 }  // namespace
 
 // Calls that need an opened device.
-#define HIK_CALL(name, handle, args)                                                   \
-    Guard g;                                                                           \
-    Core& k = g.k;                                                                     \
-    HikHandle* h = hh(k, handle, name);                                                \
-    Cam* c = h ? h->cam : nullptr;                                                     \
-    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));             \
-    int injectedStatus = 0;                                                            \
-    if (k.injected(name, &injectedStatus)) return injectedStatus;                      \
-    if (!h) return kMvInvalidHandle;                                                   \
-    if (!h->opened) {                                                                  \
-        k.misuse.append(QStringLiteral(name " on a device that is not open"));         \
-        return kMvError;                                                               \
+#define HIK_CALL(name, handle, args)                                           \
+    Guard g;                                                                   \
+    Core& k = g.k;                                                             \
+    HikHandle* h = hh(k, handle, name);                                        \
+    Cam* c = h ? h->cam : nullptr;                                             \
+    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));      \
+    int injectedStatus = 0;                                                    \
+    if (k.injected(name, &injectedStatus)) return injectedStatus;              \
+    if (!h) return kMvInvalidHandle;                                           \
+    if (!h->opened) {                                                          \
+        k.misuse.append(QStringLiteral(name " on a device that is not open")); \
+        return kMvError;                                                       \
     }
 
 int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
@@ -78,11 +79,13 @@ int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
             rec->gige.currentIp = c->spec.ip;
             rec->gige.currentSubnetMask = c->spec.mask;
             rec->gige.netExport = c->spec.netExport;
-            strncpy(rec->gige.manufacturerName, c->spec.maker.constData(), sizeof(rec->gige.manufacturerName) - 1);
+            strncpy(rec->gige.manufacturerName, c->spec.maker.constData(),
+                    sizeof(rec->gige.manufacturerName) - 1);
             strncpy(rec->gige.modelName, c->spec.model.constData(), sizeof(rec->gige.modelName) - 1);
             strncpy(rec->gige.serialNumber, c->spec.serial.constData(), sizeof(rec->gige.serialNumber) - 1);
         } else {
-            strncpy(rec->usb.manufacturerName, c->spec.maker.constData(), sizeof(rec->usb.manufacturerName) - 1);
+            strncpy(rec->usb.manufacturerName, c->spec.maker.constData(),
+                    sizeof(rec->usb.manufacturerName) - 1);
             strncpy(rec->usb.modelName, c->spec.model.constData(), sizeof(rec->usb.modelName) - 1);
             strncpy(rec->usb.serialNumber, c->spec.serial.constData(), sizeof(rec->usb.serialNumber) - 1);
         }
@@ -149,7 +152,10 @@ int MV_CC_OpenDevice(void* handle, unsigned accessMode, unsigned short switchove
     Guard g;
     Core& k = g.k;
     HikHandle* h = hh(k, handle, "MV_CC_OpenDevice");
-    k.call(QStringLiteral("MV_CC_OpenDevice(%1, %2, %3)").arg(k.label(h ? h->cam : nullptr)).arg(accessMode).arg(switchoverKey));
+    k.call(QStringLiteral("MV_CC_OpenDevice(%1, %2, %3)")
+               .arg(k.label(h ? h->cam : nullptr))
+               .arg(accessMode)
+               .arg(switchoverKey));
     int st = 0;
     if (k.injected("MV_CC_OpenDevice", &st)) return st;
     if (!h) return kMvInvalidHandle;
@@ -190,10 +196,14 @@ int MV_CC_GetIntValue(void* handle, const char* key, MvIntValue* value) {
     HIK_CALL("MV_CC_GetIntValue", handle, QStringLiteral(", %1").arg(QLatin1String(key)));
     if (!value) return kMvError;
     const QByteArray kk(key);
-    if (kk == "WidthMax") *value = {c->spec.width, c->spec.width, 1};
-    else if (kk == "HeightMax") *value = {c->spec.height, c->spec.height, 1};
-    else if (kk == "Width") *value = {c->outW, c->spec.width, 1};
-    else if (kk == "Height") *value = {c->outH, c->spec.height, 1};
+    if (kk == "WidthMax")
+        *value = {c->spec.width, c->spec.width, 1};
+    else if (kk == "HeightMax")
+        *value = {c->spec.height, c->spec.height, 1};
+    else if (kk == "Width")
+        *value = {c->outW, c->spec.width, 1};
+    else if (kk == "Height")
+        *value = {c->outH, c->spec.height, 1};
     else {
         auto it = c->features.find(kk);
         *value = {it == c->features.end() ? 0 : int64_t(it->second), int64_t(rangeMax(c, key, 1023)),
@@ -209,7 +219,9 @@ int MV_CC_SetIntValue(void* handle, const char* key, int64_t value) {
 }
 
 int MV_CC_SetEnumValue(void* handle, const char* key, unsigned value) {
-    HIK_CALL("MV_CC_SetEnumValue", handle, QStringLiteral(", %1, %2").arg(QLatin1String(key), value > 255 ? hex(value) : QString::number(value)));
+    HIK_CALL("MV_CC_SetEnumValue", handle,
+             QStringLiteral(", %1, %2")
+                 .arg(QLatin1String(key), value > 255 ? hex(value) : QString::number(value)));
     const QByteArray kk(key);
     c->features[kk] = value;
     if (kk == "PixelFormat") c->format = value;
@@ -233,7 +245,8 @@ int MV_CC_SetBoolValue(void* handle, const char* key, bool value) {
 }
 
 int MV_CC_SetFloatValue(void* handle, const char* key, float value) {
-    HIK_CALL("MV_CC_SetFloatValue", handle, QStringLiteral(", %1, %2").arg(QLatin1String(key)).arg(double(value)));
+    HIK_CALL("MV_CC_SetFloatValue", handle,
+             QStringLiteral(", %1, %2").arg(QLatin1String(key)).arg(double(value)));
     c->features[key] = value;
     return MV_OK;
 }
@@ -295,26 +308,26 @@ int MV_CC_StartGrabbing(void* handle) {
     if (!c->worker.joinable() && c->callback) {
         k.startWorker(
             c,
-            [&k](Cam* cam, std::vector<uint8_t>& frame) {
-                const bool bayer = cam->format == kMvPixelBayerRG8;
-                frame.resize(size_t(cam->outW) * cam->outH + sizeof(_MV_FRAME_OUT_INFO_));
-                k.render(cam, frame.data() + sizeof(_MV_FRAME_OUT_INFO_), cam->outW, cam->outH, 1, bayer);
-                _MV_FRAME_OUT_INFO_ info{};
-                info.width = uint16_t(cam->outW);
-                info.height = uint16_t(cam->outH);
-                info.pixelType = cam->format;
-                info.frameNum = cam->counter;
-                info.frameLen = uint32_t(cam->outW * cam->outH);
-                memcpy(frame.data(), &info, sizeof(info));
+            [&k](Cam* cam) {
+                return k.prepare(cam, cam->outW, cam->outH, 1, cam->format == kMvPixelBayerRG8);
             },
-            [&k](Cam* cam, std::vector<uint8_t>& frame) {
-                _MV_FRAME_OUT_INFO_ info;
-                memcpy(&info, frame.data(), sizeof(info));
+            [&k](Cam* cam, const FrameJob& job, std::vector<uint8_t>& frame) {
+                _MV_FRAME_OUT_INFO_ info{};
+                info.width = uint16_t(job.w);
+                info.height = uint16_t(job.h);
+                info.pixelType = job.format;
+                info.frameNum = job.counter;
+                info.frameLen = uint32_t(frame.size());
+                MvImageCallback callback;
+                void* user;
                 {
                     std::lock_guard<std::mutex> lk(k.m);
-                    if (cam->stopReturned) k.misuse.append(QStringLiteral("callback after MV_CC_StopGrabbing"));
+                    if (cam->stopReturned)
+                        k.misuse.append(QStringLiteral("callback after MV_CC_StopGrabbing"));
+                    callback = cam->callback;
+                    user = cam->user;
                 }
-                cam->callback(frame.data() + sizeof(info), &info, cam->user);
+                if (callback) callback(frame.data(), &info, user);
             });
     }
     k.cv.notify_all();
@@ -356,7 +369,11 @@ int MV_GIGE_ForceIpEx(void* handle, uint32_t ip, uint32_t mask, uint32_t gateway
     Guard g;
     Core& k = g.k;
     HikHandle* h = hh(k, handle, "MV_GIGE_ForceIpEx");
-    k.call(QStringLiteral("MV_GIGE_ForceIpEx(%1, %2, %3, %4)").arg(k.label(h ? h->cam : nullptr)).arg(ip).arg(mask).arg(gateway));
+    k.call(QStringLiteral("MV_GIGE_ForceIpEx(%1, %2, %3, %4)")
+               .arg(k.label(h ? h->cam : nullptr))
+               .arg(ip)
+               .arg(mask)
+               .arg(gateway));
     int st = 0;
     if (k.injected("MV_GIGE_ForceIpEx", &st)) return st;
     if (!h) return kMvInvalidHandle;

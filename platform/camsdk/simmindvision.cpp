@@ -39,28 +39,28 @@ std::pair<double, double> rangeOf(Cam* c, const char* name, double min, double m
 }
 }  // namespace
 
-#define MIND_CALL(name, handle, args)                                           \
-    Guard g;                                                                    \
-    Core& k = g.k;                                                              \
-    Cam* c = k.byHandle(uintptr_t(handle), name);                               \
-    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));      \
-    int injectedStatus = 0;                                                     \
-    if (k.injected(name, &injectedStatus)) return injectedStatus;               \
+#define MIND_CALL(name, handle, args)                                     \
+    Guard g;                                                              \
+    Core& k = g.k;                                                        \
+    Cam* c = k.byHandle(uintptr_t(handle), name);                         \
+    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args))); \
+    int injectedStatus = 0;                                               \
+    if (k.injected(name, &injectedStatus)) return injectedStatus;         \
     if (!c) return kMindFailed;
 
-#define MIND_SET(fn, key, type)                                                \
-    MindStatus fn(MindHandle handle, type value) {                             \
-        MIND_CALL(#fn, handle, QStringLiteral(", %1").arg(value));             \
-        c->features[key] = double(value);                                      \
-        return kMindSuccess;                                                   \
+#define MIND_SET(fn, key, type)                                    \
+    MindStatus fn(MindHandle handle, type value) {                 \
+        MIND_CALL(#fn, handle, QStringLiteral(", %1").arg(value)); \
+        c->features[key] = double(value);                          \
+        return kMindSuccess;                                       \
     }
 
-#define MIND_GET(fn, key, type)                                                \
-    MindStatus fn(MindHandle handle, type* value) {                            \
-        MIND_CALL(#fn, handle, "");                                            \
-        auto it = c->features.find(key);                                       \
-        if (value) *value = type(it == c->features.end() ? 0 : it->second);   \
-        return kMindSuccess;                                                   \
+#define MIND_GET(fn, key, type)                                             \
+    MindStatus fn(MindHandle handle, type* value) {                         \
+        MIND_CALL(#fn, handle, "");                                         \
+        auto it = c->features.find(key);                                    \
+        if (value) *value = type(it == c->features.end() ? 0 : it->second); \
+        return kMindSuccess;                                                \
     }
 
 MindStatus CameraSdkInit(int language) {
@@ -140,7 +140,8 @@ MindStatus CameraGetCapability(MindHandle handle, MindCapability* cap) {
     auto& presets = presetsOf(c);
     cap->presets = presets.data();
     cap->presetCount = int(presets.size());
-    auto s = rangeOf(c, "sharpness", 0, 100), ct = rangeOf(c, "contrast", 0, 200), gm = rangeOf(c, "gamma", 0, 250);
+    auto s = rangeOf(c, "sharpness", 0, 100), ct = rangeOf(c, "contrast", 0, 200),
+         gm = rangeOf(c, "gamma", 0, 250);
     cap->sharpness = {int(s.first), int(s.second)};
     cap->contrast = {int(ct.first), int(ct.second)};
     cap->gamma = {int(gm.first), int(gm.second)};
@@ -149,7 +150,12 @@ MindStatus CameraGetCapability(MindHandle handle, MindCapability* cap) {
 
 MindStatus CameraSetImageResolution(MindHandle handle, MindResolution* r) {
     MIND_CALL("CameraSetImageResolution", handle,
-              r ? QStringLiteral(", %1, %2, %3, %4x%5").arg(hex(r->index)).arg(r->hOffset).arg(r->vOffset).arg(r->width).arg(r->height)
+              r ? QStringLiteral(", %1, %2, %3, %4x%5")
+                      .arg(hex(r->index))
+                      .arg(r->hOffset)
+                      .arg(r->vOffset)
+                      .arg(r->width)
+                      .arg(r->height)
                 : QString());
     if (!r || r->width <= 0 || r->height <= 0) return kMindFailed;
     c->outW = r->width;
@@ -223,14 +229,16 @@ MindStatus CameraGetImageBuffer(MindHandle handle, MindFrameHead* head, uint8_t*
     if (k.handles.find(uintptr_t(handle)) == k.handles.end()) return kMindFailed;
     const int bpp = c->spec.color ? 3 : 1;
     c->raw.resize(size_t(c->outW) * c->outH * bpp);
-    k.render(c, c->raw.data(), c->outW, c->outH, bpp, false);
-    c->rawLent = true;
+    const FrameJob job = k.prepare(c, c->outW, c->outH, bpp, false);
+    c->rawLent = true;  // the buffer is this caller's until released
     head->width = c->outW;
     head->height = c->outH;
     head->mediaType = c->spec.color ? kMindIspRgb8 : kMindIspMono8;
     head->bytes = uint32_t(c->raw.size());
-    head->frameId = c->counter;
+    head->frameId = job.counter;
     *raw = c->raw.data();
+    g.lk.unlock();
+    Core::render(job, *raw);
     return kMindSuccess;
 }
 
@@ -250,7 +258,8 @@ MindStatus CameraImageProcess(MindHandle handle, uint8_t* raw, uint8_t* out, Min
         }
     } else {
         for (size_t i = 0; i < px; ++i)
-            out[i] = srcRgb ? uint8_t((raw[i * 3] * 299 + raw[i * 3 + 1] * 587 + raw[i * 3 + 2] * 114) / 1000) : raw[i];
+            out[i] = srcRgb ? uint8_t((raw[i * 3] * 299 + raw[i * 3 + 1] * 587 + raw[i * 3 + 2] * 114) / 1000)
+                            : raw[i];
     }
     return kMindSuccess;
 }

@@ -23,13 +23,13 @@ struct Guard {
 };
 }  // namespace
 
-#define UEYE_CALL(name, handle, args)                                                          \
-    Guard g;                                                                                   \
-    Core& k = g.k;                                                                             \
-    Cam* c = ueyeCam(k, handle, name);                                                         \
-    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args)));                     \
-    int injectedStatus = 0;                                                                    \
-    if (k.injected(name, &injectedStatus)) return injectedStatus;                              \
+#define UEYE_CALL(name, handle, args)                                     \
+    Guard g;                                                              \
+    Core& k = g.k;                                                        \
+    Cam* c = ueyeCam(k, handle, name);                                    \
+    k.call(QStringLiteral(name "(%1%2)").arg(k.label(c), QString(args))); \
+    int injectedStatus = 0;                                               \
+    if (k.injected(name, &injectedStatus)) return injectedStatus;         \
     if (!c) return kUeyeNoSuccess;
 
 int is_GetNumberOfCameras(int* count) {
@@ -118,8 +118,10 @@ int is_SetColorMode(UeyeHandle handle, int mode) {
     return kUeyeSuccess;
 }
 
-int is_AllocImageMem(UeyeHandle handle, int width, int height, int bitsPerPixel, char** memory, int* memoryId) {
-    UEYE_CALL("is_AllocImageMem", handle, QStringLiteral(", %1, %2, %3").arg(width).arg(height).arg(bitsPerPixel));
+int is_AllocImageMem(UeyeHandle handle, int width, int height, int bitsPerPixel, char** memory,
+                     int* memoryId) {
+    UEYE_CALL("is_AllocImageMem", handle,
+              QStringLiteral(", %1, %2, %3").arg(width).arg(height).arg(bitsPerPixel));
     if (width <= 0 || height <= 0 || !memory || !memoryId) return kUeyeNoSuccess;
     c->ueyeMem.assign(size_t(width) * height * size_t((bitsPerPixel + 7) / 8), 0);
     *memory = c->ueyeMem.data();
@@ -145,7 +147,11 @@ int is_FreeImageMem(UeyeHandle handle, char* memory, int memoryId) {
 int is_AOI(UeyeHandle handle, unsigned int command, void* param, unsigned int size) {
     auto* s = static_cast<UeyeSize*>(param);
     UEYE_CALL("is_AOI", handle,
-              QStringLiteral(", %1, %2x%3, %4").arg(command).arg(s ? s->width : 0).arg(s ? s->height : 0).arg(size));
+              QStringLiteral(", %1, %2x%3, %4")
+                  .arg(command)
+                  .arg(s ? s->width : 0)
+                  .arg(s ? s->height : 0)
+                  .arg(size));
     if (command == kUeyeAoiImageSetSize && s) {
         c->outW = s->width;
         c->outH = s->height;
@@ -154,7 +160,8 @@ int is_AOI(UeyeHandle handle, unsigned int command, void* param, unsigned int si
 }
 
 int is_SetAutoParameter(UeyeHandle handle, int param, double* value1, double*) {
-    UEYE_CALL("is_SetAutoParameter", handle, QStringLiteral(", %1, %2").arg(hex(param)).arg(value1 ? *value1 : 0));
+    UEYE_CALL("is_SetAutoParameter", handle,
+              QStringLiteral(", %1, %2").arg(hex(param)).arg(value1 ? *value1 : 0));
     return kUeyeSuccess;
 }
 
@@ -176,14 +183,13 @@ int is_CaptureVideo(UeyeHandle handle, int wait) {
     c->streaming = true;
     if (!c->worker.joinable()) {
         k.startWorker(
-            c,
-            [&k](Cam* cam, std::vector<uint8_t>&) {
-                // Written straight into the image memory, as the camera's driver does.
-                const size_t need = size_t(cam->outW) * cam->outH;
-                if (cam->ueyeMem.size() >= need)
-                    k.render(cam, reinterpret_cast<uint8_t*>(cam->ueyeMem.data()), cam->outW, cam->outH, 1, false);
-            },
-            [](Cam*, std::vector<uint8_t>&) {});
+            c, [&k](Cam* cam) { return k.prepare(cam, cam->outW, cam->outH, 1, false); },
+            [&k](Cam* cam, const FrameJob& job, std::vector<uint8_t>& frame) {
+                // Written into the image memory, as the camera's driver does.
+                std::lock_guard<std::mutex> lock(k.m);
+                if (cam->ueyeMem.size() >= frame.size() && cam->outW == job.w && cam->outH == job.h)
+                    memcpy(cam->ueyeMem.data(), frame.data(), frame.size());
+            });
     }
     k.cv.notify_all();
     return kUeyeSuccess;
@@ -204,7 +210,8 @@ int is_Exposure(UeyeHandle handle, unsigned int command, void* param, unsigned i
 }
 
 int is_SetHardwareGain(UeyeHandle handle, int master, int red, int green, int blue) {
-    UEYE_CALL("is_SetHardwareGain", handle, QStringLiteral(", %1, %2, %3, %4").arg(master).arg(red).arg(green).arg(blue));
+    UEYE_CALL("is_SetHardwareGain", handle,
+              QStringLiteral(", %1, %2, %3, %4").arg(master).arg(red).arg(green).arg(blue));
     c->features["Gain"] = master;
     return kUeyeSuccess;
 }

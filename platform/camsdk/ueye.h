@@ -43,7 +43,8 @@ int is_GetSensorInfo(UeyeHandle handle, UeyeSensorInfo* info);
 int is_GetCameraInfo(UeyeHandle handle, UeyeCameraInfo* info);
 int is_GetColorDepth(UeyeHandle handle, int* bitsPerPixel, int* colorMode);
 int is_SetColorMode(UeyeHandle handle, int mode);
-int is_AllocImageMem(UeyeHandle handle, int width, int height, int bitsPerPixel, char** memory, int* memoryId);
+int is_AllocImageMem(UeyeHandle handle, int width, int height, int bitsPerPixel, char** memory,
+                     int* memoryId);
 int is_SetImageMem(UeyeHandle handle, char* memory, int memoryId);
 int is_FreeImageMem(UeyeHandle handle, char* memory, int memoryId);
 int is_AOI(UeyeHandle handle, unsigned int command, void* param, unsigned int size);

@@ -19,7 +19,9 @@ inline QList<int>& recordedSleeps() {
     return s;
 }
 
-inline void recordSleep(int ms) { recordedSleeps().append(ms); }
+inline void recordSleep(int ms) {
+    recordedSleeps().append(ms);
+}
 
 inline void resetCameraWorld() {
     simcam::Bus::instance().reset();

@@ -28,7 +28,9 @@ void addCameras(const QString& config) {
     }
 }
 int repairResult = 0;
-int fakeRepair() { return repairResult; }
+int fakeRepair() {
+    return repairResult;
+}
 }  // namespace
 
 class TestCheckCamera : public QObject {
@@ -46,32 +48,39 @@ private slots:
         QTest::addColumn<int>("found");
         QTest::addColumn<QStringList>("mustCall");
         QTest::addColumn<QStringList>("mustNotCall");
-        QTest::newRow("galaxy before ueye") << "galaxy:G1:1280x1024,ueye:U1" << "" << QByteArray() << 4 << 1
-                                            << QStringList{"GXOpenDeviceByIndex(1)", "GXCloseDevice(G1)"}
-                                            << QStringList{"is_", "CameraSdkInit", "MV_CC_"};
-        QTest::newRow("galaxy list fails") << "galaxy:G1,ueye:U1,ueye:U2" << "GXUpdateDeviceList=-8" << QByteArray()
-                                           << 5 << 2
+        QTest::newRow("galaxy before ueye")
+            << "galaxy:G1:1280x1024,ueye:U1"
+            << "" << QByteArray() << 4 << 1 << QStringList{"GXOpenDeviceByIndex(1)", "GXCloseDevice(G1)"}
+            << QStringList{"is_", "CameraSdkInit", "MV_CC_"};
+        QTest::newRow("galaxy list fails") << "galaxy:G1,ueye:U1,ueye:U2"
+                                           << "GXUpdateDeviceList=-8" << QByteArray() << 5 << 2
                                            << QStringList{"CameraSdkInit(0)", "CameraUSBDeviceInit()",
                                                           "is_GetNumberOfCameras()", "is_ExitCamera(U1)"}
                                            << QStringList{"GXOpenDeviceByIndex", "CameraEnumerateDevice"};
-        QTest::newRow("galaxy held elsewhere") << "galaxy:G1,hik:H1,hik:H2" << "GXOpenDeviceByIndex=-5"
-                                               << QByteArray() << 7 << 2
-                                               << QStringList{"MV_CC_EnumDevices(5)", "MV_CC_OpenDevice(H1, 1, 0)"}
-                                               << QStringList{"GXGetInt"};
-        QTest::newRow("ueye sensor info fails") << "ueye:U1,mind:M1,mind:M2" << "is_GetSensorInfo=-1" << QByteArray()
-                                                << 6 << 2 << QStringList{"is_ExitCamera(U1)", "CameraUnInit(M1)"}
-                                                << QStringList{"MV_CC_EnumDevices"};
-        QTest::newRow("mindvision init fails") << "mind:M1,hik:H1" << "CameraInit=-5" << QByteArray() << 7 << 1
+        QTest::newRow("galaxy held elsewhere")
+            << "galaxy:G1,hik:H1,hik:H2"
+            << "GXOpenDeviceByIndex=-5" << QByteArray() << 7 << 2
+            << QStringList{"MV_CC_EnumDevices(5)", "MV_CC_OpenDevice(H1, 1, 0)"} << QStringList{"GXGetInt"};
+        QTest::newRow("ueye sensor info fails")
+            << "ueye:U1,mind:M1,mind:M2"
+            << "is_GetSensorInfo=-1" << QByteArray() << 6 << 2
+            << QStringList{"is_ExitCamera(U1)", "CameraUnInit(M1)"} << QStringList{"MV_CC_EnumDevices"};
+        QTest::newRow("mindvision init fails") << "mind:M1,hik:H1"
+                                               << "CameraInit=-5" << QByteArray() << 7 << 1
                                                << QStringList{"CameraInit(M1, -1, -1)"} << QStringList{};
-        QTest::newRow("hikvision only") << "hik:H1,hik:H2,hik:H3" << "" << QByteArray() << 7 << 3
-                                        << QStringList{"MV_CC_DestroyHandle(H1)"} << QStringList{};
-        QTest::newRow("hikvision open fails, no webcam") << "hik:H1" << "MV_CC_OpenDevice=-3" << QByteArray() << 0
-                                                         << 4 << QStringList{"MV_CC_DestroyHandle(H1)"}
-                                                         << QStringList{};
-        QTest::newRow("nothing") << "" << "" << QByteArray("N: Name=\"Power Button\"\n") << 0 << 4 << QStringList{}
+        QTest::newRow("hikvision only")
+            << "hik:H1,hik:H2,hik:H3"
+            << "" << QByteArray() << 7 << 3 << QStringList{"MV_CC_DestroyHandle(H1)"} << QStringList{};
+        QTest::newRow("hikvision open fails, no webcam")
+            << "hik:H1"
+            << "MV_CC_OpenDevice=-3" << QByteArray() << 0 << 4 << QStringList{"MV_CC_DestroyHandle(H1)"}
+            << QStringList{};
+        QTest::newRow("nothing") << ""
+                                 << "" << QByteArray("N: Name=\"Power Button\"\n") << 0 << 4 << QStringList{}
                                  << QStringList{};
         QTest::newRow("webcam listed, device unusable")
-            << "" << "" << QByteArray("N: Name=\"USB Camera\"\n") << 0 << 4 << QStringList{} << QStringList{};
+            << ""
+            << "" << QByteArray("N: Name=\"USB Camera\"\n") << 0 << 4 << QStringList{} << QStringList{};
     }
     void probeOrder() {
         QFETCH(QString, cameras);
@@ -204,7 +213,8 @@ private slots:
         QTest::addColumn<QByteArray>("devices");
         QTest::addColumn<int>("count");
         QTest::newRow("no file") << QByteArray() << 0;
-        QTest::newRow("lower case counts") << QByteArray("N: Name=\"usb camera\"\nN: Name=\"Keyboard\"\n") << 1;
+        QTest::newRow("lower case counts")
+            << QByteArray("N: Name=\"usb camera\"\nN: Name=\"Keyboard\"\n") << 1;
         QTest::newRow("both words on a line count once") << QByteArray("N: Name=\"WebCam Camera\"\n") << 1;
         QTest::newRow("two lines") << QByteArray("N: Name=\"HD WEBCAM\"\nP: Phys=camera/input0\n") << 2;
     }
@@ -227,6 +237,33 @@ private slots:
         QCOMPARE(gFindCamera, 1);
         QCOMPARE(gImageW, 960);
         QCOMPARE(gImageH, 540);
+    }
+
+    // The simulated profile's configuration file fills the bus and points the V4L2 back-end.
+    void configurationFile() {
+        ProgramDir dir;
+        QVERIFY(dir.writeFile("sysroot/cameras.json", R"({
+            "cameras": [
+                {"vendor": "hikvision", "serial": "HK01", "model": "MV-SIM-GC", "width": 320, "height": 240,
+                 "color": true, "fps": 10},
+                {"vendor": "hikvision", "serial": "HK02", "model": "MV-SIM-GC", "width": 320, "height": 240}
+            ],
+            "v4l2": {"format": "lavfi", "device": "testsrc2=size=160x120", "options": {"framerate": "25"}}
+        })"));
+        CheckCameraID();
+        QCOMPARE(gCameraID, 7);
+        QCOMPARE(gFindCamera, 2);
+        QCOMPARE(gImageW, 320);
+        QCOMPARE(gSensorColor, 1);
+        QCOMPARE(v4l2Config().inputFormat, QStringLiteral("lavfi"));
+        QCOMPARE(v4l2Config().devicePattern, QStringLiteral("testsrc2=size=160x120"));
+        QCOMPARE(v4l2Config().options.value(0).second, QStringLiteral("25"));
+
+        resetCameraWorld();
+        QVERIFY(dir.writeFile("sysroot/cameras.json", R"({"cameras": [{"vendor": "acme", "serial": "X"}]})"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unknown camera vendor"));
+        CheckCameraID();
+        QCOMPARE(gCameraID, 0);
     }
 
     void repairWait_data() {

@@ -5,7 +5,9 @@
 #include "detect/miscfunc.h"
 
 namespace {
-int pack(int b0, int b1, int b2) { return b0 | (b1 << 8) | (b2 << 16); }
+int pack(int b0, int b1, int b2) {
+    return b0 | (b1 << 8) | (b2 << 16);
+}
 }  // namespace
 
 class TestMiscFunc : public QObject {
@@ -18,7 +20,9 @@ private slots:
         QTest::newRow("black") << pack(0, 0, 0) << 0;
         QTest::newRow("byte 0 weighted as red") << pack(200, 0, 0) << int(200 * 1024 * 0.299) / 1024;
         QTest::newRow("mixed") << pack(10, 100, 250)
-                               << (int(10 * 1024 * 0.299) + int(100 * 1024 * 0.587) + int(250 * 1024 * 0.114)) / 1024;
+                               << (int(10 * 1024 * 0.299) + int(100 * 1024 * 0.587) +
+                                   int(250 * 1024 * 0.114)) /
+                                      1024;
     }
     void grey() {
         QFETCH(int, pixel);
@@ -89,7 +93,8 @@ private slots:
         const uchar c0 = 200, g = 100, c2 = 30;
         std::vector<uchar> mosaic(w * h);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) mosaic[y * w + x] = (y % 2 == 0) ? (x % 2 == 0 ? g : c0) : (x % 2 == 0 ? c2 : g);
+            for (int x = 0; x < w; ++x)
+                mosaic[y * w + x] = (y % 2 == 0) ? (x % 2 == 0 ? g : c0) : (x % 2 == 0 ? c2 : g);
         std::vector<uchar> out(w * h * 4, 0xEE);
         Bayer2RGBA(mosaic.data(), out.data(), w, h);
         for (int i = 0; i < w * h; ++i) {
