@@ -169,33 +169,36 @@ void Threshold(const cv::Mat&, const cv::Mat&, cv::Mat, int, int) {}
 void MoveImage(cv::Mat src, cv::Mat& dst, int dx, int dy) {
     const int w = src.cols, h = src.rows;
     if (dst.empty() || dst.cols < w || dst.rows < h || src.type() != CV_8UC1 || dst.type() != CV_8UC1) return;
+    // Per row: the columns whose source lies left of the image, the copied span, those right of it.
+    const int from = std::clamp(dx, 0, w);    // first column with a source pixel
+    const int to = std::clamp(w + dx, 0, w);  // one past the last
     for (int y = 0; y < h; ++y) {
         uchar* d = dst.ptr<uchar>(y);
         const int sy = y - dy;
-        if (sy < 0 || sy >= h) {
+        if (sy < 0 || sy >= h || from >= to) {
             memset(d, 0, size_t(w));
             continue;
         }
         const uchar* s = src.ptr<uchar>(sy);
-        for (int x = 0; x < w; ++x) {
-            const int sx = x - dx;
-            d[x] = (sx >= 0 && sx < w) ? s[sx] : 0;
-        }
+        memset(d, 0, size_t(from));
+        memmove(d + from, s + (from - dx), size_t(to - from));
+        memset(d + to, 0, size_t(w - to));
     }
 }
 
 void TransformImage(cv::Mat src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle) {
-    const cv::Mat copy = src.clone();
-    const int b = int(1.414 * std::max(copy.cols, copy.rows));
-    const int padX = std::max(0, (b - copy.cols) / 2);
-    const int padY = std::max(0, (b - copy.rows) / 2);
-    cv::Mat padded;
-    cv::copyMakeBorder(copy, padded, padY, padY, padX, padX, cv::BORDER_CONSTANT, cv::Scalar(0));
-    cv::Mat moved(padded.size(), padded.type());
-    MoveImage(padded, moved, shift.x, shift.y);
-    const cv::Mat rot =
+    // The result of padding src by (b - size) / 2 on each side (b = 1.414 x the larger side), moving the
+    // padded image by `shift`, rotating it about centre + pad and cutting the padding off again. All
+    // offsets but the rotation are whole pixels and everything outside src is 0, so it is made by one
+    // warp straight from src: a source point u lands on A(u + shift + pad) - pad.
+    const int b = int(1.414 * std::max(src.cols, src.rows));
+    const int padX = std::max(0, (b - src.cols) / 2);
+    const int padY = std::max(0, (b - src.rows) / 2);
+    cv::Mat m =
         cv::getRotationMatrix2D(cv::Point2f(float(centre.x + padX), float(centre.y + padY)), angle, 1.0);
-    cv::Mat rotated;
-    cv::warpAffine(moved, rotated, rot, padded.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
-    rotated(cv::Rect(padX, padY, copy.cols, copy.rows)).copyTo(dst);
+    const double tx = shift.x + padX, ty = shift.y + padY;
+    m.at<double>(0, 2) += m.at<double>(0, 0) * tx + m.at<double>(0, 1) * ty - padX;
+    m.at<double>(1, 2) += m.at<double>(1, 0) * tx + m.at<double>(1, 1) * ty - padY;
+    const cv::Mat source = (src.data == dst.data) ? src.clone() : src;
+    cv::warpAffine(source, dst, m, src.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
 }

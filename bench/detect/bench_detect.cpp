@@ -121,12 +121,15 @@ struct Step {
 
         addRect(kFuncPosition, cv::Rect(w / 4, h / 4, w / 2, h / 2), 5, 10, 10);
         for (int i = 0; i < 30; ++i)
-            addRect(kFuncDefect, cv::Rect(40 + (i % 10) * (w - 200) / 10, 40 + (i / 10) * 140, 120, 120), 3, 25, 100);
+            addRect(kFuncDefect, cv::Rect(40 + (i % 10) * (w - 200) / 10, 40 + (i / 10) * 140, 120, 120), 3,
+                    25, 100);
         addPolygon(kFuncDefect, cv::Rect(w / 2 - 500, h - 820, 1000, 800), 3, 25, 100);
         for (int i = 0; i < 5; ++i)
             addRect(kFuncSpot, cv::Rect(60 + i * 250, h - 220, 150, 150), 0x3200, 50, 5000);
-        for (int i = 0; i < 5; ++i) addRect(kFuncBlack, cv::Rect(w - 260, 60 + i * 180, 160, 140), 0, 30, 500);
-        for (int i = 0; i < 4; ++i) addRect(kFuncWhite, cv::Rect(w - 460, 60 + i * 180, 160, 140), 0, 230, 500);
+        for (int i = 0; i < 5; ++i)
+            addRect(kFuncBlack, cv::Rect(w - 260, 60 + i * 180, 160, 140), 0, 30, 500);
+        for (int i = 0; i < 4; ++i)
+            addRect(kFuncWhite, cv::Rect(w - 460, 60 + i * 180, 160, 140), 0, 230, 500);
         addRect(kFuncSimilarity, cv::Rect(w / 3, h / 3, 200, 200), 0, 60, 0);
         addRect(kFuncSimilarity, cv::Rect(w / 2, h / 3, 200, 200), 0, 60, 0);
         addRect(kFuncWhiteCount, cv::Rect(w / 3, h / 2, 300, 200), 3, 200, 100);
@@ -156,6 +159,22 @@ void ShapeMatchRun(benchmark::State& state) {
     }
     state.counters["regions"] = step.view->savedStore->count[0];
     state.counters["allOk"] = step.view->allOk;
+}
+
+// The positioning search alone (FindShape::Find on the search rectangle).
+void Find(benchmark::State& state) {
+    Step step(int(state.range(0)), int(state.range(1)), int(state.range(2)));
+    const cv::Rect sr = step.rec->searchRect[0];
+    int found = 0;
+    for (auto _ : state) {
+        cv::Mat search = step.frame(sr).clone();
+        int x = 0, y = 0;
+        double a = 0, angle = 0;
+        found += step.rec->shapeModels[0].Find(search, 0, &x, &y, &a, &angle) ? 1 : 0;
+    }
+    state.counters["found"] = double(found) / double(state.iterations());
+    state.counters["searchW"] = sr.width;
+    state.counters["searchH"] = sr.height;
 }
 
 void Run(benchmark::State& state) {
@@ -231,7 +250,18 @@ void SaveStore(benchmark::State& state) {
 }
 }  // namespace
 
-BENCHMARK(ShapeMatchRun)->Args({1920, 1080, 0})->Args({1920, 1080, 15})->Args({2592, 1944, 0})->Args({2592, 1944, 15})->Unit(benchmark::kMillisecond);
+BENCHMARK(ShapeMatchRun)
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 15})
+    ->Args({2592, 1944, 0})
+    ->Args({2592, 1944, 15})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(Find)
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 15})
+    ->Args({2592, 1944, 0})
+    ->Args({2592, 1944, 15})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(Run)->Args({1920, 1080})->Args({2592, 1944})->Unit(benchmark::kMillisecond);
 BENCHMARK(Train)->Args({1920, 1080, 15})->Args({2592, 1944, 15})->Unit(benchmark::kMillisecond);
 BENCHMARK(PolygonMasks)->Unit(benchmark::kMillisecond);
