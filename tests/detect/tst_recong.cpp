@@ -84,6 +84,7 @@ private slots:
     void alignsRotatedFrame();
     void runTest();
     void autoRegion();
+    void colourCamera();
 
 private:
     std::unique_ptr<RecongRig> rig_;
@@ -590,6 +591,47 @@ void TestRecong::autoRegion() {
     // A fifth of the mean difference of the differing pixels (40), the mean over the box taken as an
     // integer first.
     QVERIFY2(w.sens[2][0] >= 6 && w.sens[2][0] <= 8, qPrintable(QString::number(w.sens[2][0])));
+}
+
+void TestRecong::colourCamera() {
+    RecongRig& rig = *rig_;
+    rig.para.enable_correct = 0;
+    setImageGeometry(RecongRig::W, RecongRig::H, true);
+    auto view = std::make_unique<CammerViewData>();
+    view->allocate(4);
+    CammerSingleton& s = *view->savedStore;
+    auto add = [&](int func, int sens, int area) {
+        const int i = s.count[0]++;
+        s.shape[0][i] = kShapeRect;
+        s.rect[0][i].rect = kBox;
+        s.func[0][i] = func;
+        s.sens[0][i] = sens;
+        s.area[0][i] = area;
+        view->savedMasks[0][i] = s.updateRegion(0, i);
+        return i;
+    };
+    const int white = add(kFuncWhite, 200, 100);
+    const int black = add(kFuncBlack, 10, 100);
+    // 32-bit pixels, byte 0 taken as red: a white square and a red square on green.
+    cv::Mat frame(RecongRig::H, RecongRig::W, CV_8UC4, cv::Scalar(0, 160, 0, 0));
+    frame(cv::Rect(60, 60, 12, 12)).setTo(cv::Scalar(255, 255, 255, 0));
+    frame(cv::Rect(120, 100, 11, 11)).setTo(cv::Scalar(200, 0, 0, 0));
+    std::memcpy(view->rawBuffer.data(), frame.data, view->rawBuffer.size());
+    CammerRecong rec(&s, view.get());
+    rec.CreateShape(0);
+    QVERIFY(!rec.shapeModels[0].IsValid());  // no positioning for colour cameras
+    rec.VarTrain(0);
+    rec.ShapeMatch();
+    QVERIFY(view->alignedBuffer == view->rawBuffer);
+    gisGrayHue = 1;  // grey: the white square only is bright
+    rec.Run(0);
+    QCOMPARE(view->roiValue[0][white], 121);
+    gisGrayHue = 0;  // hue: red is 0, green 85; white has no hue (0) either
+    rec.Run(0);
+    QCOMPARE(view->roiValue[0][black], 121 + 100);
+    gisGrayHue = 0;
+    view.reset();
+    setImageGeometry(RecongRig::W, RecongRig::H, false);
 }
 
 QTEST_MAIN(TestRecong)

@@ -145,6 +145,17 @@ private slots:
     void bytewiseIdentity();
 
 private:
+    // One view for the tests that need its masks (a view is large to allocate).
+    CammerViewData* cleanView() {
+        if (!view_) {
+            view_ = std::make_unique<CammerViewData>();
+            view_->allocate(0);
+        }
+        for (auto& step : view_->savedMasks)
+            for (cv::Mat& m : step) m.release();
+        return view_.get();
+    }
+    std::unique_ptr<CammerViewData> view_;
     std::unique_ptr<ProgramDir> dir_;
     std::unique_ptr<ScriptedPrompter> prompter_;
     WizardPara para_;
@@ -166,6 +177,7 @@ void TestRegionStore::init() {
     db.setDatabaseName(dir_->filePath("PARAM.db"));
     QVERIFY(db.open());
     QSqlQuery q(db);
+    QVERIFY(q.exec("PRAGMA synchronous=OFF"));  // no durability needed here; keeps the test quick
     for (int c = 0; c < 8; ++c)
         QVERIFY(q.exec(QString("CREATE TABLE cammer%1 (name TEXT, value TEXT)").arg(c)));
     para_.cnt_net_on = 0;
@@ -371,9 +383,8 @@ void TestRegionStore::loadCorrections() {
     QFETCH(QRect, rect);
     putRow("detect1", "1 0 0 0 0 0 0 0 0");
     putRow("ROI1-0", value);
-    auto view = std::make_unique<CammerViewData>();
-    view->allocate(0);
-    auto s = loadedStore(view.get());
+    CammerViewData* view = cleanView();
+    auto s = loadedStore(view);
     QCOMPARE(s->count[1], 1);
     QCOMPARE(s->para1[1][0], params[0]);
     QCOMPARE(s->sens[1][0], params[1]);
@@ -417,9 +428,8 @@ void TestRegionStore::loadBuildsMasks() {
     putRow("ROI0-0", "5 25 100 0 1 0 0 101 57 333 250");
     putRow("ROI0-1", QString("5 25 100 0 4 0 0 1622 500 %1").arg(10 * 65536 + 100));
     putRow("ROI0-2", "5 25 100 0 2 0 4 200 200 400 210 390 400 210 380 ");
-    auto view = std::make_unique<CammerViewData>();
-    view->allocate(0);
-    auto s = loadedStore(view.get());
+    CammerViewData* view = cleanView();
+    auto s = loadedStore(view);
     for (int r = 0; r < 3; ++r) {
         const QRect box = s->imageRect(0, r);
         const cv::Mat& m = view->savedMasks[0][r];

@@ -57,7 +57,8 @@ private slots:
         // Equal but where the two warps round a sample position to different steps of the 1/32-pixel
         // interpolation grid: a few pixels, a few grey levels on steep edges.
         QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
-        QVERIFY2(cv::countNonZero(diff) < int(src.total() / 100), qPrintable(QString::number(cv::countNonZero(diff))));
+        QVERIFY2(cv::countNonZero(diff) < int(src.total() / 100),
+                 qPrintable(QString::number(cv::countNonZero(diff))));
     }
     void moveImage_data() {
         QTest::addColumn<int>("dx");
