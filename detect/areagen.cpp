@@ -1,6 +1,7 @@
 #include "areagen.h"
 
 #include <algorithm>
+#include <new>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QStringList>
 #include <algorithm>
+#include <new>
 
 #include "app/globals.h"
 #include "app/lanstr.h"
@@ -273,7 +274,7 @@ bool CammerSingleton::LoadDatafromFile(QSqlQuery query, CammerViewData* view) {
                     case kShapePolygon:
                         if (n >= 1 && n <= kMaxPolygonPoints) {
                             RePolygon& p = polygon[d][r];
-                            p = RePolygon();
+                            new (&p) RePolygon();  // in place: no large temporary
                             p.count = n;
                             for (int i = 0; i < n; ++i) {
                                 int x = in.next(), y = in.next();
