@@ -14,8 +14,9 @@ extern bool isImageFill[kMaxCamera];  // a fresh frame waits in the camera's buf
 
 extern int gfLED;  // descriptor of the LED device, -1 when absent
 extern int gLan;   // user-interface language: 0 Simplified Chinese, 1 English, 2 Traditional Chinese
+extern int gisRunWTD;  // watchdog flag: set by the main window's initialisation, cleared by StopWTD
 
-// Size of the camera display area (1725 x 982); 0 until the main window has set it.
+// Camera display area in pixels (1725 x 982 once the main window is initialised, 0 before).
 extern int gShowW;
 extern int gShowH;
 

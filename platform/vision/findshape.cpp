@@ -14,7 +14,7 @@ constexpr int kBins = 16;            // quantised edge directions over the whole
 constexpr int kTopFeatures = 63;     // 63 * 4 fits the 8-bit score accumulator
 constexpr int kFineFeatures = 384;   // edge points kept on the lower levels
 constexpr int kMinTopFeatures = 12;  // fewer on the top level: use one level less
-constexpr int kMinFeatures = 8;      // fewer on the full resolution: the crop cannot be positioned
+constexpr int kMinFeatures = 16;     // fewer on the full resolution: the crop cannot be positioned
 constexpr int kMaxLevels = 5;
 constexpr int kMinTopSide = 20;          // smallest side of the model on the top level, pixels
 constexpr float kModelEdge = 30.f;       // gradient magnitude of a model edge point (contrast about 10)
@@ -57,17 +57,24 @@ struct UnitField {
     cv::Rect r;  // in level coordinates
     cv::Mat ux, uy;
 
-    void build(const cv::Mat& img, cv::Rect want) {
+    // Fills this field and, when asked, a peaked one: g / sqrt(|g|) in place of g / |g|, which peaks
+    // on the middle of an edge (the unit field is flat across the edge's width).
+    void build(const cv::Mat& img, cv::Rect want, UnitField* peaked = nullptr) {
         const cv::Rect full(0, 0, img.cols, img.rows);
         const int m = 3;  // context for the filters
         cv::Rect ext(want.x - m, want.y - m, want.width + 2 * m, want.height + 2 * m);
         ext &= full;
         r = ext;
+        if (peaked) peaked->r = ext;
         if (ext.empty()) return;
         cv::Mat gx, gy;
         gradients(img(ext), gx, gy);
         ux.create(ext.size(), CV_32F);
         uy.create(ext.size(), CV_32F);
+        if (peaked) {
+            peaked->ux.create(ext.size(), CV_32F);
+            peaked->uy.create(ext.size(), CV_32F);
+        }
         const float t2 = kImageEdge * kImageEdge;
         for (int y = 0; y < ext.height; ++y) {
             const float* a = gx.ptr<float>(y);
@@ -80,13 +87,22 @@ struct UnitField {
                 u[x] = a[x] * k;
                 v[x] = b[x] * k;
             }
+            if (!peaked) continue;
+            float* pu = peaked->ux.ptr<float>(y);
+            float* pv = peaked->uy.ptr<float>(y);
+            for (int x = 0; x < ext.width; ++x) {
+                const float m2 = a[x] * a[x] + b[x] * b[x];
+                const float k = m2 >= t2 ? 1.f / std::sqrt(std::sqrt(m2)) : 0.f;
+                pu[x] = a[x] * k;
+                pv[x] = b[x] * k;
+            }
         }
     }
 
     // Nearest sample.
     inline void at(float X, float Y, float& u, float& v) const {
-        const int x = static_cast<int>(std::lround(X)) - r.x;
-        const int y = static_cast<int>(std::lround(Y)) - r.y;
+        const int x = cvRound(X) - r.x;
+        const int y = cvRound(Y) - r.y;
         if (x < 0 || y < 0 || x >= r.width || y >= r.height) {
             u = v = 0;
             return;
@@ -287,22 +303,50 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
         }
     }
 
-    // Sum over the features of each angle; keep the best angle per position.
-    cv::Mat acc(H, W, CV_8U), best = cv::Mat::zeros(H, W, CV_8U), bestAngle = cv::Mat::zeros(H, W, CV_16U);
-    for (size_t a = 0; a < m.top.size(); ++a) {
-        acc.setTo(0);
-        for (const QFeature& q : m.top[a]) cv::add(acc, resp[q.bin](cv::Rect(P + q.x, P + q.y, W, H)), acc);
+    // Sum over the features of each angle; keep the best angle per position. The angles are split
+    // into stripes that OpenCV's threads may share; ties go to the lowest angle index, as in order.
+    const int nAngles = static_cast<int>(m.top.size());
+    const int stripes = std::clamp(cv::getNumThreads(), 1, nAngles);
+    std::vector<cv::Mat> bests(stripes), bestAngles(stripes);
+    cv::parallel_for_(
+        cv::Range(0, stripes),
+        [&](const cv::Range& r) {
+            cv::Mat acc(H, W, CV_8U);
+            for (int st = r.start; st < r.end; ++st) {
+                cv::Mat best = cv::Mat::zeros(H, W, CV_8U), bestAngle = cv::Mat::zeros(H, W, CV_16U);
+                for (int a = st * nAngles / stripes; a < (st + 1) * nAngles / stripes; ++a) {
+                    acc.setTo(0);
+                    for (const QFeature& q : m.top[size_t(a)])
+                        cv::add(acc, resp[size_t(q.bin)](cv::Rect(P + q.x, P + q.y, W, H)), acc);
+                    for (int y = 0; y < H; ++y) {
+                        const uchar* s = acc.ptr<uchar>(y);
+                        uchar* b = best.ptr<uchar>(y);
+                        uint16_t* ba = bestAngle.ptr<uint16_t>(y);
+                        for (int x = 0; x < W; ++x)
+                            if (s[x] > b[x]) {
+                                b[x] = s[x];
+                                ba[x] = static_cast<uint16_t>(a);
+                            }
+                    }
+                }
+                bests[size_t(st)] = best;
+                bestAngles[size_t(st)] = bestAngle;
+            }
+        },
+        stripes);
+    cv::Mat best = bests[0], bestAngle = bestAngles[0];
+    for (int st = 1; st < stripes; ++st)
         for (int y = 0; y < H; ++y) {
-            const uchar* s = acc.ptr<uchar>(y);
+            const uchar* s = bests[size_t(st)].ptr<uchar>(y);
+            const uint16_t* sa = bestAngles[size_t(st)].ptr<uint16_t>(y);
             uchar* b = best.ptr<uchar>(y);
             uint16_t* ba = bestAngle.ptr<uint16_t>(y);
             for (int x = 0; x < W; ++x)
                 if (s[x] > b[x]) {
                     b[x] = s[x];
-                    ba[x] = static_cast<uint16_t>(a);
+                    ba[x] = sa[x];
                 }
         }
-    }
 
     // Local maxima above the coarse threshold, strongest first, kept apart by half the model radius.
     const double full = 4.0 * m.lv.back().feats.size();
@@ -344,16 +388,21 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
     return kept;
 }
 
-// Best position (+-radius pixels) and angle (+-one step) of a candidate on one level.
-Candidate refine(const ShapeModelData& m, const Level& lv, const cv::Mat& img, Candidate c, int radius) {
+// Best position (+-radius pixels) and angle (+-the coarser level's step, in this level's steps)
+// of a candidate on one level.
+Candidate refine(const ShapeModelData& m, const Level& lv, const cv::Mat& img, Candidate c, int radius,
+                 double coarserStep) {
     const int R = static_cast<int>(std::ceil(lv.radius)) + radius + 2;
     UnitField f;
     f.build(img, cv::Rect(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
                           2 * R + 1, 2 * R + 1));
     std::vector<double> angles{c.phi};
     if (m.range > 0) {
-        angles.push_back(c.phi - lv.angleStep);
-        angles.push_back(c.phi + lv.angleStep);
+        const int steps = std::max(1, static_cast<int>(std::ceil(coarserStep / lv.angleStep - 1e-9)));
+        for (int k = 1; k <= steps; ++k) {
+            angles.push_back(c.phi - k * lv.angleStep);
+            angles.push_back(c.phi + k * lv.angleStep);
+        }
     }
     Candidate best = c;
     best.score = -2;
@@ -375,34 +424,36 @@ double vertex(double a, double b, double c) {
     return std::clamp(0.5 * (a - c) / den, -1.0, 1.0);
 }
 
-// Sub-pixel and sub-step refinement on the full resolution, with bilinear sampling.
+// Sub-pixel and sub-step refinement on the full resolution: parabola fits of the edge-peaked score
+// in x, y and angle with bilinear sampling, then the acceptance score on the unit directions.
 Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c) {
     const Level& lv = m.lv[0];
-    const int R = static_cast<int>(std::ceil(lv.radius)) + 4;
-    UnitField f;
-    f.build(img, cv::Rect(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
-                          2 * R + 1, 2 * R + 1));
-    for (int iter = 0; iter < 2; ++iter) {
-        std::vector<Feature> rot = rotated(lv.feats, c.phi);
-        const double s0 = scoreAt(f, rot, c.x, c.y, true);
+    const int R = static_cast<int>(std::ceil(lv.radius)) + 6;
+    const cv::Rect win(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
+                       2 * R + 1, 2 * R + 1);
+    UnitField peaked, unit;
+    unit.build(img, win, &peaked);
+    const double lim = m.range * kPi / 180.0;
+    for (int iter = 0; iter < 4; ++iter) {
+        const std::vector<Feature> rot = rotated(lv.feats, c.phi);
+        const double s0 = scoreAt(peaked, rot, c.x, c.y, true);
         const double sx =
-            vertex(scoreAt(f, rot, c.x - 1, c.y, true), s0, scoreAt(f, rot, c.x + 1, c.y, true));
+            vertex(scoreAt(peaked, rot, c.x - 1, c.y, true), s0, scoreAt(peaked, rot, c.x + 1, c.y, true));
         const double sy =
-            vertex(scoreAt(f, rot, c.x, c.y - 1, true), s0, scoreAt(f, rot, c.x, c.y + 1, true));
+            vertex(scoreAt(peaked, rot, c.x, c.y - 1, true), s0, scoreAt(peaked, rot, c.x, c.y + 1, true));
         c.x += sx;
         c.y += sy;
+        double sa = 0;
         if (m.range > 0) {
             const double st = lv.angleStep;
-            const std::vector<Feature> rm = rotated(lv.feats, c.phi - st), rp = rotated(lv.feats, c.phi + st);
-            rot = rotated(lv.feats, c.phi);
-            const double sa = vertex(scoreAt(f, rm, c.x, c.y, true), scoreAt(f, rot, c.x, c.y, true),
-                                     scoreAt(f, rp, c.x, c.y, true));
-            c.phi += sa * st;
-            const double lim = m.range * kPi / 180.0;
-            c.phi = std::clamp(c.phi, -lim, lim);
+            sa = vertex(scoreAt(peaked, rotated(lv.feats, c.phi - st), c.x, c.y, true),
+                        scoreAt(peaked, rotated(lv.feats, c.phi), c.x, c.y, true),
+                        scoreAt(peaked, rotated(lv.feats, c.phi + st), c.x, c.y, true));
+            c.phi = std::clamp(c.phi + sa * st, -lim, lim);
         }
+        if (std::abs(sx) < 0.02 && std::abs(sy) < 0.02 && std::abs(sa) < 0.02) break;
     }
-    c.score = scoreAt(f, rotated(lv.feats, c.phi), c.x, c.y, true);
+    c.score = scoreAt(unit, rotated(lv.feats, c.phi), c.x, c.y, true);
     return c;
 }
 
@@ -494,7 +545,8 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
         for (Candidate& c : cands) {
             c.x *= 2;
             c.y *= 2;
-            c = refine(m, m.lv[l], pyr[l], c, l == m.levels - 2 ? 3 : 2);
+            c = refine(m, m.lv[size_t(l)], pyr[size_t(l)], c, l == m.levels - 2 ? 3 : 2,
+                       m.lv[size_t(l) + 1].angleStep);
         }
         std::stable_sort(cands.begin(), cands.end(),
                          [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
@@ -505,7 +557,7 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     }
     if (cands.empty()) return false;
     if (m.levels == 1) {
-        for (Candidate& c : cands) c = refine(m, m.lv[0], pyr[0], c, 1);
+        for (Candidate& c : cands) c = refine(m, m.lv[0], pyr[0], c, 1, m.lv[0].angleStep);
         std::stable_sort(cands.begin(), cands.end(),
                          [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
     }
@@ -520,7 +572,7 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     return true;
 }
 
-bool FindShape::Find(cv::Mat& image, int, int* x, int* y, double* a, double* angle) const {
+bool FindShape::Find(const cv::Mat& image, int, int* x, int* y, double* a, double* angle) const {
     Result r;
     const bool found = Locate(image, &r);
     if (!found) {

@@ -7,7 +7,8 @@
 // Find searches the top pyramid level exhaustively over every position and every angle step of
 // the range, scoring quantised edge orientations, keeps the best distinct candidates, follows
 // them down the pyramid with the exact gradient directions, and refines the winner on the full
-// resolution to a fraction of a pixel and of a degree.
+// resolution to a fraction of a pixel and of a degree. The exhaustive angle search is shared among
+// OpenCV's worker threads (cv::setNumThreads); the result does not depend on their number.
 //
 // Score: the mean, over the model's edge points, of cos(angle between the model direction and the
 // image gradient direction at the transformed point); points that land on weak gradients or
@@ -29,7 +30,8 @@
 //             speed grows (4 at 10, 22 at 1). Lower speeds are more robust in cluttered scenes.
 //     The other arguments are accepted and ignored.
 //     Returns false, leaving the model empty (not valid), when the crop is empty or not 8-bit
-//     single-channel, or has too few edges to be positioned (a blank or nearly blank crop).
+//     single-channel, or has too few edges to be positioned (fewer than 16 edge points: a blank,
+//     nearly blank or tiny crop).
 //
 //   Find(search, 0, &x, &y, &a, &angle)
 //     search  the search image: the search rectangle cut from the live image. Any size; the part
@@ -60,7 +62,7 @@ public:
 
     bool CreateShape(const cv::Mat& image, double, int, int range, int cx, int cy, bool, int, cv::Mat mask,
                      int speed, int);
-    bool Find(cv::Mat& image, int, int* x, int* y, double* a, double* angle) const;
+    bool Find(const cv::Mat& image, int, int* x, int* y, double* a, double* angle) const;
 
     // Same search with the result in the search image's coordinates (for tests and tools):
     // centre of the found model and rotation phi of the part (degrees, counter-clockwise positive),

@@ -17,10 +17,10 @@
 //
 // What is learnt, per pixel p:
 //   m(p)          the mean grey level of p over the samples.
-//   lo(p), hi(p)  the smallest and largest of m over the 3x3 neighbourhood of p (5x5 on edges of
-//                 the mean sample, found with Canny using the last two Train arguments as
-//                 thresholds). The neighbourhood absorbs the residue of one or two pixels that
-//                 positioning leaves on the outline of the part.
+//   lo(p), hi(p)  the smallest and largest of m over the 3x3 neighbourhood of p, over 5x5 where m
+//                 has an edge (3x3 Sobel gradient, |gx| + |gy| >= edgeLow). The neighbourhood
+//                 absorbs the residue of one or two pixels that positioning leaves on the outline
+//                 of the part.
 //   s(p)          the standard deviation of the samples around p (0 with one sample), pooled over
 //                 the 3x3 neighbourhood of p.
 //   T(p)          = sens + mult * s(p), the grey tolerance.
@@ -32,13 +32,15 @@
 //         Values outside 0..255 are clamped.
 //   mult  0..4: difference multiplier: how many standard deviations of the sample-to-sample
 //         variation widen the tolerance; 0 uses the grey tolerance alone. Clamped to 0..8.
-//   edgeLow, edgeHigh: Canny thresholds for the edges of the mean sample (the callers pass 100 and
-//         150); edgeHigh <= 0 switches the wider edge neighbourhood off.
+//   edgeLow, edgeHigh: edge threshold of the mean sample (the callers pass 100 and 150: edgeLow is
+//         the threshold, limited to 1..edgeHigh); edgeHigh <= 0 switches the wider edge
+//         neighbourhood off.
 //
 // Match output: result becomes a w x h 8-bit image, 255 exactly at the deviating pixels and 0
 // everywhere else, in particular 0 outside the mask (callers measure the map without masking it
 // again). The return value is the number of deviating pixels, or -1 when the model is not valid or
-// the crop is not a w x h 8-bit single-channel image; then result is all 0.
+// the crop is not a w x h 8-bit single-channel image; then result is all 0 (without a created model
+// result keeps its size and is zeroed). A result of the right size and type is written in place.
 #include <opencv2/core.hpp>
 
 class GrayMatch {
@@ -71,6 +73,6 @@ private:
     int m_mode = 0;
     int m_count = 0;
     cv::Mat m_mask;          // 8U, 0 or 255
-    cv::Mat m_sum, m_sumSq;  // 64F accumulators
+    cv::Mat m_sum, m_sumSq;  // 32S accumulators
     cv::Mat m_lower, m_upper;
 };

@@ -1,5 +1,7 @@
 #include "surf.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -38,6 +40,13 @@ Sums innerSums(const cv::Mat& image, const cv::Mat& tmpl, const cv::Mat& mask01,
         s.sit += sit;
     }
     return s;
+}
+
+// Camera noise is not structure: statistics are taken on lightly smoothed images.
+cv::Mat smoothed(const cv::Mat& img) {
+    cv::Mat out;
+    cv::GaussianBlur(img, out, cv::Size(5, 5), 1.0, 1.0, cv::BORDER_REFLECT);
+    return out;
 }
 
 double similarity(const Sums& s, double tSum, double tSumSq, double n) {
@@ -85,7 +94,8 @@ bool SURF::AddTemp(const cv::Mat& sample, int, int diffThreshold, int minScore) 
     if (m_w < 1 || !isSample(sample, m_w, m_h)) return false;
     Sample s;
     s.img = sample.clone();
-    const Sums sums = innerSums(s.img, s.img, m_mask, m_border, 0, 0);
+    s.smooth = smoothed(sample);
+    const Sums sums = innerSums(s.smooth, s.smooth, m_mask, m_border, 0, 0);
     s.sum = static_cast<double>(sums.si);
     s.sumSq = static_cast<double>(sums.sii);
     m_samples.push_back(s);
@@ -108,10 +118,11 @@ float SURF::score(const cv::Mat& image, int* bestSample, cv::Point* bestShift) c
         return 100.f;  // nothing of the region is inspected
     }
     const double n = m_count;
+    const cv::Mat smooth = smoothed(image);
     double best = -1;
     for (size_t k = 0; k < m_samples.size(); ++k) {
         const Sample& s = m_samples[k];
-        const double v = similarity(innerSums(image, s.img, m_mask, m_border, 0, 0), s.sum, s.sumSq, n);
+        const double v = similarity(innerSums(smooth, s.smooth, m_mask, m_border, 0, 0), s.sum, s.sumSq, n);
         if (v > best) {
             best = v;
             *bestSample = static_cast<int>(k);
@@ -129,8 +140,8 @@ float SURF::score(const cv::Mat& image, int* bestSample, cv::Point* bestShift) c
                     const cv::Point p(at.x + dx, at.y + dy);
                     if ((dx == 0 && dy == 0) || std::abs(p.x) > m_border || std::abs(p.y) > m_border)
                         continue;
-                    const double v =
-                        similarity(innerSums(image, s.img, m_mask, m_border, p.x, p.y), s.sum, s.sumSq, n);
+                    const double v = similarity(innerSums(smooth, s.smooth, m_mask, m_border, p.x, p.y),
+                                                s.sum, s.sumSq, n);
                     if (v > best) {
                         best = v;
                         next = p;
@@ -150,9 +161,9 @@ float SURF::Score(const cv::Mat& image) const {
     return score(image, &k, &shift);
 }
 
-float SURF::Match(cv::Mat& image, cv::Mat& result) const {
-    if (m_w < 1) {
-        result.release();
+float SURF::Match(const cv::Mat& image, cv::Mat& result) const {
+    if (m_w < 1) {  // no model: the caller's map stays as it is, zeroed
+        if (!result.empty()) result.setTo(0);
         return 0.f;
     }
     result.create(m_h, m_w, CV_8U);

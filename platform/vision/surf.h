@@ -12,7 +12,8 @@
 //   Match(crop, result)           scores a live crop.
 //
 // Score (return value of Match), 0..100:
-//   For each sample t and the crop i, over the pixels of the mask, with the means mu, variances
+//   For each sample t and the crop i, both smoothed with a 5x5 Gaussian (sigma 1) so that camera
+//   noise does not count as structure, over the pixels of the mask, with the means mu, variances
 //   var and covariance cov of the two:
 //       L  = (2 mu_i mu_t + C1) / (mu_i^2 + mu_t^2 + C1)          brightness agreement
 //       CS = (2 cov + C2) / (var_i + var_t + C2)                   contrast and structure agreement
@@ -21,9 +22,10 @@
 //   and more are compared on their inner part shifted by up to 2 pixels in x and y (positioning
 //   residue); the best sample and shift count.
 //   - A crop identical to a sample scores exactly 100.
-//   - A mild gain and offset change (x0.8 .. x1.2, +-20 grey) keeps the score above 90.
+//   - A mild lighting change (mean brightness within about +-20 % and contrast x0.8 .. x1.2) keeps
+//     the score of a good crop above 90.
 //   - A different pattern, a blank crop in place of a textured one, or a textured crop in place of
-//     a flat one scores low (typically below 30). Small changes lower the score in proportion to
+//     a flat one scores low (typically below 40). Small changes lower the score in proportion to
 //     their share of the region's contrast energy; small defects are the grey model's task.
 //   Untrained model or a crop of the wrong size or type: 0.
 //
@@ -43,7 +45,7 @@ public:
     bool Create(int w, int h, const cv::Mat& mask);
     bool AddTemp(const cv::Mat& sample, int mode = 1, int diffThreshold = 50, int minScore = 0);
     bool Train(int = 0, int = 0, int = 0, int = 0);
-    float Match(cv::Mat& image, cv::Mat& result) const;
+    float Match(const cv::Mat& image, cv::Mat& result) const;
     // Score only, no map.
     float Score(const cv::Mat& image) const;
 
@@ -53,7 +55,8 @@ public:
 
 private:
     struct Sample {
-        cv::Mat img;  // w x h 8U
+        cv::Mat img;     // w x h 8U
+        cv::Mat smooth;  // the same smoothed
         // statistics of the inner part (border m_border) under the mask
         double sum = 0, sumSq = 0;
     };

@@ -65,6 +65,12 @@ inline cv::Mat foreign(cv::Size size, unsigned seed) {
     return img;
 }
 
+// A fixed feature of the mould (a bright insert) that stays put when the part moves.
+inline void addMouldFeature(cv::Mat& img, cv::Rect where) {
+    cv::rectangle(img, where, cv::Scalar(210), cv::FILLED);
+    cv::rectangle(img, where, cv::Scalar(30), 2);
+}
+
 inline void applyLook(cv::Mat& img, const Look& look) {
     if (look.occluder.area() > 0)
         cv::rectangle(img, look.occluder, cv::Scalar(look.occluderGrey), cv::FILLED);
@@ -81,7 +87,8 @@ inline void applyLook(cv::Mat& img, const Look& look) {
 }
 
 // The scene: background with the part at centre c moved by pose, then the look applied.
-inline cv::Mat scene(cv::Size size, cv::Point2d c, double s, const Pose& pose, const Look& look = Look()) {
+inline cv::Mat scene(cv::Size size, cv::Point2d c, double s, const Pose& pose, const Look& look = Look(),
+                     const cv::Mat& ground = cv::Mat()) {
     cv::Mat part, alpha;
     drawPart(size, c, s, part, alpha);
     cv::Mat m = cv::getRotationMatrix2D(c, pose.phi, 1.0);
@@ -90,7 +97,7 @@ inline cv::Mat scene(cv::Size size, cv::Point2d c, double s, const Pose& pose, c
     cv::Mat wp, wa;
     cv::warpAffine(part, wp, m, size, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
     cv::warpAffine(alpha, wa, m, size, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
-    cv::Mat bg = background(size), out(size, CV_8U);
+    cv::Mat bg = ground.empty() ? background(size) : ground, out(size, CV_8U);
     for (int y = 0; y < size.height; ++y)
         for (int x = 0; x < size.width; ++x) {
             const double a = wa.at<uchar>(y, x) / 255.0;

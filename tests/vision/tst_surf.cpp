@@ -86,6 +86,8 @@ void TestSurf::scores_data() {
     QTest::newRow("object on flat region") << 6 << 0.0 << 50.0;
     QTest::newRow("flat region, noisy") << 7 << 90.0 << 100.0;
     QTest::newRow("far darker") << 8 << 0.0 << 80.0;
+    QTest::newRow("flat region, strong camera noise") << 9 << 90.0 << 100.0;
+    QTest::newRow("strong camera noise") << 10 << 90.0 << 100.0;
 }
 
 void TestSurf::scores() {
@@ -125,6 +127,14 @@ void TestSurf::scores() {
             break;
         case 8:
             img = look(base, 0.3, 0, 2);
+            break;
+        case 9:
+            s = trained({look(flat, 1, 0, 6, 11), look(flat, 1, 0, 6, 12)});
+            img = look(flat, 1, 0, 6);
+            break;
+        case 10:
+            s = trained({look(base, 1, 0, 6, 11), look(base, 1, 0, 6, 12)});
+            img = look(base, 1, 0, 6);
             break;
     }
     cv::Mat res = cv::Mat::zeros(kRegion, CV_8U);
