@@ -6,6 +6,9 @@ QMutex* pMutex[kMaxCamera] = {};
 bool isImageFill[kMaxCamera] = {};
 int gfLED = -1;
 int gLan = 0;
+int gisRunWTD = 0;
+int gShowW = 0;
+int gShowH = 0;
 WizardPara* gpWPara = nullptr;
 WizardPara* gpWParaBak = nullptr;
 
@@ -22,6 +25,9 @@ void resetAppGlobals() {
     createFrameLocks();
     gfLED = -1;
     gLan = 0;
+    gisRunWTD = 0;
+    gShowW = 0;
+    gShowH = 0;
     gpWPara = nullptr;
     gpWParaBak = nullptr;
 }

@@ -6,8 +6,12 @@ namespace {
 BoxProvider* g_provider = nullptr;
 }
 
-void setBoxProvider(BoxProvider* provider) { g_provider = provider; }
-BoxProvider* boxProvider() { return g_provider; }
+void setBoxProvider(BoxProvider* provider) {
+    g_provider = provider;
+}
+BoxProvider* boxProvider() {
+    return g_provider;
+}
 
 void showWarnBox(QString text) {
     qWarning().noquote() << "warning box:" << text;

@@ -81,8 +81,9 @@ void CommandRunner::record(const QString& command) {
     QDir().mkpath(dir);
     QFile log(dir + QStringLiteral("/commands.log"));
     if (log.open(QIODevice::Append | QIODevice::Text)) {
-        const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
-                             QLatin1Char(' ') + command + QLatin1Char('\n');
+        const QString line =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
+            QLatin1Char(' ') + command + QLatin1Char('\n');
         log.write(line.toUtf8());
     }
 }
@@ -136,7 +137,8 @@ CommandResult CommandRunner::run(const QString& command, bool captureOutput) {
     if (emulate) {
         int status = 0;
         if (emulateFileCommand(command, &status)) {
-            qInfo().noquote() << "command (recorded, done in the program directory):" << command << "->" << status;
+            qInfo().noquote() << "command (recorded, done in the program directory):" << command << "->"
+                              << status;
             result.exitCode = status;
             return result;
         }
@@ -145,9 +147,13 @@ CommandResult CommandRunner::run(const QString& command, bool captureOutput) {
     return result;
 }
 
-int RunCommand(const QString& command) { return CommandRunner::instance().run(command, false).exitCode; }
+int RunCommand(const QString& command) {
+    return CommandRunner::instance().run(command, false).exitCode;
+}
 
-CommandResult RunCommandCapture(const QString& command) { return CommandRunner::instance().run(command, true); }
+CommandResult RunCommandCapture(const QString& command) {
+    return CommandRunner::instance().run(command, true);
+}
 
 QString shellQuote(const QString& arg) {
     QString s = arg;

@@ -16,8 +16,8 @@
 //
 // Tests can queue canned results (matched by the start of the command) and read the history.
 struct CommandResult {
-    int exitCode = 0;     // the command's exit status; -1 when it could not be run
-    QByteArray output;    // standard output (RunCommandCapture only)
+    int exitCode = 0;       // the command's exit status; -1 when it could not be run
+    QByteArray output;      // standard output (RunCommandCapture only)
     bool executed = false;  // true when a shell really ran it
 };
 

@@ -95,8 +95,8 @@ bool emulateFileCommand(const QString& command, int* status) {
         paths << r;
     }
     bool ok = true;
-    const bool recursive = opts.contains(QLatin1Char('r')) || opts.contains(QLatin1Char('R')) ||
-                           opts.contains(QLatin1Char('a'));
+    const bool recursive =
+        opts.contains(QLatin1Char('r')) || opts.contains(QLatin1Char('R')) || opts.contains(QLatin1Char('a'));
     if (prog == QLatin1String("mkdir")) {
         for (const QString& p : paths)
             ok = (opts.contains(QLatin1Char('p')) ? QDir().mkpath(p) : QDir().mkdir(p)) && ok;

@@ -17,4 +17,6 @@ void ProcessExit(int status) {
     std::exit(status);
 }
 
-void setProcessExitHook(std::function<void(int)> h) { hook() = std::move(h); }
+void setProcessExitHook(std::function<void(int)> h) {
+    hook() = std::move(h);
+}

@@ -24,8 +24,14 @@ Profile currentProfile() {
     return static_cast<Profile>(p);
 }
 
-bool isSimulated() { return currentProfile() == Profile::Simulated; }
+bool isSimulated() {
+    return currentProfile() == Profile::Simulated;
+}
 
-const char* profileName(Profile p) { return p == Profile::Panel ? "panel" : "simulated"; }
+const char* profileName(Profile p) {
+    return p == Profile::Panel ? "panel" : "simulated";
+}
 
-void setProfile(Profile p) { g_profile.store(static_cast<int>(p)); }
+void setProfile(Profile p) {
+    g_profile.store(static_cast<int>(p));
+}

@@ -35,4 +35,6 @@ QString SysPath(const QString& path) {
     return rootedPath(sysRoot(), path);
 }
 
-QByteArray SysPathC(const char* path) { return SysPath(QString::fromUtf8(path)).toUtf8(); }
+QByteArray SysPathC(const char* path) {
+    return SysPath(QString::fromUtf8(path)).toUtf8();
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The program's start-up sequence, split so that its decisions can be tested one by one.
+#include <QString>
+
+class QCoreApplication;
+class QTranslator;
+class CNT_Net;
+
+// The application style sheet: one text, rules in a fixed order, no blanks between rules.
+QString applicationStyleSheet();
+
+// Installs "./Translator/trans_en_US.qm" when English is selected and the file exists.
+// Returns the installed translator (owned by the caller) or null.
+QTranslator* installEnglishTranslation(QCoreApplication* app, int language);
+
+// With the bridge switched on in the record and the bridge started: image sharing set-up, the network
+// client started, and the log line. Returns true when it ran.
+bool startBridgeFollowUp(CNT_Net* net, int cntNetOn);
+
+// Registers the compiled-in application font; returns true when it became the application font.
+bool setApplicationFontFromResources();
+
+// The whole sequence, from the locale codec to the event loop's return.
+int runMonitor(int argc, char* argv[]);

@@ -1,0 +1,58 @@
+#include "iolink.h"
+
+#include <QDebug>
+#include <cstring>
+
+#include "platform/serial/posix_qextserialport.h"
+#include "platform/system/syspath.h"
+
+int gisCOM = 0;
+int gDataIn = 0;
+int gDataOut = 0;
+int gIOID = 0;
+int gFTemp[kAnalogCount] = {};
+Posix_QextSerialPort* gpCom = nullptr;
+
+QString comDeviceName(int port) {
+    return SysPath(QStringLiteral("/dev/ttyS%1").arg(port > 0 ? port + 1 : 0));
+}
+
+void ComInit() {
+    delete gpCom;
+    const QString device = comDeviceName(gisCOM);
+    gpCom = new Posix_QextSerialPort(device, QextSerialBase::Polling);
+    if (!gpCom->open(QIODevice::ReadWrite)) {
+        qWarning().noquote() << QStringLiteral("IO board: cannot open %1 (%2); running without the board")
+                                    .arg(device, QString::fromLocal8Bit(strerror(gpCom->lastError())));
+        return;
+    }
+    gpCom->setBaudRate(BAUD115200);
+    gpCom->setDataBits(DATA_8);
+    gpCom->setParity(PAR_NONE);
+    gpCom->setStopBits(STOP_1);
+    gpCom->setFlowControl(FLOW_OFF);
+    gpCom->setTimeout(1);
+    qInfo().noquote() << "IO board on" << device;
+}
+
+unsigned char calcLRC(const unsigned char* data, unsigned short len) {
+    unsigned sum = 0;
+    for (unsigned short i = 0; i < len; ++i) sum += data[i];
+    return static_cast<unsigned char>(sum & 0xFF);
+}
+
+void buildCommand(unsigned char frame[6], int cmd, int value) {
+    frame[0] = 0x5F;
+    frame[1] = static_cast<unsigned char>(cmd & 0xFF);
+    frame[2] = static_cast<unsigned char>(value & 0xFF);
+    frame[3] = static_cast<unsigned char>((value >> 8) & 0xFF);
+    frame[4] = calcLRC(frame, 4);
+    frame[5] = 0xF5;
+}
+
+void ComSend(int cmd, int value) {
+    if (!gpCom || !gpCom->isOpen()) return;
+    unsigned char frame[6];
+    buildCommand(frame, cmd, value);
+    gpCom->write(reinterpret_cast<const char*>(frame), 6);
+}

@@ -1,0 +1,60 @@
+#include "ledcontrol.h"
+
+#include <QDebug>
+#include <QThread>
+#include <sys/ioctl.h>
+
+#include "app/globals.h"
+#include "app/mainwindowbase.h"
+#include "platform/system/processexit.h"
+#include "platform/system/timing.h"
+
+namespace {
+std::function<int(int, unsigned long)>& ledHook() {
+    static std::function<int(int, unsigned long)> hook;
+    return hook;
+}
+unsigned char g_led = 0xFF;
+}  // namespace
+
+void resetLedState() {
+    g_led = 0xFF;
+}
+
+int LedIoctl(int fd, unsigned long request) {
+    if (ledHook()) return ledHook()(fd, request);
+    return ::ioctl(fd, request);
+}
+
+void setLedIoctlHook(std::function<int(int, unsigned long)> hook) {
+    ledHook() = std::move(hook);
+}
+
+void LCDOnOff(int on) {
+    if (gfLED > 0) LedIoctl(gfLED, on ? kLedBacklightOn : kLedBacklightOff);
+    if (gpWin) gpWin->screenOff = on ? 0 : 1;
+}
+
+void LEDOnOff(int n, int on) {
+    if (n >= 0 && n < 8) {
+        if (on & 1)
+            g_led = static_cast<unsigned char>(g_led | (1u << n));
+        else
+            g_led = static_cast<unsigned char>(g_led & ~(1u << n));
+    }
+    if (gfLED > 0) LedIoctl(gfLED, kLedMask | g_led);
+}
+
+unsigned char ledMask() {
+    return g_led;
+}
+
+void StopWTD() {
+    gisRunWTD = 0;
+    QThread::msleep(static_cast<unsigned long>(TimeMs("wtd.stop", 1000)));
+}
+
+void Exit(int status) {
+    StopWTD();
+    ProcessExit(status);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The panel's indicator LEDs and LCD backlight ("/dev/led", descriptor gfLED), and the process helpers.
+#include <functional>
+
+// Request codes of the LED device; the whole meaning is in the code, no argument.
+constexpr unsigned long kLedBacklightOn = 0x5A018B00UL;
+constexpr unsigned long kLedBacklightOff = 0x5A018A00UL;
+constexpr unsigned long kLedMask = 0x5A018000UL;  // OR the 8-bit LED mask
+
+// The one call that reaches the LED device. Tests install a hook to record the requests instead.
+int LedIoctl(int fd, unsigned long request);
+void setLedIoctlHook(std::function<int(int fd, unsigned long request)> hook);
+
+// Backlight on (non-zero) or off; sets the main window's screen-off flag even without the device.
+void LCDOnOff(int on);
+// LED n (0..7) takes the lowest bit of on; the whole mask is then sent. Without the device the mask
+// still changes, so the next request carries every earlier change.
+void LEDOnOff(int n, int on);
+// The current LED mask (0xFF at start).
+unsigned char ledMask();
+// Back to 0xFF (tests; part of resetIOGlobals).
+void resetLedState();
+
+// Clears the watchdog flag gisRunWTD (app/globals.h) and pauses 1 s before a controlled shutdown.
+void StopWTD();
+// StopWTD, then ends the process with status (normal exit: static destructors run).
+void Exit(int status);

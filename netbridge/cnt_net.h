@@ -1,0 +1,65 @@
+#pragma once
+// Local TCP bridge to the network client process that runs beside the monitor.
+#include <QMap>
+#include <QMutex>
+#include <QStringList>
+#include <QTcpServer>
+
+#include "param_roi.h"
+
+class QTcpSocket;
+
+// Message kinds of the bridge.
+enum SendType {
+    SEND_RECORD = 1,
+    SEND_PARAM = 2,
+    SEND_ROI_PARAM = 8,
+    SEND_RESULT_ONCE = 18,
+    SEND_TYPE_MAX = 20,
+};
+
+class CNT_Net : public QTcpServer {
+    Q_OBJECT
+public:
+    explicit CNT_Net(QObject* parent = nullptr);
+    ~CNT_Net() override;
+
+    bool isStarted() const { return started_; }      // switched on and listening
+    bool isConnected() const { return connected_; }  // a client answers on the local connection
+
+    void CNT_FirstInit();
+    static void CNT_ReStart();
+    void CNT_SendParam();
+    void CNT_SendROIParam(int camera, int step);
+    void CNT_SendStatistics_Once(const QList<param_roi>& list);
+
+    // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
+    static QByteArray frameMessage(int kind, const QByteArray& body);
+    // What is waiting to be sent, oldest first.
+    QList<QByteArray> pendingMessages() const;
+    bool kindEnabled(int kind) const { return whichSend_.value(kind, false); }
+
+    // Loopback port; tests choose a free one so that parallel runs don't collide.
+    static void setListenPort(quint16 port);
+    static quint16 listenPort();
+
+protected:
+    void timerEvent(QTimerEvent* e) override;
+
+private:
+    void queueMessage(int kind, const QByteArray& body);
+    void getWhichSend();
+
+    bool started_ = false;
+    bool connected_ = false;
+    QMap<int, QString> timerNames_;
+    QMap<int, bool> whichSend_;
+    mutable QMutex queueLock_;
+    QList<QByteArray> queue_;
+};
+
+extern CNT_Net* gpNet;
+
+// Builds the JSON body of the parameter message from the live record; installed by the parameter layer.
+using ParamJsonBuilder = QByteArray (*)();
+void setParamJsonBuilder(ParamJsonBuilder builder);

@@ -1,0 +1,70 @@
+#include <QApplication>
+#include <QTranslator>
+#include <QtTest>
+
+#include "app/main/startup.h"
+#include "netbridge/cnt_net.h"
+#include "programdir.h"
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void styleSheetParsesCleanly();
+    void translation_data();
+    void translation();
+    void bridgeFollowUpNeedsSwitchAndServer();
+};
+
+void TestStartup::styleSheetParsesCleanly() {
+    const QString css = applicationStyleSheet();
+    QVERIFY(css.startsWith("QLabel{font-size:18px; color:white;}MainWindow{background-color:#ffffff;}"));
+    QVERIFY(css.endsWith("QComboBox QAbstractItemView::item{height:50px;}"));
+    QCOMPARE(css.count('{'), 27);
+    QVERIFY(!css.contains("} "));
+    bool parseError = false;
+    QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    static bool* flag;
+    flag = &parseError;
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& msg) {
+        if (msg.contains("Could not parse")) *flag = true;
+    });
+    QWidget w;
+    w.setStyleSheet(css);
+    w.ensurePolished();
+    QPushButton b(&w);
+    b.ensurePolished();
+    qInstallMessageHandler(previous);
+    QVERIFY(!parseError);
+}
+
+void TestStartup::translation_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("filePresent");
+    QTest::addColumn<bool>("installed");
+    for (int lan = 0; lan < 3; ++lan)
+        for (bool present : {false, true})
+            QTest::addRow("lan %d, file %s", lan, present ? "present" : "absent")
+                << lan << present << (lan == 1 && present);
+}
+
+void TestStartup::translation() {
+    QFETCH(int, language);
+    QFETCH(bool, filePresent);
+    QFETCH(bool, installed);
+    ProgramDir dir;
+    if (filePresent) QVERIFY(dir.writeFile("Translator/trans_en_US.qm", QByteArray()));
+    QScopedPointer<QTranslator> t(installEnglishTranslation(qApp, language));
+    QCOMPARE(!t.isNull(), installed);
+}
+
+void TestStartup::bridgeFollowUpNeedsSwitchAndServer() {
+    ProgramDir dir;
+    QVERIFY(dir.writeFile("cnt_net/runNetClient.py", "pass"));
+    CNT_Net idle;  // no PARAM.db: never started
+    QVERIFY(!startBridgeFollowUp(&idle, 1));
+    QVERIFY(!startBridgeFollowUp(nullptr, 1));
+    QVERIFY(dir.commands().isEmpty());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

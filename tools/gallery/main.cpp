@@ -1,0 +1,278 @@
+// Widget gallery: builds every widget and box of the kit, in each interface language, and saves
+// PNG pictures of them. Run under a 1920x1080 X server (scripts/screenshot) to see the boxes and
+// keyboards where they open on the panel's screen.
+//
+//   gallery --out DIR [--lang 0|1|2|all]
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "app/globals.h"
+#include "app/main/startup.h"
+#include "widgets/blineedit.h"
+#include "widgets/bmessagebox.h"
+#include "widgets/bverticaltabbar.h"
+#include "widgets/bwidget.h"
+#include "widgets/c_type_com.h"
+#include "widgets/keyboards.h"
+#include "widgets/kiticons.h"
+#include "widgets/kittext.h"
+#include "widgets/splash.h"
+
+namespace {
+
+QString g_out;
+int g_lan = 0;
+
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+void save(QWidget* w, const QString& name) {
+    settle();
+    const QString path = QDir(g_out).filePath(QString("%1_%2.png").arg(name).arg(g_lan));
+    if (!w->grab().save(path)) qWarning("cannot write %s", qPrintable(path));
+}
+
+// The whole screen with the shown top-levels where they opened (falls back to the widget alone
+// where the platform cannot grab the screen).
+void saveScreen(QWidget* w, const QString& name) {
+    settle();
+    const QString path = QDir(g_out).filePath(QString("%1_screen_%2.png").arg(name).arg(g_lan));
+    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (shot.isNull() || shot.width() < 100) shot = w->grab();
+    if (!shot.save(path)) qWarning("cannot write %s", qPrintable(path));
+}
+
+// Pictograms for the tab groups of the gallery's tab bar.
+QPixmap groupIcon(int kind) {
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor("#f0a020"), 5));
+    p.setBrush(Qt::NoBrush);
+    if (kind == 0) {
+        p.drawEllipse(QRectF(12, 12, 40, 40));
+        p.drawEllipse(QRectF(26, 26, 12, 12));
+    } else if (kind == 1) {
+        p.drawRect(QRectF(10, 10, 44, 44));
+        p.drawLine(18, 24, 46, 24);
+        p.drawLine(18, 36, 46, 36);
+    } else {
+        p.drawLine(10, 54, 54, 10);
+        p.drawEllipse(QRectF(8, 8, 20, 20));
+    }
+    return pm;
+}
+
+QWidget* page(const QString& text) {
+    auto* w = new QLabel(text);
+    w->setAlignment(Qt::AlignCenter);
+    w->setStyleSheet("font-size:30px;color:#656263;background:#fafafa;");
+    return w;
+}
+
+void tabBar() {
+    BVerticalTabBar bar;
+    QPixmap i0 = groupIcon(0), i1 = groupIcon(1), i2 = groupIcon(2);
+    bar.addWidgetGroup(i0, {kitText(431), QString::fromUtf8("相机参数"), QString::fromUtf8("IO")},
+                       {page("0"), page("1"), page("2")});
+    bar.addWidgetGroup(i1, {kitText(575), kitText(576)}, {page("3"), page("4")});
+    bar.addWidgetGroup(i2, {QString::fromUtf8("网络设置"), QString::fromUtf8("关于")},
+                       {page("5"), page("6")});
+    bar.resize(1565, 982);
+    bar.show();
+    save(&bar, "tabbar");
+}
+
+void basics() {
+    BWidget panel;
+    panel.setObjectName("panel");
+    panel.setStyleSheet("BWidget#panel{background-color:#ffffff;}");
+    auto* col = new QVBoxLayout(&panel);
+    col->setSpacing(20);
+
+    auto* options = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new BOptionButton(&panel);
+        b->setIcon(QIcon(groupIcon(i)));
+        b->setText(i == 0 ? kitText(121) : i == 1 ? kitText(124) : kitText(590));
+        if (i == 1) b->setDown(true);
+        options->addWidget(b);
+        options->addWidget(createVerticalSplitLine(&panel, "#d3d3d3"));
+    }
+    auto* combo = new BComboBox(&panel);
+    combo->addItems({" 4 ", " 9 ", " 25 "});
+    combo->setStyleSheet("font-size:30px;min-height:70px;min-width:200px;");
+    options->addWidget(combo);
+    options->addStretch();
+    col->addLayout(options);
+    col->addWidget(createHorizontalSplitLine(&panel, "#656263"));
+
+    auto* entries = new QHBoxLayout;
+    auto* edit = new BLineEdit(&panel, QString::fromUtf8("名称"), QString(), 1);
+    edit->setText("GROUP_01");
+    edit->setStyleSheet("font-size:30px;min-height:70px;");
+    auto* slider = new QSlider(Qt::Horizontal, &panel);
+    slider->setRange(0, 1000);
+    slider->setValue(25);
+    slider->setMinimumWidth(400);
+    auto* label = new BlineLabel(slider, &panel, QString::fromUtf8("延时"), QString(), 0);
+    label->setDisplayScale(10);
+    label->setText("2.5 S");
+    label->setStyleSheet(
+        "font-size:30px;color:#656263;border:1px solid #656263;min-width:120px;min-height:70px;");
+    entries->addWidget(edit);
+    entries->addWidget(slider);
+    entries->addWidget(label);
+    entries->addStretch();
+    col->addLayout(entries);
+
+    C_Type_COM com;
+    auto* styled = new QHBoxLayout;
+    for (int c = 0; c < 4; ++c) {
+        auto* b = new QPushButton(kitText(121), &panel);
+        b->setMinimumSize(160, 70);
+        com.setBtnQss(b, c);
+        b->setStyleSheet(b->styleSheet() + "QPushButton{font-size:24px;}");
+        styled->addWidget(b);
+    }
+    auto* txt = new QLineEdit("12.5", &panel);
+    txt->setMinimumHeight(70);
+    com.setTxtQss(txt, 2);
+    styled->addWidget(txt);
+    col->addLayout(styled);
+    auto* styledSlider = new QSlider(Qt::Horizontal, &panel);
+    styledSlider->setValue(60);
+    com.setSliderQss(styledSlider, 2);
+    col->addWidget(styledSlider);
+    auto* bar = new QProgressBar(&panel);
+    bar->setValue(70);
+    com.setBarQss(bar, "#d3d3d3", "#3498DB");
+    col->addWidget(bar);
+
+    auto* pager = new PageControlBar(&panel);
+    pager->pageButton2->setChecked(true);
+    col->addWidget(pager);
+    col->addStretch();
+    panel.resize(1400, 700);
+    panel.show();
+    save(&panel, "basics");
+}
+
+void keyboards(BWidget* background) {
+    {
+        DigitalKeyboard kb(QString::fromUtf8("页码"), QString::fromUtf8("请输入正数"), "12.5");
+        kb.show();
+        save(&kb, "keypad");
+        saveScreen(background, "keypad");
+    }
+    {
+        FullKeyboard kb(QString::fromUtf8("名称"), QString::fromUtf8("字母、数字或下划线"), "GROUP_01");
+        kb.show();
+        save(&kb, "fullkeyboard");
+        saveScreen(background, "fullkeyboard");
+        kb.caseButton->click();  // lower case
+        save(&kb, "fullkeyboard_lower");
+    }
+}
+
+void boxes(BWidget* background) {
+    {
+        WarnBox box(kitText(568));
+        box.setText(kitText(133));
+        box.show();
+        save(&box, "warnbox");
+        saveScreen(background, "warnbox");
+    }
+    {
+        WarnBox box(kitText(568));
+        box.setText(QString::fromUtf8(g_lan == 1
+                                          ? "The camera was unavailable, \r\n please check the connection! "
+                                            "\r\nWhether to eliminate the SN of \r\n camera?"
+                                          : "相机不可用，\r\n请检查连接！\r\n是否清除相机序列号？"));
+        box.show();
+        save(&box, "warnbox_long");
+    }
+    {
+        ChooseBox box(kitText(566));
+        box.setText(g_lan == 1 ? "Save the changed parameters?" : QString::fromUtf8("是否保存修改的参数？"));
+        box.show();
+        save(&box, "choosebox");
+        saveScreen(background, "choosebox");
+    }
+    {
+        BMessageBox box(
+            kitText(566),
+            g_lan == 1 ? "Reset the production statistics?" : QString::fromUtf8("是否清零生产统计？"), 0x1F,
+            1);
+        box.show();
+        save(&box, "bmessagebox");
+    }
+    {
+        BMessageBox box(kitText(568), kitText(370), 0x0C, 0);
+        box.show();
+        save(&box, "bmessagebox_yesno");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"out", "Directory for the PNG files.", "dir", "shots"});
+    parser.addOption({"lang", "Language 0, 1, 2 or all.", "lang", "all"});
+    parser.process(app);
+    g_out = parser.value("out");
+    if (!QDir().mkpath(g_out)) {
+        qWarning("cannot create %s", qPrintable(g_out));
+        return 1;
+    }
+    // As the program starts: its font (a CJK system font while the compiled-in one is missing) and
+    // its application style sheet.
+    if (!setApplicationFontFromResources()) app.setFont(QFont("Noto Sans CJK SC"));
+    app.setStyleSheet(applicationStyleSheet());
+    loadLanguageTable();
+    gShowW = 1725;
+    gShowH = 982;
+
+    QList<int> lans = {0, 1, 2};
+    if (parser.value("lang") != "all") lans = {parser.value("lang").toInt()};
+    for (int lan : lans) {
+        gLan = lan;
+        g_lan = lan;
+        BWidget background;
+        background.setObjectName("bg");
+        background.setStyleSheet("BWidget#bg{background-color:#b0b0b0;}");
+        background.setGeometry(0, 0, 1920, 1080);
+        background.show();
+        {
+            BSplashScreen splash;
+            splash.show();
+            save(&splash, "splash");
+        }
+        tabBar();
+        basics();
+        keyboards(&background);
+        boxes(&background);
+    }
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The start-up splash and its content (also the About page of the settings dialog).
+#include <QSplashScreen>
+#include <QWidget>
+
+extern const char* const kProgramVersion;  // "26.0.1.2"
+
+class SplashWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit SplashWidget(int width, QWidget* parent = nullptr);
+};
+
+// Full screen (1920 x 1080) with a SplashWidget of width 800.
+class BSplashScreen : public QSplashScreen {
+    Q_OBJECT
+public:
+    explicit BSplashScreen(QWidget* parent = nullptr);
+};
