@@ -246,7 +246,7 @@ private slots:
             bus.unplug("L1");
         else
             bus.stall("L1");
-        QTest::qWait(150);  // a frame in flight may still land
+        QTest::qWait(300);  // a frame in flight may still land
         QVERIFY(rig.silent(0, 300));
         if (unplug)
             bus.replug("L1");
