@@ -26,8 +26,6 @@ bool gCameraActive[kMaxCamera] = {};
 MindResolution gImageResolution = {};
 MindDevInfo gCList[kMindMaxDevices] = {};
 MvDeviceInfoList gDevList = {};
-__attribute__((weak)) char gSerialNB[kMaxCamera][100] = {};
-__attribute__((weak)) int gCamNO[kMaxCamera] = {};
 
 namespace {
 CameraSleeper gSleeper = nullptr;
@@ -110,8 +108,6 @@ void resetCameraGlobals() {
     for (int i = 0; i < kMaxCamera; ++i) {
         gContrast[i] = 0;
         gCameraActive[i] = false;
-        strcpy(gSerialNB[i], "0");
-        gCamNO[i] = i;
     }
     memset(&gImageResolution, 0, sizeof(gImageResolution));
     memset(gCList, 0, sizeof(gCList));

@@ -7,6 +7,7 @@
 #include <QPair>
 
 #include "app/globals.h"
+#include "app/wizardpara.h"
 #include "platform/camsdk/hikvision.h"
 #include "platform/camsdk/mindvision.h"
 
@@ -38,11 +39,8 @@ extern MindResolution gImageResolution;
 extern MindDevInfo gCList[kMindMaxDevices];
 extern MvDeviceInfoList gDevList;
 
-// Camera bindings: the serial number bound to each screen slot ("0" for none) and the slot chosen for
-// each open camera. Loaded with the parameters; defined here as a fallback (weak) so the camera layer
-// links on its own.
-extern char gSerialNB[kMaxCamera][100];
-extern int gCamNO[kMaxCamera];
+// Camera bindings gSerialNB (serial bound to each screen slot, "0" for none) and gCamNO come with the
+// parameter record (app/wizardpara.h).
 
 // Derives gImageLen and gColorLen from the working size and gisColor.
 void updateFrameLengths();

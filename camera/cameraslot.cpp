@@ -20,7 +20,7 @@ void record(const QString& text) {
 }
 
 QByteArray boundSerial(int slot) {
-    return QByteArray(gSerialNB[slot], int(strnlen(gSerialNB[slot], 100)));
+    return QByteArray(gSerialNB[slot], int(strnlen(gSerialNB[slot], kSerialLen)));
 }
 }  // namespace
 

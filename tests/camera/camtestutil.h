@@ -2,6 +2,7 @@
 // Shared set-up of the camera tests: a clean camera layer, a clean simulated bus, recorded waits and
 // operation records.
 #include <QStringList>
+#include <cstring>
 
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
@@ -27,6 +28,7 @@ inline void resetCameraWorld() {
     simcam::Bus::instance().reset();
     resetAppGlobals();
     resetCameraGlobals();
+    memset(gSerialNB, 0, sizeof(gSerialNB));  // unbound: every slot opens by position
     recordedSleeps().clear();
     setCameraSleeper(&recordSleep);
 }
