@@ -23,6 +23,7 @@ void addOldPictures(const QString& dir, int n) {
         QFile f(QString("%1/old%2.jpg").arg(dir).arg(i));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("x");
+        f.flush();  // a later flush would stamp the time again
         QVERIFY(f.setFileTime(kStart.addSecs(-60 * (i + 1)), QFileDevice::FileModificationTime));
     }
 }
