@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTimerEvent>
 #include <cjson/cJSON.h>
 
@@ -109,6 +110,19 @@ QList<QByteArray> CNT_Net::pendingMessages() const {
 void CNT_Net::CNT_SendParam() {
     if (!kindEnabled(SEND_PARAM) || !g_paramJson) return;
     queueMessage(SEND_PARAM, g_paramJson());
+}
+
+void CNT_Net::CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description) {
+    // Joined, not substituted: the texts may hold "%" themselves.
+    const QString body = QStringLiteral("device_id=") + QSysInfo::machineHostName() +
+                         QStringLiteral("&operater=") + oper + QStringLiteral("&utc=") +
+                         QString::number(time.toMSecsSinceEpoch()) + QStringLiteral("&description=") +
+                         description;
+    queueMessage(SEND_RECORD, body.toUtf8());
+}
+
+void CNT_Net::CNT_SendAlarmPic(const QString& path) {
+    queueMessage(SEND_ALARM_PIC, path.toUtf8());
 }
 
 void CNT_Net::CNT_SendROIParam(int camera, int step) {

@@ -1,5 +1,6 @@
 #pragma once
 // Local TCP bridge to the network client process that runs beside the monitor.
+#include <QDateTime>
 #include <QMap>
 #include <QMutex>
 #include <QStringList>
@@ -13,6 +14,7 @@ class QTcpSocket;
 enum SendType {
     SEND_RECORD = 1,
     SEND_PARAM = 2,
+    SEND_ALARM_PIC = 5,
     SEND_ROI_PARAM = 8,
     SEND_RESULT_ONCE = 18,
     SEND_TYPE_MAX = 20,
@@ -30,6 +32,10 @@ public:
     void CNT_FirstInit();
     static void CNT_ReStart();
     void CNT_SendParam();
+    // Kind 1: one operation record ("device_id=..&operater=..&utc=..&description=..").
+    void CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description);
+    // Kind 5: the path of an NG picture that was written.
+    void CNT_SendAlarmPic(const QString& path);
     void CNT_SendROIParam(int camera, int step);
     void CNT_SendStatistics_Once(const QList<param_roi>& list);
 

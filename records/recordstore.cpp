@@ -1,0 +1,176 @@
+#include "recordstore.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlTableModel>
+#include <QTableView>
+
+#include "app/globals.h"
+#include "app/lanstr.h"
+#include "platform/system/sysclock.h"
+
+namespace {
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
+
+QString lan(int id) {
+    return gaLanStr[id * kLanColumns + gLan];
+}
+
+QString archiveDir() {
+    return QDir(QString::fromLatin1(RecordStore::kArchiveDir)).absolutePath();
+}
+
+// "./RECORD/<date>.db", or "<date>_2.db", "<date>_3.db" ... when that day is archived already.
+QString archiveTarget(const QString& date) {
+    const QString dir = archiveDir();
+    QString target = dir + QLatin1Char('/') + date + QStringLiteral(".db");
+    for (int n = 2; QFile::exists(target) || QFile::exists(target + QStringLiteral("-journal")); ++n)
+        target =
+            dir + QLatin1Char('/') + date + QLatin1Char('_') + QString::number(n) + QStringLiteral(".db");
+    return target;
+}
+}  // namespace
+
+QString RecordStore::levelLabel(int accessLevel) {
+    return lan(accessLevel == 2 ? 154 : accessLevel == 1 ? 155 : 156);
+}
+
+bool RecordStore::writeDate(const QString& date) {
+    QSaveFile f(QString::fromLatin1(kDateFile));
+    if (!f.open(QIODevice::WriteOnly) || f.write(date.toLatin1()) < 0 || !f.commit()) {
+        qWarning().noquote() << "cannot write" << kDateFile;
+        return false;
+    }
+    return true;
+}
+
+RecordDb::OpenResult RecordStore::start() {
+    if (!QDir().mkpath(QString::fromLatin1(kArchiveDir))) qWarning() << "cannot create ./RECORD";
+    const QString today = SysClock::now().date().toString(kDateFormat);
+    QFile f(QString::fromLatin1(kDateFile));
+    if (f.open(QIODevice::ReadOnly)) {
+        const QStringList words =
+            QString::fromLatin1(f.read(256)).split(QRegExp(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        const QDate date = words.isEmpty() ? QDate() : QDate::fromString(words.first(), kDateFormat);
+        if (date.isValid()) {
+            recordDate_ = words.first();
+        } else {
+            // A damaged date file: the database covers the day it was last written.
+            const QFileInfo db(QString::fromLatin1(RecordDb::kFile));
+            const QDate changed = db.exists() ? db.lastModified().date() : QDate();
+            recordDate_ = changed.isValid() ? changed.toString(kDateFormat) : today;
+            qWarning().noquote() << kDateFile << "holds no date; the record database covers" << recordDate_;
+            writeDate(recordDate_);
+        }
+    } else {
+        recordDate_ = today;
+        writeDate(recordDate_);
+    }
+    const RecordDb::OpenResult r = RecordDb::openOrRepair();
+    if (r == RecordDb::OpenResult::Repaired)
+        qWarning() << "record database was missing or damaged: made afresh";
+    if (r == RecordDb::OpenResult::Failed) qWarning() << "record database cannot be opened";
+    return r;
+}
+
+bool RecordStore::checkDate() {
+    const QString today = SysClock::now().date().toString(kDateFormat);
+    if (recordDate_ == today) return false;
+    if (recordDate_.isEmpty()) {  // start() not run: nothing to file yet
+        recordDate_ = today;
+        writeDate(today);
+        return false;
+    }
+    RecordDb::close();
+    const QString file = QString::fromLatin1(RecordDb::kFile);
+    if (QFile::exists(file)) {
+        if (!QDir().mkpath(archiveDir())) qWarning() << "cannot create ./RECORD";
+        const QString target = archiveTarget(recordDate_);
+        if (!QFile::rename(file, target)) {
+            // Keep the day's records where they are and try again at the next check.
+            qWarning().noquote() << "cannot archive the record database as" << target;
+            return false;
+        }
+        // A journal that survived the closing read belongs to the archived file.
+        const QString journal = file + QStringLiteral("-journal");
+        if (QFile::exists(journal) && !QFile::rename(journal, target + QStringLiteral("-journal")))
+            qWarning() << "cannot move the record journal beside its archive";
+        qInfo().noquote() << "record database archived as" << target;
+    }
+    if (!RecordDb::createFresh()) qWarning() << "no fresh record database; the next record retries";
+    recordDate_ = today;
+    writeDate(today);
+    return true;
+}
+
+bool RecordStore::insertRecord(const QString& text, int accessLevel) {
+    checkDate();
+    if (!RecordDb::isOpen()) {
+        const RecordDb::OpenResult r = RecordDb::openOrRepair();
+        if (r == RecordDb::OpenResult::Failed) {
+            qWarning().noquote() << "record lost (no database):" << text;
+            return false;
+        }
+        if (r == RecordDb::OpenResult::Repaired) qWarning() << "record database was damaged: made afresh";
+    }
+    const QDateTime now = SysClock::now();
+    const QString label = levelLabel(accessLevel);
+    if (sink_) sink_(now, label, text);
+    if (!RecordDb::insert(now.toString(QStringLiteral("hh.mm.ss")), label, text)) {
+        qWarning().noquote() << "record lost:" << text;
+        return false;
+    }
+    return true;
+}
+
+void RecordStore::flush() {
+    RecordDb::close();
+}
+
+QStringList recordDayList(const QDate& today) {
+    QStringList days{today.toString(kDateFormat)};
+    const QStringList files =
+        QDir(archiveDir()).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QString& f : files) days << f.left(f.size() - 3);
+    return days;
+}
+
+QSqlTableModel* openRecordDay(int row, const QString& day, QObject* parent) {
+    QSqlDatabase db;
+    if (row == 0) {
+        if (!RecordDb::open()) return nullptr;
+        db = QSqlDatabase::database(QString::fromLatin1(RecordDb::kConnection), false);
+    } else {
+        const QString name = QStringLiteral("dbList");
+        db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.close();
+        const QString path = archiveDir() + QLatin1Char('/') + day + QStringLiteral(".db");
+        // Read-only: the viewer never changes an archive, nor creates a file for a vanished day.
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (day.contains(QLatin1Char('/')) || !QFile::exists(path) || !db.open()) return nullptr;
+    }
+    auto* model = new QSqlTableModel(parent, db);
+    model->setTable(QStringLiteral("RECORD"));
+    model->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    model->setSort(0, Qt::DescendingOrder);
+    if (model->columnCount() < 3 || !model->select()) {
+        delete model;
+        return nullptr;
+    }
+    for (int c = 0; c < 3; ++c) model->setHeaderData(c, Qt::Horizontal, lan(288 + c));
+    return model;
+}
+
+void showRecordModel(QTableView* view, QSqlTableModel* model) {
+    view->setModel(model);
+    view->verticalHeader()->hide();
+    const int widths[3] = {120, 125, 1330};
+    for (int c = 0; c < 3; ++c) view->setColumnWidth(c, widths[c]);
+}
