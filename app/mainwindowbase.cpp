@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+#include "wizardpara.h"
+
 MainWindowBase* gpWin = nullptr;
 
 MainWindowBase::MainWindowBase(QWidget* parent) : QWidget(parent) {

@@ -1,5 +1,8 @@
 #include "wizardpara.h"
 
+#include "parametermanager.h"
+#include "paramhooks.h"
+
 int gDNum = 2;
 char gSerialNB[8][kSerialLen] = {};
 int gCamNO[8] = {0, 1, 2, 3, 4, 5, 6, 7};
@@ -166,6 +169,8 @@ const ParaFieldInfo* findParaField(const char* name) {
 }
 
 void resetParamGlobals() {
+    ParameterManager::destroyInstance();
+    resetParamHooks();
     gDNum = 2;
     std::memset(gSerialNB, 0, sizeof(gSerialNB));
     for (int i = 0; i < 8; ++i) gCamNO[i] = i;

@@ -42,6 +42,8 @@ struct WizardPara {
     // statement failed (the database then keeps its previous content).
     void LoadDatafromFile(QSqlQuery query);
     bool SaveDatatoFile(QSqlQuery query);
+    // The save without the network bridge: every key in one transaction, `lan` as the stored language.
+    bool WriteRows(QSqlQuery query, int lan) const;
     // Inserts the row `key` with value "0" when it is missing. False when the database fails.
     bool SaveChkDBItem(QSqlQuery query, const QString& key);
     // Writes para_group_index to "sysadd.txt" followed by a line feed. False when it cannot be written.
@@ -226,5 +228,6 @@ extern QString gaName[kSignalNames];
 // 1 left mould, 0 right mould; 0 when the load hands nothing over.
 extern int gLoadMouldSide;
 
-// Back to the state before start-up, for tests in one binary.
+// Back to the state before start-up, for tests in one binary: the globals above, the parameter
+// manager (connections closed, records freed, gpWPara/gpWParaBak cleared) and the installed hooks.
 void resetParamGlobals();
