@@ -1,9 +1,6 @@
 #include "lanstr.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QPixmap>
-#include <QTranslator>
 
 QString gaLanStr[kLanIdCount * kLanColumns];
 
@@ -31,8 +28,6 @@ struct LanRow {
 const LanRow kLanRows[] = {
 #include "lanstr_table.inc"
 };
-
-QTranslator* gTranslator = nullptr;
 
 QPixmap* loadPixmap(const char* path) {
     // A missing file gives a null pixmap; nothing is reported.
@@ -94,20 +89,7 @@ void Data_Init() {
     gpPixmapUser[5] = loadPixmap("./images/LimitUser.png");
 }
 
-bool installLanguageTranslator(QCoreApplication* app, int lan) {
-    if (!app || lan != 1 || !QFile::exists(QString::fromLatin1(kEnglishTranslationFile))) return false;
-    if (!gTranslator) gTranslator = new QTranslator;
-    gTranslator->load(QString::fromLatin1(kEnglishTranslationFile));
-    app->installTranslator(gTranslator);
-    return true;
-}
-
 void resetLanguageGlobals() {
     for (QString& s : gaLanStr) s.clear();
     freePixmaps();
-    if (gTranslator) {
-        QCoreApplication::removeTranslator(gTranslator);
-        delete gTranslator;
-        gTranslator = nullptr;
-    }
 }

@@ -8,7 +8,6 @@
 // Texts may hold "\r\n" or "\n" line breaks, significant blanks and the placeholders %1 to %6.
 #include <QString>
 
-class QCoreApplication;
 class QPixmap;
 
 constexpr int kLanIdCount = 600;  // ids 0 to 599
@@ -38,11 +37,5 @@ void Data_Init();
 // Only the texts; for code that runs without a GUI application (tools, tests of lower layers).
 void loadLanguageTable();
 
-// The English translation of the fixed Simplified-Chinese labels, from the program directory.
-constexpr const char* kEnglishTranslationFile = "./Translator/trans_en_US.qm";
-// With English selected (lan 1) and the translation file present, installs a translator on the
-// application (whatever the load returns) and returns true; otherwise installs nothing.
-bool installLanguageTranslator(QCoreApplication* app, int lan);
-
-// Empties the table, frees the pixmaps and removes a translator installed above (tests).
+// Empties the table and frees the pixmaps (tests).
 void resetLanguageGlobals();
