@@ -1,0 +1,136 @@
+#pragma once
+// The camera part of one camera view. CammerWidget (the view, built in inspection/) derives from
+// CameraSlot: these are the first members of the view, filled and used by the camera layer. Every
+// operation switches on gCameraID and does nothing for an inactive slot or an unhandled back-end.
+//
+// Frame hand-off: the grab side (CameraThread, or the Hikvision callback) copies each new frame into
+// `frameBuffer` (gColorLen bytes: with colour processing 32-bit pixels B, G, R, 0; without it one grey
+// byte per pixel) under pMutex[slot] and sets isImageFill[slot]. The inspection loop takes it with
+// TakeFrame().
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+#include <opencv2/core.hpp>
+#include <atomic>
+#include <vector>
+
+#include "platform/camsdk/galaxy.h"
+#include "platform/camsdk/hikvision.h"
+#include "platform/camsdk/mindvision.h"
+#include "platform/camsdk/ueye.h"
+
+class CameraThread;
+class QObject;
+struct AVFormatContext;
+struct AVDictionary;
+struct AVCodecContext;
+struct AVCodec;
+struct AVFrame;
+struct AVPacket;
+struct AVFilterGraph;
+struct AVFilterContext;
+
+class CameraSlot {
+public:
+    explicit CameraSlot(int slot);
+    virtual ~CameraSlot();
+    CameraSlot(const CameraSlot&) = delete;
+    CameraSlot& operator=(const CameraSlot&) = delete;
+
+    // Allocates the frame, processing, staging and Galaxy buffers for the current gImageLen/gColorLen.
+    void AllocCameraBuffers();
+    // The four V4L2 filter texts from the slot's contrast, gamma and sharpness values.
+    void SetFilterTexts(double contrast, double gamma, double sharp);
+    QString FilterDescription() const;
+
+    void CameraOpen();
+    int CameraStart();
+    void CameraStop();
+    void CameraClose();
+    bool isActive() const;
+
+    // V4L2: builds the filter graph from the description; FFmpeg status (negative on failure).
+    int init_filters(const char* description);
+    // V4L2: rebuilds the graph from the current filter texts.
+    int RebuildFilters();
+
+    // Hikvision frame callback; `user` is the slot.
+    static void ImageCallBack(unsigned char* data, _MV_FRAME_OUT_INFO_* info, void* user);
+
+    // Consumer side of the hand-off: when a new frame waits, copies gColorLen bytes into `dst`, clears
+    // isImageFill[slot] and returns true.
+    bool TakeFrame(uchar* dst);
+
+    // Image settings applied after a successful open (trigger mode, gain, exposure, contrast,
+    // sharpness, gamma). The view overrides it with the settings code; the default only builds the V4L2
+    // filter graph so that a bare slot delivers frames.
+    virtual void ApplyCameraSettings();
+
+    // Qt parent of the grab thread (the view); may be null.
+    QObject* threadParent = nullptr;
+
+    int slot;
+    // Buffers (sizes fixed for the run).
+    std::vector<uchar> frameBuffer;    // gColorLen: the hand-off buffer
+    std::vector<uchar> procBuffer;     // 4 * gImageLen: DxContrast output, ISP output
+    std::vector<uchar> stagingBuffer;  // gColorLen (colour processing): RGB, then 32-bit pixels
+    std::vector<uchar> galaxyBuffer;   // gImageLen: GXGetImage target
+
+    // Galaxy
+    GxHandle gxHandle = nullptr;
+    GxFrameData gxFrame = {};
+    // uEye
+    UeyeHandle ueyeHandle = 0;
+    char* ueyeMemory = nullptr;
+    int ueyeMemoryId = 0;
+    int ueyeColorMode = 0;
+    int ueyeBitsPerPixel = 0;
+    // MindVision
+    MindHandle mindHandle = 0;
+    MindCapability mindCapability = {};
+    MindFrameHead mindHead = {};
+    uint8_t* mindRaw = nullptr;
+    // Hikvision: the device record is copied at open, so a later enumeration cannot move it away.
+    void* hikHandle = nullptr;
+    MvDeviceInfo hikDevice = {};
+    QString makerName;
+    MvConvertParam hikConvert = {};
+    // V4L2
+    AVFormatContext* fmtCtx = nullptr;
+    AVDictionary* options = nullptr;
+    int videoStream = -1;
+    AVCodecContext* codecCtx = nullptr;
+    const AVCodec* decoder = nullptr;
+    AVFrame* decodedFrame = nullptr;
+    AVPacket* packet = nullptr;
+    AVFilterGraph* filterGraph = nullptr;
+    AVFilterContext* bufferSrc = nullptr;
+    AVFilterContext* bufferSink = nullptr;
+    QMutex graphLock;  // guards the filter graph; the frame lock is only taken to copy a frame
+    QString filterContrast, filterGamma, filterSharp, filterExtra;
+    char filterText[128] = {};
+
+    std::atomic<bool> v4l2Abort{false};  // makes a blocked V4L2 read return
+    AVFrame* filteredFrame = nullptr;
+    std::vector<uchar> lastUeyeFrame;  // the last uEye image taken, to tell a new one
+
+    CameraThread* grabThread = nullptr;
+
+    // One pass of the grab loop for the current back-end; true when a frame was handed off.
+    bool GrabOnce();
+
+private:
+    bool openGalaxy(const QByteArray& serial);
+    bool openUeye(const QByteArray& serial);
+    bool openMindVision(const QByteArray& serial);
+    bool openHikvision(const QByteArray& serial);
+    bool openV4L2();
+    void closeV4L2();
+    bool grabV4L2();
+    void handOff(const uchar* src, int bytesPerPixel);
+    void freeFilterGraph();
+};
+
+// The frame, centred on black in a gImageH x gImageW matrix: RGB with colour processing, else grey.
+// A frame larger than the working size is clipped to its centre.
+cv::Mat avframe_to_cvmat(AVFrame* frame);
