@@ -20,6 +20,10 @@ extern int gisRunWTD;  // watchdog flag: set by the main window's initialisation
 extern int gShowW;
 extern int gShowH;
 
+// Size of the camera display area (1725 x 982); 0 until the main window has set it.
+extern int gShowW;
+extern int gShowH;
+
 extern WizardPara* gpWPara;     // live parameter record
 extern WizardPara* gpWParaBak;  // working copy edited by the settings pages
 

@@ -1,0 +1,67 @@
+#pragma once
+// The data of one camera view that the detection engine works on: frame buffers, templates, masks
+// and the result state. The camera view owns one and paints from it; tests fill one directly, with no
+// camera and no widget.
+#include <QRect>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <opencv2/core.hpp>
+#include <vector>
+
+#include "cammersingleton.h"
+
+constexpr int kMaxRoiBoxes = 99;
+
+// The NG boxes of one region: a count and up to 99 boxes x1, y1, x2, y2 in image pixels.
+struct RoiBoxes {
+    int32_t count = 0;
+    int32_t box[kMaxRoiBoxes][4] = {};
+};
+
+struct CammerViewData {
+    CammerViewData() = default;
+    CammerViewData(const CammerViewData&) = delete;
+    CammerViewData& operator=(const CammerViewData&) = delete;
+
+    // Sizes the buffers, the alarm image, the ignore images and the template slots from gImageW,
+    // gImageH, gColorLen and gTempNum, all zero; creates the two region stores for `slot` when
+    // they do not exist yet.
+    void allocate(int slot);
+
+    // 8-bit header over a buffer of gImageH x gImageW pixels (grey or, for 32-bit buffers, 4 channels).
+    cv::Mat rawImage();
+    cv::Mat alignedImage();
+    cv::Mat convImage();
+
+    int slot = 0;  // camera index 0-7; names the table "cammer<slot>"
+
+    std::vector<uchar> rawBuffer;      // last frame taken from the camera, gColorLen bytes
+    std::vector<uchar> alignedBuffer;  // the positioned frame, gColorLen bytes
+    std::vector<uchar> convBuffer;     // grey or hue conversion of a colour image, gImageLen bytes
+
+    std::unique_ptr<CammerSingleton> savedStore;    // used by the inspection
+    std::unique_ptr<CammerSingleton> workingStore;  // edited by the region editor until saved
+    cv::Mat savedMasks[kStepCount][kRoiCount];      // 8-bit mask of each saved region
+    cv::Mat workingMasks[kStepCount][kRoiCount];    // 8-bit mask of each edited region
+
+    cv::Mat ignoreImages[kStepCount];            // per step, image-sized, 255 at ignored points
+    std::vector<cv::Mat> templates[kStepCount];  // per step gTempNum images, 0 the master (8UC1 or 8UC4)
+    std::vector<int> templateLoaded[kStepCount];  // per step and slot: 1 when that template was read
+    int templateCount[kStepCount] = {};           // templates loaded per step
+    int shownTemplate = 0;                        // template index the region editor shows
+
+    // Result state of the recogniser.
+    int32_t roiValue[kStepCount][kRoiCount] = {};
+    RoiBoxes roiBoxes[kStepCount][kRoiCount];
+    uint8_t roiOk[kStepCount][kRoiCount] = {};
+    bool allOk = true;
+    cv::Mat alarmImage;  // 8-bit, image-sized: the marks of the last evaluation
+    bool testShown = false;
+
+    int selectedRoi = -1;
+    int meanGray = 0;
+
+    // Schedules a repaint of the view (the widget installs it); may be empty.
+    std::function<void()> repaint;
+};
