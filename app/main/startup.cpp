@@ -1,6 +1,11 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTextCodec>
+#include <QTimer>
+#include <fcntl.h>
+#include <memory>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,7 +14,17 @@
 #include <QTranslator>
 #include <glog/logging.h>
 
+#include "app/globals.h"
+#include "app/glogsetup.h"
 #include "app/lanstr.h"
+#include "app/parametermanager.h"
+#include "app/wizardpara.h"
+#include "camera/cameraglobals.h"
+#include "inspection/mainwindow.h"
+#include "io/ledcontrol.h"
+#include "platform/system/syspath.h"
+#include "settings/timerroundmanage.h"
+#include "widgets/kithost.h"
 #include "netbridge/cnt_net.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/mapplication.h"
@@ -79,22 +94,65 @@ bool setApplicationFontFromResources() {
     return true;
 }
 
-int runMonitor(int argc, char* argv[]) {
+void installKitHooks() {
+    KitHost& host = kitHost();
+    host.cameraBackend = [] { return gCameraID; };
+    host.backlightOn = [] { LCDOnOff(1); };
+    host.screenOffSeconds = [] { return gpWPara ? gpWPara->screen_off_time : 0; };
+    host.logoutSeconds = [] { return gpWPara ? gpWPara->auto_cancel_timelen : 0; };
+}
+
+int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning) {
+    // 1-2. Locale codec and application object.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     MApplication app(argc, argv);
+    // 3. LED device (absent: -1, the LED helpers then only keep the state).
+    gfLED = ::open(SysPathC("/dev/led").constData(), O_RDWR | O_CLOEXEC);
+    // 4-5. Log directory and glog.
+    QDir logDir(QStringLiteral("./cnt_net/cnt_log_app/"));
+    if (!logDir.exists()) QDir().mkpath(logDir.path());
+    gGlog = new GLog(std::string("./cnt_net/cnt_log_app/"), argv, &app);
+    // 6. Periodic USB copy.
+    if (!TimerRoundManage::__instance) TimerRoundManage::__instance = new TimerRoundManage;
+    TimerRoundManage::__instance->init();
+    // 7. Frame and IO locks.
+    createFrameLocks();
+    for (bool& fill : isImageFill) fill = false;
+    // 8. Language table and pixmaps; from here on the boxes are the real ones.
     Data_Init();
-    installKitBoxes();  // showWarnBox/showChooseBox show the real boxes from here on
+    installKitBoxes();
+    // 9. Parameter database and records.
+    ParameterManager* pm = ParameterManager::getInstance();
+    pm->init();
+    gpWPara = pm->livePara;
+    gpWParaBak = pm->bakPara;
+    installKitHooks();
+    // 10. English translation.
+    std::unique_ptr<QTranslator> translator(installEnglishTranslation(&app, gLan));
+    // 11. Network bridge.
+    gpNet = new CNT_Net;
+    // 12. Main window: cameras, IO, records, timers and the first pass of the loop.
+    auto* window = new MainWindow;
+    gpWin = window;
+    // 13. Bridge follow-up.
+    startBridgeFollowUp(gpNet, gpWPara ? gpWPara->cnt_net_on : 0);
+    // 14. Splash for at least one second.
     BSplashScreen splash;
     splash.showFullScreen();
     QElapsedTimer shown;
     shown.start();
-    while (shown.elapsed() < 1000) {
-        app.processEvents();
-        QThread::msleep(10);
+    while (shown.elapsed() <= 999) {
+        app.processEvents(QEventLoop::AllEvents);
+        QThread::msleep(5);
     }
-    QWidget placeholder;
-    placeholder.setStyleSheet(applicationStyleSheet());
-    placeholder.resize(1920, 1080);
-    placeholder.show();
-    splash.finish(&placeholder);
-    return app.exec();
+    // 15-16. Font and style sheet.
+    setApplicationFontFromResources();
+    app.setStyleSheet(applicationStyleSheet());
+    // 17. Full screen, splash closed by the window, event loop.
+    window->showFullScreen();
+    splash.finish(window);
+    if (whenRunning) QTimer::singleShot(0, &app, whenRunning);
+    const int status = app.exec();
+    // 18.
+    return status;
 }

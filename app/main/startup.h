@@ -1,6 +1,7 @@
 #pragma once
 // The program's start-up sequence, split so that its decisions can be tested one by one.
 #include <QString>
+#include <functional>
 
 class QCoreApplication;
 class QTranslator;
@@ -20,5 +21,9 @@ bool startBridgeFollowUp(CNT_Net* net, int cntNetOn);
 // Registers the compiled-in application font; returns true when it became the application font.
 bool setApplicationFontFromResources();
 
-// The whole sequence, from the locale codec to the event loop's return.
-int runMonitor(int argc, char* argv[]);
+// The widget kit's hooks onto the camera layer, the backlight and the live record.
+void installKitHooks();
+
+// The whole sequence, from the locale codec to the event loop's return. `whenRunning` (tests) runs
+// once the event loop has started.
+int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning = {});

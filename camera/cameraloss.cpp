@@ -1,0 +1,3 @@
+#include "cameraloss.h"
+
+std::atomic<bool> gisLost{false};

@@ -1,0 +1,227 @@
+#include "cammerwidget.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTimer>
+#include <opencv2/imgproc.hpp>
+
+#include "app/imageglobals.h"
+#include "app/parametermanager.h"
+#include "app/wizardpara.h"
+#include "camera/cameraglobals.h"
+
+namespace {
+QString stepFolder(int slot, int step) {
+    return QStringLiteral("./cammer%1%2").arg(slot + 1).arg(step + 1);
+}
+}  // namespace
+
+bool loadTemplateImage(const QString& file, cv::Mat& out) {
+    QImage img;
+    if (!QFile::exists(file) || !img.load(file)) return false;
+    if (img.width() != gImageW || img.height() != gImageH) return false;
+    // The depth must match the processing: 8 bits for grey, 32 bits for colour.
+    const int wanted = gisColor ? 32 : 8;
+    if (img.depth() != wanted) return false;
+    if (gisColor) {
+        img = img.convertToFormat(QImage::Format_RGB32);  // memory order B, G, R, 255
+        out.create(gImageH, gImageW, CV_8UC4);
+    } else {
+        // Indexed pictures are turned into grey through their colour table (identity for the grey
+        // table the writers use).
+        img = img.convertToFormat(QImage::Format_Grayscale8);
+        out.create(gImageH, gImageW, CV_8UC1);
+    }
+    const size_t rowBytes = size_t(gImageW) * (gisColor ? 4 : 1);
+    for (int y = 0; y < gImageH; ++y) memcpy(out.ptr(y), img.constScanLine(y), rowBytes);
+    return true;
+}
+
+bool loadIgnoreMask(const QString& file, cv::Mat& out) {
+    QImage img;
+    if (!QFile::exists(file) || !img.load(file)) return false;
+    if (img.width() != gImageW || img.height() != gImageH) return false;
+    img = img.convertToFormat(QImage::Format_Grayscale8);
+    out.create(gImageH, gImageW, CV_8UC1);
+    for (int y = 0; y < gImageH; ++y) memcpy(out.ptr(y), img.constScanLine(y), size_t(gImageW));
+    return true;
+}
+
+void makeSyntheticMaster(cv::Mat& out) {
+    out = cv::Mat::zeros(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1);
+    const int qx = gImageW / 4;
+    const int qy = gImageH / 4;
+    const cv::Rect box(qx, qy, 3 * qx - qx + 1, 3 * qy - qy + 1);
+    const cv::Rect inside = box & cv::Rect(0, 0, gImageW, gImageH);
+    out(inside).setTo(gisColor ? cv::Scalar(255, 255, 255, 0) : cv::Scalar(255));
+}
+
+CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot(s) {
+    QPixmap icon(QStringLiteral(":/img/icons/camNum%1.png").arg(s + 1));
+    if (!icon.isNull()) cameraIcon = icon.scaledToWidth(48, Qt::SmoothTransformation);
+
+    drawingBar = new QWidget(this);
+    drawingBar->move(950, 850);
+    prevTemplateButton = new QPushButton(this);
+    nextTemplateButton = new QPushButton(this);
+    const struct {
+        QPushButton* button;
+        const char* icon;
+        QPoint at;
+    } buttons[] = {{prevTemplateButton, ":/img/icons/107.png", {40, 400}},
+                   {nextTemplateButton, ":/img/icons/108.png", {1600, 400}}};
+    for (const auto& b : buttons) {
+        b.button->setFixedSize(60, 60);
+        b.button->setIcon(QIcon(QString::fromLatin1(b.icon)));
+        b.button->setIconSize(QSize(60, 60));
+        b.button->setAutoRepeat(true);
+        b.button->move(b.at);
+    }
+    connect(prevTemplateButton, &QPushButton::clicked, this, &CammerWidget::templateLastRequested);
+    connect(nextTemplateButton, &QPushButton::clicked, this, &CammerWidget::templateNextRequested);
+    setStyleSheet(
+        QStringLiteral("QPushButton{border-style:none;background:transparent;}QPushButton:pressed{background-"
+                       "color:#FFC107;}"));
+    ShowHideTool(0);
+
+    if (gpWPara && s >= 0 && s < kMaxCamera) {
+        SetFilterTexts(gpWPara->contrast[s] * 0.02 - 2, gpWPara->gamma[s] * 0.0396 + 0.1,
+                       gpWPara->sharp[s] * 0.05);
+    }
+    setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    hide();
+
+    AllocCameraBuffers();
+    displayBuffer.assign(size_t(gColorLen), 0);
+    paintPixels.assign(size_t(gImageLen), 0xFF000000u);
+    if (gImageLen > 0)
+        paintImage = QImage(reinterpret_cast<uchar*>(paintPixels.data()), gImageW, gImageH, gImageW * 4,
+                            QImage::Format_RGB32);
+    scratchMask.assign(size_t(gImageLen), 0);
+    data.selectedRoi = -1;
+    brightness = 0;
+
+    CameraOpen();
+    opened_ = s >= 0 && s < kMaxCamera && gCameraActive[s];
+    if (opened_) ++numCamera;
+    if (!opened_ && s > 0) return;
+    buildAfterOpen();
+    if (opened_) CameraStart();
+}
+
+CammerWidget::~CammerWidget() {
+    CameraClose();
+}
+
+void CammerWidget::buildAfterOpen() {
+    data.allocate(slot);  // working buffer, aligned image, alarm map, templates, ignore masks, stores
+    data.allOk = true;
+    blinkPhase = 0;
+    for (int d = 0; d < kMaxStep; ++d) learnPending[d] = false;
+    LoadTemplates();
+    shownRecentNG = 0;
+    for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+        recentNGCount[d] = 0;
+        skipFlag[d] = false;
+        for (auto& buf : recentNG[d]) buf.assign(size_t(gColorLen), 0);
+    }
+    LoadIgnorePoint();
+    if (ParameterManager* pm = ParameterManager::getInstance(); pm && pm->paramDb.isOpen())
+        data.savedStore->LoadDatafromFile(pm->paramQuery, &data);
+    recong = std::make_unique<CammerRecong>(data.savedStore.get(), &data);
+    data.repaint = [this] { update(); };
+    blinkTimer = new QTimer(this);
+    connect(blinkTimer, &QTimer::timeout, this, &CammerWidget::TimerShowAlarm);
+    rangeState = 0;
+    moveMode = 0;
+    built_ = true;
+}
+
+void CammerWidget::CompleteAsTestView() {
+    if (!built_) buildAfterOpen();
+}
+
+void CammerWidget::LoadTemplates() {
+    for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+        auto& temps = data.templates[d];
+        auto& loaded = data.templateLoaded[d];
+        data.templateCount[d] = 0;
+        for (size_t k = 0; k < temps.size(); ++k) {
+            const QString file = QStringLiteral("%1/template%2.bmp").arg(stepFolder(slot, d)).arg(k);
+            cv::Mat img;
+            if (loadTemplateImage(file, img)) {
+                temps[k] = img;
+                loaded[k] = 1;
+                ++data.templateCount[d];
+            } else {
+                temps[k] = cv::Mat::zeros(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1);
+                loaded[k] = 0;
+            }
+        }
+        if (!temps.empty() && !loaded[0]) {
+            makeSyntheticMaster(temps[0]);
+            loaded[0] = 1;
+            ++data.templateCount[d];
+        }
+    }
+}
+
+void CammerWidget::LoadIgnorePoint() {
+    for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+        cv::Mat mask;
+        if (loadIgnoreMask(QStringLiteral("%1/ignorepoint.bmp").arg(stepFolder(slot, d)), mask))
+            data.ignoreImages[d] = mask;
+        else
+            data.ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    }
+}
+
+void CammerWidget::ShowHideTool(int bits) {
+    prevTemplateButton->setVisible(bits & 1);
+    nextTemplateButton->setVisible(bits & 1);
+    drawingBar->setVisible(bits & 2);
+}
+
+void CammerWidget::TimerShowAlarm() {
+    blinkPhase ^= 1;
+    update();
+}
+
+int CammerWidget::MeanBrightness() const {
+    if (data.rawBuffer.size() < size_t(gColorLen) || gImageLen <= 0) return 0;
+    cv::Mat src(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1, const_cast<uchar*>(data.rawBuffer.data()));
+    if (gisColor) {
+        cv::Mat grey;
+        cv::cvtColor(src, grey, cv::COLOR_BGRA2GRAY);
+        return int(cv::mean(grey)[0]);
+    }
+    return int(cv::mean(src)[0]);
+}
+
+void CammerWidget::ShowWorkingImage() {
+    if (data.rawBuffer.size() < size_t(gColorLen) || displayBuffer.size() < size_t(gColorLen)) return;
+    memcpy(displayBuffer.data(), data.rawBuffer.data(), size_t(gColorLen));
+    update();
+}
+
+void CammerWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (gImageLen <= 0 || displayBuffer.size() < size_t(gColorLen)) return;
+    // Live picture, scaled into the view; overlays are drawn by the result painting.
+    QImage frame = gisColor
+                       ? QImage(displayBuffer.data(), gImageW, gImageH, gImageW * 4, QImage::Format_RGB32)
+                       : QImage(displayBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Grayscale8);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), frame);
+    if (!cameraIcon.isNull()) p.drawPixmap(width() - cameraIcon.width() - 10, 10, cameraIcon);
+    p.setPen(Qt::yellow);
+    QFont f(QStringLiteral("wqy-microhei"));
+    f.setPixelSize(24);
+    p.setFont(f);
+    p.drawText(QRect(10, height() - 40, 300, 30), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Aver %1").arg(brightness));
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The view of one camera screen slot: its camera (CameraSlot), the frame buffers shared by the grab
+// side, the inspection loop and the painting, the templates and ignore masks of every step, the saved
+// and working region stores, the recogniser and the recent NG frames.
+//
+// A view whose camera did not open and whose slot is above 0 stops building right after the opening
+// attempt (isBuilt() false) unless the main window completes it as a test view (CompleteAsTestView).
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "app/globals.h"
+#include "camera/cameraslot.h"
+#include "detect/cammerrecong.h"
+#include "detect/cammerviewdata.h"
+
+class QPushButton;
+class QTimer;
+
+class CammerWidget : public QWidget, public CameraSlot {
+    Q_OBJECT
+public:
+    CammerWidget(int slot, QWidget* parent = nullptr);
+    ~CammerWidget() override;
+
+    // (Re)loads the ignore mask of every step 0..gDNum-1 from "./cammer<slot+1><step+1>/ignorepoint.bmp".
+    void LoadIgnorePoint();
+    // Loads the templates of every step 0..gDNum-1; a missing master becomes the synthetic master.
+    void LoadTemplates();
+    // Bit 0: both template buttons shown; bit 1: the drawing bar shown.
+    void ShowHideTool(int bits);
+
+    // Builds what a view of an unopened camera skipped, so that it can run the cycle on test
+    // pictures (no camera start).
+    void CompleteAsTestView();
+    bool isBuilt() const { return built_; }
+    bool cameraOpened() const { return opened_; }
+
+    // Copies the working buffer into the display buffer and schedules a repaint.
+    void ShowWorkingImage();
+    // Mean grey level of the working buffer (colour frames converted to grey first).
+    int MeanBrightness() const;
+
+    // Members shared with the main window, the editor, the recogniser and the bridge.
+    CammerViewData data;  // working buffer (rawBuffer), aligned image, templates, masks, results
+    std::unique_ptr<CammerRecong> recong;
+    std::vector<uchar> displayBuffer;   // gColorLen bytes: the picture the view shows
+    std::vector<uint32_t> paintPixels;  // gImageLen 32-bit pixels
+    QImage paintImage;                  // RGB32 over paintPixels
+    std::vector<uchar> scratchMask;     // gImageLen bytes, region editor work area
+
+    std::vector<uchar> recentNG[kMaxStep][3];  // most recent NG frames per step
+    int recentNGCount[kMaxStep] = {};
+    int shownRecentNG = 0;
+    bool learnPending[kMaxStep] = {};
+    bool skipFlag[kMaxStep] = {};
+    bool ngReleased[kMaxStep] = {};  // the operator released this step's NG in the alarm view
+    int brightness = 0;
+    QTimer* blinkTimer = nullptr;
+    int blinkPhase = 0;
+    int editPart = 0;
+    int moveMode = 0;
+    int rangeState = 0;
+    QPixmap cameraIcon;
+    QPushButton* prevTemplateButton = nullptr;
+    QPushButton* nextTemplateButton = nullptr;
+    QWidget* drawingBar = nullptr;
+
+public slots:
+    void TimerShowAlarm();
+
+signals:
+    void templateLastRequested();
+    void templateNextRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildAfterOpen();  // construction steps from the working buffer to the blink timer
+    bool built_ = false;
+    bool opened_ = false;
+};
+
+// Reads `file` as a template of gImageW x gImageH pixels into `out` (8UC1 with grey processing, 8UC4
+// with colour). False (out untouched) when the file is missing, unreadable, of another size or of
+// another depth.
+bool loadTemplateImage(const QString& file, cv::Mat& out);
+// Reads `file` as an ignore mask of gImageW x gImageH pixels into `out` (8UC1, any bit depth converted
+// to grey). False (out untouched) when missing or of another size.
+bool loadIgnoreMask(const QString& file, cv::Mat& out);
+// The synthetic master: 255 inside the middle half [W/4, 3W/4] x [H/4, 3H/4], 0 elsewhere.
+void makeSyntheticMaster(cv::Mat& out);

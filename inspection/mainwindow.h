@@ -1,0 +1,208 @@
+#pragma once
+// The main window: owner of the camera views, the bars and dialogs, every timer of the inspection
+// cycle and the cycle state. Its constructor brings the monitor up (Monitor_Init); the polling loop
+// Run() drives the machine cycle from then on. Everything here runs on the GUI thread.
+#include <QDir>
+#include <QSqlDatabase>
+#include <QVector>
+#include <QRgb>
+#include <cstdint>
+
+#include "app/globals.h"
+#include "app/mainwindowbase.h"
+#include "mainbars.h"
+
+class QStackedLayout;
+class QStackedWidget;
+class QTimer;
+class CammerWidget;
+class ImageContainer;
+class SystemSettingWidget;
+class WarnBox;
+class ChooseBox;
+
+class MainWindow : public MainWindowBase {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void InsertRecord(QString text) override;
+    void FLushAll() override;
+
+    // Tests only: stops the loop and every timer, the IO poll thread, the image saver and the cameras,
+    // so that the process can end cleanly.
+    void stopForTest();
+
+    // View i (0 <= i < numCamera) of the cycle: the i-th view whose camera opened (or test view).
+    CammerWidget* camView(int i) const { return i >= 0 && i < cams.size() ? cams[i] : nullptr; }
+    int lastStep() const;
+
+    // Cycle state (see the main window's start-up for the initial values).
+    int StepPhase = 3;
+    int shownStep = 0;
+    int displayedCamera = 0;  // a view index, or numCamera for all views tiled
+    int manualStepRequest = 0;
+    int simulatedInput = -1;
+    int carriedInput = -1;
+    int forcedStep = -1;
+    int multiStep = 0;
+    int StepArmedMask[kMaxStep] = {};
+    int RecheckLeft[kMaxStep] = {};
+    int recheckPending = 0;
+    int recheckDelay = 0;  // 100 ms
+    float remainingDelay[kMaxStep] = {};
+    int stepOk[kMaxStep] = {};
+    int ImageState[kMaxCamera][kMaxStep] = {};
+    uint8_t allCountPending[kMaxCamera] = {};
+    uint8_t failCountPending[kMaxCamera] = {};
+    uint8_t ngOutputFlags[4] = {};
+    uint8_t inputConfirmed[8] = {};
+    uint8_t noInputWarned = 0;
+    uint8_t manualStart = 0;
+    int safeDoorTrigger = 0;
+    uint8_t lastNG = 0;
+    uint32_t cycleTime = 0;   // tenths of a second between the last two cycle starts
+    uint32_t cycleStamp = 0;  // tenths of a second since the epoch, truncated to 32 bits
+    qint64 alarmStart = 0;
+    int frameCount[kMaxCamera] = {};
+    int prevFrameCount[kMaxCamera] = {};
+    int fps[kMaxCamera] = {};
+    int stallCount[kMaxCamera] = {};
+    uint8_t rawImageSaving = 0;
+    float zoomX = 1.0f, zoomY = 1.0f, zoomScale = 1.0f;
+    int zoomOffX = 0, zoomOffY = 0;
+
+    // Loop state kept across passes.
+    int passCount = 0;
+    int cameraTrigBits = 0;
+    int lastDelay = 0;
+    bool freshFrame[kMaxCamera] = {};
+    int testPictureIndex = 0;
+
+    CammerWidget* views[kMaxCamera] = {};  // by screen slot
+    QVector<CammerWidget*> cams;           // the views the cycle uses, numCamera of them
+
+    QStackedWidget* pageStack = nullptr;
+    QStackedLayout* barStack = nullptr;
+    TitleBar* titleBar = nullptr;
+    OptionBar* optionBar = nullptr;
+    RegiOption* regiOption = nullptr;
+    AlarmOption* alarmOption = nullptr;
+    IndexButton* indexButton = nullptr;
+    ImageContainer* imageContainer = nullptr;
+    SystemSettingWidget* settingWidget = nullptr;
+
+    QDir ngDir[kMaxCamera][kMaxStep];
+    QDir okDir[kMaxCamera][kMaxStep];
+    QDir recordDir;
+    QString recordDate;
+    QVector<QRgb> greyTable;
+    bool recordDbOpen = false;
+
+    QTimer* runTimer = nullptr;
+    QTimer* timerUp[kMaxStep] = {};
+    QTimer* checkInputTimer[8] = {};
+    QTimer* inCheckTimer = nullptr;
+    QTimer* showTimer = nullptr;
+    QTimer* reCheckTimer = nullptr;
+    QTimer* outTimerOutNG = nullptr;
+    QTimer* outTimerOutNG1 = nullptr;
+    QTimer* outTimerNotAllowClose = nullptr;
+    QTimer* outTimerNotAllowThimble = nullptr;
+    QTimer* checkDateTimer = nullptr;
+    QTimer* fpsTimer = nullptr;
+    QTimer* scaleTimer = nullptr;
+
+public slots:
+    void Run();
+    void CheckInput(int k);
+    void TimerCheckInput0() { confirmTimeout(0); }
+    void TimerCheckInput1() { confirmTimeout(1); }
+    void TimerCheckInput2() { confirmTimeout(2); }
+    void TimerCheckInput3() { confirmTimeout(3); }
+    void TimerCheckInput4() { confirmTimeout(4); }
+    void TimerCheckInput5() { confirmTimeout(5); }
+    void TimerCheckInput6() { confirmTimeout(6); }
+    void TimerCheckInput7() { confirmTimeout(7); }
+    void InCheck();
+    void SlotManualTrig(int step);
+    void SlotManualTrig0() { SlotManualTrig(0); }
+    void SlotManualTrig1() { SlotManualTrig(1); }
+    void SlotMuliManualTrig();
+
+    // One tick of a step timer: pre-close, countdown, then the step's detection.
+    virtual void TimerUp(int step);
+    void TimerUp0() { TimerUp(0); }
+    void TimerUp1() { TimerUp(1); }
+    void TimerUp2() { TimerUp(2); }
+    void TimerUp3() { TimerUp(3); }
+    void TimerUp4() { TimerUp(4); }
+    void TimerUp5() { TimerUp(5); }
+    void TimerUp6() { TimerUp(6); }
+    void TimerUp7() { TimerUp(7); }
+
+    // Hooks of the decision, re-check, result display, start and output pulse timers; their bodies
+    // come with the decision and alarm handling.
+    virtual void ReCheck();
+    virtual void TimerShow();
+    virtual void StartDetect();
+    virtual void OutTimerOutNG();
+    virtual void OutTimerOutNG1();
+    virtual void OutTimerNotAllowClose();
+    virtual void OutTimerNotAllowThimble();
+    virtual void SlotCheckDate();
+    virtual void SlotFPS();
+    virtual void TimerLogout();
+    virtual void TimerLCD();
+    virtual void MTimerScale();
+    virtual void AlarmRecheck();  // the alarm view's re-check (safety door, ejector back, reserve input)
+
+    // Shows the displayed camera alone, or every used view tiled.
+    void ChangeCammer();
+    void OptBtnsToggledSlot(OptionBar::BTN_TYPE type, bool checked);
+    void RegionBtnsToggledSlot(RegiOption::BTN_TYPE type, bool checked);
+    void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
+    void SlotChangeSource(int source);
+
+protected:
+    // Runs the detection of a step whose delay has run out (every used camera, then the decision).
+    virtual void RunStep(int step);
+    // Restarts every used camera after a loss.
+    virtual void CameraRestart();
+
+private:
+    void Monitor_Init();
+    void confirmTimeout(int k);
+    void updateCycleStamp();
+    bool stepOn(int d) const;
+    int stepOutput(int s) const;
+    void alarmInputs();
+    void recheckPass();
+    void safetyDoorTrigger();
+    void stoppedInputs();
+    void cycleLogic();
+    bool countingInput(int k);  // false: the input scan ends
+    void cycleStart(int k);
+    void armCavityStep();
+    void makeFolders();
+    void readTimeFile();
+};
+
+extern WarnBox* gpWarnBox;
+extern ChooseBox* gpChooseBox;
+extern int gSource;    // picture source of the region and alarm views: -1 none, 0 template, 1 live ...
+extern int gRunCount;  // passes of the polling loop since start
+
+extern int gPicNumNG;  // NG pictures kept per camera and step
+extern int gPicNumOK;  // OK pictures kept per camera and step
+// Back to the state before start-up, for tests in one binary (the window must be gone).
+void resetInspectionGlobals();
+
+// "yyyy-MM-dd hh:mm:ss"-style record time and a language-table text in the current language.
+QString lanText(int id);
+// Tenths of a second since the epoch, truncated to 32 bits.
+uint32_t cycleStampNow();
+// Reads a test picture of gImageW x gImageH pixels, converted to the frame format (grey, or 32-bit
+// B, G, R, 0 with colour processing). False when missing or of another size.
+bool loadTestPicture(const QString& file, std::vector<uchar>& buffer);
