@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "app/version.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QDebug>
@@ -222,7 +224,7 @@ void MainWindow::Monitor_Init() {
 
     // 6. Log manager.
     if (!LogManager::__instance) LogManager::__instance = new LogManager;
-    qInfo().noquote() << "application start VERSION:" << QStringLiteral("26.0.1.2") << "on"
+    qInfo().noquote() << "application start VERSION:" << kMonitorVersion << "on"
                       << SysClock::now().toString(QStringLiteral("yyyy.MM.dd hh:mm:ss.zzz"));
 
     // 7. Values of the live record.

@@ -3,9 +3,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/version.h"
 #include "kiticons.h"
-
-const char* const kProgramVersion = "26.0.1.2";
 
 SplashWidget::SplashWidget(int width, QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
@@ -18,7 +17,7 @@ SplashWidget::SplashWidget(int width, QWidget* parent) : QWidget(parent) {
     column->addWidget(logo, 0, Qt::AlignHCenter);
     column->addStretch();
     for (const QString& t :
-         {tr("模内监控器"), QStringLiteral("PMX-210"), QString::fromLatin1(kProgramVersion)}) {
+         {tr("模内监控器"), QStringLiteral("PMX-210"), QString::fromLatin1(kMonitorVersion)}) {
         auto* l = new QLabel(t, this);
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         column->addWidget(l);

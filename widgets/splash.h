@@ -3,8 +3,6 @@
 #include <QSplashScreen>
 #include <QWidget>
 
-extern const char* const kProgramVersion;  // "26.0.1.2"
-
 class SplashWidget : public QWidget {
     Q_OBJECT
 public:
