@@ -185,6 +185,10 @@ void CammerWidget::ShowHideTool(int bits) {
     drawingBar->setVisible(bits & 2);
 }
 
+void CammerWidget::SaveFailImage(int, int) {}
+void CammerWidget::UpdateFailImage(int, int) {}
+void CammerWidget::SaveReTrainImage(int) {}
+
 void CammerWidget::TimerShowAlarm() {
     blinkPhase ^= 1;
     update();

@@ -43,6 +43,13 @@ public:
     // Mean grey level of the working buffer (colour frames converted to grey first).
     int MeanBrightness() const;
 
+    // Annotated pictures of the decision (k 0 NG, 1 OK): composes the picture of `step` into the
+    // view's NG image slot k; stamps the alarm-clearing method onto the held picture and moves the
+    // image state of the view and step on; saves the current frame of `step` as its master template.
+    void SaveFailImage(int step, int k);
+    void UpdateFailImage(int step, int k);
+    void SaveReTrainImage(int step);
+
     // Members shared with the main window, the editor, the recogniser and the bridge.
     CammerViewData data;  // working buffer (rawBuffer), aligned image, templates, masks, results
     std::unique_ptr<CammerRecong> recong;
