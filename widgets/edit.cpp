@@ -103,7 +103,9 @@ QPoint Edit::keypadPosition(QPoint fieldPos, int fieldHeight, QPoint offset, QSi
     const int below = fieldPos.y() + offset.y() + fieldHeight + 5;
     if (px + padSize.width() > target.width()) px = target.width() - padSize.width();
     int py = below;
-    if (below + padSize.height() >= showH - 49) py = below - padSize.height() - 45;
+    // Near the bottom of the display the keypad opens above the field, its bottom edge on the
+    // field's top edge, so that it never covers the field it types into (a 60-px field included).
+    if (below + padSize.height() >= showH - 49) py = fieldPos.y() + offset.y() - padSize.height();
     if (py + padSize.height() > target.height()) py = target.height() - padSize.height();
     return QPoint(px, py);
 }

@@ -166,6 +166,9 @@ void TestEntryKeypads::keypadPosition_data() {
         << QPoint(100, 200) << 40 << QPoint(30, 20) << big << QPoint(130, 265);
     // 945 + 300 reaches 933: above the field, its bottom 40 px above the field's bottom.
     QTest::newRow("near the display bottom") << QPoint(0, 900) << 40 << QPoint(0, 0) << big << QPoint(0, 600);
+    // A taller field (the slider's, 60 px): still above it, not over it.
+    QTest::newRow("tall field near the bottom")
+        << QPoint(0, 700) << 60 << QPoint(0, 0) << big << QPoint(0, 400);
     QTest::newRow("right edge") << QPoint(1800, 100) << 40 << QPoint(0, 0) << big << QPoint(1473, 145);
     QTest::newRow("bottom of the target")
         << QPoint(0, 100) << 40 << QPoint(0, 0) << QSize(800, 400) << QPoint(0, 100);
