@@ -67,16 +67,23 @@ int addRegion(CammerWidget* v, int step, bool ng, int outN = 0) {
     return r;
 }
 
-// Outputs 0..7 as a word, bit n = output n.
-int outWord() {
+int rawWord() {
     int w = 0;
     for (int n = 0; n < 8; ++n) w |= MonitorWorld::out(n) ? 1 << n : 0;
     return w;
 }
 
+int offWord = 0;  // the levels of outputs 0..7 switched off (the procedure inverts some)
+
 void clearOutputs() {
     gpControlIO->IOResetAllOut();
     gpControlIO->IOFlashOut();
+    offWord = rawWord();
+}
+
+// Outputs 0..7 as a word, bit n set while output n is switched on.
+int outWord() {
+    return rawWord() ^ offWord;
 }
 
 bool led(int n) {
@@ -291,6 +298,7 @@ void TestCycle::rawArchive() {
         QFile f(name);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("x");
+        f.flush();
         f.setFileTime(base.addSecs(files - i), QFileDevice::FileModificationTime);
         f.close();
         if (i == files - 1) oldest = name;
