@@ -10,7 +10,10 @@
 #include <QTimerEvent>
 #include <cjson/cJSON.h>
 
+#include "app/globals.h"
+#include "app/wizardpara.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 
 CNT_Net* gpNet = nullptr;
@@ -125,6 +128,22 @@ void CNT_Net::CNT_SendAlarmPic(const QString& path) {
     queueMessage(SEND_ALARM_PIC, path.toUtf8());
 }
 
+void CNT_Net::CNT_SendTempPic(const QString& path) {
+    queueMessage(SEND_TEMP_PIC, path.toUtf8());
+}
+
+void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
+    if (!kindEnabled(SEND_STATISTICS)) return;
+    cJSON* root = cJSON_CreateObject();
+    cJSON_AddStringToObject(root, "device_id", QSysInfo::machineHostName().toLatin1().constData());
+    cJSON_AddNumberToObject(root, "utc", double(SysClock::now().toMSecsSinceEpoch()));
+    cJSON_AddStringToObject(root, "ng_image", ngImage.isEmpty() ? "null" : ngImage.toUtf8().constData());
+    char* text = cJSON_Print(root);
+    queueMessage(SEND_STATISTICS, QByteArray(text));
+    cJSON_free(text);
+    cJSON_Delete(root);
+}
+
 void CNT_Net::CNT_SendROIParam(int camera, int step) {
     cJSON* root = cJSON_CreateObject();
     cJSON_AddNumberToObject(root, "camera_id", camera);
@@ -154,6 +173,14 @@ void CNT_Net::CNT_SendStatistics_Once(const QList<param_roi>& list) {
     queueMessage(SEND_RESULT_ONCE, QByteArray(out));
     cJSON_free(out);
     cJSON_Delete(arr);
+}
+
+bool CNT_BridgeUp() {
+    return gpWPara && gpWPara->cnt_net_on == 1 && gpNet && gpNet->isStarted();
+}
+
+bool CNT_ClientReady() {
+    return CNT_BridgeUp() && gpNet->isConnected();
 }
 
 void CNT_Net::timerEvent(QTimerEvent* e) {

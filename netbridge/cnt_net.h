@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QStringList>
 #include <QTcpServer>
+#include <atomic>
 
 #include "param_roi.h"
 
@@ -15,6 +16,8 @@ enum SendType {
     SEND_RECORD = 1,
     SEND_PARAM = 2,
     SEND_ALARM_PIC = 5,
+    SEND_TEMP_PIC = 6,
+    SEND_STATISTICS = 7,
     SEND_ROI_PARAM = 8,
     SEND_RESULT_ONCE = 18,
     SEND_TYPE_MAX = 20,
@@ -36,6 +39,12 @@ public:
     void CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description);
     // Kind 5: the path of an NG picture that was written.
     void CNT_SendAlarmPic(const QString& path);
+    // Kind 6: the absolute path of a template or ignore mask that was written.
+    void CNT_SendTempPic(const QString& path);
+    // Kind 7: the statistics document naming the picture just written ("null" for none). For now
+    // the document carries the device, the time and the picture; the production figures join it
+    // with the statistics record.
+    void CNT_SendStatistics(const QString& ngImage);
     void CNT_SendROIParam(int camera, int step);
     void CNT_SendStatistics_Once(const QList<param_roi>& list);
 
@@ -56,8 +65,9 @@ private:
     void queueMessage(int kind, const QByteArray& body);
     void getWhichSend();
 
-    bool started_ = false;
-    bool connected_ = false;
+    // Read by the image saver's thread as well.
+    std::atomic<bool> started_{false};
+    std::atomic<bool> connected_{false};
     QMap<int, QString> timerNames_;
     QMap<int, bool> whichSend_;
     mutable QMutex queueLock_;
@@ -65,6 +75,11 @@ private:
 };
 
 extern CNT_Net* gpNet;
+
+// The callers' tests before a message: the bridge switched on (CntNet value 1 of the live record)
+// and its server running; CNT_ClientReady also wants the network client connected.
+bool CNT_BridgeUp();
+bool CNT_ClientReady();
 
 // Builds the JSON body of the parameter message from the live record; installed by the parameter layer.
 using ParamJsonBuilder = QByteArray (*)();
