@@ -1,6 +1,8 @@
 #include "cammerwidget.h"
 
+#include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -11,6 +13,10 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "mainwindow.h"
+#include "netbridge/cnt_net.h"
+#include "records/ngcomposition.h"
+#include "records/savefialimagethread.h"
 
 namespace {
 QString stepFolder(int slot, int step) {
@@ -185,12 +191,113 @@ void CammerWidget::ShowHideTool(int bits) {
     drawingBar->setVisible(bits & 2);
 }
 
-void CammerWidget::SaveFailImage(int, int) {}
-void CammerWidget::UpdateFailImage(int, int) {}
-void CammerWidget::SaveReTrainImage(int) {}
+int CammerWidget::cameraIndex() const {
+    auto* w = qobject_cast<MainWindow*>(gpWin);
+    return w ? int(w->cams.indexOf(const_cast<CammerWidget*>(this))) : -1;
+}
+
+void CammerWidget::SaveFailImage(int step, int k) {
+    const int cam = cameraIndex();
+    if (cam < 0 || step < 0 || step >= kMaxStep || !built_ || !data.savedStore || gImageLen <= 0 ||
+        data.alignedBuffer.size() < size_t(gColorLen))
+        return;
+    auto* w = qobject_cast<MainWindow*>(gpWin);
+    const QImage aligned =
+        gisColor ? QImage(data.alignedBuffer.data(), gImageW, gImageH, gImageW * 4, QImage::Format_RGB32)
+                 : QImage(data.alignedBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Grayscale8);
+
+    FailComposition c;
+    c.okMark = k != 0;
+    if (w && w->safeDoorTrigger) c.title = lanText(265);
+    const CammerSingleton& store = *data.savedStore;
+    const WizardPara* p = gpWPara;
+    const int regions = qBound(0, store.count[step], kRoiCount);
+    c.regions.resize(regions);
+    for (int r = 0; r < regions; ++r) {
+        FailRegionDraw& reg = c.regions[r];
+        reg.ok = data.roiOk[step][r] != 0;
+        const RoiBoxes& boxes = data.roiBoxes[step][r];
+        for (int b = 0; b < qBound(0, boxes.count, kMaxRoiBoxes); ++b)
+            reg.alarmBoxes.append({boxes.box[b][0], boxes.box[b][1], boxes.box[b][2], boxes.box[b][3]});
+        switch (store.shape[step][r]) {
+            case kShapePolygon: {
+                const RePolygon& poly = store.polygon[step][r];
+                const int n = qBound(0, poly.count, kMaxPolygonPoints);
+                if (n > 0) {
+                    reg.shape = FailRegionDraw::Shape::Polygon;
+                    reg.polygon = QPolygon(n);
+                    for (int i = 0; i < n; ++i) reg.polygon[i] = poly.imgPts[i];
+                }
+                break;
+            }
+            case kShapeRing: {
+                // The ring draws its screen geometry; the scale turns it into image pixels.
+                const Circle* ring = &store.circle[step][r];
+                reg.shape = FailRegionDraw::Shape::Custom;
+                reg.anchor = ring->imgRect.topLeft();
+                reg.drawCustom = [ring](QPainter& painter) {
+                    if (gShowAW > 0 && gShowAH > 0) painter.scale(1.0 / gShowAW, 1.0 / gShowAH);
+                    ring->Draw(painter);
+                };
+                break;
+            }
+            case kShapeRect:
+                reg.shape = FailRegionDraw::Shape::Rect;
+                reg.rect = store.rect[step][r].imgRect;
+                break;
+            default:
+                break;
+        }
+        reg.limitText = failLimitText(store.func[step][r], p && p->enable_display_detail != 0,
+                                      p ? p->minimum_area : 0, store.sens[step][r], store.area[step][r]);
+        reg.valueText = QString::number(data.roiValue[step][r]);
+    }
+
+    int firstNg = 0;
+    const QImage picture = composeFailImage(aligned, c, &firstNg);
+    // The view's own pixel buffer holds the composed picture until the next paint.
+    if (paintPixels.size() >= size_t(gImageLen) && picture.width() == gImageW && picture.height() == gImageH)
+        for (int y = 0; y < gImageH; ++y)
+            memcpy(paintPixels.data() + size_t(y) * size_t(gImageW), picture.constScanLine(y),
+                   size_t(gImageW) * 4);
+    if (!storeFailImage(cam, step, k, picture, firstNg))
+        qWarning().noquote() << "NG picture not stored: camera" << cam + 1 << "step" << step + 1;
+}
+
+void CammerWidget::UpdateFailImage(int step, int k) {
+    const int cam = cameraIndex();
+    auto* w = qobject_cast<MainWindow*>(gpWin);
+    if (!w || cam < 0 || cam >= kMaxCamera || step < 0 || step >= kMaxStep) return;
+    int& state = w->ImageState[cam][step];
+    state = stampFailImage(cam, step, k, state);
+}
+
+void CammerWidget::SaveReTrainImage(int step) {
+    if (!built_ || step < 0 || step >= kMaxStep || gImageLen <= 0 || data.templates[step].empty()) return;
+    const size_t len = size_t(gColorLen);
+    if (data.rawBuffer.size() < len || data.alignedBuffer.size() < len || displayBuffer.size() < len) return;
+    memcpy(data.alignedBuffer.data(), data.rawBuffer.data(), len);
+    memcpy(displayBuffer.data(), data.alignedBuffer.data(), len);
+    cv::Mat& master = data.templates[step][0];
+    master.create(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1);
+    memcpy(master.data, data.alignedBuffer.data(), len);
+
+    const QString file = QStringLiteral("%1/template0.bmp").arg(stepFolder(slot, step));
+    if (!saveTemplateBitmap(file, master.data, gImageW, gImageH, !gisColor)) {
+        // The new master is in use all the same; the network client hears only of written files.
+        qWarning().noquote() << "master template kept in memory only, not written:" << file;
+        return;
+    }
+    if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
+}
 
 void CammerWidget::TimerShowAlarm() {
-    blinkPhase ^= 1;
+    if (data.allOk) {
+        blinkPhase = 0;
+        if (blinkTimer) blinkTimer->stop();
+    } else {
+        blinkPhase ^= 1;
+    }
     update();
 }
 

@@ -46,9 +46,13 @@ public:
     // Annotated pictures of the decision (k 0 NG, 1 OK): composes the picture of `step` into the
     // view's NG image slot k; stamps the alarm-clearing method onto the held picture and moves the
     // image state of the view and step on; saves the current frame of `step` as its master template.
+    // The slots and the image state are those of cameraIndex(); a view the cycle does not use has none
+    // and the first two calls do nothing.
     void SaveFailImage(int step, int k);
     void UpdateFailImage(int step, int k);
     void SaveReTrainImage(int step);
+    // This view's index among the main window's used views (cams), -1 when it is not one of them.
+    int cameraIndex() const;
 
     // Members shared with the main window, the editor, the recogniser and the bridge.
     CammerViewData data;  // working buffer (rawBuffer), aligned image, templates, masks, results

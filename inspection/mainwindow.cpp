@@ -31,17 +31,22 @@ extern "C" {
 #include "app/logmanager.h"
 #include "app/msgbox.h"
 #include "app/parametermanager.h"
+#include "app/paramhooks.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "camera/cameraloss.h"
 #include "camera/checkcamera.h"
 #include "cammerwidget.h"
+#include "detect/detecthooks.h"
 #include "imagecontainer.h"
 #include "io/controlport.h"
 #include "io/iolink.h"
+#include "io/signalnames.h"
+#include "netbridge/cnt_net.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
+#include "records/counters.h"
 #include "records/recorddb.h"
 #include "records/savefialimagethread.h"
 #include "settings/systemsettingwidget.h"
@@ -213,19 +218,22 @@ void MainWindow::Monitor_Init() {
     // 4. The long-lived warning box.
     gpWarnBox = new WarnBox(lanText(568));
 
-    // 5. Operation records.
-    recordDbOpen = RecordDb::open();
-    if (!recordDbOpen) {
-        showWarnBox(lanText(135));
-        RunCommand(QStringLiteral("cp -f RECORDNULL.db RECORD.db"));
-        QThread::msleep(static_cast<unsigned long>(TimeMs("record.restorePause", 300)));
-        RunCommand(QStringLiteral("reboot"));
-    }
+    // 5. Operation records: "./RECORD", the record date of "time.txt" and RECORD.db. A missing,
+    // damaged or table-less database is moved aside and made afresh on the spot; the operator hears
+    // of it, and start-up goes on (a reboot would not mend what a restore could not).
+    const RecordDb::OpenResult recordOpen = records.start();
+    recordDbOpen = recordOpen != RecordDb::OpenResult::Failed;
+    if (recordOpen != RecordDb::OpenResult::Opened) showWarnBox(lanText(135));
+    installRecordHooks();
 
     // 6. Log manager.
     if (!LogManager::__instance) LogManager::__instance = new LogManager;
     qInfo().noquote() << "application start VERSION:" << kMonitorVersion << "on"
                       << SysClock::now().toString(QStringLiteral("yyyy.MM.dd hh:mm:ss.zzz"));
+    if (recordOpen == RecordDb::OpenResult::Repaired)
+        qWarning() << "record database was missing its table or damaged: made afresh";
+    else if (recordOpen == RecordDb::OpenResult::Failed)
+        qWarning() << "record database cannot be made: records are dropped until it can";
 
     // 7. Values of the live record.
     if (p.detect_mode == kDetectMulti) {
@@ -324,6 +332,12 @@ void MainWindow::Monitor_Init() {
     for (int c = 0; c < kMaxCamera; ++c) frameCount[c] = prevFrameCount[c] = fps[c] = 0;
     gpSaveFialImageThread = new SaveFialImageThread(
         FailImageArchive{QStringLiteral("./alarmimage"), numCamera, gDNum, gPicNumNG, gPicNumOK});
+    // Runs on the saver's thread, after a picture was written completely.
+    gpSaveFialImageThread->setPictureSink([](const QString& absolutePath, const QString& relativePath) {
+        if (!CNT_ClientReady()) return;
+        gpNet->CNT_SendAlarmPic(absolutePath);
+        gpNet->CNT_SendStatistics(relativePath);
+    });
     gpSaveFialImageThread->start(QThread::InheritPriority);
 
     // 20. Result display and output pulse timers.
@@ -339,13 +353,13 @@ void MainWindow::Monitor_Init() {
     outTimerNotAllowThimble = new QTimer(this);
     connect(outTimerNotAllowThimble, &QTimer::timeout, this, &MainWindow::OutTimerNotAllowThimble);
 
-    // 21-22. Record folder, date-change timer and the date of the record database.
-    QDir().mkpath(QStringLiteral("./RECORD"));
-    recordDir = QDir(QStringLiteral("./RECORD"));
+    // 21-22. Record folder and record date (made and read with the database), the date-change timer
+    // and its first check; the counters.
+    recordDir = QDir(QString::fromLatin1(RecordStore::kArchiveDir));
     checkDateTimer = new QTimer(this);
     connect(checkDateTimer, &QTimer::timeout, this, &MainWindow::SlotCheckDate);
-    readTimeFile();
     SlotCheckDate();
+    if (!CountRead()) qInfo() << "no counter file yet: counters start from 0";
 
     // 23. Start detecting; the clamping cut at fixed time keeps output 0 on.
     StartDetect();
@@ -407,32 +421,45 @@ void MainWindow::makeFolders() {
     }
 }
 
-void MainWindow::readTimeFile() {
-    QFile f(QStringLiteral("time.txt"));
-    if (f.open(QIODevice::ReadOnly)) {
-        const QStringList words = QString::fromLatin1(f.readAll()).split(QRegExp("\\s+"), Qt::SkipEmptyParts);
-        if (!words.isEmpty()) {
-            recordDate = words.first();
-            return;
-        }
-    }
-    recordDate = SysClock::now().toString(QStringLiteral("yyyy-MM-dd"));
-    QSaveFile out(QStringLiteral("time.txt"));
-    if (!out.open(QIODevice::WriteOnly) || out.write(recordDate.toLatin1()) < 0 || !out.commit())
-        qWarning() << "cannot write time.txt";
-}
-
 void MainWindow::InsertRecord(QString text) {
-    const QString time = SysClock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    if (!RecordDb::insert(time, QString::number(AccessLevel), text))
-        qWarning().noquote() << "record not written:" << text;
-    else
-        qInfo().noquote() << "record:" << text;
+    // The store runs the date check first, tells the bridge, then writes the row.
+    if (records.insertRecord(text, AccessLevel)) qInfo().noquote() << "record:" << text;
 }
 
 void MainWindow::FLushAll() {
-    RecordDb::close();
     if (ParameterManager* pm = ParameterManager::getInstance()) pm->releaseDB();
+    records.flush();
+    QThread::msleep(static_cast<unsigned long>(TimeMs("record.flushPause", 500)));
+}
+
+void MainWindow::installRecordHooks() {
+    // Operation records go to the network client whenever the bridge is up, client or not.
+    records.setBridgeSink([](const QDateTime& time, const QString& label, const QString& text) {
+        if (CNT_BridgeUp()) gpNet->CNT_SendRecord(time, label, text);
+    });
+    // Region results of a cycle, gathered for the one-result message of the decision.
+    setRoiRecordSink([](const RoiRecord& r) {
+        param_roi p;
+        p.camera = r.camera;
+        p.detect = r.detect;
+        p.roi = r.roi;
+        p.type = r.func;
+        p.value = r.value;
+        p.min = r.minLimit;
+        p.max = r.maxLimit;
+        p.ok = r.ok;
+        g_listParamROI.append(p);
+    });
+    setRoiParamNotifier([](int camera, int step) {
+        if (CNT_ClientReady()) gpNet->CNT_SendROIParam(camera, step);
+    });
+    setParamSendHook(
+        {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
+    // The parameter record was loaded before the window existed: names that had to come from the
+    // defaults are filled now.
+    setDefaultSignalNamer(&DefaultSignalNames);
+    if (gpWPara && (gpWPara->detect_mode == kDetectMulti || !QFile::exists(QStringLiteral("name.txt"))))
+        applyDefaultSignalNames(*gpWPara);
 }
 
 int MainWindow::lastStep() const {
@@ -894,7 +921,9 @@ void MainWindow::SlotMuliManualTrig() {
     if (indexButton) SlotManualTrig(indexButton->CurChooseTrig());
 }
 
-void MainWindow::SlotCheckDate() {}
+void MainWindow::SlotCheckDate() {
+    records.checkDate();
+}
 void MainWindow::SlotFPS() {
     for (int i = 0; i < kMaxCamera; ++i) {
         fps[i] = frameCount[i] - prevFrameCount[i];

@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
 #include "mainbars.h"
+#include "records/recordstore.h"
 #include "roieditorhooks.h"
 
 class QStackedLayout;
@@ -96,10 +97,16 @@ public:
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
-    QDir recordDir;
-    QString recordDate;
     QVector<QRgb> greyTable;
-    bool recordDbOpen = false;
+
+    // Records
+    // The operation record of the day (RECORD.db, its rotation into ./RECORD and "time.txt").
+    RecordStore records;
+    QDir recordDir;
+    bool recordDbOpen = false;  // RECORD.db could be opened or made at start-up
+    // Hands records, region results, region parameters, the parameter record and saved pictures to
+    // the network bridge, and names the signals; installed once at start-up.
+    void installRecordHooks();
 
     QTimer* runTimer = nullptr;
     QTimer* timerUp[kMaxStep] = {};
@@ -206,7 +213,6 @@ private:
     void cycleStart(int k);
     void armCavityStep();
     void makeFolders();
-    void readTimeFile();
 };
 
 extern WarnBox* gpWarnBox;

@@ -13,6 +13,7 @@
 #include "app/globals.h"
 #include "app/wizardpara.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 
 CNT_Net* gpNet = nullptr;
@@ -127,6 +128,22 @@ void CNT_Net::CNT_SendAlarmPic(const QString& path) {
     queueMessage(SEND_ALARM_PIC, path.toUtf8());
 }
 
+void CNT_Net::CNT_SendTempPic(const QString& path) {
+    queueMessage(SEND_TEMP_PIC, path.toUtf8());
+}
+
+void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
+    if (!kindEnabled(SEND_STATISTICS)) return;
+    cJSON* root = cJSON_CreateObject();
+    cJSON_AddStringToObject(root, "device_id", QSysInfo::machineHostName().toLatin1().constData());
+    cJSON_AddNumberToObject(root, "utc", double(SysClock::now().toMSecsSinceEpoch()));
+    cJSON_AddStringToObject(root, "ng_image", ngImage.isEmpty() ? "null" : ngImage.toUtf8().constData());
+    char* text = cJSON_Print(root);
+    queueMessage(SEND_STATISTICS, QByteArray(text));
+    cJSON_free(text);
+    cJSON_Delete(root);
+}
+
 void CNT_Net::CNT_SendROIParam(int camera, int step) {
     cJSON* root = cJSON_CreateObject();
     cJSON_AddNumberToObject(root, "camera_id", camera);
@@ -183,11 +200,6 @@ void CNT_Net::ChkandAddStaticticsItem(int camera, int step, int area) {
     Q_UNUSED(area);
 }
 
-void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
-    // Kind 7: the statistics document, written to "./cnt_net/data/Statistics" and sent.
-    Q_UNUSED(ngImage);
-}
-
 void CNT_Net::CNT_AddNgTimes(qint64 milliseconds) {
     totalStopAlarmMs_ += milliseconds;
     stopDurations_.append(milliseconds);
@@ -226,6 +238,14 @@ void CNT_Net::CNT_SendCancle(int releaseState) {
     queueMessage(SEND_CANCEL, QByteArray(text));
     cJSON_free(text);
     cJSON_Delete(root);
+}
+
+bool CNT_BridgeUp() {
+    return gpWPara && gpWPara->cnt_net_on == 1 && gpNet && gpNet->isStarted();
+}
+
+bool CNT_ClientReady() {
+    return CNT_BridgeUp() && gpNet->isConnected();
 }
 
 void CNT_Net::timerEvent(QTimerEvent* e) {

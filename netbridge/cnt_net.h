@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QStringList>
 #include <QTcpServer>
+#include <atomic>
 
 #include "param_roi.h"
 
@@ -15,6 +16,7 @@ enum SendType {
     SEND_RECORD = 1,
     SEND_PARAM = 2,
     SEND_ALARM_PIC = 5,
+    SEND_TEMP_PIC = 6,
     SEND_STATISTICS = 7,
     SEND_ROI_PARAM = 8,
     SEND_SAVE_NG_VIDEO = 15,
@@ -40,6 +42,12 @@ public:
     void CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description);
     // Kind 5: the path of an NG picture that was written.
     void CNT_SendAlarmPic(const QString& path);
+    // Kind 6: the absolute path of a template or ignore mask that was written.
+    void CNT_SendTempPic(const QString& path);
+    // Kind 7: the statistics document naming the picture just written ("null" for none). For now
+    // the document carries the device, the time and the picture; the production figures join it
+    // with the statistics record.
+    void CNT_SendStatistics(const QString& ngImage);
     void CNT_SendROIParam(int camera, int step);
     void CNT_SendStatistics_Once(const QList<param_roi>& list);
 
@@ -50,10 +58,9 @@ public:
     void CNT_SendSaveNgVideo(int camera, int isng);
     // Kind 16: tell the technician that `count` regions of step `step` failed.
     void CNT_SendTelInfo(int step, int count);
-    // Statistics record (kind 7 document): one alarm of region `area` of camera and step; the NG
-    // statistics message. Both come with the statistics record; they do nothing yet.
+    // Statistics record (kind 7 document): one alarm of region `area` of camera and step. Comes with
+    // the statistics record; does nothing yet.
     void ChkandAddStaticticsItem(int camera, int step, int area);
-    void CNT_SendStatistics(const QString& ngImage);
     // Adds the length of one alarm stop (milliseconds) to the stop durations.
     void CNT_AddNgTimes(qint64 milliseconds);
     // Kind 20: the alarm was released. `releaseState` is the image state of the first camera's first
@@ -80,8 +87,9 @@ private:
     void queueMessage(int kind, const QByteArray& body);
     void getWhichSend();
 
-    bool started_ = false;
-    bool connected_ = false;
+    // Read by the image saver's thread as well.
+    std::atomic<bool> started_{false};
+    std::atomic<bool> connected_{false};
     QMap<int, QString> timerNames_;
     QMap<int, bool> whichSend_;
     mutable QMutex queueLock_;
@@ -92,6 +100,11 @@ private:
 };
 
 extern CNT_Net* gpNet;
+
+// The callers' tests before a message: the bridge switched on (CntNet value 1 of the live record)
+// and its server running; CNT_ClientReady also wants the network client connected.
+bool CNT_BridgeUp();
+bool CNT_ClientReady();
 
 // Builds the JSON body of the parameter message from the live record; installed by the parameter layer.
 using ParamJsonBuilder = QByteArray (*)();

@@ -3,12 +3,32 @@
 // screens; each page loads from gpWParaBak when the dialog is shown.
 #include <QWidget>
 
+class QListWidget;
+class QListWidgetItem;
+class QSqlTableModel;
+class QTableView;
+
 class SystemSettingWidget : public QWidget {
     Q_OBJECT
 public:
     explicit SystemSettingWidget(QWidget* parent = nullptr);
 
+    // Operation-log page: the day list (today first, then the archived days, newest first) and the
+    // read-only table of the chosen day.
+    QWidget* recordPage = nullptr;
+    QListWidget* recordDays = nullptr;
+    QTableView* recordTable = nullptr;
+    QSqlTableModel* recordModel = nullptr;  // the model shown, owned here; one at a time
+
+public slots:
+    // Fills the day list and shows today's records (the log tab was pressed).
+    void SlotToRecord();
+    // Shows the records of the chosen day; row 0 is today's RECORD.db.
+    void UpdateRecord(QListWidgetItem* item);
+
 signals:
     // The operator left the dialog (back to the camera views).
     void Exitsetup();
+    // A day's records were shown.
+    void pListWClick();
 };
