@@ -38,6 +38,12 @@ ChooseCaliNumWidget::ChooseCaliNumWidget(QWidget* parent) : ChooseBox(QString(),
         removeFromLayout(layout(), b);
         b->setFixedSize(220, 100);
     }
+    // The buttons sit across the (empty) title column: its rule would run through "yes".
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->maximumWidth() == 1 && w->styleSheet().startsWith(QLatin1String("background-color:")))
+            w->hide();
+    // Readable on the dark background picture, and short enough to stay above the buttons.
+    textLabel->setStyleSheet(QStringLiteral("QLabel{color:white;font-size:22px;}"));
     placeButtons();
 }
 
@@ -54,7 +60,12 @@ void ChooseCaliNumWidget::placeButtons() {
 
 void ChooseCaliNumWidget::showEvent(QShowEvent* event) {
     ChooseBox::showEvent(event);
+    // The question wraps left of the point-count combo instead of running under it.
+    if (QLayout* l = layout()) l->activate();
+    const int overlap = textLabel->geometry().right() - (pointCombo->x() - 10);
+    if (overlap > 0) textLabel->setContentsMargins(0, 0, overlap, 0);
     placeButtons();
+    pointCombo->raise();
 }
 
 void ChooseCaliNumWidget::paintEvent(QPaintEvent*) {

@@ -18,10 +18,15 @@ QFont kitFont(int pointSize) {
     return f;
 }
 
-void setTextColour(QWidget* w, const QColor& c) {
-    QPalette pal = w->palette();
+// The colour and font of a label, also under the application style sheet (whose QLabel rule would
+// otherwise make every label white 18 px, unreadable on a white field or a light page).
+void labelLook(QLabel* l, const QColor& c) {
+    QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, c);  // all colour groups
-    w->setPalette(pal);
+    l->setPalette(pal);
+    l->setStyleSheet(QStringLiteral("QLabel{color:%1;font-family:'%2';font-size:%3pt;}")
+                         .arg(c.name(), l->font().family())
+                         .arg(l->font().pointSize()));
 }
 
 // The unit label at the right end of a value field; null for an empty unit.
@@ -32,6 +37,7 @@ QLabel* addUnitLabel(Edit* field, const QString& unit) {
     label->setText(unit);
     label->setFont(kitFont(27));
     label->setAlignment(Qt::AlignCenter);
+    labelLook(label, Qt::black);
     const QMargins m = field->textMargins();
     field->setTextMargins(m.left(), m.top(), label->width(), m.bottom());
     auto* row = new QHBoxLayout(field);
@@ -141,7 +147,7 @@ EditBox::EditBox(int minimum, int maximum, QWidget* parent, const QString& title
     titleLabel = new QLabel(title, this);
     titleLabel->setFixedSize(titleWidth, height);
     titleLabel->setFont(kitFont(fontSize));
-    setTextColour(titleLabel, Qt::yellow);
+    labelLook(titleLabel, Qt::yellow);
 
     auto makeButton = [&](const char* sign, int step, void (EditBox::*slot)()) {
         auto* b = new ColorButton(stepText(sign, step, scale), this, 3);
@@ -228,7 +234,7 @@ void EditBox::setSampleShow() {
 }
 
 void EditBox::setLabelColor(QColor colour) {
-    setTextColour(titleLabel, colour);
+    labelLook(titleLabel, colour);
 }
 
 // ---- EditTempBox ----
@@ -260,8 +266,8 @@ EditTempBox::EditTempBox(int allowedMinimum, int allowedMaximum, int, int, QWidg
                        static_cast<QWidget*>(valueLabel), static_cast<QWidget*>(upperEdit)}) {
         w->setFont(font);
     }
-    setTextColour(titleLabel, Qt::black);
-    setTextColour(valueLabel, Qt::black);
+    labelLook(titleLabel, Qt::black);
+    labelLook(valueLabel, Qt::black);
 
     auto* row = new QHBoxLayout(this);
     row->addWidget(titleLabel);

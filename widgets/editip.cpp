@@ -7,10 +7,15 @@
 #include "edit.h"
 
 namespace {
-void setTextColour(QWidget* w, const QColor& c) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, c);
-    w->setPalette(pal);
+// The colour and font of a label, also under the application style sheet (whose QLabel rule would
+// otherwise make every label white 18 px, unreadable on a white field or a light page).
+void labelLook(QLabel* l, const QColor& c) {
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);  // all colour groups
+    l->setPalette(pal);
+    l->setStyleSheet(QStringLiteral("QLabel{color:%1;font-family:'%2';font-size:%3pt;}")
+                         .arg(c.name(), l->font().family())
+                         .arg(l->font().pointSize()));
 }
 }  // namespace
 
@@ -23,13 +28,13 @@ EditIP::EditIP(const QString& title, QWidget* parent) : QWidget(parent) {
     titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleLabel->setFixedWidth(200);
     titleLabel->setFont(font);
-    setTextColour(titleLabel, m_titleColour);
+    labelLook(titleLabel, m_titleColour);
 
     for (int i = 0; i < 3; ++i) {
         m_dots[i] = new QLabel(QStringLiteral("."), this);
         m_dots[i]->setAlignment(Qt::AlignBottom | Qt::AlignHCenter);
         m_dots[i]->setFont(font);
-        setTextColour(m_dots[i], m_titleColour);
+        labelLook(m_dots[i], m_titleColour);
     }
     for (int i = 0; i < 4; ++i) {
         m_fields[i] = new Edit(9, this, 1);
@@ -114,7 +119,7 @@ void EditIP::setTextIP(const QString& text) {
 
 void EditIP::setTitleColor(const QColor& colour) {
     m_titleColour = colour;
-    setTextColour(titleLabel, colour);
+    labelLook(titleLabel, colour);
 }
 
 // The layout follows the widget's own rectangle.

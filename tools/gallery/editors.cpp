@@ -10,6 +10,9 @@
 #include "editors.h"
 #include "widgets/bwidget.h"
 #include "widgets/checkbox.h"
+#include "widgets/choosecalinumwidget.h"
+#include "widgets/editbox.h"
+#include "widgets/editip.h"
 #include "widgets/kiticons.h"
 #include "widgets/kittext.h"
 #include "widgets/label.h"
@@ -69,10 +72,52 @@ void smallWidgets(const GallerySave& save) {
     save(&panel, "editors_small");
 }
 
+void composites(const GallerySave& save) {
+    BWidget panel;
+    panel.setObjectName("composites");
+    panel.setStyleSheet("BWidget#composites{background-color:#393c45;}");
+    auto* col = new QVBoxLayout(&panel);
+    col->setSpacing(20);
+    auto* steps = new EditBox(0, 1000, &panel, kitText(401).left(6), "ms", 0, 1);
+    steps->setValue(250);
+    col->addWidget(steps);
+    auto* scaled = new EditBox(0, 1000, &panel, "T", "S", 2, 10);
+    scaled->setValue(125);
+    col->addWidget(scaled);
+    auto* sample = new EditBox(0, 100, &panel, "N", "", 0, 1);
+    sample->setValue(7);
+    sample->setSampleShow();
+    col->addWidget(sample);
+    auto* ip = new EditIP("IP", &panel);
+    ip->setTextIP("192.168.1.10");
+    col->addWidget(ip);
+    // The limit pair has black text: it belongs on a light page.
+    auto* light = new BWidget(&panel);
+    light->setObjectName("light");
+    light->setStyleSheet("BWidget#light{background-color:#f5f5f5;}");
+    auto* lightRow = new QVBoxLayout(light);
+    auto* temp = new EditTempBox(0, 1000, 0, 0, light, "1#", QString::fromUtf8("℃"), 2, 10);
+    temp->setValueRange(200, 850);
+    temp->setValue(412);
+    lightRow->addWidget(temp);
+    col->addWidget(light);
+    col->addStretch();
+    panel.resize(1100, 560);
+    panel.show();
+    save(&panel, "composites");
+}
+
 }  // namespace
 
 void editorsGallery(const GallerySave& save, const GallerySave& saveScreen, QWidget* background) {
     smallWidgets(save);
+    composites(save);
+    {
+        ChooseCaliNumWidget box;
+        box.setText(kitText(459));
+        box.show();
+        save(&box, "choosecalinum");
+    }
     {
         lightsettingdialog d;
         d.show();
