@@ -23,6 +23,7 @@
 #include "app/globals.h"
 #include "app/main/startup.h"
 #include "app/mainwindowbase.h"
+#include "editors.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -376,6 +377,7 @@ int main(int argc, char* argv[]) {
         boxes(&background);
         controls();
         keypads();
+        editorsGallery(save, saveScreen, &background);
     }
     return 0;
 }
