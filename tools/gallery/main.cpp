@@ -31,6 +31,9 @@
 #include "widgets/kittext.h"
 #include "widgets/splash.h"
 
+// Password dialog, login indicator and index button panel (access.cpp).
+void accessGallery(const QString& out, int lan);
+
 namespace {
 
 QString g_out;
@@ -273,6 +276,7 @@ int main(int argc, char* argv[]) {
         basics();
         keyboards(&background);
         boxes(&background);
+        accessGallery(g_out, lan);
     }
     return 0;
 }
