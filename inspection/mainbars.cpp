@@ -83,10 +83,9 @@ struct IndexButtonDef {
     const char* slot;
 };
 const IndexButtonDef kIndexButtons[IndexButton::ButtonCount] = {
-    {126, "SlotReturn()"},   {127, "SlotStartStop()"},      {215, nullptr},
-    {129, "SlotReTrain()"},  {130, "SlotAdjustArea()"},     {562, "SlotAccount()"},
-    {111, "SlotHelp()"},     {516, "SlotMuliManualTrig()"}, {132, "SlotManualTrig1()"},
-    {131, "SlotManualTrig0()"}};
+    {126, "SlotReturn()"},      {127, "SlotStartStop()"},  {215, nullptr},      {129, "SlotReTrain()"},
+    {130, "SlotAdjustArea()"},  {562, "SlotAccount()"},    {111, "SlotHelp()"}, {516, "SlotMuliManualTrig()"},
+    {132, "SlotManualTrig1()"}, {131, "SlotManualTrig0()"}};
 
 QFont panelFont() {
     QFont f(QStringLiteral("wqy-microhei"));

@@ -1,4 +1,5 @@
 #include <QImage>
+#include <QLabel>
 #include <QtTest>
 #include <cstring>
 
@@ -67,8 +68,8 @@ void TestIndexButton::buildsHiddenButtonsAtTheRightEdge() {
     PanelReceiver win;
     IndexButton panel(&win);
     QCOMPARE(panel.geometry(), QRect(1725 - 240, 0, 240, 982));
-    const QStringList texts = {"Multi-screen", "Stop Detection", "System Param", "Resample",
-                               "Area Settings", "Account management", "Help", "Snapshot",
+    const QStringList texts = {"Multi-screen",  "Stop Detection",     "System Param", "Resample",
+                               "Area Settings", "Account management", "Help",         "Snapshot",
                                "Mold snapshot", "Pro snapshot"};
     for (int i = 0; i < IndexButton::ButtonCount; ++i) {
         ColorButton* b = panel.button(IndexButton::Button(i));
@@ -84,9 +85,9 @@ void TestIndexButton::buttonsReachTheWindowSlots() {
     PanelReceiver win;
     IndexButton panel(&win);
     for (int i = 0; i < IndexButton::ButtonCount; ++i) panel.button(IndexButton::Button(i))->click();
-    QCOMPARE(win.calls, (QStringList{"SlotReturn", "SlotStartStop", "SlotReTrain", "SlotAdjustArea",
-                                     "SlotAccount", "SlotMuliManualTrig", "SlotManualTrig1",
-                                     "SlotManualTrig0"}));
+    QCOMPARE(win.calls,
+             (QStringList{"SlotReturn", "SlotStartStop", "SlotReTrain", "SlotAdjustArea", "SlotAccount",
+                          "SlotMuliManualTrig", "SlotManualTrig1", "SlotManualTrig0"}));
     IndexButton orphan;  // no window: nothing to reach, nothing breaks
     orphan.button(IndexButton::BtnStartStop)->click();
 }

@@ -1,4 +1,8 @@
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 #include <cstring>
 
@@ -90,13 +94,17 @@ void TestAccess::entryLevels_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("level");
     const QString code = serviceCode(kToday.date());
-    QTest::newRow("user password") << "4711" << "4711" << 1;
+    QTest::newRow("user password") << "4711"
+                                   << "4711" << 1;
     QTest::newRow("service code") << code << "4711" << 2;
     QTest::newRow("service code wins over an equal user password") << code << code << 2;
     QTest::newRow("yesterday's code") << serviceCode(kToday.date().addDays(-1)) << "4711" << 0;
-    QTest::newRow("prefix") << "471" << "4711" << 0;
-    QTest::newRow("longer") << "47110" << "4711" << 0;
-    QTest::newRow("empty entry") << "" << "4711" << 0;
+    QTest::newRow("prefix") << "471"
+                            << "4711" << 0;
+    QTest::newRow("longer") << "47110"
+                            << "4711" << 0;
+    QTest::newRow("empty entry") << ""
+                                 << "4711" << 0;
     QTest::newRow("99 characters") << QString(99, 'x') << QString(99, 'x') << 1;
     QTest::newRow("non-ASCII") << QString::fromUtf8("pässwort") << QString::fromUtf8("pässwort") << 1;
 }
