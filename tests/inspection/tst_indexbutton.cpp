@@ -55,7 +55,7 @@ void TestIndexButton::initTestCase() {
 }
 
 void TestIndexButton::init() {
-    std::memset(&para_, 0, sizeof(para_));
+    para_ = WizardPara();
     para_.multi_step_count = 2;
     gpWPara = &para_;
 }

@@ -72,7 +72,7 @@ void TestAccess::initTestCase() {
 }
 
 void TestAccess::init() {
-    std::memset(&para_, 0, sizeof(para_));
+    para_ = WizardPara();
     para_.is_psw_used = 1;
     std::strcpy(para_.password, kUserPassword);
     gpWPara = &para_;

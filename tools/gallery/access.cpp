@@ -36,7 +36,6 @@ void savePixmap(const QPixmap& pm, const QString& out, const QString& name, int 
 
 void accessGallery(const QString& out, int lan) {
     WizardPara para;
-    std::memset(&para, 0, sizeof(para));
     para.is_psw_used = 1;
     para.snap_shot = 1;
     para.enable_prod_detect = 1;
