@@ -29,6 +29,10 @@ void IOStatusWidget::paintEvent(QPaintEvent*) {
     p.setPen(accessLevel() != kAccessNone ? Qt::green : Qt::red);
     QFont f(QStringLiteral("wqy-microhei"));
     f.setPointSize(35);
+    // Longer texts of some languages get a smaller size rather than being cut at the edge.
+    for (int px = QFontInfo(f).pixelSize(); px > 12 && QFontMetrics(f).horizontalAdvance(text) > width();
+         --px)
+        f.setPixelSize(px - 1);
     p.setFont(f);
     p.drawText(0, 40, text);
 }

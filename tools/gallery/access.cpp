@@ -17,6 +17,7 @@
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
 #include "widgets/blineedit.h"
+#include "widgets/kittext.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void accessGallery(const QString& out, int lan) {
     win.show();
 
     {
-        PasswordBox box(gaLanStr[569 * 3 + lan], &win);
+        PasswordBox box(kitText(569), &win);
         box.show();
         settle();
         savePixmap(box.grab(), out, "passwordbox", lan);
