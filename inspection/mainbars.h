@@ -1,9 +1,11 @@
 #pragma once
 // The bars of the main screen. Each exists with what the main window needs of it now; their buttons,
 // lists and pictures are filled in by the screens that own them.
+#include <QPixmap>
 #include <QWidget>
 
-class QComboBox;
+class ColorButton;
+class ComboBox;
 class QLabel;
 
 // The strip above the camera views: program name, time and the IO indicators.
@@ -64,16 +66,59 @@ signals:
 };
 
 // The 240-pixel strip at the right of the camera area: logo, snapshot buttons and the step chooser.
+// Every button is created hidden; only the product and mould snapshot buttons are ever shown here,
+// by ShowHide, from the parameters. The others are reached through the option bar.
 class IndexButton : public QWidget {
     Q_OBJECT
 public:
-    explicit IndexButton(QWidget* parent = nullptr);
-    // Fills the step chooser with "1st".."Nth" for the multi-detection step count (empty otherwise).
+    // In creation order.
+    enum Button {
+        BtnMultiScreen = 0,  // "Multi-screen"        -> SlotReturn()
+        BtnStartStop,        // "Stop Detection"      -> SlotStartStop()
+        BtnSystemParam,      // "System Param"        -> nothing
+        BtnReTrain,          // "Resample"            -> SlotReTrain()
+        BtnAdjustArea,       // "Area Settings"       -> SlotAdjustArea()
+        BtnAccount,          // "Account management"  -> SlotAccount()
+        BtnHelp,             // "Help"                -> SlotHelp()
+        BtnSnapshot,         // "Snapshot"            -> SlotMuliManualTrig()
+        BtnMouldSnapshot,    // "Mold snapshot"       -> SlotManualTrig1()
+        BtnProductSnapshot,  // "Pro snapshot"        -> SlotManualTrig0()
+        ButtonCount
+    };
+    Q_ENUM(Button)
+
+    // Builds the panel at the right edge of the camera area. Each button's clicked() is connected to
+    // the window's slot of the table above when the window has that slot.
+    explicit IndexButton(QWidget* window = nullptr);
+
+    // Shows the product snapshot button when manual snapshots are shown, product detection is on and
+    // the procedure is not multi-detection; the mould snapshot button the same without the product
+    // condition. The argument is not used.
+    void ShowHide(int unused = 0);
+    // ShowHide, then the step chooser.
+    void Reset();
+    // Fills the step chooser with "1st".."Nth" for the multi-detection step count (at most 8).
     void ResetComboChooseManualTrig();
     // The step chosen for a manual multi-detection snapshot; -1 when the chooser is empty.
     int CurChooseTrig() const;
 
+    ColorButton* button(Button b) const { return buttons_[b]; }
+    ComboBox* stepCombo() const { return stepCombo_; }
+    bool hasLogo() const { return logoFlag_; }
+    // The window slot a button is wired to ("SlotReturn()"), or null.
+    static const char* slotOf(Button b);
+    // The language id of a button's text.
+    static int textIdOf(Button b);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
 private:
-    QComboBox* stepCombo_ = nullptr;
+    bool logoFlag_ = false;
+    QPixmap logoPixmap_;
     QLabel* logo_ = nullptr;
+    ColorButton* buttons_[ButtonCount] = {};
+    ComboBox* stepCombo_ = nullptr;
+    int toggleZone_ = 110;
 };

@@ -10,15 +10,19 @@
 namespace {
 
 // Runs the keyboard of `type` modally with an empty field. True with `text` set when the entry was
-// accepted with a non-empty text.
-bool runKeyboard(KeyboardType type, const QString& title, const QString& hint, QString* text) {
+// accepted with a non-empty text. The keyboard's own field echoes like the caller's (a password
+// stays hidden while it is typed).
+bool runKeyboard(KeyboardType type, const QString& title, const QString& hint, QString* text,
+                 QLineEdit::EchoMode echo = QLineEdit::Normal) {
     bool accepted = false;
     if (type != 0) {
         auto kb = std::make_unique<FullKeyboard>(title, hint, QString(), nullptr);
+        kb->textEdit->setEchoMode(echo);
         accepted = kb->exec() == QDialog::Accepted;
         *text = kb->getText();
     } else {
         auto kb = std::make_unique<DigitalKeyboard>(title, hint, QString(), nullptr);
+        kb->textEdit->setEchoMode(echo);
         accepted = kb->exec() == QDialog::Accepted;
         *text = kb->getText();
     }
@@ -42,7 +46,7 @@ bool BLineEdit::eventFilter(QObject* watched, QEvent* event) {
         savedText = text();
         clear();
         QString t;
-        if (runKeyboard(keyboardType, title, hint, &t))
+        if (runKeyboard(keyboardType, title, hint, &t, echoMode()))
             setText(t);
         else
             setText(savedText);

@@ -38,6 +38,9 @@
 #include "widgets/slider.h"
 #include "widgets/splash.h"
 
+// Password dialog, login indicator and index button panel (access.cpp).
+void accessGallery(const QString& out, int lan);
+
 namespace {
 
 QString g_out;
@@ -378,6 +381,7 @@ int main(int argc, char* argv[]) {
         controls();
         keypads();
         editorsGallery(save, saveScreen, &background);
+        accessGallery(g_out, lan);
     }
     return 0;
 }
