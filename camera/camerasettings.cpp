@@ -350,7 +350,8 @@ void CameraSlot::RestoreDefaultSettings() {
             if (work) {
                 MvFloatValue e{}, g{}, gm{};
                 MvIntValue s{};
-                if (MV_CC_GetExposureTime(hikHandle, &e) == MV_OK) work->expose_time[c] = whole(e.current / 1000);
+                if (MV_CC_GetExposureTime(hikHandle, &e) == MV_OK)
+                    work->expose_time[c] = whole(e.current / 1000);
                 if (MV_CC_GetGain(hikHandle, &g) == MV_OK)
                     work->adjust_plus[c] = steps(g.current, g.min, (g.max - g.min) / 64.0);
                 if (MV_CC_GetSharpness(hikHandle, &s) == MV_OK)

@@ -63,7 +63,6 @@ bool CameraSlot::isActive() const {
     return slot >= 0 && slot < kMaxCamera && gCameraActive[slot];
 }
 
-
 void CameraSlot::CameraOpen() {
     if (slot < 0 || slot >= kMaxCamera) return;
     gCameraActive[slot] = false;

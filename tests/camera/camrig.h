@@ -56,7 +56,7 @@ struct ViewRig {
     CameraSlot& view(int i) { return *views[size_t(i)]; }
     // Waits for a frame of view i.
     bool frame(int i) {
-        std::vector<uchar> buf(size_t(gColorLen));
+        std::vector<uchar> buf(static_cast<size_t>(gColorLen));
         QElapsedTimer t;
         t.start();
         while (!views[size_t(i)]->TakeFrame(buf.data())) {

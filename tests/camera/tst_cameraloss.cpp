@@ -195,10 +195,12 @@ private slots:
         QVERIFY(gisLost);
         QVERIFY(!rig.view(0).isActive());
         QCOMPARE(win.records.size(), 1);
-        const QStringList reset{
-            "ip addr flush dev eth0 >/dev/null 2>&1", "ifdown eth0 >/dev/null 2>&1", "ifup eth0 >/dev/null 2>&1",
-            "ip addr flush dev enp3s0 >/dev/null 2>&1", "ifdown enp3s0 >/dev/null 2>&1",
-            "ifup enp3s0 >/dev/null 2>&1"};
+        const QStringList reset{"ip addr flush dev eth0 >/dev/null 2>&1",
+                                "ifdown eth0 >/dev/null 2>&1",
+                                "ifup eth0 >/dev/null 2>&1",
+                                "ip addr flush dev enp3s0 >/dev/null 2>&1",
+                                "ifdown enp3s0 >/dev/null 2>&1",
+                                "ifup enp3s0 >/dev/null 2>&1"};
         QCOMPARE(dir.commands(), reset);
         QCOMPARE(recordedSleeps(), (QList<int>{1000, 1000, 1000, 1000}));
 
@@ -296,9 +298,7 @@ private slots:
         QVERIFY(rig.frame(0));
     }
 
-    void sdkVersionText() {
-        QCOMPARE(cameraSdkVersionText(), QStringLiteral("simulated 1.0"));
-    }
+    void sdkVersionText() { QCOMPARE(cameraSdkVersionText(), QStringLiteral("simulated 1.0")); }
 };
 
 QTEST_MAIN(TestCameraLoss)

@@ -39,7 +39,8 @@ void apply(CameraSlot& v, const QString& name) {
 }
 
 // One camera "S1" of the vendor (uEye at its fixed working size), opened in slot 0.
-void addOne(Vendor v, const QByteArray& maker = "SIM", const QString& rangeText = QString(), bool colour = false) {
+void addOne(Vendor v, const QByteArray& maker = "SIM", const QString& rangeText = QString(),
+            bool colour = false) {
     const bool ueye = v == Vendor::Ueye;
     auto s = spec(v, "S1", ueye ? 1280 : 64, ueye ? 1024 : 48, colour);
     s.maker = maker;
@@ -77,29 +78,30 @@ private slots:
         QTest::newRow("galaxy gamma") << Vendor::Galaxy << none << "0x20001397=0:4" << none << "gamma" << 100
                                       << QByteArray("0x20001397") << 1.6;
         // uEye: the values themselves.
-        QTest::newRow("ueye exposure") << Vendor::Ueye << none << "" << none << "expose" << 30
-                                       << QByteArray("Exposure") << 30.0;
-        QTest::newRow("ueye gain") << Vendor::Ueye << none << "" << none << "gain" << 7 << QByteArray("Gain") << 7.0;
-        QTest::newRow("ueye gamma") << Vendor::Ueye << none << "" << none << "gamma" << 160 << QByteArray("Gamma")
-                                    << 160.0;
+        QTest::newRow("ueye exposure")
+            << Vendor::Ueye << none << "" << none << "expose" << 30 << QByteArray("Exposure") << 30.0;
+        QTest::newRow("ueye gain") << Vendor::Ueye << none << "" << none << "gain" << 7 << QByteArray("Gain")
+                                   << 7.0;
+        QTest::newRow("ueye gamma") << Vendor::Ueye << none << "" << none << "gamma" << 160
+                                    << QByteArray("Gamma") << 160.0;
         // MindVision: milliseconds to microseconds; gain range from the SDK, the others from the capability.
         QTest::newRow("mind exposure") << Vendor::MindVision << none << "" << none << "expose" << 20
                                        << QByteArray("ExposureTime") << 20000.0;
         QTest::newRow("mind gain") << Vendor::MindVision << none << "gain=16:128" << none << "gain" << 33
                                    << QByteArray("AnalogGain") << 73.0;
-        QTest::newRow("mind sharp") << Vendor::MindVision << none << "sharpness=0:255" << none << "sharp" << 50
-                                    << QByteArray("Sharpness") << 127.0;
+        QTest::newRow("mind sharp") << Vendor::MindVision << none << "sharpness=0:255" << none << "sharp"
+                                    << 50 << QByteArray("Sharpness") << 127.0;
         QTest::newRow("mind contrast") << Vendor::MindVision << none << "contrast=0:100" << none << "contrast"
                                        << 150 << QByteArray("Contrast") << 75.0;
         QTest::newRow("mind gamma") << Vendor::MindVision << none << "gamma=0:1000" << none << "gamma" << 33
                                     << QByteArray("Gamma") << 132.0;
         // Hikvision: feature names by maker.
-        QTest::newRow("hik exposure") << Vendor::Hikvision << QByteArray("Hik") << "" << none << "expose" << 20
-                                      << QByteArray("ExposureTime") << 20000.0;
-        QTest::newRow("cognex exposure") << Vendor::Hikvision << QByteArray("COGNEX") << "" << none << "expose"
-                                         << 20 << QByteArray("ExposureTimeAbs") << 20000.0;
-        QTest::newRow("hik gain") << Vendor::Hikvision << QByteArray("Hik") << "Gain=0:17" << none << "gain" << 32
-                                  << QByteArray("Gain") << 8.5;
+        QTest::newRow("hik exposure") << Vendor::Hikvision << QByteArray("Hik") << "" << none << "expose"
+                                      << 20 << QByteArray("ExposureTime") << 20000.0;
+        QTest::newRow("cognex exposure") << Vendor::Hikvision << QByteArray("COGNEX") << "" << none
+                                         << "expose" << 20 << QByteArray("ExposureTimeAbs") << 20000.0;
+        QTest::newRow("hik gain") << Vendor::Hikvision << QByteArray("Hik") << "Gain=0:17" << none << "gain"
+                                  << 32 << QByteArray("Gain") << 8.5;
         QTest::newRow("cognex gain rounded") << Vendor::Hikvision << QByteArray("COGNEX") << "GainRaw=0:1023"
                                              << none << "gain" << 32 << QByteArray("GainRaw") << 512.0;
         QTest::newRow("hik sharp") << Vendor::Hikvision << QByteArray("Hik") << "Sharpness=0:255" << none
@@ -270,10 +272,10 @@ private slots:
         QTest::newRow("galaxy no restart")
             << Vendor::Galaxy << 0 << false
             << QStringList{"GXSetEnum(S1, 0x30000BB8, 2)", "GXSetEnum(S1, 0x30000BBD, 0)"};
-        QTest::newRow("mind hardware") << Vendor::MindVision << 1 << false
-                                       << QStringList{"CameraSetTriggerMode(S1, 2)"};
-        QTest::newRow("mind continuous") << Vendor::MindVision << 0 << true
-                                         << QStringList{"CameraSetTriggerMode(S1, 0)"};
+        QTest::newRow("mind hardware")
+            << Vendor::MindVision << 1 << false << QStringList{"CameraSetTriggerMode(S1, 2)"};
+        QTest::newRow("mind continuous")
+            << Vendor::MindVision << 0 << true << QStringList{"CameraSetTriggerMode(S1, 0)"};
         QTest::newRow("hik hardware") << Vendor::Hikvision << 1 << false
                                       << QStringList{"MV_CC_SetEnumValue(S1, TriggerMode, 1)",
                                                      "MV_CC_SetEnumValue(S1, TriggerSource, 0)"};
@@ -303,7 +305,8 @@ private slots:
         QTest::addColumn<int>("speed");
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<double>("expected");
-        QTest::newRow("hik slow gives 20") << Vendor::Hikvision << 0 << 3 << QByteArray("AcquisitionFrameRate") << 20.0;
+        QTest::newRow("hik slow gives 20")
+            << Vendor::Hikvision << 0 << 3 << QByteArray("AcquisitionFrameRate") << 20.0;
         QTest::newRow("hik 5") << Vendor::Hikvision << 0 << 5 << QByteArray("AcquisitionFrameRate") << 5.0;
         QTest::newRow("mind colour +1") << Vendor::MindVision << 1 << 2 << QByteArray("FrameSpeed") << 3.0;
         QTest::newRow("mind grey") << Vendor::MindVision << 0 << 2 << QByteArray("FrameSpeed") << 2.0;
@@ -317,8 +320,8 @@ private slots:
         QFETCH(double, expected);
         ProgramDir dir;
         addOne(vendor);
-        simcam::Bus::instance().addCamera(spec(vendor, "S2", vendor == Vendor::Ueye ? 1280 : 64,
-                                               vendor == Vendor::Ueye ? 1024 : 48));
+        simcam::Bus::instance().addCamera(
+            spec(vendor, "S2", vendor == Vendor::Ueye ? 1280 : 64, vendor == Vendor::Ueye ? 1024 : 48));
         gisColor = colour;
         ViewRig rig;
         rig.openAll(2);
@@ -340,7 +343,8 @@ private slots:
     void restoreDefaults_data() {
         QTest::addColumn<Vendor>("vendor");
         QTest::addColumn<QString>("ranges");
-        QTest::newRow("mind") << Vendor::MindVision << "gain=16:128,sharpness=0:300,contrast=0:400,gamma=0:1000";
+        QTest::newRow("mind") << Vendor::MindVision
+                              << "gain=16:128,sharpness=0:300,contrast=0:400,gamma=0:1000";
         QTest::newRow("hik") << Vendor::Hikvision << "Gain=0:64,Sharpness=0:200,Gamma=0:500";
     }
     void restoreDefaults() {
@@ -398,13 +402,27 @@ private slots:
         QTest::addColumn<QString>("maker");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("name");
-        QTest::newRow("hik exposure") << "Hik" << "ExposureTime" << "ExposureTime";
-        QTest::newRow("other maker") << "Basler" << "Gain" << "Gain";
-        QTest::newRow("cognex exposure") << "COGNEX" << "ExposureTime" << "ExposureTimeAbs";
-        QTest::newRow("cognex gain") << "COGNEX" << "Gain" << "GainRaw";
-        QTest::newRow("cognex sharp") << "COGNEX" << "sharp" << "Sharpness";
-        QTest::newRow("lower-case cognex") << "cognex" << "Gain" << "Gain";
-        QTest::newRow("unknown key") << "COGNEX" << "Width" << "";
+        QTest::newRow("hik exposure") << "Hik"
+                                      << "ExposureTime"
+                                      << "ExposureTime";
+        QTest::newRow("other maker") << "Basler"
+                                     << "Gain"
+                                     << "Gain";
+        QTest::newRow("cognex exposure") << "COGNEX"
+                                         << "ExposureTime"
+                                         << "ExposureTimeAbs";
+        QTest::newRow("cognex gain") << "COGNEX"
+                                     << "Gain"
+                                     << "GainRaw";
+        QTest::newRow("cognex sharp") << "COGNEX"
+                                      << "sharp"
+                                      << "Sharpness";
+        QTest::newRow("lower-case cognex") << "cognex"
+                                           << "Gain"
+                                           << "Gain";
+        QTest::newRow("unknown key") << "COGNEX"
+                                     << "Width"
+                                     << "";
     }
     void paramIndex() {
         QFETCH(QString, maker);

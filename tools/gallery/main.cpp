@@ -20,7 +20,10 @@
 #include <QVBoxLayout>
 
 #include "app/globals.h"
+#include "app/lanstr.h"
 #include "app/main/startup.h"
+#include "camera/cameraglobals.h"
+#include "camera/widgetchangecamera.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -232,6 +235,16 @@ void boxes(BWidget* background) {
     }
 }
 
+// The camera reorder dialog with three cameras, where it opens over the camera area.
+void cameraDialogs(BWidget* background) {
+    if (!gpPixmapBG) gpPixmapBG = new QPixmap(QStringLiteral(":/img/icons/3-1.png"));
+    numCamera = 3;
+    WidgetChangeCamera dlg(nullptr);
+    dlg.show();
+    save(&dlg, "changecamera");
+    saveScreen(background, "changecamera");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -273,6 +286,7 @@ int main(int argc, char* argv[]) {
         basics();
         keyboards(&background);
         boxes(&background);
+        cameraDialogs(&background);
     }
     return 0;
 }
