@@ -33,6 +33,8 @@ int steps(double value, double min, double divisor) {
 }
 
 QByteArray nameOf(const QString& maker, const char* key) {
+    // A view opened before the start-up filled the table still writes the right features.
+    if (gJsonParamIndex.isEmpty()) initParamIndex();
     return getPararmIndex(maker, QLatin1String(key)).toLatin1();
 }
 }  // namespace
