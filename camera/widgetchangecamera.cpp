@@ -27,7 +27,6 @@ QFont dialogFont() {
 WidgetChangeCamera::WidgetChangeCamera(MainWindowBase* window) : QWidget(nullptr), m_window(window) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setGeometry(gShowW / 2 - kWidth / 2, gShowH / 2 - kHeight / 2, kWidth, kHeight);
-    setFont(dialogFont());
     m_count = std::max(0, std::min(numCamera, 8));
     using Setter = void (WidgetChangeCamera::*)(int);
     static const Setter setters[8] = {&WidgetChangeCamera::SetCameraNO0, &WidgetChangeCamera::SetCameraNO1,
