@@ -7,6 +7,9 @@
 #include <cJSON.h>
 #include <cstring>
 
+#include "camerahost.h"
+#include "cameraloss.h"
+#include "camerasettings.h"
 #include "platform/camsdk/simbus.h"
 #include "platform/system/profile.h"
 #include "platform/system/syspath.h"
@@ -116,4 +119,7 @@ void resetCameraGlobals() {
     gSleeper = nullptr;
     gRepair = nullptr;
     gEnsureReach = nullptr;
+    resetCameraHost();
+    resetCameraSettingsGlobals();
+    resetCameraLossGlobals();
 }

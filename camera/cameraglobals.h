@@ -73,5 +73,6 @@ void setGigeRepairHooks(RepairAllFn repair, EnsureReachFn ensureReach);
 int RunRepairAllCameraIP();
 void RunEnsureDeviceReach();
 
-// Back to the state before detection, for tests in one binary.
+// Back to the state before detection, for tests in one binary (also the host hooks, the registered
+// views, the settings globals and the loss state).
 void resetCameraGlobals();

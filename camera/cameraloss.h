@@ -1,6 +1,27 @@
 #pragma once
-// Lost-camera flag: set by the frame-rate check when a camera stopped delivering; the inspection loop
-// then cuts the clamping and restarts the cameras. Cleared when every camera is running again.
+// Lost-camera watch and restart. The main window's once-per-second frame-rate watch reports a camera
+// that stayed silent for more than five seconds to CameraCheck, which declares the cameras lost: it
+// records the event, allows the mould to close (output 0 on unless stopped), stops and closes every
+// camera and warns the operator. While gisLost is set the inspection loop calls CameraRestart every
+// 3 s; it re-enumerates the camera family and, when the expected cameras are back, reopens and
+// restarts them. Views and main-window hooks come through camerahost.h. GUI thread only.
+#include <QString>
 #include <atomic>
 
+// Set while the cameras are lost; cleared by CameraRestart when the enumeration is complete again.
 extern std::atomic<bool> gisLost;
+// Loss events since the counters were last reset (the settings dialog's counter reset zeroes it).
+extern int gLost;
+
+// A camera (view index) delivered no frame: declares the loss as its back-end requires. Nothing when
+// the cameras are already lost or in test mode (back-end 0); Hikvision only when the device count no
+// longer matches the view count.
+void CameraCheck(int camera);
+// One restart attempt (see above); a view that does not reopen is declared lost again.
+void CameraRestart();
+
+// The MindVision SDK's version text (for the start record with back-end 6).
+QString cameraSdkVersionText();
+
+// Back to the state before start-up (tests).
+void resetCameraLossGlobals();

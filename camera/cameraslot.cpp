@@ -63,10 +63,6 @@ bool CameraSlot::isActive() const {
     return slot >= 0 && slot < kMaxCamera && gCameraActive[slot];
 }
 
-void CameraSlot::ApplyCameraSettings() {
-    if (gCameraID == kCameraV4L2) RebuildFilters();
-}
-
 void CameraSlot::CameraOpen() {
     if (slot < 0 || slot >= kMaxCamera) return;
     gCameraActive[slot] = false;
@@ -203,6 +199,15 @@ bool CameraSlot::openMindVision(const QByteArray& serial) {
     }
     mindHandle = h;
     CameraGetCapability(h, &mindCapability);
+    applyMindFormat();
+    CameraSetMirror(h, 0, false);
+    CameraSetMirror(h, 1, false);
+    CameraSetFrameSpeed(h, 0);
+    return true;
+}
+
+void CameraSlot::applyMindFormat() {
+    const MindHandle h = mindHandle;
     MindResolution res;
     if (gOW == 2592 && gisCut) {
         res = gImageResolution;
@@ -236,10 +241,6 @@ bool CameraSlot::openMindVision(const QByteArray& serial) {
         CameraSetIspOutFormat(h, kMindIspMono8);
         CameraSetMonochrome(h, false);
     }
-    CameraSetMirror(h, 0, false);
-    CameraSetMirror(h, 1, false);
-    CameraSetFrameSpeed(h, 0);
-    return true;
 }
 
 bool CameraSlot::openHikvision(const QByteArray& serial) {
@@ -282,8 +283,12 @@ bool CameraSlot::openHikvision(const QByteArray& serial) {
     hikConvert.dstBuffer = stagingBuffer.data();
     hikConvert.dstBufferSize = uint32_t(gImageLen) * 3;
     MV_CC_RegisterImageCallBack(h, &CameraSlot::ImageCallBack, this);
-    MV_CC_SetEnumValue(h, "PixelFormat", (gSensorColor && gisColor) ? kMvPixelBayerRG8 : kMvPixelMono8);
+    MV_CC_SetEnumValue(h, "PixelFormat", hikPixelFormat());
     return true;
+}
+
+uint32_t CameraSlot::hikPixelFormat() const {
+    return (gSensorColor && gisColor) ? kMvPixelBayerRG8 : kMvPixelMono8;
 }
 
 int CameraSlot::CameraStart() {

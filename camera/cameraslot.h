@@ -61,10 +61,32 @@ public:
     // isImageFill[slot] and returns true.
     bool TakeFrame(uchar* dst);
 
-    // Image settings applied after a successful open (trigger mode, gain, exposure, contrast,
-    // sharpness, gamma). The view overrides it with the settings code; the default only builds the V4L2
-    // filter graph so that a bare slot delivers frames.
+    // Image settings applied after a successful open: CameraChangeTrig(true), SetAdjustPlus(),
+    // SetExposeTime(), SetContrast(), SetSharp(), SetGamma(). Without a parameter record only the V4L2
+    // filter graph is built from the current filter texts, so that a bare slot delivers frames.
     virtual void ApplyCameraSettings();
+
+    // Image settings (camerasettings.cpp). Each applies the slot's value of the record chosen by
+    // settingsRecord() (camerahost.h) to the camera, mapped onto the back-end's feature range, and does
+    // nothing for an inactive slot or without a record. SetExposeTime and SetAdjustPlus end with SetWB.
+    void SetExposeTime();
+    void SetAdjustPlus();  // gain
+    void SetSharp();
+    void SetContrast();
+    void SetGamma();
+    // One-shot white balance (MindVision, Hikvision), only with colour processing.
+    void SetWB();
+    // Trigger mode from the live record's external_trigger (MindVision, Hikvision); Galaxy cameras
+    // always run free (with `restart` acquisition is stopped and started around the change).
+    void CameraChangeTrig(bool restart);
+    // Loads the camera's factory defaults (MindVision, Hikvision) or the default filters (V4L2) and
+    // writes the resulting values into the working copy gpWParaBak.
+    void RestoreDefaultSettings();
+    // Steps the live exposure by 1 towards a mean grey level of 126-130 and applies it.
+    void AutoChangeExposeTime(int brightness);
+    // Serial number of the open camera as the binding stores it: uEye, MindVision and Hikvision GigE
+    // cameras; empty for every other back-end, a Hikvision USB camera or an inactive slot.
+    QByteArray ReadSerial();
 
     // Qt parent of the grab thread (the view); may be null.
     QObject* threadParent = nullptr;
@@ -125,6 +147,8 @@ private:
     bool openMindVision(const QByteArray& serial);
     bool openHikvision(const QByteArray& serial);
     bool openV4L2();
+    void applyMindFormat();  // resolution and image format of a MindVision camera, as at open
+    uint32_t hikPixelFormat() const;
     void closeV4L2();
     bool grabV4L2();
     void handOff(const uchar* src, int bytesPerPixel);

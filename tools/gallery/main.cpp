@@ -21,9 +21,12 @@
 #include <QVBoxLayout>
 
 #include "app/globals.h"
+#include "app/lanstr.h"
 #include "app/main/startup.h"
 #include "app/mainwindowbase.h"
 #include "editors.h"
+#include "camera/cameraglobals.h"
+#include "camera/widgetchangecamera.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -335,6 +338,14 @@ void keypads() {
     QApplication::sendEvent(text, &tapText);
     save(&win, "keypad_text");
     resetKeypadGlobals();
+// The camera reorder dialog with three cameras, where it opens over the camera area.
+void cameraDialogs(BWidget* background) {
+    if (!gpPixmapBG) gpPixmapBG = new QPixmap(QStringLiteral(":/img/icons/3-1.png"));
+    numCamera = 3;
+    WidgetChangeCamera dlg(nullptr);
+    dlg.show();
+    save(&dlg, "changecamera");
+    saveScreen(background, "changecamera");
 }
 
 }  // namespace
@@ -382,6 +393,7 @@ int main(int argc, char* argv[]) {
         keypads();
         editorsGallery(save, saveScreen, &background);
         accessGallery(g_out, lan);
+        cameraDialogs(&background);
     }
     return 0;
 }
