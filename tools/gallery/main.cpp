@@ -21,10 +21,10 @@
 #include <QVBoxLayout>
 
 #include "app/globals.h"
-#include "app/lanstr.h"
 #include "app/main/startup.h"
 #include "app/mainwindowbase.h"
 #include "editors.h"
+#include "app/lanstr.h"
 #include "camera/cameraglobals.h"
 #include "camera/widgetchangecamera.h"
 #include "widgets/blineedit.h"
@@ -338,6 +338,8 @@ void keypads() {
     QApplication::sendEvent(text, &tapText);
     save(&win, "keypad_text");
     resetKeypadGlobals();
+}
+
 // The camera reorder dialog with three cameras, where it opens over the camera area.
 void cameraDialogs(BWidget* background) {
     if (!gpPixmapBG) gpPixmapBG = new QPixmap(QStringLiteral(":/img/icons/3-1.png"));
