@@ -758,7 +758,7 @@ bool MainWindow::countingInput(int k) {
         if (!pairs && !multi && s > 0 && !p.semi_auto && p.enable_prod_detect) delay += lastDelay;
         lastDelay = delay;
         if (delay > 0) {
-            remainingDelay[s] = float(delay) / 10.0f;
+            remainingDelay[s] = delay;
             timerUp[s]->start(TimeMs("step.tick", 100));
             StepPhase = 1;
         } else {
@@ -794,7 +794,8 @@ void MainWindow::cycleStart(int k) {
         memset(RecheckLeft, 0, sizeof(RecheckLeft));
     } else {
         RecheckLeft[0] = 0;
-        RecheckLeft[1] = p.ok_ng_pulse ? 0 : p.front_auto_check_time;
+        // A cavity NG that only pulses is never re-checked: it is counted and pictured at once.
+        RecheckLeft[1] = (p.ok_ng_pulse || p.cavity_ng_clamp) ? 0 : p.front_auto_check_time;
     }
     memset(ngOutputFlags, 0, sizeof(ngOutputFlags));
     gisSafeDoorOpen = false;
@@ -893,47 +894,6 @@ void MainWindow::SlotMuliManualTrig() {
     if (indexButton) SlotManualTrig(indexButton->CurChooseTrig());
 }
 
-void MainWindow::TimerUp(int step) {
-    if (step < 0 || step >= kMaxStep) return;
-    WizardPara& p = para();
-    if (step == lastStep() && p.pre_cut >= 1 && p.pre_cut <= 99 &&
-        float(p.pre_cut) >= 10.0f * remainingDelay[step] && !p.ok_ng_pulse && gpControlIO) {
-        gpControlIO->IOSetOut(kOutClampingCut, 1);
-        gpControlIO->IOFlashOut();
-    }
-    if (remainingDelay[step] > 0.11f) {
-        remainingDelay[step] -= 0.1f;
-        return;
-    }
-    timerUp[step]->stop();
-    RunStep(step);
-    StepPhase = 2;
-}
-
-void MainWindow::RunStep(int) {}
-void MainWindow::ReCheck() {
-    reCheckTimer->stop();
-}
-void MainWindow::TimerShow() {
-    showTimer->stop();
-}
-void MainWindow::StartDetect() {
-    RunState = 1;
-    if (gpControlIO) {
-        gpControlIO->IOResetAllOut();
-        gpControlIO->IOFlashOut();
-    }
-}
-void MainWindow::OutTimerOutNG() {
-    outTimerOutNG->stop();
-}
-void MainWindow::OutTimerOutNG1() {}
-void MainWindow::OutTimerNotAllowClose() {
-    outTimerNotAllowClose->stop();
-}
-void MainWindow::OutTimerNotAllowThimble() {
-    outTimerNotAllowThimble->stop();
-}
 void MainWindow::SlotCheckDate() {}
 void MainWindow::SlotFPS() {
     for (int i = 0; i < kMaxCamera; ++i) {
@@ -951,7 +911,6 @@ void MainWindow::TimerLCD() {
 void MainWindow::MTimerScale() {
     scaleTimer->stop();
 }
-void MainWindow::AlarmRecheck() {}
 
 void MainWindow::CameraRestart() {
     bool all = true;

@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
 #include "mainbars.h"
+#include "roieditorhooks.h"
 
 class QStackedLayout;
 class QStackedWidget;
@@ -50,8 +51,8 @@ public:
     int StepArmedMask[kMaxStep] = {};
     int RecheckLeft[kMaxStep] = {};
     int recheckPending = 0;
-    int recheckDelay = 0;  // 100 ms
-    float remainingDelay[kMaxStep] = {};
+    int recheckDelay = 0;               // 100 ms
+    int remainingDelay[kMaxStep] = {};  // tenths of a second left before the step runs
     int stepOk[kMaxStep] = {};
     int ImageState[kMaxCamera][kMaxStep] = {};
     uint8_t allCountPending[kMaxCamera] = {};
@@ -114,6 +115,27 @@ public:
     QTimer* fpsTimer = nullptr;
     QTimer* scaleTimer = nullptr;
 
+    // Decision and alarm (cycle.cpp).
+    // Evaluates camera view `camera` for scheduled step `step`: positioning, every region, the
+    // immediate NG outputs and the counters; or, while learning, captures the step's template.
+    void RunAlgorithm(int camera, int step);
+    // Turns the results of the current step into outputs, the screen state, records and pictures.
+    void CheckNG();
+    // Clears the results of the current cycle.
+    void ResetRun();
+    // Stops the step timers and a pending re-check; the monitor stops detecting (RunState 3).
+    void SetStopDetect();
+    // End of template learning: back to detection.
+    void CheckArea(bool fromButton);
+    // The region and alarm editor above this layer installs itself here (may stay null).
+    void setRoiEditor(RoiEditorHooks* editor) { drawROIWidget = editor; }
+    RoiEditorHooks* drawROIWidget = nullptr;
+    // Repaints the step countdown area of every used view.
+    void updateCountdown();
+    // Multi-detection: the input that also starts the step after the multi step, or -1.
+    int nextCarriedInput() const;
+    static constexpr int kRawArchiveLimit = 200;  // raw frames kept below "./originalimage"
+
 public slots:
     void Run();
     void CheckInput(int k);
@@ -142,8 +164,8 @@ public slots:
     void TimerUp6() { TimerUp(6); }
     void TimerUp7() { TimerUp(7); }
 
-    // Hooks of the decision, re-check, result display, start and output pulse timers; their bodies
-    // come with the decision and alarm handling.
+    // Decision and alarm: the re-check timer, the end of the result display and the output pulse
+    // timers (cycle.cpp).
     virtual void ReCheck();
     virtual void TimerShow();
     virtual void StartDetect();
@@ -166,8 +188,6 @@ public slots:
     void SlotChangeSource(int source);
 
 protected:
-    // Runs the detection of a step whose delay has run out (every used camera, then the decision).
-    virtual void RunStep(int step);
     // Restarts every used camera after a loss.
     virtual void CameraRestart();
 
@@ -206,3 +226,14 @@ uint32_t cycleStampNow();
 // Reads a test picture of gImageW x gImageH pixels, converted to the frame format (grey, or 32-bit
 // B, G, R, 0 with colour processing). False when missing or of another size.
 bool loadTestPicture(const QString& file, std::vector<uchar>& buffer);
+
+// Decision and alarm flags shared with the region editor and the template learning.
+extern int gFromTrain;  // region editing took over from template learning: the decision waits
+extern int gisReTrain;  // rebuild every matching model when the result display ends
+extern int gisReShape;  // rebuild the cavity step's models when the result display ends
+
+class QFileInfo;
+// Appends every regular file below `path`, recursing into subfolders (unsorted).
+void FoundAllFile(QList<QFileInfo>& list, const QString& path);
+// Sorts by last modification time, oldest first; equal times keep their order.
+void SortFileByTime(QList<QFileInfo>& list);

@@ -10,6 +10,8 @@
 #include <QTimerEvent>
 #include <cjson/cJSON.h>
 
+#include "app/globals.h"
+#include "app/wizardpara.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/timing.h"
 
@@ -136,6 +138,7 @@ void CNT_Net::CNT_SendROIParam(int camera, int step) {
 }
 
 void CNT_Net::CNT_SendStatistics_Once(const QList<param_roi>& list) {
+    lastResultUtc_ = QDateTime::currentMSecsSinceEpoch();
     if (list.isEmpty()) return;
     cJSON* arr = cJSON_CreateArray();
     for (const param_roi& p : list) {
@@ -154,6 +157,75 @@ void CNT_Net::CNT_SendStatistics_Once(const QList<param_roi>& list) {
     queueMessage(SEND_RESULT_ONCE, QByteArray(out));
     cJSON_free(out);
     cJSON_Delete(arr);
+}
+
+void CNT_Net::CNT_SendSaveNgVideo(int camera, int isng) {
+    // Kind 15: "device_id=..&camera_id=..&product=..&isng=..", the product taken from the statistics
+    // record once that exists.
+    Q_UNUSED(camera);
+    Q_UNUSED(isng);
+}
+
+void CNT_Net::CNT_SendTelInfo(int step, int count) {
+    const QString tech = QString::fromUtf8(gpWPara ? gpWPara->CntNet_MsgTechName : "");
+    const QString phone = QString::fromUtf8(gpWPara ? gpWPara->CntNet_MsgTechNum : "");
+    const QString body = QStringLiteral("device_id=") + QSysInfo::machineHostName() +
+                         QStringLiteral("&check_id=") + QString::number(step + 1) +
+                         QStringLiteral("&product_count=") + QString::number(count) +
+                         QStringLiteral("&worker_name=") + tech + QStringLiteral("&mobile=") + phone;
+    queueMessage(SEND_TEL_INFO, body.toUtf8());
+}
+
+void CNT_Net::ChkandAddStaticticsItem(int camera, int step, int area) {
+    // Counts one alarm of the region in the statistics record (kind 7 document).
+    Q_UNUSED(camera);
+    Q_UNUSED(step);
+    Q_UNUSED(area);
+}
+
+void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
+    // Kind 7: the statistics document, written to "./cnt_net/data/Statistics" and sent.
+    Q_UNUSED(ngImage);
+}
+
+void CNT_Net::CNT_AddNgTimes(qint64 milliseconds) {
+    totalStopAlarmMs_ += milliseconds;
+    stopDurations_.append(milliseconds);
+    while (stopDurations_.size() > 100) stopDurations_.removeFirst();
+}
+
+void CNT_Net::CNT_SendCancle(int releaseState) {
+    if (!kindEnabled(SEND_CANCEL)) return;
+    const char* method = "";
+    switch (releaseState) {
+        case 4:
+            method = "不检测此模解除";
+            break;
+        case 5:
+            method = "添加为模板解除";
+            break;
+        case 6:
+            method = "重新检测切换到模腔检测";
+            break;
+        case 7:
+            method = "进行重检检测";
+            break;
+        case 8:
+            method = "重检检测OK";
+            break;
+        default:
+            break;
+    }
+    cJSON* root = cJSON_CreateObject();
+    cJSON_AddStringToObject(root, "device_id", QSysInfo::machineHostName().toLatin1().constData());
+    cJSON_AddNumberToObject(root, "bind_utc", double(lastResultUtc_));
+    cJSON_AddNumberToObject(root, "utc", double(QDateTime::currentMSecsSinceEpoch()));
+    cJSON_AddStringToObject(root, "method", method);
+    cJSON_AddStringToObject(root, "product_operator", gpWPara ? gpWPara->CntNet_Operator : "");
+    char* text = cJSON_Print(root);
+    queueMessage(SEND_CANCEL, QByteArray(text));
+    cJSON_free(text);
+    cJSON_Delete(root);
 }
 
 void CNT_Net::timerEvent(QTimerEvent* e) {

@@ -15,8 +15,12 @@ enum SendType {
     SEND_RECORD = 1,
     SEND_PARAM = 2,
     SEND_ALARM_PIC = 5,
+    SEND_STATISTICS = 7,
     SEND_ROI_PARAM = 8,
+    SEND_SAVE_NG_VIDEO = 15,
+    SEND_TEL_INFO = 16,
     SEND_RESULT_ONCE = 18,
+    SEND_CANCEL = 20,
     SEND_TYPE_MAX = 20,
 };
 
@@ -38,6 +42,26 @@ public:
     void CNT_SendAlarmPic(const QString& path);
     void CNT_SendROIParam(int camera, int step);
     void CNT_SendStatistics_Once(const QList<param_roi>& list);
+
+    // Calls of the inspection decision. Callers test the bridge switch, isStarted() and (most)
+    // isConnected() first.
+    // Kind 15: record the NG video of `camera` (isng 1 on an alarm, 0 on its release). Its body names
+    // the product of the statistics record, which comes with the statistics; nothing is sent yet.
+    void CNT_SendSaveNgVideo(int camera, int isng);
+    // Kind 16: tell the technician that `count` regions of step `step` failed.
+    void CNT_SendTelInfo(int step, int count);
+    // Statistics record (kind 7 document): one alarm of region `area` of camera and step; the NG
+    // statistics message. Both come with the statistics record; they do nothing yet.
+    void ChkandAddStaticticsItem(int camera, int step, int area);
+    void CNT_SendStatistics(const QString& ngImage);
+    // Adds the length of one alarm stop (milliseconds) to the stop durations.
+    void CNT_AddNgTimes(qint64 milliseconds);
+    // Kind 20: the alarm was released. `releaseState` is the image state of the first camera's first
+    // step, which names the way the alarm was released.
+    void CNT_SendCancle(int releaseState);
+
+    qint64 lastResultUtc() const { return lastResultUtc_; }  // "utc" of the last kind 18, 0 before
+    qint64 totalStopAlarmMs() const { return totalStopAlarmMs_; }
 
     // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
     static QByteArray frameMessage(int kind, const QByteArray& body);
@@ -62,6 +86,9 @@ private:
     QMap<int, bool> whichSend_;
     mutable QMutex queueLock_;
     QList<QByteArray> queue_;
+    qint64 lastResultUtc_ = 0;
+    qint64 totalStopAlarmMs_ = 0;
+    QList<qint64> stopDurations_;
 };
 
 extern CNT_Net* gpNet;

@@ -20,6 +20,7 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "editor/drawroiwidget.h"
 #include "inspection/mainwindow.h"
 #include "io/ledcontrol.h"
 #include "platform/system/syspath.h"
@@ -134,6 +135,7 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     // 12. Main window: cameras, IO, records, timers and the first pass of the loop.
     auto* window = new MainWindow;
     gpWin = window;
+    installDrawROIWidget(window);
     // 13. Bridge follow-up.
     startBridgeFollowUp(gpNet, gpWPara ? gpWPara->cnt_net_on : 0);
     // 14. Splash for at least one second.

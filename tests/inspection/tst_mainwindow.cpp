@@ -255,18 +255,18 @@ void TestMainWindow::inputConfirmation() {
 void TestMainWindow::stepDelaysAddUp_data() {
     QTest::addColumn<int>("semiAuto");
     QTest::addColumn<int>("prod");
-    QTest::addColumn<float>("step0");
-    QTest::addColumn<float>("step1");
-    QTest::newRow("product on: cumulative") << 0 << 1 << 1.0f << 2.5f;
-    QTest::newRow("product off: own delay") << 0 << 0 << 0.0f << 1.5f;
-    QTest::newRow("semi-automatic: cavity on the ejector back") << 1 << 1 << 1.0f << 1.5f;
+    QTest::addColumn<int>("step0");  // tenths of a second
+    QTest::addColumn<int>("step1");
+    QTest::newRow("product on: cumulative") << 0 << 1 << 10 << 25;
+    QTest::newRow("product off: own delay") << 0 << 0 << 0 << 15;
+    QTest::newRow("semi-automatic: cavity on the ejector back") << 1 << 1 << 10 << 15;
 }
 
 void TestMainWindow::stepDelaysAddUp() {
     QFETCH(int, semiAuto);
     QFETCH(int, prod);
-    QFETCH(float, step0);
-    QFETCH(float, step1);
+    QFETCH(int, step0);
+    QFETCH(int, step1);
     MonitorWorld world(1);
     WizardPara& p = world.p();
     p.detect_mode = kDetectStandard;
@@ -290,8 +290,8 @@ void TestMainWindow::stepDelaysAddUp() {
     QCOMPARE(w->remainingDelay[1], step1);
     QVERIFY(w->timerUp[1]->isActive());
     QCOMPARE(w->StepPhase, 1);
-    // Ticks count down by 0.1 s; the step runs when at most 0.11 s remain.
-    const int ticks = int(step1 * 10.0f + 0.5f);
+    // One tick per tenth; the step runs on the tick that finds one tenth left.
+    const int ticks = step1;
     for (int i = 0; i < ticks - 1; ++i) w->TimerUp(1);
     QVERIFY(w->timerUp[1]->isActive());
     w->TimerUp(1);

@@ -1,0 +1,683 @@
+// The detection steps of the inspection cycle and the decision: step countdown, evaluation of every
+// camera, OK/NG decision with re-check and alarm, result display, output pulse timers, and the small
+// start/stop operations they share.
+#include <QDateTime>
+#include <QDebug>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStackedLayout>
+#include <QStackedWidget>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+
+#include "app/imageglobals.h"
+#include "app/wizardpara.h"
+#include "camera/cameraglobals.h"
+#include "cammerwidget.h"
+#include "io/controlport.h"
+#include "io/ledcontrol.h"
+#include "mainwindow.h"
+#include "netbridge/cnt_net.h"
+#include "platform/system/sysclock.h"
+#include "platform/system/timing.h"
+#include "records/counters.h"
+#include "records/savefialimagethread.h"
+
+int gFromTrain = 0;
+int gisReTrain = 0;
+int gisReShape = 0;
+
+namespace {
+WizardPara& para() {
+    static WizardPara fallback;
+    return gpWPara ? *gpWPara : fallback;
+}
+bool pairsMode() {
+    return para().detect_mode == kDetectTwoColour || para().detect_mode == kDetectTurntable;
+}
+bool multiMode() {
+    return para().detect_mode == kDetectMulti;
+}
+void setOut(int n, int on) {
+    if (gpControlIO) gpControlIO->IOSetOut(n, on);
+}
+void flushOut() {
+    if (gpControlIO) gpControlIO->IOFlashOut();
+}
+int tenthMs() {
+    return TimeMs("cycle.pulseUnit", 100);
+}
+bool bridgeOn() {
+    return para().cnt_net_on && gpNet && gpNet->isStarted();
+}
+bool bridgeConnected() {
+    return bridgeOn() && gpNet->isConnected();
+}
+// The region store whose counts and output groups the decision reads.
+const CammerSingleton* regionStore(const CammerWidget* v) {
+    if (v->data.workingStore) return v->data.workingStore.get();
+    return v->data.savedStore.get();
+}
+}  // namespace
+
+void FoundAllFile(QList<QFileInfo>& list, const QString& path) {
+    // Regular files only: folders never count against the archive limit nor get deleted.
+    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        list.append(it.fileInfo());
+    }
+}
+
+void SortFileByTime(QList<QFileInfo>& list) {
+    std::stable_sort(list.begin(), list.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        return a.lastModified() < b.lastModified();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Detection steps
+
+void MainWindow::updateCountdown() {
+    const QRect area = gShowW >= 1024 ? QRect(int(520 * zoomX), int(5 * zoomY), 130, 36)
+                                      : QRect(int(270 * zoomX), int(5 * zoomY), 40, 18);
+    for (CammerWidget* v : cams) v->update(area);
+}
+
+void MainWindow::TimerUp(int step) {
+    if (step < 0 || step >= kMaxStep) return;
+    WizardPara& p = para();
+    // Pre-close: the clamping cut comes on while at most the pre-close time is left.
+    if (step == lastStep() && p.pre_cut >= 1 && p.pre_cut <= 99 && p.pre_cut >= remainingDelay[step] &&
+        !p.ok_ng_pulse) {
+        setOut(kOutClampingCut, 1);
+        flushOut();
+    }
+    // Whole ticks: the step runs on the tick that finds at most one tenth left.
+    if (remainingDelay[step] > 1) {
+        --remainingDelay[step];
+        updateCountdown();
+        return;
+    }
+    timerUp[step]->stop();
+    for (int c = 0; c < numCamera; ++c) RunAlgorithm(c, step);
+    bool allOk = true;
+    for (CammerWidget* v : cams) allOk = allOk && v->data.allOk;
+    CheckNG();
+    StepPhase = 2;
+
+    // Automatic template renewal of the automatic-parts procedure.
+    if (DisplayState != 2 && step == lastStep() && allOk && !recheckPending && p.template_auto_update &&
+        p.detect_mode == kDetectAutoParts) {
+        gisReShape = 1;
+        for (CammerWidget* v : cams) v->SaveReTrainImage(1);
+    }
+}
+
+void MainWindow::RunAlgorithm(int camera, int step) {
+    if (camera < 0 || camera >= numCamera || camera >= cams.size() || step < 0 || step >= kMaxStep) return;
+    WizardPara& p = para();
+    CammerWidget* v = cams[camera];
+    const bool multi = multiMode();
+
+    // 1. Physical step and slot.
+    int phys = step;
+    int slot = step;
+    if (pairsMode()) {
+        phys = step >= 2 ? step - 2 : step;
+        if (MouldSide == 0) phys += 2;
+        slot = phys & 1;
+    }
+    DetectStep = phys;
+    StepArmedMask[slot] &= ~(1 << camera);
+
+    // 2-3. Raw frame archive: save, then keep the newest frames only (so it never grows past the limit).
+    if (rawImageSaving && v->data.rawBuffer.size() >= size_t(gColorLen) && gImageLen > 0) {
+        const QString file = QStringLiteral("./originalimage/cammer%1%2/template%3.bmp")
+                                 .arg(v->slot + 1)
+                                 .arg(phys + 1)
+                                 .arg(SysClock::now().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")));
+        QImage img;
+        if (gisColor) {
+            img = QImage(v->data.rawBuffer.data(), gImageW, gImageH, gImageW * 4, QImage::Format_RGB32);
+        } else {
+            img = QImage(v->data.rawBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Indexed8);
+            img.setColorTable(greyTable);
+        }
+        QSaveFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || !img.save(&out, "BMP") || !out.commit())
+            qWarning().noquote() << "raw frame not saved:" << file;
+    }
+    {
+        QList<QFileInfo> files;
+        FoundAllFile(files, QStringLiteral("./originalimage"));
+        if (files.size() > kRawArchiveLimit) {
+            SortFileByTime(files);
+            while (files.size() > kRawArchiveLimit) {
+                const QFileInfo oldest = files.takeFirst();
+                QFile::remove(oldest.filePath());  // a file that cannot be deleted is left
+            }
+        }
+    }
+
+    // 4. Learning the templates.
+    if (RunState == 2) {
+        if (v->learnPending[phys]) {
+            if (stepOn(phys)) v->SaveReTrainImage(phys);
+            v->learnPending[phys] = false;
+            v->data.allOk = true;
+            bool left = false;
+            for (CammerWidget* w : cams)
+                for (int d = 0; d < gDNum && d < kMaxStep; ++d)
+                    left = left || (stepOn(d) && w->learnPending[d]);
+            if (!left) {
+                StartDetect();
+                if (!p.ok_ng_pulse) {
+                    setOut(kOutClampingCut, 1);
+                    flushOut();
+                }
+                RunState = 2;
+                CheckArea(false);
+                return;
+            }
+        }
+        v->update();
+        return;
+    }
+
+    // 5. Detection.
+    if (v->recong) {
+        v->recong->ShapeMatch();
+        if (v->displayBuffer.size() >= size_t(gColorLen) && v->data.rawBuffer.size() >= size_t(gColorLen))
+            memcpy(v->displayBuffer.data(), v->data.rawBuffer.data(), size_t(gColorLen));
+        v->recong->Run(phys);
+    }
+    if (!v->data.allOk) {
+        // Immediate outputs, before the decision.
+        if (!p.ok_ng_pulse) {
+            if (multi) {
+                if (slot == 1 && !p.cavity_ng_clamp) setOut(kOutAlarm, 1);
+                if (slot == 0 && !p.enable_stop_not_alarm) setOut(kOutAlarm, 1);
+            } else if (slot == 0) {
+                if (!p.enable_stop_not_alarm && !p.enable_cutoff_ontime) {
+                    setOut(kOutEjectorCut, 1);
+                    if (!p.pre_cut && !p.cut_clamp_on_mold_alarm && !p.detect_any_order && !p.cavity_ng_clamp)
+                        setOut(kOutClampingCut, 1);
+                }
+                if (!p.enable_stop_not_alarm && RecheckLeft[slot] <= 0) setOut(kOutAlarm, 1);
+            } else if (slot == 1) {
+                if (!p.cavity_ng_clamp) {
+                    if (!(p.pre_cut && RecheckLeft[1] > 0)) setOut(kOutClampingCut, 1);
+                    if (RecheckLeft[slot] <= 0) setOut(kOutAlarm, 1);
+                }
+            }
+        }
+        // Counted once per cycle, when no re-check is left.
+        if (failCountPending[camera] && RecheckLeft[slot] == 0) {
+            ++gFailNum[camera];
+            failCountPending[camera] = 0;
+        }
+        // Region NG outputs 4..7 to pulse.
+        if (p.enable_stop_not_alarm && slot == 0) {
+            if (const CammerSingleton* store = regionStore(v)) {
+                const int n = qBound(0, int(store->count[0]), kRoiCount);
+                for (int r = 0; r < n; ++r) {
+                    const int o = store->outN[r];
+                    if (!v->data.roiOk[0][r] && o >= 0 && o < 4) ngOutputFlags[o] = 1;
+                }
+            }
+        }
+        // Recent NG frames of the step.
+        if (ImageState[camera][phys] == 1 && RecheckLeft[slot] == 0) {
+            auto& ring = v->recentNG[phys][v->recentNGCount[phys] % 3];
+            if (ring.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
+                memcpy(ring.data(), v->displayBuffer.data(), size_t(gColorLen));
+            ++v->recentNGCount[phys];
+        }
+    }
+    if (allCountPending[camera]) {
+        ++gAllNum[camera];
+        allCountPending[camera] = 0;
+    }
+    flushOut();
+
+    // 6.
+    if (gSource == 1 || gSource == -1) v->update();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Decision
+
+void MainWindow::CheckNG() {
+    if (gFromTrain) return;
+    WizardPara& p = para();
+    const int mode = p.detect_mode;
+    const bool multi = mode == kDetectMulti;
+    const bool pairs = pairsMode();
+    const int ps = qBound(0, DetectStep, kMaxStep - 1);
+    const int s = pairs ? (ps & 1) : ps;
+    const bool on = bridgeOn();
+    const bool connected = bridgeConnected();
+    const bool manual = manualStart != 0;  // the step was a manual snapshot
+
+    // 2. NG when any used view is NG; its alarm marks blink.
+    bool ng = false;
+    for (CammerWidget* v : cams) {
+        if (v->data.allOk) continue;
+        ng = true;
+        if (v->blinkTimer) v->blinkTimer->start(TimeMs("cycle.blink", 1000));
+    }
+    lastNG = ng ? 1 : 0;
+
+    // 3. Results of this step for the network client.
+    if (RecheckLeft[s] == 0 && DetectMethod != 0) {
+        if (connected) gpNet->CNT_SendStatistics_Once(g_listParamROI);
+        g_listParamROI.clear();
+        DetectMethod = 0;
+    }
+
+    // 4. Final NG.
+    if (ng && RecheckLeft[s] == 0) {
+        stepOk[ps] = 0;
+        if (on && connected) {
+            if (p.ng_video_on && p.video_share_mode) gpNet->CNT_SendSaveNgVideo(1, 1);
+            if (p.sms_on) {
+                int n = 0;
+                for (CammerWidget* v : cams) {
+                    const CammerSingleton* store = regionStore(v);
+                    if (v->data.allOk || !store) continue;
+                    const int count = qBound(0, int(store->count[s]), kRoiCount);
+                    for (int r = 0; r < count; ++r) n += v->data.roiOk[s][r] == 0 ? 1 : 0;
+                }
+                gpNet->CNT_SendTelInfo(s, n);
+            }
+            for (int c = 0; c < cams.size(); ++c) {
+                CammerWidget* v = cams[c];
+                const CammerSingleton* store = regionStore(v);
+                if (v->data.allOk || !store) continue;
+                const int count = qBound(0, int(store->count[ps]), kRoiCount);
+                for (int r = 0; r < count; ++r)
+                    if (!v->data.roiOk[ps][r]) gpNet->ChkandAddStaticticsItem(c, ps, r);
+            }
+            gpNet->CNT_SendStatistics(QStringLiteral("null"));
+        }
+    }
+
+    // The NG outcomes that pulse outputs without an alarm.
+    const bool prodPulse = s == 0 && p.enable_stop_not_alarm;
+    const bool cavityPulse = s == 1 && p.cavity_ng_clamp;
+    const bool pulseNoAlarm = p.ok_ng_pulse || prodPulse || cavityPulse;
+    bool showResult = true;  // steps 8 and 9
+
+    if (ng) {
+        // 5. Outputs on NG.
+        if (p.ok_ng_pulse) {
+            setOut(kOutClampingCut, 1);
+            setOut(kOutEjectorCut, 0);
+            setOut(kOutAlarm, 1);
+            flushOut();
+            if (p.mold_pulse > 0) outTimerNotAllowClose->start(p.mold_pulse * tenthMs());
+        } else if (prodPulse || cavityPulse) {
+            // No alarm: the pulses follow the result display.
+        } else if (multi && s != 0 && s != 1) {
+            // Later multi-detection steps switch nothing and leave the display as it is.
+            showResult = false;
+        } else {
+            showResult = false;
+            if (DisplayState == 2) {
+                // Already in the alarm state.
+            } else if (RecheckLeft[s] > 0) {
+                if (!multi) recheckPending = 1;
+                alarmStart = SysClock::now().toMSecsSinceEpoch();
+            } else {
+                // 6. Entering the alarm state.
+                if ((safeDoorTrigger && !multi) || (mode == kDetectStandardNoRecheck && s == 1)) {
+                    setOut(kOutClampingCut, 1);
+                    flushOut();
+                }
+                if (screenOff) {
+                    LCDOnOff(1);
+                    if (p.screen_off_time > 0) screenOffTimer->start(p.screen_off_time * 1000);
+                }
+                SetStopDetect();
+                DisplayState = 2;
+                displayedCamera = numCamera;
+                if (pageStack) pageStack->setCurrentIndex(0);  // the settings page gives way
+                ChangeCammer();
+                if (indexButton) indexButton->hide();
+                if (drawROIWidget) drawROIWidget->Reset(false);
+                recheckPending = 0;
+                LEDOnOff(6, 0);
+                LEDOnOff(7, 1);
+                QString text;
+                for (int c = 0; c < cams.size(); ++c)
+                    if (!cams[c]->data.allOk) text += lanText(151).arg(c + 1);
+                text.chop(1);
+                text += lanText(152);
+                InsertRecord(text);
+                alarmStart = SysClock::now().toMSecsSinceEpoch();
+            }
+        }
+    } else {
+        // 7. Outputs on OK.
+        bool released = false;
+        auto releaseProduct = [&] {  // 7a
+            if (p.enable_stop_not_alarm) return;
+            if (drawROIWidget) drawROIWidget->Restart();
+            if (barStack) barStack->setCurrentIndex(0);
+            if (pairs) {
+                setOut(kOutAlarm, 0);
+                setOut(kOutEjectorCut, 0);
+            } else if (multi) {
+                setOut(kOutAlarm, 0);
+            } else {
+                setOut(kOutAlarm, 0);
+                setOut(kOutEjectorCut, 0);
+                if (!p.semi_auto) {
+                    simulatedInput = 1;
+                    forcedStep = 1;  // the cavity step starts on the next pass
+                }
+            }
+            flushOut();
+            DisplayState = 0;
+            ResetRun();
+            RunState = 1;
+            released = true;
+        };
+        auto releaseCavity = [&] {  // 7b
+            if (p.cavity_ng_clamp) return;
+            if (drawROIWidget) drawROIWidget->Restart();
+            if (barStack) barStack->setCurrentIndex(0);
+            if (multi || mode == kDetectStandardNoRecheck) {
+                if (multi) {
+                    setOut(kOutAlarm, 0);
+                } else {
+                    setOut(kOutClampingCut, 0);
+                    setOut(kOutAlarm, 0);
+                }
+                flushOut();
+                DisplayState = 0;
+                ResetRun();
+                RunState = 1;
+            } else {
+                StartDetect();
+            }
+            released = true;
+        };
+        if (p.ok_ng_pulse) {
+            setOut(kOutClampingCut, 0);
+            setOut(kOutEjectorCut, 1);
+            setOut(kOutAlarm, 0);
+            flushOut();
+            if (p.mold_pulse > 0) outTimerNotAllowClose->start(p.mold_pulse * tenthMs());
+        } else if (multi) {
+            setOut(stepOutput(multiStep), 0);
+            if (!manual) carriedInput = nextCarriedInput();
+            recheckPending = 0;
+            flushOut();
+            if (DisplayState == 2 && s == 0) releaseProduct();  // 7c
+            if (DisplayState == 2 && s == 1) releaseCavity();
+        } else if (s == 0) {
+            if (!p.enable_cutoff_ontime && !p.enable_stop_not_alarm) setOut(kOutEjectorCut, 0);
+            recheckPending = 0;
+            flushOut();
+            if (DisplayState == 2) releaseProduct();
+        } else if (s == 1) {
+            if (!gisReTrain && !p.cavity_ng_clamp) setOut(kOutClampingCut, 0);
+            recheckPending = 0;
+            flushOut();
+            if (DisplayState == 2) releaseCavity();
+        }
+        if (released && on) {  // 7d
+            gpNet->CNT_AddNgTimes(SysClock::now().toMSecsSinceEpoch() - alarmStart);
+            if (connected && p.ng_video_on && p.video_share_mode) gpNet->CNT_SendSaveNgVideo(1, 0);
+            gpNet->CNT_SendCancle(numCamera > 0 ? ImageState[0][0] : 0);
+        }
+    }
+
+    if (showResult) {
+        // 8. Result display.
+        manualStart = 0;
+        if (DisplayState == 0 || DisplayState == 1) {
+            DisplayState = 1;
+            showTimer->start(TimeMs("cycle.show", 2000));
+            shownStep = ps;
+            update();
+            const bool ngPulse = p.ok_ng_pulse && ng;
+            LEDOnOff(6, ngPulse ? 0 : 1);
+            LEDOnOff(7, ngPulse ? 1 : 0);
+        }
+        // 9. Pulses and timed cuts.
+        if (ng && prodPulse) {
+            for (int i = 0; i < 4; ++i)
+                if (ngOutputFlags[i]) setOut(kOutNG1 + i, 1);
+            if (!p.enable_cutoff_ontime) setOut(kOutEjectorCut, 1);
+            flushOut();
+            if (p.thimble_pulse > 0) outTimerOutNG->start(p.thimble_pulse * tenthMs());
+            if (multi && !manual) carriedInput = nextCarriedInput();
+        } else if (ng && cavityPulse) {
+            setOut(kOutClampingCut, 1);
+            flushOut();
+            outTimerOutNG1->start(p.mold_pulse * tenthMs());
+        } else if (!ng && s == 1) {
+            if (stepOn(0) && p.mold_cutoff && !p.enable_cutoff_ontime && !p.enable_stop_not_alarm) {
+                setOut(kOutEjectorCut, 1);
+                flushOut();
+            }
+            if (p.is_cut_ontime && p.mold_pulse > 0) outTimerNotAllowClose->start(p.mold_pulse * tenthMs());
+        } else if (!ng && s == 0) {
+            if (p.is_cut_ontime_thimble && p.thimble_pulse > 0)
+                outTimerNotAllowThimble->start(p.thimble_pulse * tenthMs());
+        }
+    }
+
+    // 10. Pictures.
+    if (manualStart) manualStart = 0;
+    for (int c = 0; c < numCamera && c < cams.size(); ++c) {
+        CammerWidget* v = cams[c];
+        const bool ok = v->data.allOk;
+        int& st = ImageState[c][ps];
+        if (st == 1 && ok) {
+            if (gPicNumOK > 0 && (s >= 1 || p.save_ok_record)) {
+                st = 2;
+                v->SaveFailImage(ps, 1);
+            } else {
+                st = 0;
+            }
+        } else if (st == 1) {
+            if (gPicNumNG <= 0) {
+                st = 0;
+            } else if (RecheckLeft[s] == 0) {
+                st = pulseNoAlarm ? 9 : 3;
+                v->SaveFailImage(ps, 0);
+            }
+        } else if (st == 4 || st == 5 || st == 6) {
+            v->UpdateFailImage(ps, 0);
+        } else if (st == 7) {
+            if (!ok) {
+                st = 3;
+            } else {
+                v->UpdateFailImage(ps, 0);
+                v->SaveFailImage(ps, 1);
+                v->UpdateFailImage(ps, 1);
+            }
+        }
+    }
+
+    // 11. Hand-off to the saver (a cavity NG that only pulses is handed off like the pulse mode).
+    if (!ng || p.ok_ng_pulse || cavityPulse) {
+        for (int c = 0; c < numCamera && c < kMaxCamera; ++c)
+            for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+                int& st = ImageState[c][d];
+                if (st == 2 || st == 10) markFailImagePending(c, d, 1);
+                if (st == 9 || st == 10) markFailImagePending(c, d, 0);
+                if (st == 2 || st == 9 || st == 10) st = 0;
+            }
+        const bool lastOfCycle = multi ? ps == gDNum - 1 : s == 1;
+        if (lastOfCycle) {
+            if (!CountWrite()) qWarning() << "counters not written";
+            if (connected) gpNet->CNT_SendStatistics(QStringLiteral("null"));
+        }
+    }
+
+    // 12.
+    if (p.cnt_net_on) g_listParamROI.clear();
+}
+
+int MainWindow::nextCarriedInput() const {
+    WizardPara& p = para();
+    const int own = multiStep >= 0 && multiStep < kMaxStep ? p.step_input[multiStep] : -1;
+    for (int s = multiStep + 1; s < kMaxStep; ++s) {
+        if (s < 0 || p.step_input[s] == -1) continue;
+        return p.step_input[s] == own ? p.step_input[s] : -1;
+    }
+    return -1;
+}
+
+void MainWindow::ReCheck() {
+    reCheckTimer->stop();
+    WizardPara& p = para();
+    const int ps = qBound(0, DetectStep, kMaxStep - 1);
+    const int q = pairsMode() ? (ps & 1) : ps;
+    StepArmedMask[q] = 0;
+    if (q == lastStep() && !(p.pre_cut && RecheckLeft[q] > 0)) setOut(kOutClampingCut, 1);
+    flushOut();
+    for (int c = 0; c < numCamera; ++c) {
+        if (!stepOn(ps)) continue;
+        StepArmedMask[q] |= 1 << c;
+        RunAlgorithm(c, ps);
+    }
+    CheckNG();
+}
+
+void MainWindow::TimerShow() {
+    showTimer->stop();
+    WizardPara& p = para();
+    if (DisplayState == 2) {
+        StepPhase = 3;
+    } else {
+        LEDOnOff(6, 1);
+        LEDOnOff(7, 1);
+        if (!recheckPending && DetectStep == shownStep && gDNum > 0) {
+            DetectStep = (DetectStep + 1) % gDNum;
+            if (!multiMode() && DetectStep % 2 == 0 && !p.enable_prod_detect)
+                DetectStep = (DetectStep + 1) % gDNum;
+        }
+        StepPhase = 3;
+        if (DisplayState == 1) {
+            DisplayState = 0;
+            update();
+        }
+    }
+    // Deferred retraining, on the views that were built.
+    if (gisReTrain) {
+        gisReTrain = 0;
+        for (CammerWidget* v : cams) {
+            if (!v->recong) continue;
+            for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+                if (!stepOn(d)) continue;
+                v->recong->CreateShape(d);
+                v->recong->VarTrain(d);
+            }
+        }
+    } else if (gisReShape) {
+        gisReShape = 0;
+        for (CammerWidget* v : cams) {
+            if (!v->recong) continue;
+            v->recong->CreateShape(1);
+            v->recong->VarTrain(1);
+        }
+    }
+}
+
+void MainWindow::OutTimerOutNG() {
+    outTimerOutNG->stop();
+    if (!para().enable_cutoff_ontime) setOut(kOutEjectorCut, 0);
+    for (int o = kOutNG1; o < kOutNG1 + 4; ++o) setOut(o, 0);
+    flushOut();
+}
+
+void MainWindow::OutTimerOutNG1() {
+    setOut(kOutClampingCut, 0);
+    flushOut();
+}
+
+void MainWindow::OutTimerNotAllowClose() {
+    outTimerNotAllowClose->stop();
+    if (para().ok_ng_pulse) {
+        setOut(kOutClampingCut, 0);
+        setOut(kOutEjectorCut, 0);
+        setOut(kOutAlarm, 0);
+    } else if (RunState != 3) {
+        setOut(kOutClampingCut, 1);
+    }
+    flushOut();
+}
+
+void MainWindow::OutTimerNotAllowThimble() {
+    outTimerNotAllowThimble->stop();
+    if (para().ok_ng_pulse) {
+        setOut(kOutClampingCut, 0);
+        setOut(kOutEjectorCut, 0);
+    } else if (RunState != 3) {
+        setOut(kOutEjectorCut, 1);
+    }
+    flushOut();
+}
+
+void MainWindow::AlarmRecheck() {
+    if (drawROIWidget) drawROIWidget->SlotReCheck();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Start and stop
+
+void MainWindow::ResetRun() {
+    for (int d = 0; d < gDNum && d < kMaxStep; ++d) remainingDelay[d] = 0;
+    for (CammerWidget* v : cams) {
+        v->data.allOk = true;
+        for (int d = 0; d < gDNum && d < kMaxStep; ++d)
+            for (int r = 0; r < kRoiCount; ++r) {
+                v->data.roiOk[d][r] = 1;
+                v->data.roiValue[d][r] = 0;
+            }
+    }
+}
+
+void MainWindow::StartDetect() {
+    if (gpControlIO) {
+        gpControlIO->IOResetAllOut();
+        if (para().mold_cutoff) gpControlIO->IOSetOut(kOutEjectorCut, 1);
+        gpControlIO->IOFlashOut();
+    }
+    DisplayState = 0;
+    recheckPending = 0;
+    for (int& r : RecheckLeft) r = 0;
+    ResetRun();
+    RunState = 1;
+}
+
+void MainWindow::SetStopDetect() {
+    if (pairsMode())
+        StepArmedMask[DetectStep & 1] = 0;
+    else if (!multiMode())
+        StepArmedMask[DetectStep != 0 ? 1 : 0] = 0;
+    for (int s = 0; s < gDNum && s < kMaxStep; ++s) {
+        if (!timerUp[s] || !timerUp[s]->isActive()) continue;
+        timerUp[s]->stop();
+        remainingDelay[s] = 0;
+    }
+    // A stop also ends a re-check that was waiting: it must not release the machine afterwards.
+    if (reCheckTimer) reCheckTimer->stop();
+    recheckPending = 0;
+    RunState = 3;
+}
+
+void MainWindow::CheckArea(bool) {
+    if (pageStack && pageStack->currentIndex() == 1) pageStack->setCurrentIndex(0);
+    // Hand-back to detection; region editing takes over here once the access check exists.
+    RunState = 1;
+}
