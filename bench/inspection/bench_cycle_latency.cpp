@@ -102,6 +102,7 @@ void BM_EdgeToRelease(benchmark::State& state) {
     p.is_cut_ontime_thimble = 1;  // ejector cut again 100 ms after a product OK
     p.mold_pulse = 1;
     p.thimble_pulse = 1;
+    for (int& d : p.trig_in_delay) d = 0;
     w.derive();
     const QImage frame = cycle::render(scene(), kW, kH);
     for (int c = 0; c < 2; ++c) {

@@ -28,6 +28,7 @@
 #include <mutex>
 #include <thread>
 
+#include "editor/drawroiwidget.h"
 #include "ioboardsim.h"
 #include "monitorworld.h"
 #include "platform/system/timing.h"
@@ -148,12 +149,15 @@ struct CycleWorld : MonitorWorld {
         setTimeOverride("saver.pair", 100);
         setTimeOverride("saver.after", 20);
         setTimeOverride("saver.poll", 20);
-        // Small values for the cycle: no step delays, re-check delay 1, short pulses, no confirmation,
+        // Small values for the cycle: step delays of 0.1 s, re-check delay 1, short pulses, no confirmation,
         // no no-input time-out, positioning off, the bridge off, pictures kept.
         WizardPara& q = p();
         q.enable_correct = -1;
         q.cnt_net_on = 0;
+        q.enable_prod_detect = 1;
         for (int& d : q.trig_in_delay) d = 0;
+        q.trig_in_delay[0] = 1;  // product step 100 ms after the edge, cavity step 100 ms later, so
+        q.trig_in_delay[1] = 1;  // that the board sees the outputs of the cycle start
         q.re_check_delay = 1;
         q.front_auto_check_time = 0;
         q.thimble_pulse = 3;
@@ -213,12 +217,14 @@ struct CycleWorld : MonitorWorld {
         return ok;
     }
 
-    // Starts the board, builds the window, stalls the cameras, starts the frame pump and the loop.
+    // Starts the board, builds the window with its region and alarm editor, stalls the cameras,
+    // starts the frame pump and the loop.
     // False when no pseudo-terminal can be had (the caller skips).
     bool start() {
         QDir().mkpath(QStringLiteral("sysroot/dev"));
         if (!board.start(dir.filePath(QStringLiteral("sysroot/dev/ttyS0")))) return false;
         build();
+        installDrawROIWidget(window.get());  // as the start-up does
         for (const QByteArray& s : serials) simcam::Bus::instance().stall(s);
         feed();
         pumping = true;
@@ -292,6 +298,14 @@ struct CycleWorld : MonitorWorld {
         for (int i = 0; i < e.size(); ++i)
             if (e[i].second == 1) return i + 1 < e.size() ? e[i + 1].first - e[i].first : -1;
         return -1;
+    }
+
+    // The board's output history, for failure messages: "+ms word" per change.
+    QString history() const {
+        QStringList t;
+        for (const IoBoardSim::OutputChange& c : board.outputChanges())
+            t << QStringLiteral("%1:%2").arg(c.ms).arg(c.to, 3, 16, QLatin1Char('0'));
+        return t.join(' ');
     }
 
     int files(const QString& dirPath) const {

@@ -51,9 +51,6 @@ void TestCycleE2E::initTestCase() {
 // product step, the clamping after the cavity step; counted, counters saved, OK pictures archived.
 void TestCycleE2E::okCycle() {
     CycleWorld w(1);
-    w.p().trig_in_delay[0] = 1;  // product step 100 ms after the edge, cavity step 100 ms later
-    w.p().trig_in_delay[1] = 1;
-    w.derive();
     QVERIFY(w.writeRegions(0, cycle::standardRegions(2)));
     QVERIFY(w.start());
     QVERIFY(w.showAll(cycle::good()));
@@ -64,7 +61,7 @@ void TestCycleE2E::okCycle() {
     const auto seq = sequence(w, {0, 1, 2});
     QVERIFY2(seq == (QList<QPair<int, int>>{{0, 1}, {1, 1}, {1, 0}, {0, 0}}) ||
                  seq == (QList<QPair<int, int>>{{1, 1}, {0, 1}, {1, 0}, {0, 0}}),
-             qPrintable(show(seq)));
+             qPrintable(show(seq) + " / " + w.history()));
     QCOMPARE(gAllNum[0], 1);
     QCOMPARE(gFailNum[0], 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("count.txt"), kWait);
@@ -169,7 +166,7 @@ void TestCycleE2E::pulseModes() {
 
     w.pulse(0, 50);
     for (int n : pulsed) {
-        QTRY_COMPARE_WITH_TIMEOUT(w.edges(n).size(), 2, kWait);
+        QTRY_VERIFY2_WITH_TIMEOUT(w.edges(n).size() == 2, qPrintable(w.history()), kWait);
         const qint64 on = w.firstOnTime(n);
         QVERIFY2(on >= pulseMs - 50 && on <= pulseMs + 300,
                  qPrintable(QStringLiteral("output %1 on for %2 ms").arg(n).arg(on)));
@@ -260,7 +257,7 @@ void TestCycleE2E::multiDetectionThreeSteps() {
     w.board.setInput(0, true);
     QTRY_COMPARE_WITH_TIMEOUT(w.edges(0).size(), 2, kWait);
     const auto seq = sequence(w, {0, 1, 2, 3});
-    QCOMPARE(seq.size(), 6);
+    QVERIFY2(seq.size() == 6, qPrintable(show(seq)));
     QVERIFY2(seq.mid(3) == (QList<QPair<int, int>>{{1, 0}, {3, 0}, {0, 0}}), qPrintable(show(seq)));
     for (int i = 0; i < 3; ++i) QVERIFY2(seq[i].second == 1, qPrintable(show(seq)));
     QCOMPARE(gAllNum[0], 1);
