@@ -71,6 +71,7 @@ bool writeDemo(const QString& dir, int w, int h, QString* error) {
                 ok = true;
             } else {
                 WizardPara p = factoryRecord();
+                p.enable_prod_detect = 1;
                 p.enable_correct = -1;
                 p.front_auto_check_time = 2;
                 p.re_check_delay = 10;
