@@ -120,6 +120,10 @@ void BM_EdgeToRelease(benchmark::State& state) {
     });
     if (!w.start()) return state.SkipWithError("no pseudo-terminal");
     if (!w.showAll(scene())) return state.SkipWithError("no frames");
+    for (int c = 0; c < 2 && defect; ++c)
+        for (int d = 0; d < 2; ++d)
+            if (!w.window->cams[c]->recong->grayModels[d][0].IsValid())
+                return state.SkipWithError("the grey models were not trained on the template");
     // One cycle to arm the timed cuts.
     const auto armed = [&] { return (w.board.outputs() & 3) == 3; };
     w.board.setInput(0, true);
@@ -135,7 +139,14 @@ void BM_EdgeToRelease(benchmark::State& state) {
         inNs = Clock::now().time_since_epoch().count();
         w.board.setInput(0, true);
         if (!spin([&] { return ejectorNs != 0 && clampNs != 0; }, 10000)) {
-            state.SkipWithError("no release on the board");
+            const std::string why =
+                QStringLiteral("no release on the board (RunState %1, DisplayState %2, NG %3, outputs 0x%4)")
+                    .arg(w.window->RunState)
+                    .arg(w.window->DisplayState)
+                    .arg(gFailNum[0] + gFailNum[1] - failsBefore)
+                    .arg(w.board.outputs(), 0, 16)
+                    .toStdString();
+            state.SkipWithError(why.c_str());
             break;
         }
         const double e = double(ejectorNs - inNs) / 1e6, k = double(clampNs - inNs) / 1e6;
