@@ -52,6 +52,7 @@ private slots:
     void cycleScripts_data();
     void cycleScripts();
     void cyclePlayer();
+    void cyclePlayerWaitsForAnOutput();
     void simulatorProgram();
 
 private:
@@ -285,6 +286,12 @@ void TestIOBoard::cycleScripts_data() {
     QTest::newRow("missing number") << "wait\n" << -1;
     QTest::newRow("two numbers") << "wait 1 2\n" << -1;
     QTest::newRow("negative wait") << "wait -5\n" << -1;
+    QTest::newRow("until") << "until 0 off\nuntil 2 on 6000 1\n" << 2;
+    QTest::newRow("until without level") << "until 0\n" << -1;
+    QTest::newRow("until, bad level") << "until 0 high\n" << -1;
+    QTest::newRow("until, output out of range") << "until 16 off\n" << -1;
+    QTest::newRow("until, toggle too often") << "until 0 off 100 1\n" << -1;
+    QTest::newRow("until, period without input") << "until 0 off 6000\n" << -1;
 }
 
 void TestIOBoard::cycleScripts() {
@@ -321,6 +328,38 @@ void TestIOBoard::cyclePlayer() {
     QCOMPARE(board_->inputs(), 0x002);
     QMutexLocker l(&logLock);
     QCOMPARE(log, (QStringList{"inputs 0x002", "input 0 on", "input 2 on", "input 2 off", "input 0 off"}));
+}
+
+// "until": the script waits for the monitor's output, toggling the door input while it waits.
+void TestIOBoard::cyclePlayerWaitsForAnOutput() {
+    QVERIFY(startBoard());
+    port_ = new ControlPort;
+    QVERIFY(waitPolls(*board_, 3));
+    port_->IOSetOut(0, 1);
+    port_->IOFlashOut();
+    QVERIFY(board_->waitForCommand(1, 0x001, kWait));
+    QList<CycleStep> steps;
+    QVERIFY(parseCycleScript("inputs 0x002\nuntil 0 off 400 1\non 3\n", &steps, nullptr));
+    CyclePlayer player(board_);
+    QStringList log;
+    QMutex logLock;
+    player.setLogger([&](const QString& line) {
+        QMutexLocker l(&logLock);
+        log << line;
+    });
+    player.play(steps, false);
+    const auto logged = [&](const QString& line) {
+        QMutexLocker l(&logLock);
+        return log.contains(line);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(logged("input 1 on"), kWait);  // the door was opened and closed
+    QVERIFY(logged("input 1 off (still waiting)"));
+    QVERIFY(!player.finished());
+    QCOMPARE(board_->inputs() & 0x008, 0);
+    port_->IOSetOut(0, 0);
+    port_->IOFlashOut();
+    QTRY_VERIFY_WITH_TIMEOUT(player.finished(), kWait);
+    QCOMPARE(board_->inputs(), 0x00A);
 }
 
 // The simulator as a program beside the monitor: link, looping script, output log, clean stop.

@@ -24,6 +24,26 @@ bool parseCycleScript(const QString& text, QList<CycleStep>* steps, QString* err
         bool ok = true;
         if (word == "log") {
             step.text = rest;
+        } else if (word == "until") {
+            const QStringList a = rest.split(' ', Qt::SkipEmptyParts);
+            bool okOut = false, okMs = true, okIn = true;
+            if (a.size() != 2 && a.size() != 4)
+                return fail(QStringLiteral("expected: until OUTPUT on|off [MS INPUT]"));
+            step.kind = CycleStep::Until;
+            step.value = a[0].toInt(&okOut, 0);
+            if (!okOut || step.value < 0 || step.value > 15)
+                return fail(QStringLiteral("output out of 0..15"));
+            if (a[1] != QLatin1String("on") && a[1] != QLatin1String("off"))
+                return fail(QStringLiteral("expected on or off"));
+            step.level = a[1] == QLatin1String("on") ? 1 : 0;
+            if (a.size() == 4) {
+                step.everyMs = a[2].toInt(&okMs, 0);
+                step.input = a[3].toInt(&okIn, 0);
+                if (!okMs || step.everyMs < 400 || step.everyMs > 3600000)
+                    return fail(QStringLiteral("toggle period out of 400..3600000 ms"));
+                if (!okIn || step.input < 0 || step.input > 9)
+                    return fail(QStringLiteral("input out of 0..9"));
+            }
         } else {
             const int value = rest.toInt(&ok, 0);
             if (!ok || rest.contains(' ')) return fail(QStringLiteral("expected one number"));
@@ -59,6 +79,26 @@ void CyclePlayer::stop() {
     if (thread_.joinable()) thread_.join();
 }
 
+void CyclePlayer::waitForOutput(const CycleStep& s) {
+    using Clock = std::chrono::steady_clock;
+    const auto reached = [&] { return ((board_->outputs() >> s.value) & 1) == s.level; };
+    if (reached()) return;
+    if (log_) log_(QStringLiteral("waiting for output %1 %2").arg(s.value).arg(s.level ? "on" : "off"));
+    auto next = Clock::now() + std::chrono::milliseconds(s.everyMs);
+    while (!stop_ && !reached()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (s.everyMs <= 0 || Clock::now() < next) continue;
+        board_->setInput(s.input, false);
+        if (log_) log_(QStringLiteral("input %1 off (still waiting)").arg(s.input));
+        for (int left = 300; left > 0 && !stop_; left -= 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        board_->setInput(s.input, true);
+        if (log_) log_(QStringLiteral("input %1 on").arg(s.input));
+        next = Clock::now() + std::chrono::milliseconds(s.everyMs);
+    }
+    if (log_ && reached()) log_(QStringLiteral("output %1 %2").arg(s.value).arg(s.level ? "on" : "off"));
+}
+
 void CyclePlayer::run(QList<CycleStep> steps, bool loop) {
     bool hasWait = false;
     for (const CycleStep& s : steps) hasWait |= s.kind == CycleStep::Wait && s.value > 0;
@@ -84,6 +124,9 @@ void CyclePlayer::run(QList<CycleStep> steps, bool loop) {
                     break;
                 case CycleStep::Log:
                     if (log_) log_(s.text);
+                    break;
+                case CycleStep::Until:
+                    waitForOutput(s);
                     break;
             }
         }

@@ -7,6 +7,11 @@
 //   inputs <word>       the whole input word (decimal or 0x...)
 //   wait <ms>           pause
 //   log <text>          a line in the simulator's log
+//   until <output> on|off [<ms> <input>]
+//                       wait until the board applied output bit <output> (0..15) at that level, the way
+//                       a machine waits for the monitor (the mould does not close while the clamping
+//                       cut is on). With <ms> and <input>: each <ms> spent waiting, input <input> goes
+//                       low and 300 ms later high again (an operator opening and closing the door).
 #include <QList>
 #include <QString>
 #include <atomic>
@@ -16,9 +21,12 @@
 class IoBoardSim;
 
 struct CycleStep {
-    enum Kind { On, Off, Inputs, Wait, Log } kind;
+    enum Kind { On, Off, Inputs, Wait, Log, Until } kind;
     int value = 0;
     QString text;
+    int level = 0;    // Until: the output level waited for
+    int everyMs = 0;  // Until: period of the input toggle, 0 none
+    int input = -1;   // Until: the input toggled
 };
 
 // Parses a script; on an error returns false and names the line in *error.
@@ -40,6 +48,7 @@ public:
 
 private:
     void run(QList<CycleStep> steps, bool loop);
+    void waitForOutput(const CycleStep& step);
 
     IoBoardSim* board_;
     std::function<void(const QString&)> log_;

@@ -44,7 +44,11 @@ const char kHelp[] =
     "  on N | off N         input N (0..9) high or low\n"
     "  inputs WORD          the whole input word\n"
     "  wait MS              pause\n"
-    "  log TEXT             a line in the log\n";
+    "  log TEXT             a line in the log\n"
+    "  until N on|off [MS INPUT]\n"
+    "                       wait until the board applied output bit N at that level (the machine\n"
+    "                       waiting for the monitor); with MS and INPUT, every MS ms of waiting input\n"
+    "                       INPUT goes low and 300 ms later high again (the operator at the door)\n";
 
 int usage(const QString& error) {
     std::fprintf(stderr, "ioboard-sim: %s\n\n%s", error.toLocal8Bit().constData(), kHelp);

@@ -1,23 +1,150 @@
 // Lays out the factory parameter files of a program directory:
-//     mkprogdir [--live] DIR
+//     mkprogdir [--live] [--demo WxH] DIR
 // writes DIR/paraGroup/default/PARAM.db and SN.db with the program's own save; with --live also copies
 // them into DIR where no PARAM.db or SN.db exists yet. Also writes the empty operation record template
 // DIR/RECORDNULL.db (with --live also DIR/RECORD.db where none exists yet).
+//
+// --demo WxH (implies --live): when DIR/PARAM.db holds no region yet, gives it the settings of the
+// demonstration that scripts/run plays: regions with threshold functions fitted to the camera scenes
+// of tools/scenes at W x H (camera 1: the part at mould open, camera 2: the empty cavity), positioning
+// off, two re-checks 1 s apart, step delays of 0.5 s and 1 s, NG and OK pictures kept.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRect>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
+#include <cmath>
 #include <cstdio>
 
 #include "app/factoryfiles.h"
+#include "app/wizardpara.h"
 #include "records/recorddb.h"
+
+namespace {
+
+struct DemoRegion {
+    int camera, step, func, para1, sens, area;
+    QRect rect;  // image pixels
+};
+
+// The regions, from the scene geometry of tools/scenes: the cavity is the middle half of the frame,
+// the part fills the middle 80 % of the cavity.
+QList<DemoRegion> demoRegions(int w, int h) {
+    const QRect cavity(w / 4, h / 4, w / 2, h / 2);
+    const QRect part(cavity.x() + cavity.width() / 10, cavity.y() + cavity.height() / 10,
+                     cavity.width() * 8 / 10, cavity.height() * 8 / 10);
+    const int corner = std::max(4, part.width() / 12) + w / 160;  // clear of the rounded corners
+    const int border = std::max(2, w / 300) + w / 320;            // clear of the cavity's rim
+    return {
+        // Camera 1, product step: a dark spot on the part (black area), a fin above it (white count).
+        {0, 0, 4, 0, 50, 100, part.adjusted(corner, corner, -corner, -corner)},
+        {0, 0, 7, 3, 110, 0,
+         QRect(part.x() + corner, cavity.y() + border, part.width() - 2 * corner,
+               part.y() - cavity.y() - 2 * border)},
+        // Camera 2, cavity step: anything dark left in the empty cavity (black area).
+        {1, 1, 4, 0, 80, 1000, cavity.adjusted(2 * border, 2 * border, -2 * border, -2 * border)},
+    };
+}
+
+bool hasRegions(QSqlQuery& q) {
+    for (int c = 0; c < 8; ++c)
+        if (q.exec(QStringLiteral("select count(*) from cammer%1 where name like 'ROI%'").arg(c)) &&
+            q.next() && q.value(0).toInt() > 0)
+            return true;
+    return false;
+}
+
+bool writeDemo(const QString& dir, int w, int h, QString* error) {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("demo"));
+        db.setDatabaseName(QDir(dir).filePath(QStringLiteral("PARAM.db")));
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            if (hasRegions(q)) {
+                std::printf("mkprogdir: PARAM.db has regions already, demo settings not applied\n");
+                ok = true;
+            } else {
+                WizardPara p = factoryRecord();
+                p.enable_prod_detect = 1;
+                p.enable_correct = -1;
+                p.front_auto_check_time = 2;
+                p.re_check_delay = 10;
+                p.trig_in_delay[0] = 5;
+                p.trig_in_delay[1] = 10;
+                p.ng_max_num = 100;
+                p.ok_record_max_num = 100;
+                p.save_ok_record = 1;
+                p.enable_black_area = p.enable_white_area = p.enable_white_num = p.enable_spot_detect = 1;
+                ok = p.WriteRows(q, 0) && q.exec(QStringLiteral("begin"));
+                const float aw = 1725.0f / w, ah = 982.0f / h;  // screen pixels of the camera area
+                int count[8][8] = {};
+                for (const DemoRegion& r : demoRegions(w, h)) {
+                    if (!ok) break;
+                    const int i = count[r.camera][r.step]++;
+                    q.prepare(QStringLiteral("insert into cammer%1 values(?, ?)").arg(r.camera));
+                    q.addBindValue(QStringLiteral("ROI%1-%2").arg(r.step).arg(i));
+                    q.addBindValue(QStringLiteral("%1 %2 %3 %4 1 0 0 %5 %6 %7 %8")
+                                       .arg(r.para1)
+                                       .arg(r.sens)
+                                       .arg(r.area)
+                                       .arg(r.func)
+                                       .arg(std::lround(r.rect.left() * aw))
+                                       .arg(std::lround(r.rect.top() * ah))
+                                       .arg(std::lround((r.rect.right() + 1) * aw) - 1)
+                                       .arg(std::lround((r.rect.bottom() + 1) * ah) - 1));
+                    ok = q.exec();
+                }
+                for (int c = 0; c < 2 && ok; ++c)
+                    for (int d = 0; d < 8 && ok; ++d) {
+                        ok = q.exec(
+                            QStringLiteral("delete from cammer%1 where name='detect%2'").arg(c).arg(d));
+                        q.prepare(QStringLiteral("insert into cammer%1 values(?, ?)").arg(c));
+                        q.addBindValue(QStringLiteral("detect%1").arg(d));
+                        q.addBindValue(QStringLiteral("%1 0 0 0 0 0 0 0 0").arg(count[c][d]));
+                        ok = ok && q.exec();
+                    }
+                ok = ok && q.exec(QStringLiteral("commit"));
+                if (!ok) {
+                    *error = q.lastError().text();
+                    q.exec(QStringLiteral("rollback"));
+                } else {
+                    std::printf("mkprogdir: demo settings and regions written to PARAM.db\n");
+                }
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("demo"));
+    return ok;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    const bool live = args.removeAll(QStringLiteral("--live")) > 0;
+    bool live = args.removeAll(QStringLiteral("--live")) > 0;
+    int demoW = 0, demoH = 0;
+    const int demo = args.indexOf(QStringLiteral("--demo"));
+    if (demo >= 0) {
+        const QStringList size = demo + 1 < args.size() ? args[demo + 1].split('x') : QStringList();
+        demoW = size.size() == 2 ? size[0].toInt() : 0;
+        demoH = size.size() == 2 ? size[1].toInt() : 0;
+        if (demoW < 64 || demoH < 64 || demoW > 8192 || demoH > 8192) {
+            std::fprintf(stderr, "mkprogdir: --demo needs a frame size WxH\n");
+            return 2;
+        }
+        args.erase(args.begin() + demo, args.begin() + demo + 2);
+        live = true;
+    }
     if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-        std::fprintf(stderr, "usage: mkprogdir [--live] DIR\n");
+        std::fprintf(stderr, "usage: mkprogdir [--live] [--demo WxH] DIR\n");
         return 2;
     }
     QString error;
@@ -34,5 +161,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::printf("mkprogdir: factory files written to %s\n", qPrintable(args.first()));
+    if (demoW > 0 && !writeDemo(args.first(), demoW, demoH, &error)) {
+        std::fprintf(stderr, "mkprogdir: demo settings not written: %s\n", qPrintable(error));
+        return 1;
+    }
     return 0;
 }
