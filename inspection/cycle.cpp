@@ -57,8 +57,9 @@ bool bridgeConnected() {
     return bridgeOn() && gpNet->isConnected();
 }
 // The region store whose counts and output groups the decision reads.
+// The regions the recogniser judged: the saved store (the editor's working copy may be empty or
+// hold unsaved changes).
 const CammerSingleton* regionStore(const CammerWidget* v) {
-    if (v->data.workingStore) return v->data.workingStore.get();
     return v->data.savedStore.get();
 }
 }  // namespace

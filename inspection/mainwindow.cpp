@@ -46,7 +46,11 @@ extern "C" {
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
+#include "camera/camerasettings.h"
+#include "records/accesslevel.h"
 #include "records/counters.h"
+#include "records/passwordbox.h"
+#include "widgets/numberinput.h"
 #include "records/recorddb.h"
 #include "records/savefialimagethread.h"
 #include "settings/systemsettingwidget.h"
@@ -160,6 +164,10 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 
 MainWindow::~MainWindow() {
     stopForTest();
+    // The keypads and the password dialog are children of the window and go with it.
+    if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
+    if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
+    if (gpPasswordBox && gpPasswordBox->parent() == this) gpPasswordBox = nullptr;
 }
 
 void MainWindow::stopForTest() {
@@ -251,17 +259,21 @@ void MainWindow::Monitor_Init() {
     gisCut = 1 - p.prohibit_optimize;
     MouldSide = gLoadMouldSide;
 
-    // 8. Question box (the keypads come with the widget kit's second half).
+    // 8. Question box and the two keypads (no parent until the end of the start-up).
     gpChooseBox = new ChooseBox(lanText(588));
+    currentEdit = nullptr;
+    gpNumPad = new NumberInput;
+    gpNumCharPad = new NumCharInput;
 
     // 9. IO board: clamping cut until the cycle allows closing.
     gpControlIO = new ControlPort;
     gpControlIO->IOSetOut(kOutClampingCut, 1);
     gpControlIO->IOFlashOut();
 
-    // 10. Camera back-end and image geometry.
+    // 10. Camera back-end, image geometry and the camera feature names.
     CheckCameraID();
     setImageGeometry(gImageW, gImageH, gisColor != 0);
+    initParamIndex();
 
     // 11.
     gpWarnBox->hide();
@@ -301,9 +313,10 @@ void MainWindow::Monitor_Init() {
     }
     displayedCamera = numCamera == 1 ? 0 : numCamera;
 
-    // 14-15. Index panel, zoom and the password box come with their screens.
+    // 14-15. Index panel, zoom and the password box (after the numeric keypad it listens to).
     indexButton = new IndexButton(this);
     indexButton->hide();
+    createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
     zoomScale = 1.0f;
     optionBar->fineTuningPad->move(gShowW - 165, gShowH - 300);
@@ -393,8 +406,13 @@ void MainWindow::Monitor_Init() {
     // 31.
     if (p.screen_off_time > 0) screenOffTimer->start(p.screen_off_time * 1000);
 
+    CameraSetSpeed();
+
     // 32.
     gpWarnBox->setParent(this, gpWarnBox->windowFlags());
+    gpNumPad->setParent(this, gpNumPad->windowFlags());
+    gpNumCharPad->setParent(this, gpNumCharPad->windowFlags());
+    if (gpPasswordBox) gpPasswordBox->setParent(this, gpPasswordBox->windowFlags());
     gpChooseBox->setParent(this,
                            gpChooseBox->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint);
     simulatedInput = -1;
@@ -931,8 +949,7 @@ void MainWindow::SlotFPS() {
     }
 }
 void MainWindow::TimerLogout() {
-    logoutTimer->stop();
-    AccessLevel = 0;
+    accessLogout();
 }
 void MainWindow::TimerLCD() {
     screenOffTimer->stop();

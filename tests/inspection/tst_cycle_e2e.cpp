@@ -167,11 +167,6 @@ void TestCycleE2E::pulseModes() {
 
     w.pulse(0, 50);
     for (int n : pulsed) {
-        if (n >= 4)
-            QEXPECT_FAIL("ejector pulse when NG in prod",
-                         "the decision reads the output groups from the working region store, empty "
-                         "until the editor copies the saved store into it",
-                         Abort);
         QTRY_VERIFY2_WITH_TIMEOUT(w.edges(n).size() == 2, qPrintable(w.history()), kWait);
         const qint64 on = w.firstOnTime(n);
         QVERIFY2(on >= pulseMs - 50 && on <= pulseMs + 300,
