@@ -2,8 +2,17 @@
 
 set(MONITOR_PCH_HEADER ${CMAKE_CURRENT_LIST_DIR}/pch.h)
 
+# One precompiled header, built once by `monitor_pch` and reused by every target (one copy per
+# build tree instead of one per target). GCC only takes a precompiled header compiled with the same
+# macros, so the Qt module macros are defined for every target alike (see the top-level file).
+if(NOT TARGET monitor_pch)
+    add_library(monitor_pch STATIC ${CMAKE_CURRENT_LIST_DIR}/pch_anchor.cpp)
+    target_link_libraries(monitor_pch PUBLIC Qt5::Core Qt5::Gui Qt5::Widgets)
+    target_precompile_headers(monitor_pch PRIVATE ${MONITOR_PCH_HEADER})
+endif()
+
 function(monitor_use_pch target)
-    target_precompile_headers(${target} PRIVATE ${MONITOR_PCH_HEADER})
+    target_precompile_headers(${target} REUSE_FROM monitor_pch)
 endfunction()
 
 # monitor_library(NAME <target> [DEPS <targets...>] [PRIVATE_DEPS <targets...>] [EXTRA_SOURCES <files...>])

@@ -1,0 +1,1 @@
+// Anchor of the shared precompiled header; no code of its own.
