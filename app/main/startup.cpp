@@ -21,6 +21,7 @@
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "inspection/mainwindow.h"
+#include "io/ionames.h"
 #include "io/ledcontrol.h"
 #include "platform/system/syspath.h"
 #include "settings/timerroundmanage.h"
@@ -121,7 +122,8 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     // 8. Language table and pixmaps; from here on the boxes are the real ones.
     Data_Init();
     installKitBoxes();
-    // 9. Parameter database and records.
+    // 9. Parameter database and records (the load names the IO signals).
+    installDefaultSignalNamer();
     ParameterManager* pm = ParameterManager::getInstance();
     pm->init();
     gpWPara = pm->livePara;
