@@ -98,6 +98,20 @@ QPixmap logoIcon() {
     return pm;
 }
 
+// Plain stand-ins for the shared button, value box and slider images.
+QPixmap plate(int w, int h, QColor top, QColor bottom, QColor frame, qreal radius) {
+    QPixmap pm = canvas(w, h);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, h);
+    g.setColorAt(0, top);
+    g.setColorAt(1, bottom);
+    p.setPen(frame.isValid() ? QPen(frame, 2) : QPen(Qt::NoPen));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(1, 1, w - 2, h - 2), radius, radius);
+    return pm;
+}
+
 QPixmap draw(const QString& name) {
     if (name == "close.png") return closeIcon();
     if (name == "72.png") return pagerIcon(false, 2, true);
@@ -107,6 +121,21 @@ QPixmap draw(const QString& name) {
     if (name == "56.png") return warningIcon(140, QColor(0xf0, 0xa0, 0x20));
     if (name == "warning.png") return warningIcon(96, QColor(0xe7, 0x4c, 0x3c));
     if (name == "0logo.png") return logoIcon();
+    if (name == "buttonu.png")
+        return plate(240, 72, QColor(0x35, 0x7d, 0xb8), QColor(0x1b, 0x4c, 0x7a), QColor(0x6f, 0xa8, 0xd6),
+                     10);
+    if (name == "buttond.png")
+        return plate(240, 72, QColor(0x0e, 0x2c, 0x48), QColor(0x1a, 0x4a, 0x72), QColor(0x3c, 0xb0, 0xe0),
+                     10);
+    if (name == "edit.png")
+        return plate(160, 60, QColor(0xe6, 0xec, 0xf2), Qt::white, QColor(0x7f, 0x9a, 0xb4), 6);
+    if (name == "sliderd.png")
+        return plate(400, 40, QColor(0x05, 0x0e, 0x1a), QColor(0x16, 0x2c, 0x44), QColor(0x2a, 0x3a, 0x4a),
+                     8);
+    if (name == "slideru.png")
+        return plate(400, 20, QColor(0x5c, 0xd6, 0xff), QColor(0x12, 0x8c, 0xc8), QColor(), 4);
+    if (name == "slidert.png")
+        return plate(20, 60, Qt::white, QColor(0xc4, 0xce, 0xd8), QColor(0x5a, 0x6a, 0x7a), 4);
     return QPixmap();
 }
 
