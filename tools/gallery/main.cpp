@@ -21,6 +21,7 @@
 
 #include "app/globals.h"
 #include "app/main/startup.h"
+#include "iopages.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -273,6 +274,7 @@ int main(int argc, char* argv[]) {
         basics();
         keyboards(&background);
         boxes(&background);
+        galleryIOPages(&save);
     }
     return 0;
 }
