@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,15 +22,20 @@
 
 #include "app/globals.h"
 #include "app/main/startup.h"
+#include "app/mainwindowbase.h"
 #include "iopages.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
 #include "widgets/bwidget.h"
 #include "widgets/c_type_com.h"
+#include "widgets/edit.h"
+#include "widgets/indexbutton.h"
 #include "widgets/keyboards.h"
 #include "widgets/kiticons.h"
 #include "widgets/kittext.h"
+#include "widgets/numberinput.h"
+#include "widgets/slider.h"
 #include "widgets/splash.h"
 
 namespace {
@@ -233,6 +239,101 @@ void boxes(BWidget* background) {
     }
 }
 
+// The painted buttons, the combo box and the labelled sliders of a camera view's parameter panel.
+void controls() {
+    BWidget panel;
+    panel.setObjectName("panel");
+    panel.setStyleSheet("BWidget#panel{background-color:#1b2a3a;}");
+    panel.resize(1400, 560);
+    const char* captions[] = {"+ 1", "- 1", "OK"};
+    int x = 20;
+    for (int type : {3, 4, 5}) {
+        auto* b =
+            new ColorButton(type == 3 ? kitText(121) : QString::fromLatin1(captions[type - 3]), &panel, type);
+        b->setGeometry(x, 20, 160, 60);
+        auto* down = new ColorButton(b->text(), &panel, type);
+        down->setGeometry(x, 90, 160, 60);
+        down->setDown(true);
+        x += 180;
+    }
+    auto* narrow = new ColorButton(kitText(442), &panel, 3);  // a long caption on an 80 px key
+    narrow->setGeometry(x, 20, 80, 65);
+    auto* combo = new ComboBox(&panel);
+    combo->addItems({"1", "2", "3", "4"});
+    combo->setItemHeight(50);
+    combo->setGeometry(x + 120, 20, 200, 50);
+
+    const char* names[] = {"Sim", "Gray", "Area"};
+    const int ranges[3][3] = {{0, 10, 25}, {0, 255, 25}, {0, 1000, 50}};
+    for (int i = 0; i < 3; ++i) {
+        auto* s = new Slider(ranges[i][0], ranges[i][1], 1, ranges[i][2], &panel,
+                             g_lan == 1 ? QString::fromLatin1(names[i])
+                                        : QString::fromUtf8(i == 0   ? "相似"
+                                                            : i == 1 ? "灰度"
+                                                                     : "面积"));
+        s->setGeometry(20, 180 + 70 * i, 1000, 60);
+    }
+    auto* field = new Edit(1, &panel, 1);
+    field->setGeometry(20, 400, 200, 50);
+    field->setValue(125);
+    auto* field2 = new Edit(1, &panel, 1);
+    field2->setGeometry(240, 400, 200, 50);
+    field2->setValue(3.14159265);
+    panel.show();
+    save(&panel, "controls");
+}
+
+// The two keypads on their own, and the numeric one opened by a tap on a slider's value box.
+void keypads() {
+    MainWindowBase win;
+    win.setObjectName("win");
+    win.setStyleSheet("#win{background-color:#b0b0b0;}");
+    win.setGeometry(0, 0, 1920, 1080);
+    auto* view = new BWidget(&win);
+    view->setObjectName("view");
+    view->setStyleSheet("BWidget#view{background-color:#1b2a3a;}");
+    view->setGeometry(0, 0, 1725, 982);
+    auto* s = new Slider(0, 255, 1, 25, view, g_lan == 1 ? "Gray" : QString::fromUtf8("灰度"));
+    s->setGeometry(300, 700, 1000, 60);
+    auto* text = new Edit(2, view, 1);
+    text->setGeometry(300, 200, 300, 50);
+    text->setText("GROUP_");
+    gpNumPad = new NumberInput;
+    gpNumCharPad = new NumCharInput;
+    win.show();
+    settle();
+
+    gpNumPad->show();
+    save(gpNumPad, "numberinput");
+    gpNumPad->hide();
+    gpNumCharPad->show();
+    save(gpNumCharPad, "numcharinput");
+    gpNumCharPad->caseButton->click();
+    save(gpNumCharPad, "numcharinput_lower");
+    gpNumCharPad->pageButton->click();
+    save(gpNumCharPad, "numcharinput_symbols");
+    gpNumCharPad->hide();
+
+    // A release on the value box: the keypad opens beside the slider (above it, near the bottom).
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(170, 30), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(170, 30), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(s, &press);
+    QApplication::sendEvent(s, &release);
+    save(&win, "keypad_slider");
+    gpNumPad->HideUpdate();
+
+    // Made current as a tap would (the gallery's window need not be the active one).
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(text, &focusIn);
+    QMouseEvent tapText(QEvent::MouseButtonRelease, QPointF(10, 10), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(text, &tapText);
+    save(&win, "keypad_text");
+    resetKeypadGlobals();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -274,6 +375,8 @@ int main(int argc, char* argv[]) {
         basics();
         keyboards(&background);
         boxes(&background);
+        controls();
+        keypads();
         galleryIOPages(&save);
     }
     return 0;
