@@ -1,5 +1,6 @@
 #include "customionamewidget.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
@@ -15,9 +16,14 @@
 
 namespace {
 
-constexpr int kCellW = 180;
+// Wider than 180 pixels: a 30-pixel name such as "Al thread" stays whole beside the drop-down arrow,
+// and eight columns still fit the 1920-pixel window.
+constexpr int kCellW = 220;
 constexpr int kCellH = 60;
 constexpr int kFontPx = 30;
+constexpr int kMinFontPx = 18;
+constexpr int kBoxPadLeft = 10;
+constexpr int kBoxPadRight = 50;  // the drop-down arrow
 
 QFont microhei(int px) {
     QFont f(QStringLiteral("wqy-microhei"));
@@ -33,6 +39,8 @@ QLabel* terminalLabel(const QString& text, QWidget* parent) {
     QPalette pal = l->palette();
     pal.setColor(QPalette::All, QPalette::WindowText, Qt::yellow);
     l->setPalette(pal);
+    // The application's label rule would override size and colour.
+    l->setStyleSheet(QStringLiteral("font-size:%1px;color:yellow;").arg(kFontPx));
     return l;
 }
 
@@ -41,6 +49,21 @@ ComboBox* functionBox(QWidget* parent, int functions, QString (*name)(int)) {
     b->setFixedSize(kCellW, kCellH);
     b->setFont(microhei(kFontPx));
     for (int f = 0; f < functions; ++f) b->addItem(name(f));
+    // 30 pixels where every name fits beside the drop-down arrow, smaller where one would be cut.
+    int px = kFontPx;
+    for (; px > kMinFontPx; --px) {
+        QFont font = b->font();
+        font.setPixelSize(px);
+        const QFontMetrics metrics(font);
+        bool fits = true;
+        for (int i = 0; i < b->count() && fits; ++i)
+            fits = metrics.horizontalAdvance(b->itemText(i)) <= kCellW - kBoxPadLeft - kBoxPadRight - 6;
+        if (fits) break;
+    }
+    b->setStyleSheet(QStringLiteral("QComboBox{font-size:%1px;padding:1px %2px 1px %3px;}")
+                         .arg(px)
+                         .arg(kBoxPadRight)
+                         .arg(kBoxPadLeft));
     return b;
 }
 

@@ -1,6 +1,7 @@
 #include "iofunctionswidget.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,6 +42,8 @@ const Option kOptionTable[IOFunctionsWidget::kOptions] = {
 
 const int kInitialStateText[IOFunctionsWidget::kInitialStates] = {273, 274, 275, 281};
 constexpr int kBreak = 204;
+constexpr int kLabelPx = 22;       // caption size of the page's style sheet
+constexpr int kLabelColumn = 560;  // width of a caption column on the 1565-pixel page
 constexpr int kClose = 211;
 
 QButtonGroup* radioRow(QWidget* page, QBoxLayout* row, const QList<int>& textIds) {
@@ -84,6 +87,11 @@ IOFunctionsWidget::IOFunctionsWidget(QWidget* parent, IOSettingsDialog* dialog)
     for (int i = 0; i < kOptions; ++i) {
         optionLabels[i] = new QLabel(kitText(kOptionTable[i].textId), this);
         optionLabels[i]->setWordWrap(true);
+        // A caption longer than its column takes two lines; give it their height, or the grid cuts it.
+        QFont font = optionLabels[i]->font();
+        font.setPixelSize(kLabelPx);
+        if (QFontMetrics(font).horizontalAdvance(optionLabels[i]->text()) > kLabelColumn)
+            optionLabels[i]->setMinimumHeight(2 * QFontMetrics(font).lineSpacing() + 4);
         options[i] = new CheckBox(this, QString());
         const int row = i / 2;
         const int col = (i % 2) * 2;
@@ -120,7 +128,7 @@ IOFunctionsWidget::IOFunctionsWidget(QWidget* parent, IOSettingsDialog* dialog)
 
     auto* col = new QVBoxLayout(this);
     col->setSpacing(10);
-    col->setContentsMargins(50, 50, 50, 50);
+    col->setContentsMargins(50, 20, 50, 20);  // fits the 902-pixel page area
     col->addLayout(grid);
     col->addLayout(inRow);
     col->addLayout(outRow);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,7 +63,8 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     connect(procedureGroup, &QButtonGroup::idClicked, this, &IOParamsWidget::showProcedureControls);
 
     auto* grid = new QGridLayout;
-    grid->setContentsMargins(0, 50, 100, 50);
+    // The top margin leaves the line at y 150 to the cavity row and the two buttons placed there.
+    grid->setContentsMargins(0, 130, 100, 50);
     grid->setVerticalSpacing(40);
     grid->setHorizontalSpacing(0);
     for (int i = 0; i < kSliders; ++i) {
@@ -108,21 +110,31 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     col->addStretch();
 
     // Placed, not laid out: the cavity row and the two buttons share the line at y 150 and are shown
-    // alternately by procedure.
+    // alternately by procedure. Each control is as wide as its caption and starts after the one before
+    // it, so that no language cuts or covers a caption.
+    QFont font = this->font();
+    font.setPixelSize(22);
+    const QFontMetrics metrics(font);
+    auto textWidth = [&metrics](const QString& t) { return metrics.horizontalAdvance(t); };
     cavityLabel = new QLabel(kitText(585), this);
-    cavityLabel->setGeometry(96, 150, 100, 50);
+    const int labelW = qMax(100, textWidth(cavityLabel->text()) + 8);
+    cavityLabel->setGeometry(96, 150, labelW, 50);
+    const int afterLabel = 96 + labelW;
     cavityGroup = new QButtonGroup(this);
-    const int cavityX[3] = {210, 370, 550};
-    const int cavityW[3] = {160, 180, 200};  // each ends before the next begins
+    int x = qMax(210, afterLabel + 14);
     for (int id = 0; id < 3; ++id) {
         auto* b = new QRadioButton(kitText(kCavityText[id]), this);
-        b->setGeometry(cavityX[id], 150, cavityW[id], 50);
+        const int w = 50 + 30 + textWidth(b->text()) + 10;  // indicator, spacing, caption
+        b->setGeometry(x, 150, w, 50);
+        x += w + 20;
         cavityGroup->addButton(b, id);
     }
     customIOButton = new QPushButton(kitText(473), this);
-    customIOButton->setGeometry(220, 150, 200, 50);
+    const int customX = qMax(220, afterLabel + 24);
+    customIOButton->setGeometry(customX, 150, qMax(200, textWidth(customIOButton->text()) + 30), 50);
     ioNameButton = new QPushButton(kitText(498), this);
-    ioNameButton->setGeometry(510, 150, 200, 50);
+    const int nameX = qMax(510, customIOButton->geometry().right() + 90);
+    ioNameButton->setGeometry(nameX, 150, qMax(200, textWidth(ioNameButton->text()) + 30), 50);
 }
 
 void IOParamsWidget::showValue(int i) {

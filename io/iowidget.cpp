@@ -19,8 +19,11 @@ namespace {
 
 constexpr int kCutModes = 3;  // 0 Cut All, 1 Cut self, 2 Not Cut
 constexpr int kIOParamsPage = 9;
-// Width of one detection box: eight of them with the two boxes of a row fit the 1725-pixel page.
-constexpr int kBoxWidth = 140;
+// Width of one detection box: eight of them with the two boxes of a row fit the 1725-pixel page
+// (30 + 200 + 8 x (148 + 10) + 10 + 200 = 1704), with a smaller switch image than the settings
+// pages' so that the output's name beside it stays whole.
+constexpr int kBoxWidth = 148;
+const char* const kRowStyle = "QCheckBox::indicator{width:56px;height:30px;}";
 
 QFont microhei(int px) {
     QFont f(QStringLiteral("wqy-microhei"));
@@ -48,6 +51,7 @@ IOCheckComBO::IOCheckComBO(IOWidget* owner, QString text, int n) : QWidget(owner
     m_layout->setSpacing(10);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSizeConstraint(QLayout::SetFixedSize);
+    setStyleSheet(kRowStyle);
     if (!text.isEmpty()) {
         label = new QLabel(text, this);
         m_layout->addWidget(label);
@@ -195,7 +199,7 @@ IOWidget::IOWidget(IOSettingsDialog* dialog) : QWidget(nullptr), m_dialog(dialog
     m_layout = new QVBoxLayout(this);
 
     countBox = new ComboBox(this);
-    countBox->setGeometry(40, 30, 150, 40);
+    countBox->setGeometry(40, 30, 220, 40);  // wide enough for "8 times" beside the drop-down arrow
     countBox->setFont(microhei(32));
     countBox->setItemHeight(40);
 
@@ -211,9 +215,10 @@ IOWidget::IOWidget(IOSettingsDialog* dialog) : QWidget(nullptr), m_dialog(dialog
     countBox->setCurrentIndex(6);
 
     confirmButton = new ColorButton(kitText(121), this, 3);
-    confirmButton->setGeometry(1550, 855, 200, 75);
+    // Both end inside the 1725-pixel page.
+    confirmButton->setGeometry(1495, 855, 200, 75);
     resetButton = new ColorButton(kitText(497), this, 3);
-    resetButton->setGeometry(1320, 855, 200, 75);
+    resetButton->setGeometry(1265, 855, 200, 75);
     connect(confirmButton, &QPushButton::clicked, this, &IOWidget::accept);
     connect(resetButton, &QPushButton::clicked, this, &IOWidget::reset);
     connect(countBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
