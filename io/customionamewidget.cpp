@@ -23,7 +23,8 @@ constexpr int kCellH = 60;
 constexpr int kFontPx = 30;
 constexpr int kMinFontPx = 18;
 constexpr int kBoxPadLeft = 10;
-constexpr int kBoxPadRight = 50;  // the drop-down arrow
+constexpr int kBoxPadRight = 4;
+constexpr int kArrowW = 50;  // the application's drop-down arrow, inside the padding
 
 QFont microhei(int px) {
     QFont f(QStringLiteral("wqy-microhei"));
@@ -57,7 +58,8 @@ ComboBox* functionBox(QWidget* parent, int functions, QString (*name)(int)) {
         const QFontMetrics metrics(font);
         bool fits = true;
         for (int i = 0; i < b->count() && fits; ++i)
-            fits = metrics.horizontalAdvance(b->itemText(i)) <= kCellW - kBoxPadLeft - kBoxPadRight - 6;
+            fits = metrics.horizontalAdvance(b->itemText(i)) <=
+                   kCellW - kBoxPadLeft - kBoxPadRight - kArrowW - 6;
         if (fits) break;
     }
     b->setStyleSheet(QStringLiteral("QComboBox{font-size:%1px;padding:1px %2px 1px %3px;}")

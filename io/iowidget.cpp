@@ -24,6 +24,8 @@ constexpr int kIOParamsPage = 9;
 // pages' so that the output's name beside it stays whole.
 constexpr int kBoxWidth = 148;
 const char* const kRowStyle = "QCheckBox::indicator{width:56px;height:30px;}";
+// Less padding than the application's, so that "Cut self" in Chinese fits beside the arrow.
+const char* const kRowBoxStyle = "QComboBox{padding:1px 4px 1px 10px;}";
 
 QFont microhei(int px) {
     QFont f(QStringLiteral("wqy-microhei"));
@@ -60,6 +62,7 @@ IOCheckComBO::IOCheckComBO(IOWidget* owner, QString text, int n) : QWidget(owner
     triggerBox->setFixedSize(200, 50);
     triggerBox->setFont(microhei(28));
     triggerBox->setItemHeight(50);
+    triggerBox->setStyleSheet(triggerBox->styleSheet() + kRowBoxStyle);
     m_layout->addWidget(triggerBox);
     if (n < 0) n = 0;
     if (n > kMultiDetections) n = kMultiDetections;
@@ -72,6 +75,7 @@ IOCheckComBO::IOCheckComBO(IOWidget* owner, QString text, int n) : QWidget(owner
     cutBox->setFixedSize(200, 50);
     cutBox->setFont(microhei(28));
     cutBox->setItemHeight(50);
+    cutBox->setStyleSheet(cutBox->styleSheet() + kRowBoxStyle);
     m_layout->addWidget(cutBox);
 
     typedef void (IOCheckComBO::*Click)(int);
