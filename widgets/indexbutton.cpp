@@ -50,6 +50,21 @@ int ColorButton::textPixelSize(int type) {
     return 24;
 }
 
+int ColorButton::captionPixelSize(const QString& text, int width, int type) {
+    // A caption wider than the button (English function keys at 80 px) is set smaller rather than
+    // cut at the button's edges.
+    QFont f(QStringLiteral("wqy-microhei"));
+    int px = textPixelSize(type);
+    const QStringList lines = text.split('\n');
+    for (;; --px) {
+        f.setPixelSize(px);
+        const QFontMetrics fm(f);
+        int widest = 0;
+        for (const QString& line : lines) widest = qMax(widest, fm.horizontalAdvance(line));
+        if (widest <= width - 4 || px <= kMinCaptionPx) return px;
+    }
+}
+
 void ColorButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (m_hasImage) {
@@ -59,19 +74,7 @@ void ColorButton::paintEvent(QPaintEvent*) {
     p.drawPixmap(rect(), buttonImage(isDown()));
 
     QFont f(QStringLiteral("wqy-microhei"));
-    int px = textPixelSize(m_type);
-    f.setPixelSize(px);
-    // A caption wider than the button (English function keys at 80 px) is set smaller rather than
-    // cut at the button's edges.
-    const int room = width() - 4;
-    int widest = 0;
-    for (;;) {
-        const QFontMetrics fm(f);
-        widest = 0;
-        for (const QString& line : text().split('\n')) widest = qMax(widest, fm.horizontalAdvance(line));
-        if (widest <= room || px <= kMinCaptionPx) break;
-        f.setPixelSize(--px);
-    }
+    f.setPixelSize(captionPixelSize(text(), width(), m_type));
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(QRect(QPoint(0, 0), QPoint(width() - 1, height() - 1)), Qt::AlignCenter, text());

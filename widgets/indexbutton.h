@@ -25,6 +25,9 @@ public:
     int type() const { return m_type; }
     // The caption's pixel size for a text style in the current interface language.
     static int textPixelSize(int type);
+    // The size a caption is drawn at on a button `width` wide: the type's size, or smaller where
+    // that would cut the caption at the button's edges.
+    static int captionPixelSize(const QString& text, int width, int type);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

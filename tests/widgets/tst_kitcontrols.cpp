@@ -87,6 +87,13 @@ void TestKitControls::buttonTextSize() {
     QCOMPARE(ColorButton::textPixelSize(type), px);
     ColorButton b("OK", nullptr, type);
     QCOMPARE(b.type(), type);
+    QCOMPARE(ColorButton::captionPixelSize("OK", 80, type), px);
+    // A long caption on a narrow key is set smaller rather than cut.
+    const int longPx = ColorButton::captionPixelSize("character", 80, type);
+    QVERIFY(longPx < px);
+    QFont f("wqy-microhei");
+    f.setPixelSize(longPx);
+    QVERIFY(QFontMetrics(f).horizontalAdvance("character") <= 76);
     QCOMPARE(b.focusPolicy(), Qt::NoFocus);
 }
 
