@@ -11,7 +11,7 @@
 #include "app/globals.h"
 #include "app/wizardpara.h"
 #include "iosettingsdialog.h"
-#include "widgets/edit.h"
+#include "widgets/checkbox.h"
 #include "widgets/kittext.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/wizardpara.h"
 #include "ionames.h"
 #include "iosettingsdialog.h"
-#include "widgets/edit.h"
+#include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
 #include "widgets/kittext.h"
 

@@ -14,7 +14,7 @@
 #include "io/ioparamswidget.h"
 #include "iotestsupport.h"
 #include "widgets/blineedit.h"
-#include "widgets/edit.h"
+#include "widgets/checkbox.h"
 
 namespace {
 
@@ -43,6 +43,7 @@ private slots:
     void multiPolarityRows_data();
     void multiPolarityRows();
     void procedureChoiceShowsItsControls();
+    void checkBoxValue();
 
 private:
     int value(QWidget* page, Kind kind, int index);
@@ -394,6 +395,20 @@ void TestIOPages::procedureChoiceShowsItsControls() {
         QVERIFY2(line[i]->geometry().right() < line[i + 1]->geometry().left(),
                  qPrintable(QString::number(i)));
     QVERIFY(page.customIOButton->geometry().right() < page.ioNameButton->geometry().left());
+}
+
+// The pages' on/off value: any non-zero value checks, a partial check reads as off.
+void TestIOPages::checkBoxValue() {
+    CheckBox box(nullptr, QString());
+    box.setValue(-1);
+    QVERIFY(box.isChecked());
+    QCOMPARE(box.value(), 1);
+    box.setValue(0);
+    QCOMPARE(box.value(), 0);
+    box.setTristate(true);
+    box.setCheckState(Qt::PartiallyChecked);
+    QCOMPARE(box.value(), 0);
+    QCOMPARE(box.palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::yellow));
 }
 
 QTEST_MAIN(TestIOPages)

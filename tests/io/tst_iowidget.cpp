@@ -11,7 +11,7 @@
 #include "io/iowidget.h"
 #include "iotestsupport.h"
 #include "scriptedprompter.h"
-#include "widgets/edit.h"
+#include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
 
 class TestIOWidget : public QObject {

@@ -11,7 +11,7 @@
 #include "io/iosettingsdialog.h"
 #include "io/iowidget.h"
 #include "widgets/bwidget.h"
-#include "widgets/edit.h"
+#include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
 
 namespace {
