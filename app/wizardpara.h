@@ -17,6 +17,9 @@ constexpr int kParaTextLen = 100;  // size of each text field, NUL included
 constexpr int kSerialLen = 100;    // size of one camera binding text, NUL included
 constexpr int kSignalNames = 18;   // entries of gaName
 
+// Characters of one signal name taken from "name.txt".
+constexpr int kSignalNameMax = 64;
+
 // Execution procedure (DetectMode).
 enum DetectModeValue {
     kDetectStandard = 0,

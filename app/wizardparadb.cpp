@@ -145,9 +145,15 @@ void loadSignalNames(const WizardPara& p) {
         for (QString& s : gaName) s.clear();
         for (int i = 0; i < 8; ++i) {
             if (f.atEnd()) break;
-            QByteArray line = f.readLine();
+            // A name is at most kSignalNameMax characters; the rest of a longer line is skipped, so
+            // the following names stay on their own lines and an endless line is never held whole.
+            QByteArray line = f.readLine(kSignalNameMax * 4 + 2);
+            if (!line.endsWith('\n')) {
+                while (!f.atEnd() && !f.readLine(4096).endsWith('\n')) {
+                }
+            }
             while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
-            gaName[i] = QString::fromUtf8(line);
+            gaName[i] = QString::fromUtf8(line).left(kSignalNameMax);
         }
         return;
     }

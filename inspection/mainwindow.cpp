@@ -41,7 +41,7 @@ extern "C" {
 #include "imagecontainer.h"
 #include "io/controlport.h"
 #include "io/iolink.h"
-#include "io/signalnames.h"
+#include "io/ionames.h"
 #include "netbridge/cnt_net.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
@@ -475,7 +475,7 @@ void MainWindow::installRecordHooks() {
         {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
     // The parameter record was loaded before the window existed: names that had to come from the
     // defaults are filled now.
-    setDefaultSignalNamer(&DefaultSignalNames);
+    installDefaultSignalNamer();
     if (gpWPara && (gpWPara->detect_mode == kDetectMulti || !QFile::exists(QStringLiteral("name.txt"))))
         applyDefaultSignalNames(*gpWPara);
 }

@@ -22,6 +22,7 @@
 #include "camera/cameraglobals.h"
 #include "editor/drawroiwidget.h"
 #include "inspection/mainwindow.h"
+#include "io/ionames.h"
 #include "io/ledcontrol.h"
 #include "platform/system/syspath.h"
 #include "settings/timerroundmanage.h"
@@ -122,7 +123,8 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     // 8. Language table and pixmaps; from here on the boxes are the real ones.
     Data_Init();
     installKitBoxes();
-    // 9. Parameter database and records.
+    // 9. Parameter database and records (the load names the IO signals).
+    installDefaultSignalNamer();
     ParameterManager* pm = ParameterManager::getInstance();
     pm->init();
     gpWPara = pm->livePara;

@@ -27,6 +27,7 @@
 #include "app/lanstr.h"
 #include "camera/cameraglobals.h"
 #include "camera/widgetchangecamera.h"
+#include "iopages.h"
 #include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 #include "widgets/bverticaltabbar.h"
@@ -396,6 +397,7 @@ int main(int argc, char* argv[]) {
         editorsGallery(save, saveScreen, &background);
         accessGallery(g_out, lan);
         cameraDialogs(&background);
+        galleryIOPages(&save);
     }
     return 0;
 }
