@@ -73,47 +73,36 @@ QString editBoxText(int v, int type, int scale) {
 
 // ---- value fields ----
 
-EditParam::EditParam(int flags, QString unit, EditBox* box) : Edit(flags, box, 1), m_box(box) {
+UnitEdit::UnitEdit(int flags, QString unit, QWidget* box) : Edit(flags, box, 1) {
     m_unitLabel = addUnitLabel(this, unit);
-    if (m_unitLabel) connect(this, &QLineEdit::textChanged, this, &EditParam::ChangeLabelP);
+    if (m_unitLabel) connect(this, &QLineEdit::textChanged, this, &UnitEdit::ChangeLabelP);
     setFocusPolicy(Qt::StrongFocus);
     setAlignment(Qt::AlignCenter);
 }
 
-void EditParam::ChangeLabelP(QString text) {
+void UnitEdit::ChangeLabelP(QString text) {
     if (!m_unitLabel) return;
     m_labelX = labelXFor(this, m_unitLabel, text);
     m_unitLabel->move(m_labelX, 1);
 }
+
+// The field's own focus-out handling (keypads hidden) has run already; the
+// owner checks its range.
+void UnitEdit::focusOutEvent(QFocusEvent* event) {
+    emit focusOut();
+    Edit::focusOutEvent(event);
+}
+
+EditParam::EditParam(int flags, QString unit, EditBox* box)
+    : UnitEdit(flags, std::move(unit), box), m_box(box) {}
 
 bool EditParam::keypadDigit(int digit, bool firstKey) {
     m_box->setValue(firstKey ? digit : m_box->value() * 10 + digit);
     return true;
 }
 
-void EditParam::focusInEvent(QFocusEvent* event) {
-    Edit::focusInEvent(event);
-}
-
-// The field's own focus-out handling (keypads hidden) has run already; the
-// owner checks its range.
-void EditParam::focusOutEvent(QFocusEvent* event) {
-    emit focusOut();
-    Edit::focusOutEvent(event);
-}
-
-EditTempParam::EditTempParam(int flags, QString unit, EditTempBox* box) : Edit(flags, box, 1), m_box(box) {
-    m_unitLabel = addUnitLabel(this, unit);
-    if (m_unitLabel) connect(this, &QLineEdit::textChanged, this, &EditTempParam::ChangeLabelP);
-    setFocusPolicy(Qt::StrongFocus);
-    setAlignment(Qt::AlignCenter);
-}
-
-void EditTempParam::ChangeLabelP(QString text) {
-    if (!m_unitLabel) return;
-    m_labelX = labelXFor(this, m_unitLabel, text);
-    m_unitLabel->move(m_labelX, 1);
-}
+EditTempParam::EditTempParam(int flags, QString unit, EditTempBox* box)
+    : UnitEdit(flags, std::move(unit), box), m_box(box) {}
 
 bool EditTempParam::keypadDigit(int digit, bool firstKey) {
     if (m_box->checkFocus(this))
@@ -121,15 +110,6 @@ bool EditTempParam::keypadDigit(int digit, bool firstKey) {
     else
         m_box->setMinValue(firstKey ? digit : m_box->getMinValue() * 10 + digit);
     return true;
-}
-
-void EditTempParam::focusInEvent(QFocusEvent* event) {
-    Edit::focusInEvent(event);
-}
-
-void EditTempParam::focusOutEvent(QFocusEvent* event) {
-    emit focusOut();
-    Edit::focusOutEvent(event);
 }
 
 // ---- EditBox ----

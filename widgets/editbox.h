@@ -18,18 +18,16 @@ class QLabel;
 // as 1.
 QString editBoxText(int v, int type, int scale);
 
-class EditParam : public Edit {
+// A value field with a unit label at its right end that reports losing the focus, so that its
+// owner box can check the range. Unit label: "wqy-microhei" 27 pt, (unit length x 27 + 10) x 50;
+// none for an empty unit.
+class UnitEdit : public Edit {
     Q_OBJECT
 public:
-    // Unit label: "wqy-microhei" 27 pt, (unit length x 27 + 10) x 50; none for an
-    // empty unit.
-    EditParam(int flags, QString unit, EditBox* box);
+    UnitEdit(int flags, QString unit, QWidget* box);
 
-    EditBox* box() const { return m_box; }
     QLabel* unitLabel() const { return m_unitLabel; }
     int labelX() const { return m_labelX; }
-
-    bool keypadDigit(int digit, bool firstKey) override;
 
 signals:
     void focusOut();
@@ -38,40 +36,37 @@ public slots:
     void ChangeLabelP(QString text);
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    EditBox* m_box;
     QLabel* m_unitLabel = nullptr;
     int m_labelX = 0;
 };
 
-class EditTempParam : public Edit {
+// The value field of EditBox: keypad digits set the box's value.
+class EditParam : public UnitEdit {
+    Q_OBJECT
+public:
+    EditParam(int flags, QString unit, EditBox* box);
+
+    EditBox* box() const { return m_box; }
+    bool keypadDigit(int digit, bool firstKey) override;
+
+private:
+    EditBox* m_box;
+};
+
+// A limit field of EditTempBox: keypad digits set the limit the field stands for.
+class EditTempParam : public UnitEdit {
     Q_OBJECT
 public:
     EditTempParam(int flags, QString unit, EditTempBox* box);
 
     EditTempBox* box() const { return m_box; }
-    QLabel* unitLabel() const { return m_unitLabel; }
-    int labelX() const { return m_labelX; }
-
     bool keypadDigit(int digit, bool firstKey) override;
-
-signals:
-    void focusOut();
-
-public slots:
-    void ChangeLabelP(QString text);
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     EditTempBox* m_box;
-    QLabel* m_unitLabel = nullptr;
-    int m_labelX = 0;
 };
 
 // Title, - 5, - 1, value field, + 1, + 5 (steps shown divided by the scale).
