@@ -33,6 +33,7 @@ extern "C" {
 #include "app/parametermanager.h"
 #include "app/paramhooks.h"
 #include "app/wizardpara.h"
+#include "camera/camerabinding.h"
 #include "camera/cameraglobals.h"
 #include "camera/cameraloss.h"
 #include "camera/checkcamera.h"
@@ -99,21 +100,9 @@ int modeNow() {
     return para().detect_mode;
 }
 
-// Clears the camera bindings in memory and in SN.db.
+// Clears the camera bindings in memory and in SN.db; the stored camera count goes with them.
 void clearCameraBindings() {
-    for (int i = 0; i < kMaxCamera; ++i) {
-        memset(gSerialNB[i], 0, sizeof(gSerialNB[i]));
-        gSerialNB[i][0] = '0';
-    }
-    ParameterManager* pm = ParameterManager::getInstance();
-    if (!pm || !pm->snDb.isOpen()) return;
-    QSqlQuery q(pm->snDb);
-    for (int i = 0; i < kMaxCamera; ++i) {
-        q.prepare(QStringLiteral("update sysparam set value=? where name=?"));
-        q.addBindValue(QStringLiteral("0"));
-        q.addBindValue(QStringLiteral("serialNB%1").arg(i));
-        if (!q.exec()) qWarning() << "camera bindings not cleared:" << q.lastError().text();
-    }
+    SaveSN(1);
     if (gpWPara) gpWPara->serial_count = 0;
 }
 }  // namespace
