@@ -1,6 +1,7 @@
 #pragma once
 // The region and alarm view controller: region editing on the camera views and the alarm view.
-// For now only what the inspection cycle calls: entering the alarm view and leaving editing.
+// For now what the inspection cycle calls: entering the alarm view, leaving editing and the re-check
+// of the alarm view.
 #include <QWidget>
 
 #include "inspection/roieditorhooks.h"
@@ -16,8 +17,13 @@ public:
     void Reset(bool fromButton) override;
     // Leaves editing: live display, the controller hidden, every view repainted.
     void Restart() override;
-    // Re-detects the current step from the alarm view (comes with the alarm handling).
-    void SlotReCheck() override {}
+    // Re-detects the current step of the alarm: outputs set for the step's evaluation, every camera
+    // that was not skipped evaluated again and the step decided anew. In the alarm view of one camera
+    // the view moves on to the next camera that is still NG.
+    void SlotReCheck() override;
+    // Stores region edits made in the views; there are none to store while region editing is not
+    // offered.
+    void SlotSaveData() {}
 
     int resetCount = 0;
     int restartCount = 0;

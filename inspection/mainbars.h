@@ -60,6 +60,9 @@ public:
     enum BTN_TYPE { BTN_RETURN = 0 };
     Q_ENUM(BTN_TYPE)
     explicit AlarmOption(QWidget* parent = nullptr);
+    // The camera whose alarm the bar acts on (a view index of the main window).
+    void SetCamera(int camera) { currentCamera = camera; }
+    int currentCamera = 0;
 signals:
     void btnsToggled(AlarmOption::BTN_TYPE type, bool checked);
     void AlarmChangeSource(int source);

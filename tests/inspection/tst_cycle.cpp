@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "editor/drawroiwidget.h"
 #include "io/ledcontrol.h"
 #include "monitorworld.h"
 #include "records/counters.h"
@@ -141,6 +142,7 @@ private slots:
     void timerShowAdvance_data();
     void timerShowAdvance();
     void stopCancelsPendingRecheck();
+    void alarmViewRecheck();
 };
 
 void TestCycle::tickOfDetection_data() {
@@ -699,6 +701,55 @@ void TestCycle::stopCancelsPendingRecheck() {
     QCOMPARE(gFailNum[0], fails);
     QCOMPARE(MonitorWorld::out(0), 1);
     QCOMPARE(w->DisplayState, 0);
+}
+
+// The re-check of the alarm view: one camera shown, the first fixed -> the view moves to the camera
+// still NG; that one skipped by the operator -> it is not evaluated again and the alarm ends.
+void TestCycle::alarmViewRecheck() {
+    MonitorWorld world(2);
+    quietParams(world.p());
+    world.p().enable_prod_detect = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    int region[2];
+    for (int c = 0; c < 2; ++c) region[c] = addRegion(w->cams[c], 1, true);
+    world.pass();
+    MonitorWorld::setInputs(1);
+    world.pass();  // the cavity step fails on both cameras: alarm at once
+    QCOMPARE(w->DisplayState, 2);
+    QCOMPARE(w->ImageState[0][1], 3);
+    QCOMPARE(w->ImageState[1][1], 3);
+    const int failed = gFailNum[0];
+
+    // The operator looks at camera 1 on the live picture; its fault was removed, camera 2's was not.
+    w->displayedCamera = 0;
+    gSource = 1;
+    CammerSingleton& s = *w->cams[0]->data.savedStore;
+    s.area[1][region[0]] = 100000000;
+    *w->cams[0]->data.workingStore = s;
+    w->cams[0]->recong->VarTrain(1);
+    editor->SlotReCheck();
+    QCOMPARE(w->DisplayState, 2);
+    QCOMPARE(w->ImageState[1][1], 3);  // still NG: the picture stays held
+    QCOMPARE(w->displayedCamera, 1);
+    QCOMPARE(w->alarmOption->currentCamera, 1);
+    QCOMPARE(gSource, 1);
+    QCOMPARE(MonitorWorld::out(kOutAlarm), 1);
+    QCOMPARE(gFailNum[0], failed);  // a re-check counts no second NG
+
+    // Camera 2 is skipped for this mould: only camera 1 runs, and the step passes.
+    w->cams[1]->skipFlag[1] = true;
+    w->ImageState[1][1] = 4;
+    editor->SlotReCheck();
+    QVERIFY(w->cams[1]->data.allOk);  // its region would still fail
+    QVERIFY(w->DisplayState != 2);
+    QVERIFY(w->RunState != 3);
+    QCOMPARE(gSource, -1);
+    QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), 0);  // the mould may close
+    w->setRoiEditor(nullptr);
+    delete editor;
 }
 
 QTEST_MAIN(TestCycle)
