@@ -34,6 +34,8 @@ extern "C" {
 #include "app/paramhooks.h"
 #include "app/wizardpara.h"
 #include "camera/camerabinding.h"
+#include "camera/camerahost.h"
+#include "camera/widgetchangecamera.h"
 #include "camera/cameraglobals.h"
 #include "camera/cameraloss.h"
 #include "camera/checkcamera.h"
@@ -42,7 +44,9 @@ extern "C" {
 #include "imagecontainer.h"
 #include "io/controlport.h"
 #include "io/iolink.h"
+#include "io/customionamewidget.h"
 #include "io/ionames.h"
+#include "io/ledcontrol.h"
 #include "netbridge/cnt_net.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
@@ -50,6 +54,7 @@ extern "C" {
 #include "camera/camerasettings.h"
 #include "records/accesslevel.h"
 #include "records/counters.h"
+#include "records/iostatus.h"
 #include "records/passwordbox.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
@@ -148,6 +153,14 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
         connect(v, &CammerWidget::templateLastRequested, regiOption, &RegiOption::SlotTempLast);
         connect(v, &CammerWidget::templateNextRequested, regiOption, &RegiOption::SlotTempNext);
     }
+    // The login indicator below the camera views belongs to the camera page only.
+    connect(pageStack, &QStackedWidget::currentChanged, this, [this](int index) {
+        if (ioStatus) ioStatus->setVisible(index == 0);
+    });
+    ioStatus = new IOStatusWidget(this);
+    ioStatus->setGeometry(700, 1030, 200, 50);
+    ioStatus->setVisible(pageStack->currentIndex() == 0);
+    ioStatus->raise();
     ChangeCammer();
 }
 
@@ -301,10 +314,20 @@ void MainWindow::Monitor_Init() {
         if (showChooseBox(lanText(134))) clearCameraBindings();
     }
     displayedCamera = numCamera == 1 ? 0 : numCamera;
+    registerCameraViews();
 
     // 14-15. Index panel, zoom and the password box (after the numeric keypad it listens to).
     indexButton = new IndexButton(this);
     indexButton->hide();
+    // Camera reorder dialog: a window of its own; confirming it ends in the settings dialog's shutdown.
+    widgetChangeCamera = new WidgetChangeCamera(this);
+    widgetChangeCamera->setParent(this, widgetChangeCamera->windowFlags());
+    widgetChangeCamera->hide();
+    if (settingWidget->metaObject()->indexOfSlot("SlotShutDown()") >= 0)
+        connect(widgetChangeCamera, SIGNAL(shutDownRequested()), settingWidget, SLOT(SlotShutDown()));
+    customIONameWidget = new CustomIONameWidget(this, settingWidget->ioWidget, settingWidget);
+    customIONameWidget->init();
+    customIONameWidget->hide();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
     zoomScale = 1.0f;
@@ -387,6 +410,9 @@ void MainWindow::Monitor_Init() {
     fpsTimer->start(TimeMs("camera.fps", 1000));
     reCheckTimer = new QTimer(this);
     connect(reCheckTimer, &QTimer::timeout, this, &MainWindow::ReCheck);
+
+    // 28.
+    if (gCameraID == kCameraMindVision) InsertRecord(cameraSdkVersionText());
 
     // 29.
     cycleTime = 0;
@@ -496,9 +522,8 @@ void MainWindow::Run() {
     ControlPort* io = gpControlIO;
     ++gRunCount;
     ++passCount;
-    if (passCount == 50) {
-        // One-shot white balance: applied by the camera settings when the back-end supports it.
-    }
+    if (passCount == 50)
+        for (CammerWidget* v : cams) v->SetWB();  // one-shot white balance (colour cameras only)
 
     if (gisLost) {
         passCount = 0;
@@ -506,7 +531,7 @@ void MainWindow::Run() {
             io->IOSetOut(kOutClampingCut, 1);
             io->IOFlashOut();
         }
-        CameraRestart();
+        ::CameraRestart();
         inCheckTimer->stop();
         runTimer->start(TimeMs("run.lost", 3000));
         return;
@@ -932,9 +957,21 @@ void MainWindow::SlotCheckDate() {
     records.checkDate();
 }
 void MainWindow::SlotFPS() {
+    // LED 5: steady while detection is stopped, blinking once a second while it runs.
+    fpsLedPhase = RunState == 3 ? 1 : !fpsLedPhase;
+    LEDOnOff(5, fpsLedPhase);
+    const bool triggered = para().external_trigger != 0;  // triggered cameras may be idle for long
     for (int i = 0; i < kMaxCamera; ++i) {
-        fps[i] = frameCount[i] - prevFrameCount[i];
-        prevFrameCount[i] = frameCount[i];
+        const int frames = frameCount[i];
+        fps[i] = frames - prevFrameCount[i];
+        prevFrameCount[i] = frames;
+        if (i >= numCamera || triggered) continue;
+        if (fps[i] != 0) {
+            stallCount[i] = 0;
+        } else if (++stallCount[i] > 5) {
+            stallCount[i] = 0;
+            CameraCheck(i);
+        }
     }
 }
 void MainWindow::TimerLogout() {
@@ -947,18 +984,19 @@ void MainWindow::MTimerScale() {
     scaleTimer->stop();
 }
 
-void MainWindow::CameraRestart() {
-    bool all = true;
-    for (CammerWidget* v : cams) {
-        if (gCameraID == kCameraNone) continue;
-        v->CameraClose();
-        v->CameraOpen();
-        if (v->isActive())
-            v->CameraStart();
-        else
-            all = false;
-    }
-    if (all) gisLost = false;
+void MainWindow::registerCameraViews() {
+    QVector<CameraSlot*> used;
+    for (CammerWidget* v : cams) used.append(v);
+    setCameraViews(used);
+    CameraHost& host = cameraHost();
+    host.settingsVisible = [this] { return pageStack && settingWidget && pageStack->currentWidget() == settingWidget; };
+    host.hideWarnBox = [] {
+        if (gpWarnBox) gpWarnBox->hide();
+    };
+    host.resetStallCounters = [this] { memset(stallCount, 0, sizeof(stallCount)); };
+    host.markViewFailed = [this](int index) {
+        if (CammerWidget* v = camView(index)) v->data.allOk = false;
+    };
 }
 
 void MainWindow::ChangeCammer() {

@@ -20,6 +20,9 @@ class QTimer;
 class CammerWidget;
 class ImageContainer;
 class SystemSettingWidget;
+class IOStatusWidget;
+class WidgetChangeCamera;
+class CustomIONameWidget;
 class WarnBox;
 class ChooseBox;
 
@@ -94,6 +97,9 @@ public:
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
+    IOStatusWidget* ioStatus = nullptr;                   // login indicator, shown on page 0 only
+    WidgetChangeCamera* widgetChangeCamera = nullptr;     // camera reorder dialog (hidden)
+    CustomIONameWidget* customIONameWidget = nullptr;     // custom IO names dialog (hidden)
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
@@ -194,10 +200,6 @@ public slots:
     void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
     void SlotChangeSource(int source);
 
-protected:
-    // Restarts every used camera after a loss.
-    virtual void CameraRestart();
-
 private:
     void Monitor_Init();
     void confirmTimeout(int k);
@@ -213,6 +215,9 @@ private:
     void cycleStart(int k);
     void armCavityStep();
     void makeFolders();
+    // Hands the used views and the window's camera hooks to the camera layer.
+    void registerCameraViews();
+    int fpsLedPhase = 0;
 };
 
 extern WarnBox* gpWarnBox;

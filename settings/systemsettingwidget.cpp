@@ -6,6 +6,9 @@
 #include <QSqlTableModel>
 #include <QTableView>
 
+#include "app/globals.h"
+#include "app/wizardpara.h"
+#include "io/iowidget.h"
 #include "platform/system/sysclock.h"
 #include "records/recordstore.h"
 
@@ -24,6 +27,15 @@ SystemSettingWidget::SystemSettingWidget(QWidget* parent) : QWidget(parent) {
     box->addWidget(recordTable, 1);
     recordPage->hide();
     connect(recordDays, &QListWidget::itemClicked, this, &SystemSettingWidget::UpdateRecord);
+
+    ioWidget = new IOWidget(this);
+    ioWidget->setParent(this, ioWidget->windowFlags());
+    ioWidget->hide();
+}
+
+bool SystemSettingWidget::factoryParamShown() const {
+    const WizardPara* p = gpWParaBak ? gpWParaBak : gpWPara;
+    return p && p->factory_param != 0;
 }
 
 void SystemSettingWidget::SlotToRecord() {

@@ -3,15 +3,28 @@
 // screens; each page loads from gpWParaBak when the dialog is shown.
 #include <QWidget>
 
+#include "io/iosettingsdialog.h"
+
 class QListWidget;
 class QListWidgetItem;
 class QSqlTableModel;
 class QTableView;
+class IOWidget;
 
-class SystemSettingWidget : public QWidget {
+class SystemSettingWidget : public QWidget, public IOSettingsDialog {
     Q_OBJECT
 public:
     explicit SystemSettingWidget(QWidget* parent = nullptr);
+
+    // The multi-detection IO page (a window of its own, owned here) and what it asks of the dialog.
+    IOWidget* ioWidget = nullptr;
+    bool factoryParamShown() const override;
+    void ResetReCheck1Text(const QString& text) override { reCheck1Text = text; }
+    void DoChangePage() override {}
+    void changeWidget(int index) override { currentPage = index; }
+    void showDialog() override { show(); }
+    QString reCheck1Text;
+    int currentPage = 0;
 
     // Operation-log page: the day list (today first, then the archived days, newest first) and the
     // read-only table of the chosen day.

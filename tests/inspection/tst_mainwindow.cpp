@@ -6,7 +6,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "camera/camerahost.h"
+#include "camera/cameraloss.h"
 #include "monitorworld.h"
+#include "platform/system/timing.h"
+#include "records/iostatus.h"
 #include "widgets/bmessagebox.h"
 
 class TestMainWindow : public QObject {
@@ -26,6 +30,8 @@ private slots:
     void noInputWarningNeverNests();
     void manualProductSnapshotWithoutProductDetection();
     void cycleStampDifferenceWraps();
+    void silentCameraIsLostAndRestarted_data();
+    void silentCameraIsLostAndRestarted();
 };
 
 void TestMainWindow::startupWithCameras_data() {
@@ -75,6 +81,15 @@ void TestMainWindow::startupWithCameras() {
     // Only the steps of the procedure get templates: the synthetic master when there is none.
     QCOMPARE(w->cams[0]->data.templateCount[0], 1);
     QCOMPARE(w->cams[0]->data.templateCount[gDNum], 0);
+    // The login indicator belongs to the camera page.
+    QVERIFY(!w->ioStatus->isHidden());
+    QCOMPARE(w->ioStatus->geometry(), QRect(700, 1030, 200, 50));
+    w->pageStack->setCurrentIndex(1);
+    QVERIFY(w->ioStatus->isHidden());
+    w->pageStack->setCurrentIndex(0);
+    QVERIFY(!w->ioStatus->isHidden());
+    // The camera layer walks the used views.
+    QCOMPARE(cameraViewCount(), cameras);
     // The loop was armed for its first pass.
     w->runTimer->start(5);
     QTRY_VERIFY_WITH_TIMEOUT(gRunCount > 3, 10000);
@@ -353,6 +368,41 @@ void TestMainWindow::cycleStampDifferenceWraps() {
     world.pass();
     QVERIFY(w->cycleStamp >= now);
     QCOMPARE(w->cycleTime, uint32_t(w->cycleStamp - 0xFFFFFFF0u));
+}
+
+
+void TestMainWindow::silentCameraIsLostAndRestarted_data() {
+    QTest::addColumn<int>("trigger");  // camera trigger mode
+    QTest::addColumn<int>("seconds");  // frame-rate ticks without a frame
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("5 s silent") << 0 << 5 << false;
+    QTest::newRow("6 s silent") << 0 << 6 << true;
+    QTest::newRow("camera trigger mode") << 1 << 12 << false;
+}
+
+void TestMainWindow::silentCameraIsLostAndRestarted() {
+    QFETCH(int, trigger);
+    QFETCH(int, seconds);
+    QFETCH(bool, lost);
+    MonitorWorld world(2);
+    world.p().external_trigger = trigger;
+    world.derive();
+    MainWindow* w = world.build();
+    // The second camera leaves the bus; no loop pass takes frames meanwhile.
+    simcam::Bus::instance().unplug("SIMCAM0002");
+    for (int i = 0; i < seconds; ++i) w->SlotFPS();
+    QCOMPARE(bool(gisLost), lost);
+    if (!lost) return;
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), 1);
+    QVERIFY(!w->cams[0]->data.allOk);
+    // While lost the loop restarts the cameras every 3 s; it succeeds once the camera is back.
+    world.pass();
+    QVERIFY(gisLost);
+    QCOMPARE(w->runTimer->interval(), TimeMs("run.lost", 3000));
+    simcam::Bus::instance().replug("SIMCAM0002");
+    world.pass();
+    QVERIFY(!gisLost);
+    QVERIFY(simcam::Bus::instance().isOpen("SIMCAM0002"));
 }
 
 QTEST_MAIN(TestMainWindow)
