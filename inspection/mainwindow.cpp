@@ -436,14 +436,17 @@ void MainWindow::Monitor_Init() {
 
 void MainWindow::makeFolders() {
     for (int c = 0; c < numCamera && c < kMaxCamera; ++c) {
-        const int cam = cams[c]->slot + 1;  // folders follow the screen slot
+        // The picture archive counts the cameras in use (as the saver writes it); templates and raw
+        // frames belong to the view's screen slot.
+        const int used = c + 1;
+        const int cam = cams[c]->slot + 1;
         for (int d = 0; d < kMaxStep; ++d) {
             ImageState[c][d] = 0;
             stepOk[d] = 0;
             const QString ng =
-                QStringLiteral("%1//camera%2//detect%3//NG").arg("./alarmimage").arg(cam).arg(d + 1);
+                QStringLiteral("%1//camera%2//detect%3//NG").arg("./alarmimage").arg(used).arg(d + 1);
             const QString ok =
-                QStringLiteral("%1//camera%2//detect%3//OK").arg("./alarmimage").arg(cam).arg(d + 1);
+                QStringLiteral("%1//camera%2//detect%3//OK").arg("./alarmimage").arg(used).arg(d + 1);
             const QString tmpl = QStringLiteral("./cammer%1%2").arg(cam).arg(d + 1);
             const QString raw = QStringLiteral("%1//cammer%2%3").arg("./originalimage").arg(cam).arg(d + 1);
             for (const QString& dir : {ng, ok, tmpl, raw})
