@@ -93,8 +93,8 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     ShowHideTool(0);
 
     if (gpWPara && s >= 0 && s < kMaxCamera) {
-        SetFilterTexts(gpWPara->contrast[s] * 0.02 - 2, gpWPara->gamma[s] * 0.0396 + 0.1,
-                       gpWPara->sharp[s] * 0.05);
+        // The camera layer scales the stored values into the filter's own units.
+        SetFilterTexts(gpWPara->contrast[s], gpWPara->gamma[s], gpWPara->sharp[s]);
     }
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

@@ -161,6 +161,9 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
     ioStatus->setGeometry(700, 1030, 200, 50);
     ioStatus->setVisible(pageStack->currentIndex() == 0);
     ioStatus->raise();
+    // The snapshot panel lies over the right edge of the camera area.
+    indexButton->show();
+    indexButton->raise();
     ChangeCammer();
 }
 
@@ -318,7 +321,6 @@ void MainWindow::Monitor_Init() {
 
     // 14-15. Index panel, zoom and the password box (after the numeric keypad it listens to).
     indexButton = new IndexButton(this);
-    indexButton->hide();
     // Camera reorder dialog: a window of its own; confirming it ends in the settings dialog's shutdown.
     widgetChangeCamera = new WidgetChangeCamera(this);
     widgetChangeCamera->setParent(this, widgetChangeCamera->windowFlags());
@@ -827,10 +829,8 @@ bool MainWindow::countingInput(int k) {
             for (bool& f : freshFrame) f = false;
             remainingDelay[s] = 0;
             TimerUp(s);
-            if (RunState == 3 || multi) {
-                carriedInput = -1;
-                return false;
-            }
+            // The scan ends here; an input the decision carried over to the next step stays.
+            if (RunState == 3 || multi) return false;
         }
         if (multi) break;
     }
@@ -982,6 +982,7 @@ void MainWindow::TimerLogout() {
 }
 void MainWindow::TimerLCD() {
     screenOffTimer->stop();
+    LCDOnOff(0);  // backlight off; the next press wakes the screen
 }
 void MainWindow::MTimerScale() {
     scaleTimer->stop();

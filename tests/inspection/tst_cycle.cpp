@@ -143,6 +143,7 @@ private slots:
     void timerShowAdvance();
     void stopCancelsPendingRecheck();
     void alarmViewRecheck();
+    void multiStepsWithoutDelayShareOneEdge();
 };
 
 void TestCycle::tickOfDetection_data() {
@@ -750,6 +751,37 @@ void TestCycle::alarmViewRecheck() {
     QCOMPARE(MonitorWorld::out(kOutClampingCut), 0);  // the mould may close
     w->setRoiEditor(nullptr);
     delete editor;
+}
+
+// Multi-detection, three steps on input 0 with no delay: one edge runs the first step, and the input
+// it carries over starts the next steps on the following passes.
+void TestCycle::multiStepsWithoutDelayShareOneEdge() {
+    MonitorWorld world(1);
+    WizardPara& p = world.p();
+    quietParams(p);
+    p.detect_mode = kDetectMulti;
+    p.multi_step_count = 3;
+    for (int s = 0; s < 8; ++s) {
+        p.multi_trig_row[s] = s < 3 ? 0 : -1;
+        p.multi_trig_choice[s] = 0;
+        p.multi_cut_mode[s] = 0;
+    }
+    world.derive();
+    QCOMPARE(gDNum, 3);
+    MainWindow* w = world.build();
+    world.pass();
+    MonitorWorld::setInputs(1);
+    QList<int> steps;
+    for (int i = 0; i < 6; ++i) {
+        world.pass();
+        steps << w->multiStep;
+    }
+    QVERIFY2(steps.contains(0) && steps.contains(1) && steps.contains(2),
+             qPrintable(QString("multi step per pass: %1").arg([&] {
+                 QStringList l;
+                 for (int s : steps) l << QString::number(s);
+                 return l.join(' ');
+             }())));
 }
 
 QTEST_MAIN(TestCycle)

@@ -90,6 +90,15 @@ void TestMainWindow::startupWithCameras() {
     QVERIFY(!w->ioStatus->isHidden());
     // The camera layer walks the used views.
     QCOMPARE(cameraViewCount(), cameras);
+    // Picture filters from the stored values, scaled once: contrast 100 is neutral (0).
+    const WizardPara& p = world.p();
+    QCOMPARE(w->cams[0]->FilterDescription(),
+             QString::asprintf("eq=contrast=%f:gamma=%f,unsharp=5:5:%f", p.contrast[0] * 0.02 - 2,
+                               p.gamma[0] * 0.0396 + 0.1, p.sharp[0] * 0.05));
+    // The snapshot panel is up; the screen-off delay switches the backlight off.
+    QVERIFY(!w->indexButton->isHidden());
+    w->TimerLCD();
+    QCOMPARE(w->screenOff, 1);
     // The loop was armed for its first pass.
     w->runTimer->start(5);
     QTRY_VERIFY_WITH_TIMEOUT(gRunCount > 3, 10000);
