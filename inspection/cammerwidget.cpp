@@ -317,22 +317,3 @@ void CammerWidget::ShowWorkingImage() {
     memcpy(displayBuffer.data(), data.rawBuffer.data(), size_t(gColorLen));
     update();
 }
-
-void CammerWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (gImageLen <= 0 || displayBuffer.size() < size_t(gColorLen)) return;
-    // Live picture, scaled into the view; overlays are drawn by the result painting.
-    QImage frame = gisColor
-                       ? QImage(displayBuffer.data(), gImageW, gImageH, gImageW * 4, QImage::Format_RGB32)
-                       : QImage(displayBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Grayscale8);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), frame);
-    if (!cameraIcon.isNull()) p.drawPixmap(width() - cameraIcon.width() - 10, 10, cameraIcon);
-    p.setPen(Qt::yellow);
-    QFont f(QStringLiteral("wqy-microhei"));
-    f.setPixelSize(24);
-    p.setFont(f);
-    p.drawText(QRect(10, height() - 40, 300, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Aver %1").arg(brightness));
-}

@@ -7,6 +7,7 @@
 // attempt (isBuilt() false) unless the main window completes it as a test view (CompleteAsTestView).
 #include <QImage>
 #include <QPixmap>
+#include <QVector>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -71,10 +72,17 @@ public:
     int brightness = 0;
     QTimer* blinkTimer = nullptr;
     int blinkPhase = 0;
-    int editPart = 0;
+    int editPart = 0;  // polygon vertex being dragged in the region editor
     int moveMode = 0;
     int rangeState = 0;
     QPixmap cameraIcon;
+
+    // Region editor state read by the painting.
+    int editMode = 0;             // 1 while a new shape is being drawn
+    ClustomRect pendingRect;      // rectangle being drawn (screen reference frame)
+    Circle pendingRing;           // ring being drawn
+    QVector<QPoint> polyPoints;   // polygon points placed so far
+    QString editorRegionText;     // label of the selected region, shown on the template line
     QPushButton* prevTemplateButton = nullptr;
     QPushButton* nextTemplateButton = nullptr;
     QWidget* drawingBar = nullptr;
@@ -90,6 +98,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The three kinds of view painting: archived pictures, recent NG frames, and the live, result,
+    // alarm and template views.
+    void paintRecordPicture(QPainter& p);
+    void paintRecentNG(QPainter& p);
+    void paintView(QPainter& p);
+    // The display buffer into the paint pixels: grey expanded to 32 bits, colour copied.
+    void fillPaintPixels();
     void buildAfterOpen();  // construction steps from the working buffer to the blink timer
     bool built_ = false;
     bool opened_ = false;

@@ -1,30 +1,15 @@
 #pragma once
 // The bars of the main screen. Each exists with what the main window needs of it now; their buttons,
 // lists and pictures are filled in by the screens that own them.
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
+
+#include "titlebar.h"
 
 class ColorButton;
 class ComboBox;
 class QLabel;
-
-// The strip above the camera views: program name, time and the IO indicators.
-class TitleBar : public QWidget {
-    Q_OBJECT
-public:
-    explicit TitleBar(QWidget* parent = nullptr);
-    // Reads the input and output levels of the IO board and repaints the indicators when they changed.
-    void updateIO();
-    int inputBits() const { return inBits_; }
-    int outputBits() const { return outBits_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    int inBits_ = -1;
-    int outBits_ = -1;
-};
 
 // Right-hand bar of the live screen (index 0 of the bar stack).
 class OptionBar : public QWidget {
@@ -46,6 +31,15 @@ public:
     enum BTN_TYPE { BTN_RETURN = 0 };
     Q_ENUM(BTN_TYPE)
     explicit RegiOption(QWidget* parent = nullptr);
+
+    // The archived OK or NG picture browsed with the record sources.
+    QString picName;  // file name without ".jpg"; empty when the folder holds none
+    QImage picture;
+    int recordCamera = 0;
+    int recordDetect = 0;
+    int picCount = 0;
+    int okFlag = 0;    // 1 while browsing OK records, 0 for NG records
+    int picIndex = 0;  // 0 = newest
 public slots:
     void SlotTempLast();
     void SlotTempNext();

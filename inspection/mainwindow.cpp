@@ -66,6 +66,7 @@ WarnBox* gpWarnBox = nullptr;
 ChooseBox* gpChooseBox = nullptr;
 int gSource = -1;
 int gRunCount = 0;
+QString gTempTime;
 int gPicNumNG = 0;
 int gPicNumOK = 0;
 
@@ -1038,5 +1039,6 @@ void resetInspectionGlobals() {
     gSource = -1;
     gRunCount = 0;
     gPicNumNG = gPicNumOK = 0;
+    gTempTime.clear();
     gisLost = false;
 }

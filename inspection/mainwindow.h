@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QSqlDatabase>
 #include <QVector>
+#include <QPoint>
 #include <QRgb>
+#include <QString>
 #include <cstdint>
 
 #include "app/globals.h"
@@ -76,7 +78,13 @@ public:
     int stallCount[kMaxCamera] = {};
     uint8_t rawImageSaving = 0;
     float zoomX = 1.0f, zoomY = 1.0f, zoomScale = 1.0f;
-    int zoomOffX = 0, zoomOffY = 0;
+    int zoomOffX = 0, zoomOffY = 0;  // pan offset of the displayed camera
+
+    // Region editor state the views paint from.
+    int editorStep = 0;              // the step whose regions and templates are edited
+    int drawingTool = 1;             // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
+    QPoint pointerPixel;             // pointer location in image pixels
+    uint32_t pointerValue = 0;       // pixel value there: grey, or 0x00RRGGBB
 
     // Loop state kept across passes.
     int passCount = 0;
@@ -225,6 +233,7 @@ extern ChooseBox* gpChooseBox;
 extern int gSource;    // picture source of the region and alarm views: -1 none, 0 template, 1 live ...
 extern int gRunCount;  // passes of the polling loop since start
 
+extern QString gTempTime;  // file time of the template shown in the region editor
 extern int gPicNumNG;  // NG pictures kept per camera and step
 extern int gPicNumOK;  // OK pictures kept per camera and step
 // Back to the state before start-up, for tests in one binary (the window must be gone).

@@ -1,0 +1,258 @@
+// Camera view painting: the pixel overlays by display state and source, the texts of regions, status,
+// countdown, mould numbers and pointer location, and what the views report to the title bar.
+#include <QLabel>
+#include <QtTest>
+
+#include "inspection/titlebar.h"
+#include "inspection/viewpaint.h"
+#include "monitorworld.h"
+#include "records/counters.h"
+
+namespace {
+void rectRegion(CammerSingleton& s, int step, int r, const QRect& img, int func = 4) {
+    s.shape[step][r] = kShapeRect;
+    s.rect[step][r].rect = QRect(img.topLeft() * 5, img.bottomRight() * 5);
+    s.rect[step][r].imgRect = img;
+    s.func[step][r] = func;
+    s.area[step][r] = 25;
+    s.sens[step][r] = 7;
+    s.para1[step][r] = 5;
+}
+uint32_t px(const CammerWidget* v, int x, int y) {
+    return v->paintPixels[size_t(y) * size_t(gImageW) + size_t(x)] & 0xFFFFFFu;
+}
+}  // namespace
+
+class TestViewPaint : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        if (gaLanStr[150 * kLanColumns].isEmpty()) loadLanguageTable();
+        gLan = 1;
+    }
+    void regionLabels_data();
+    void regionLabels();
+    void statusTexts_data();
+    void statusTexts();
+    void countdown_data();
+    void countdown();
+    void mouldNumbersAndLocation();
+    void overlays_data();
+    void overlays();
+    void reportsToTitleBar();
+    void titleBarStripsAndIcons();
+};
+
+void TestViewPaint::regionLabels_data() {
+    QTest::addColumn<int>("regions");
+    QTest::addColumn<int>("func");
+    QTest::addColumn<bool>("perRegion");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("10 regions, black area") << 10 << 4 << true << "3: 25 / 42 ";
+    QTest::newRow("11 regions: number and value only") << 11 << 4 << true << "3: 42";
+    QTest::newRow("defect, per-region parameters") << 2 << 0 << true << "3: 25 / 42 ";
+    QTest::newRow("defect, global alarm area") << 2 << 0 << false << "3: 900 / 42 ";
+    QTest::newRow("spot: sensitivity and area") << 2 << 1 << false << "3: 7--25 / 42 ";
+    QTest::newRow("similarity: sensitivity") << 2 << 6 << false << "3: 7 / 42 ";
+}
+
+void TestViewPaint::regionLabels() {
+    QFETCH(int, regions);
+    QFETCH(int, func);
+    QFETCH(bool, perRegion);
+    QFETCH(QString, label);
+    auto s = std::make_unique<CammerSingleton>(0);
+    s->count[1] = regions;
+    rectRegion(*s, 1, 2, QRect(1, 1, 4, 4), func);
+    QCOMPARE(regionLabel(*s, 1, 2, 42, perRegion, 900), label);
+}
+
+void TestViewPaint::statusTexts_data() {
+    QTest::addColumn<int>("runState");
+    QTest::addColumn<int>("phase");
+    QTest::addColumn<bool>("pending");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("learning") << 2 << 1 << true << 2 << QColor(Qt::cyan) << lanText(310);
+    QTest::newRow("stopped") << 3 << 1 << false << 0 << QColor(Qt::red) << lanText(311);
+    QTest::newRow("second of three re-checks") << 1 << 1 << true << 2 << QColor(Qt::green) << lanText(593).arg(2);
+    QTest::newRow("pending, none left: phase") << 1 << 2 << true << 0 << QColor(Qt::green) << lanText(528);
+    QTest::newRow("detecting") << 1 << 1 << false << 1 << QColor(Qt::green) << lanText(312);
+    QTest::newRow("waiting") << 1 << 3 << false << 0 << QColor(Qt::green) << lanText(529);
+    QTest::newRow("other phase: empty") << 1 << 0 << false << 0 << QColor(Qt::green) << QString();
+}
+
+void TestViewPaint::statusTexts() {
+    QFETCH(int, runState);
+    QFETCH(int, phase);
+    QFETCH(bool, pending);
+    QFETCH(int, left);
+    QFETCH(QColor, colour);
+    QFETCH(QString, text);
+    const ViewStatus st = viewStatus(runState, phase, pending, 3, left);
+    QCOMPARE(st.colour, colour);
+    QCOMPARE(st.text, text);
+    QCOMPARE(lanText(593).arg(2), QStringLiteral("During 2 redetect"));
+}
+
+void TestViewPaint::countdown_data() {
+    QTest::addColumn<QVector<int>>("active");  // per step: -1 timer stopped, else tenths left
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first running step") << QVector<int>{-1, 15, 30} << "1.5";
+    QTest::newRow("three significant digits") << QVector<int>{123, -1} << "12.3";
+    QTest::newRow("0 left: nothing, later steps not looked at") << QVector<int>{-1, 0, 30} << "";
+    QTest::newRow("no timer runs") << QVector<int>{-1, -1} << "";
+}
+
+void TestViewPaint::countdown() {
+    QFETCH(QVector<int>, active);
+    QFETCH(QString, text);
+    bool on[kMaxStep] = {};
+    int left[kMaxStep] = {};
+    for (int s = 0; s < active.size(); ++s) {
+        on[s] = active[s] >= 0;
+        left[s] = std::max(0, active[s]);
+    }
+    QCOMPARE(countdownText(on, left, active.size()), text);
+}
+
+void TestViewPaint::mouldNumbersAndLocation() {
+    const int32_t flags[8] = {2, 1, 2, 0, 0, 0, 0, 0};
+    const auto texts = mouldNumberTexts(flags);
+    QCOMPARE(texts.size(), 3);
+    QCOMPARE(texts[0], qMakePair(352, QStringLiteral("1#")));
+    QCOMPARE(texts[1], qMakePair(412, QStringLiteral(",")));
+    QCOMPARE(texts[2], qMakePair(422, QStringLiteral("3#")));
+    QCOMPARE(locationText(QPoint(3, 4), 77, false), QStringLiteral("3, 4, 77"));
+    QCOMPARE(locationText(QPoint(3, 4), 0x102030, true), QStringLiteral("3, 4, 16, 32, 48"));
+}
+
+void TestViewPaint::overlays_data() {
+    QTest::addColumn<int>("display");
+    QTest::addColumn<int>("source");
+    QTest::addColumn<int>("blink");
+    QTest::addColumn<bool>("testShown");
+    QTest::addColumn<uint32_t>("alarmPixel");   // an alarm mark inside the NG region
+    QTest::addColumn<uint32_t>("ignorePixel");  // an ignored point inside the region
+    const uint32_t grey = 0x646464, red = 0xFF0000, cyan = 0x00FFFF;
+    QTest::newRow("alarm, live, blink on") << 2 << 1 << 1 << false << red << grey;
+    QTest::newRow("alarm, live, blink off: camera colours") << 2 << 1 << 0 << false << grey << grey;
+    QTest::newRow("result shown: no blink") << 1 << 1 << 1 << false << grey << grey;
+    QTest::newRow("editor, template: ignore mask") << 3 << 0 << 0 << false << grey << cyan;
+    QTest::newRow("live with a parameter test") << 0 << -1 << 0 << true << cyan << grey;
+}
+
+void TestViewPaint::overlays() {
+    QFETCH(int, display);
+    QFETCH(int, source);
+    QFETCH(int, blink);
+    QFETCH(bool, testShown);
+    QFETCH(uint32_t, alarmPixel);
+    QFETCH(uint32_t, ignorePixel);
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    QVERIFY(v);
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    for (CammerSingleton* s : {v->data.savedStore.get(), v->data.workingStore.get()}) {
+        s->count[0] = 1;
+        rectRegion(*s, 0, 0, QRect(QPoint(5, 5), QPoint(20, 20)));
+    }
+    v->data.alarmImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    v->data.alarmImage.at<uchar>(10, 10) = 255;
+    v->data.alarmImage.at<uchar>(40, 40) = 255;  // outside every region: never painted
+    v->data.ignoreImages[0] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    v->data.ignoreImages[0].at<uchar>(12, 12) = 255;
+    v->data.ignoreImages[0].at<uchar>(30, 45) = 255;  // outside
+    v->data.roiOk[0][0] = 0;
+    v->data.allOk = false;
+    v->data.testShown = testShown;
+    v->data.selectedRoi = testShown ? 0 : -1;
+    v->blinkPhase = blink;
+    w->DisplayState = display;
+    w->DetectStep = 0;
+    w->editorStep = 0;
+    gSource = source;
+    v->resize(320, 240);
+    QImage img(v->size(), QImage::Format_ARGB32);
+    v->render(&img);
+    QCOMPARE(px(v, 10, 10), alarmPixel);
+    QCOMPARE(px(v, 12, 12), ignorePixel);
+    QCOMPARE(px(v, 40, 40), 0x646464u);
+    QCOMPARE(px(v, 45, 30), 0x646464u);
+    gSource = -1;
+}
+
+void TestViewPaint::reportsToTitleBar() {
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    QVERIFY(v && w->titleBar);
+    gAllNum[0] = 12;
+    gFailNum[0] = 3;
+    w->fps[0] = 25;
+    w->RunState = 1;
+    w->StepPhase = 1;
+    w->DetectStep = 1;
+    w->DisplayState = 0;
+    w->displayedCamera = 0;
+    w->pointerPixel = QPoint(3, 4);
+    w->pointerValue = 77;
+    gSource = -1;
+    v->resize(320, 240);
+    QImage img(v->size(), QImage::Format_ARGB32);
+    v->render(&img);
+    CameraInfo* strip = w->titleBar->strip(0);
+    QCOMPARE(strip->message->text(), lanText(313).arg("1", stepLabel(world.p().detect_mode, 1), lanText(312)));
+    QCOMPARE(strip->messageIconPath, QStringLiteral(":/img/icons/warning2.png"));
+    QCOMPARE(strip->layerNum->text(), QStringLiteral("12"));
+    QCOMPARE(strip->ngNum->text(), QStringLiteral("3"));
+    QCOMPARE(w->titleBar->frameRateLabel()->text(), QStringLiteral("25"));
+    QCOMPARE(w->titleBar->locationLabel()->text(), QStringLiteral("3, 4, 77"));
+
+    // While a result is shown the location is left as it was; the tiled view has no displayed camera.
+    w->pointerPixel = QPoint(9, 9);
+    w->DisplayState = 1;
+    v->render(&img);
+    QCOMPARE(w->titleBar->locationLabel()->text(), QStringLiteral("3, 4, 77"));
+    w->DisplayState = 0;
+    w->displayedCamera = numCamera;
+    v->render(&img);
+    QCOMPARE(w->titleBar->locationLabel()->text(), QStringLiteral("3, 4, 77"));
+
+    // A view of a camera that did not open paints nothing and reports nothing.
+    CammerWidget* unused = w->views[1];
+    QVERIFY(unused && unused->cameraIndex() < 0);
+    unused->resize(64, 48);
+    QImage other(unused->size(), QImage::Format_ARGB32);
+    other.fill(Qt::white);
+    unused->render(&other);
+    QCOMPARE(w->titleBar->strip(1)->ngNum->text(), QStringLiteral("0"));
+    gAllNum[0] = gFailNum[0] = 0;
+}
+
+void TestViewPaint::titleBarStripsAndIcons() {
+    TitleBar bar;
+    QCOMPARE(bar.ioIcon(0, 2), 23);
+    bar.promptSwitching_State(0, 2, 1);
+    bar.promptSwitching_State(1, 0, 0);
+    QCOMPARE(bar.ioIcon(0, 2), 22);
+    QCOMPARE(bar.ioIcon(1, 0), 27);
+    bar.promptSwitching_State(1, 3, 1);
+    QCOMPARE(bar.ioIcon(1, 3), 32);
+
+    // The frame rate is not tied to a strip; strip kinds of cameras 5 to 8 go nowhere.
+    bar.setCameraInfo(5, CameraInfo::FrameRate, QStringLiteral("31"));
+    bar.setCameraInfo(5, CameraInfo::NGNum, QStringLiteral("9"));
+    QCOMPARE(bar.frameRateLabel()->text(), QStringLiteral("31"));
+    for (int i = 0; i < TitleBar::kStrips; ++i) QCOMPARE(bar.strip(i)->ngNum->text(), QStringLiteral("0"));
+    QCOMPARE(bar.strip(2)->message->text(), lanText(596).arg(3));
+    bar.setCameraInfo(2, CameraInfo::Message, QStringLiteral("m"), MessageNormal);
+    QCOMPARE(bar.strip(2)->messageIconPath, QStringLiteral(":/img/icons/15.png"));
+    bar.setCameraInfo(2, CameraInfo::Message, QStringLiteral("m"), MessageWarning);
+    QCOMPARE(bar.strip(2)->messageIconPath, QStringLiteral(":/img/icons/warning2.png"));
+}
+
+QTEST_MAIN(TestViewPaint)
+#include "tst_viewpaint.moc"
