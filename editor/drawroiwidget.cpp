@@ -1,6 +1,10 @@
 #include "drawroiwidget.h"
 
+#include <QDebug>
+#include <QDir>
+#include <QFile>
 #include <QStackedLayout>
+#include <algorithm>
 
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
@@ -21,6 +25,8 @@ void DrawROIWidget::Restart() {
     ++restartCount;
     window_->DisplayState = 0;
     hide();
+    // The snapshot panel, hidden while editing, is back with the live screen.
+    if (window_->indexButton) window_->indexButton->show();
     for (CammerWidget* v : window_->cams) {
         v->data.selectedRoi = -1;
         v->update();
@@ -83,6 +89,49 @@ void DrawROIWidget::SlotReCheck() {
         if (w->alarmOption) w->alarmOption->SetCamera(w->displayedCamera);
     }
     if (w->DisplayState != 2) gSource = -1;
+}
+
+void DrawROIWidget::SlotTempDeleteAll() {
+    MainWindow* w = window_;
+    const int steps = std::min(gDNum, kMaxStep);
+    for (CammerWidget* v : w->cams) {
+        for (int d = 0; d < steps; ++d) {
+            v->data.templateCount[d] = 1;
+            std::vector<int>& loaded = v->data.templateLoaded[d];
+            for (size_t k = 1; k < loaded.size(); ++k) loaded[k] = 0;
+            const QDir dir(QStringLiteral("./cammer%1%2").arg(v->slot + 1).arg(d + 1));
+            const QStringList files =
+                dir.entryList(QStringList{QStringLiteral("template*")}, QDir::Files, QDir::Name);
+            for (int i = 1; i < files.size(); ++i) {
+                if (!QFile::remove(dir.filePath(files[i])))
+                    qWarning().noquote() << "template not deleted:" << dir.filePath(files[i]);
+            }
+        }
+        v->data.shownTemplate = 0;
+    }
+    gisReTrain = 1;
+    w->InsertRecord(lanText(71));
+}
+
+void DrawROIWidget::SlotReturn() {
+    MainWindow* w = window_;
+    for (CammerWidget* v : w->cams) {
+        v->data.shownTemplate = 0;
+        v->data.selectedRoi = -1;
+        v->ShowHideTool(0);
+    }
+    if (w->DisplayState == 2) {
+        SlotSaveData();
+        gSource = 1;
+        return;
+    }
+    gSource = -1;
+    SlotSaveData();
+    Restart();
+    if (gFromTrain) {
+        gFromTrain = 0;
+        w->BackTrain();
+    }
 }
 
 DrawROIWidget* installDrawROIWidget(MainWindow* window) {

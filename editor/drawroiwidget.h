@@ -21,6 +21,12 @@ public:
     // that was not skipped evaluated again and the step decided anew. In the alarm view of one camera
     // the view moves on to the next camera that is still NG.
     void SlotReCheck() override;
+    // Deletes every template but the master of every camera and step, files included; the matching
+    // models are rebuilt after the next result display.
+    void SlotTempDeleteAll() override;
+    // Leaves the region page: views back to template 0 and without tools; outside the alarm state
+    // editing ends, and editing entered from template learning hands back to detection.
+    void SlotReturn() override;
     // Stores region edits made in the views; there are none to store while region editing is not
     // offered.
     void SlotSaveData() {}

@@ -185,6 +185,19 @@ void CammerWidget::LoadIgnorePoint() {
     }
 }
 
+bool CammerWidget::SaveIgnorePoint(int step) {
+    if (step < 0 || step >= kMaxStep || gImageLen <= 0) return false;
+    cv::Mat& mask = data.ignoreImages[step];
+    if (mask.empty() || mask.cols != gImageW || mask.rows != gImageH || mask.type() != CV_8UC1 || !mask.isContinuous())
+        return false;
+    const QString file = QStringLiteral("%1/ignorepoint.bmp").arg(stepFolder(slot, step));
+    if (!saveTemplateBitmap(file, mask.data, gImageW, gImageH, true)) {
+        qWarning().noquote() << "ignore mask kept in memory only, not written:" << file;
+        return false;
+    }
+    return true;
+}
+
 void CammerWidget::ShowHideTool(int bits) {
     prevTemplateButton->setVisible(bits & 1);
     nextTemplateButton->setVisible(bits & 1);

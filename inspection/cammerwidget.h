@@ -28,6 +28,9 @@ public:
 
     // (Re)loads the ignore mask of every step 0..gDNum-1 from "./cammer<slot+1><step+1>/ignorepoint.bmp".
     void LoadIgnorePoint();
+    // Writes the ignore mask of `step` to "./cammer<slot+1><step+1>/ignorepoint.bmp" (8-bit grey, 255 at
+    // ignored pixels). False when it could not be written.
+    bool SaveIgnorePoint(int step);
     // Loads the templates of every step 0..gDNum-1; a missing master becomes the synthetic master.
     void LoadTemplates();
     // Bit 0: both template buttons shown; bit 1: the drawing bar shown.

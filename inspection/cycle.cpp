@@ -20,6 +20,11 @@
 #include "io/controlport.h"
 #include "io/ledcontrol.h"
 #include "mainwindow.h"
+#include "mainbars.h"
+#include "detect/areagen.h"
+#include "camera/camerabinding.h"
+#include "app/msgbox.h"
+#include "records/accesslevel.h"
 #include "netbridge/cnt_net.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
@@ -677,8 +682,142 @@ void MainWindow::SetStopDetect() {
     RunState = 3;
 }
 
+void MainWindow::StopDetect() {
+    if (gpControlIO) {
+        gpControlIO->IOResetAllOut();
+        if (para().enable_stop_mold) gpControlIO->IOSetOut(kOutClampingCut, 1);
+        gpControlIO->IOFlashOut();
+    }
+    if (multiMode()) {
+        memset(StepArmedMask, 0, sizeof(StepArmedMask));
+        DetectStep = multiStep = gDNum - 1;
+    }
+    SetStopDetect();
+}
+
+void MainWindow::showDetecting(bool detecting) {
+    if (titleBar)
+        titleBar->setStyleSheet(detecting ? QStringLiteral("TitleBar{background-color:#1f3f8d;}")
+                                          : QStringLiteral("TitleBar{background-color:#ee2329;}"));
+    if (!optionBar) return;
+    BOptionButton* b = optionBar->button(OptionBar::StartStop);
+    b->setStyleSheet(startStopButtonStyle(detecting));
+    b->setIcon(QIcon(detecting ? QStringLiteral(":/img/icons/stop.png") : QStringLiteral(":/img/icons/5.png")));
+    b->setText(lanText(detecting ? 127 : 136));
+}
+
+namespace {
+// Output 0 stays on after a start when the clamping is cut at a fixed time after a good mould.
+void clampAtFixedTime() {
+    if (para().is_cut_ontime && para().mold_pulse > 0) {
+        setOut(kOutClampingCut, 1);
+        flushOut();
+    }
+}
+}  // namespace
+
+void MainWindow::SlotStartStop() {
+    if (settingsShown() || alarmBarShown() || regionBarShown()) return;
+    if (RunState == 3) {
+        StartDetect();
+        clampAtFixedTime();
+        InsertRecord(lanText(142));
+        LEDOnOff(4, 1);
+        showDetecting(true);
+    } else {
+        if (accessCheckPassword() == 0) return;
+        if (!showChooseBox(lanText(140))) return;
+        if (settingsShown() || alarmBarShown()) return;
+        StopDetect();
+        InsertRecord(lanText(141));
+        LEDOnOff(4, 0);
+        showDetecting(false);
+    }
+    update();
+    if (bridgeConnected()) gpNet->CNT_SendStatistics(QStringLiteral("null"));
+}
+
+void MainWindow::SlotReTrain() {
+    if (settingsShown() || !optionBarShown() || dialogsShown()) return;
+    if (accessCheckPassword() == 0) return;
+    if (!showChooseBox(lanText(137))) return;
+    if (settingsShown() || alarmBarShown() || regionBarShown() || DisplayState == 2) return;
+    const int steps = std::min(gDNum, kMaxStep);
+    DisplayState = 0;
+    for (CammerWidget* v : cams) {
+        v->data.allOk = true;
+        for (int d = 0; d < steps; ++d) memset(v->data.roiOk[d], 1, sizeof(v->data.roiOk[d]));
+    }
+    if (RunState == 3) {
+        StartDetect();
+        clampAtFixedTime();
+        LEDOnOff(4, 1);
+        showDetecting(true);
+    }
+    RunState = 2;
+    if (drawROIWidget) drawROIWidget->SlotTempDeleteAll();
+    for (CammerWidget* v : cams) {
+        for (int d = 0; d < steps; ++d) {
+            if (stepOn(d)) v->learnPending[d] = true;
+            if (gImageLen > 0) v->data.ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+            v->SaveIgnorePoint(d);
+        }
+    }
+    InsertRecord(lanText(139));
+    SaveSN(0);
+    update();
+}
+
 void MainWindow::CheckArea(bool) {
-    if (pageStack && pageStack->currentIndex() == 1) pageStack->setCurrentIndex(0);
-    // Hand-back to detection; region editing takes over here once the access check exists.
+    if (settingsShown()) pageStack->setCurrentIndex(0);
+    if (accessCheckPassword() != 0) {
+        // Region editing takes over; the decision waits until the editor hands back (BackTrain).
+        DisplayState = 3;
+        if (indexButton) indexButton->hide();
+        if (barStack) barStack->setCurrentIndex(1);
+        if (drawROIWidget) drawROIWidget->Reset(false);
+        gFromTrain = 1;
+    } else {
+        RunState = 1;
+    }
+}
+
+void MainWindow::BackTrain() {
+    const WizardPara& p = para();
+    if (!p.ok_ng_pulse) {
+        setOut(kOutClampingCut, 0);
+        const bool standardLike = p.detect_mode == kDetectStandard || p.detect_mode == kDetectAutoParts ||
+                                  p.detect_mode == kDetectStandardNoRecheck;
+        if (p.mold_cutoff && stepOn(0) && !p.enable_cutoff_ontime && !p.enable_stop_not_alarm && standardLike)
+            setOut(kOutEjectorCut, 1);
+    }
+    flushOut();
     RunState = 1;
+    CheckNG();
+    gisReTrain = 1;
+}
+
+void MainWindow::SlotAdjustArea() {
+    if (settingsShown() || alarmBarShown() || regionBarShown() || dialogsShown() || DisplayState == 2) return;
+    if (accessCheckPassword() == 0) return;
+    if (displayedCamera >= numCamera) {
+        displayedCamera = 0;
+        ChangeCammer();
+    }
+    if (barStack) barStack->setCurrentIndex(1);
+    DisplayState = 3;
+    if (indexButton) indexButton->hide();
+    if (drawROIWidget) drawROIWidget->Reset(false);
+    CammerWidget* v = camView(displayedCamera);
+    if (!v) return;
+    v->ShowHideTool(3);
+    const int step = qBound(0, editorStep, kStepCount - 1);
+    const CammerSingleton* store = v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
+    if (store && store->count[step] == 0 && para().auto_region && showChooseBox(lanText(354)) &&
+        !settingsShown() && !alarmBarShown() && DisplayState != 2) {
+        int tool = drawingTool;
+        AutogenerationRegion(&v->data, step, &tool);
+        drawingTool = tool;
+        v->update();
+    }
 }

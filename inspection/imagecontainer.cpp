@@ -9,7 +9,7 @@ ImageContainer::ImageContainer(CammerWidget* views[8], QWidget* parent) : QWidge
     for (int i = 0; i < 8; ++i) views[i] = new CammerWidget(i, this);
 }
 
-void ImageContainer::showSplit() {
+void ImageContainer::showSplit(bool) {
     if (auto* w = qobject_cast<MainWindow*>(gpWin)) w->ChangeCammer();
 }
 

@@ -9,8 +9,8 @@ class ImageContainer : public QWidget {
 public:
     // Creates the views and stores them in `views` (index = slot).
     ImageContainer(CammerWidget* views[8], QWidget* parent = nullptr);
-    // Lays the shown views out again (the main window's ChangeCammer).
-    void showSplit();
+    // Lays the shown views out again (the main window's ChangeCammer); the argument is not used.
+    void showSplit(bool split = false);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -5,32 +5,23 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "optionbar.h"
 #include "titlebar.h"
 
 class ColorButton;
 class ComboBox;
 class QLabel;
 
-// Right-hand bar of the live screen (index 0 of the bar stack).
-class OptionBar : public QWidget {
-    Q_OBJECT
-public:
-    enum BTN_TYPE { BTN_START_STOP = 0, BTN_REGION, BTN_ALARM, BTN_TEMPLATE, BTN_SETTINGS, BTN_RECORD };
-    Q_ENUM(BTN_TYPE)
-    explicit OptionBar(QWidget* parent = nullptr);
-    // The fine-tuning pad, placed by the main window.
-    QWidget* fineTuningPad = nullptr;
-signals:
-    void btnsToggled(OptionBar::BTN_TYPE type, bool checked);
-};
-
 // Region bar (index 1 of the bar stack).
 class RegiOption : public QWidget {
     Q_OBJECT
 public:
-    enum BTN_TYPE { BTN_RETURN = 0 };
+    enum BTN_TYPE { BTN_NONE = 0, BTN_DELETE_TEMP = 1, BTN_ADD_TEMP = 2, BTN_END_SET = 3, BTN_LIVE_TEMP = 4 };
     Q_ENUM(BTN_TYPE)
     explicit RegiOption(QWidget* parent = nullptr);
+    // Takes over the picture source chosen in the alarm bar.
+    void CheckSource(int source);
+    BOptionButton* button(BTN_TYPE type) const { return type >= 1 && type <= 4 ? buttons_[type - 1] : nullptr; }
 
     // The archived OK or NG picture browsed with the record sources.
     QString picName;  // file name without ".jpg"; empty when the folder holds none
@@ -45,13 +36,24 @@ public slots:
     void SlotTempNext();
 signals:
     void btnsToggled(RegiOption::BTN_TYPE type, bool checked);
+
+private:
+    BOptionButton* buttons_[4] = {};
 };
 
 // Alarm bar (index 2 of the bar stack).
 class AlarmOption : public QWidget {
     Q_OBJECT
 public:
-    enum BTN_TYPE { BTN_RETURN = 0 };
+    enum BTN_TYPE {
+        BTN_NONE = 0,
+        BTN_LIVE_TEMP = 1,
+        BTN_NO_CHECK = 2,
+        BTN_RECHECK = 3,
+        BTN_ADD_TEMP = 4,
+        BTN_IGNORE_POINT = 5,
+        BTN_DELETE_IGNORED = 6
+    };
     Q_ENUM(BTN_TYPE)
     explicit AlarmOption(QWidget* parent = nullptr);
     // The camera whose alarm the bar acts on (a view index of the main window).

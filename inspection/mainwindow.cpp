@@ -333,7 +333,32 @@ void MainWindow::Monitor_Init() {
     customIONameWidget->hide();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
-    zoomScale = 1.0f;
+    zoomScale = 1.0;
+    const struct {
+        QPushButton** button;
+        const char* icon;
+        int x;
+        void (MainWindow::*action)();
+    } zoomButtons[] = {{&zoomInButton, ":/img/icons/ZoomIn.png", gShowW - 60, &MainWindow::MEnlargeScale},
+                       {&zoomOutButton, ":/img/icons/ZoomOut.png", gShowW - 155, &MainWindow::MReductionScale}};
+    for (const auto& z : zoomButtons) {
+        auto* b = new QPushButton(this);
+        b->setFixedSize(55, 55);
+        b->setIcon(QIcon(QString::fromLatin1(z.icon)));
+        b->setIconSize(QSize(50, 50));
+        b->setAttribute(Qt::WA_TranslucentBackground);
+        b->setWindowFlags(b->windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        b->setStyleSheet(
+            QStringLiteral("QPushButton{border-style:none;background:transparent;}QPushButton:pressed{background-"
+                           "color:#FFC107;}"));
+        b->setAutoRepeat(true);
+        b->move(z.x, gShowH - 140);
+        b->hide();
+        connect(b, &QPushButton::clicked, this, z.action);
+        *z.button = b;
+    }
+    zoomInButton->setAutoRepeatDelay(300);
+    zoomInButton->setAutoRepeatInterval(50);
     optionBar->fineTuningPad->move(gShowW - 165, gShowH - 300);
     scaleTimer = new QTimer(this);
     connect(scaleTimer, &QTimer::timeout, this, &MainWindow::MTimerScale);
@@ -984,11 +1009,8 @@ void MainWindow::TimerLogout() {
 void MainWindow::TimerLCD() {
     screenOffTimer->stop();
     LCDOnOff(0);  // backlight off; the next press wakes the screen
+    screenOff = 1;
 }
-void MainWindow::MTimerScale() {
-    scaleTimer->stop();
-}
-
 void MainWindow::registerCameraViews() {
     QVector<CameraSlot*> used;
     for (CammerWidget* v : cams) used.append(v);
@@ -1004,35 +1026,6 @@ void MainWindow::registerCameraViews() {
     };
 }
 
-void MainWindow::ChangeCammer() {
-    if (!imageContainer) return;
-    for (CammerWidget* v : views)
-        if (v) v->hide();
-    const QRect area = imageContainer->rect();
-    if (cams.isEmpty()) return;
-    if (displayedCamera >= 0 && displayedCamera < numCamera) {
-        cams[displayedCamera]->setGeometry(area);
-        cams[displayedCamera]->show();
-        return;
-    }
-    const int n = cams.size();
-    const int cols = n <= 1 ? 1 : (n <= 4 ? 2 : (n <= 6 ? 3 : 4));
-    const int rows = (n + cols - 1) / cols;
-    const int w = area.width() / cols;
-    const int h = area.height() / rows;
-    for (int i = 0; i < n; ++i) {
-        cams[i]->setGeometry((i % cols) * w, (i / cols) * h, w - 2, h - 2);
-        cams[i]->show();
-    }
-}
-
-void MainWindow::OptBtnsToggledSlot(OptionBar::BTN_TYPE, bool) {}
-void MainWindow::RegionBtnsToggledSlot(RegiOption::BTN_TYPE, bool) {}
-void MainWindow::AlarmtnsToggledSlot(AlarmOption::BTN_TYPE, bool) {}
-void MainWindow::SlotChangeSource(int source) {
-    gSource = source;
-}
-
 void resetInspectionGlobals() {
     gpWarnBox = nullptr;
     gpChooseBox = nullptr;
@@ -1040,5 +1033,6 @@ void resetInspectionGlobals() {
     gRunCount = 0;
     gPicNumNG = gPicNumOK = 0;
     gTempTime.clear();
+    gFromTrain = gisReTrain = gisReShape = 0;
     gisLost = false;
 }

@@ -19,6 +19,8 @@
 class QStackedLayout;
 class QStackedWidget;
 class QTimer;
+class QPushButton;
+class QMouseEvent;
 class CammerWidget;
 class ImageContainer;
 class SystemSettingWidget;
@@ -77,8 +79,19 @@ public:
     int fps[kMaxCamera] = {};
     int stallCount[kMaxCamera] = {};
     uint8_t rawImageSaving = 0;
-    float zoomX = 1.0f, zoomY = 1.0f, zoomScale = 1.0f;
-    int zoomOffX = 0, zoomOffY = 0;  // pan offset of the displayed camera
+    // Layout: the tile's share of the display area (tile size / gShowW, gShowH) and screen pixels per
+    // image pixel of a tile (tile size / gImageW, gImageH).
+    float zoomX = 1.0f, zoomY = 1.0f;
+    float tileImageX = 1.0f, tileImageY = 1.0f;
+    // Zoom and pan of the displayed camera: scale 1 to 32, offsets in screen pixels, the anchor that
+    // stays in place while zooming (set by the views), and the tool mode (0 hidden, 1 zoom-in button,
+    // 2 zoom-in, zoom-out and the fine-tuning pad).
+    double zoomScale = 1.0;
+    double zoomOffX = 0, zoomOffY = 0;
+    QPoint zoomAnchor;
+    int zoomToolMode = 0;
+    QPushButton* zoomInButton = nullptr;
+    QPushButton* zoomOutButton = nullptr;
 
     // Region editor state the views paint from.
     int editorStep = 0;              // the step whose regions and templates are edited
@@ -201,15 +214,59 @@ public slots:
     virtual void MTimerScale();
     virtual void AlarmRecheck();  // the alarm view's re-check (safety door, ejector back, reserve input)
 
-    // Shows the displayed camera alone, or every used view tiled.
+    // Operator commands (start and stop, relearning, region editing); each is refused silently while
+    // a conflicting page or dialog is shown or the password check fails.
+    void SlotStartStop();
+    void SlotReTrain();
+    void SlotAdjustArea();
+    // Stops detection with the stop outputs.
+    void StopDetect();
+    // The region editor returns after template learning: back to detection.
+    void BackTrain();
+    void SlotReturn();
+    void SlotHelp() {}
+
+    // Lays the views out: the displayed camera alone, or every used view tiled.
     void ChangeCammer();
     void OptBtnsToggledSlot(OptionBar::BTN_TYPE type, bool checked);
     void RegionBtnsToggledSlot(RegiOption::BTN_TYPE type, bool checked);
     void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
     void SlotChangeSource(int source);
+    // The camera parameter page: entering shows the camera page unsplit, leaving restores it.
+    void cameraPramsAdjust(bool enter);
+    void setcontentLayout();
+
+    // Zoom and pan of the displayed camera.
+    void MShowHide(int mode);
+    void MHideAll();
+    void MScale(int step);
+    void MEnlargeScale();
+    void MReductionScale();
+    void MRecovery();
+    void SlotMove(int dx, int dy);
+    void SlotMoveT() { panStep(0, -1); }
+    void SlotMoveB() { panStep(0, 1); }
+    void SlotMoveL() { panStep(-1, 0); }
+    void SlotMoveR() { panStep(1, 0); }
+
+public:
+    // What is on screen, as the commands check it.
+    bool settingsShown() const;
+    bool optionBarShown() const;
+    bool regionBarShown() const;
+    bool alarmBarShown() const;
+    bool dialogsShown() const;  // camera reorder or custom IO names dialog
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void Monitor_Init();
+    void panStep(int dx, int dy);
+    // Title bar and start/stop button while detecting (green) or stopped by the operator (red).
+    void showDetecting(bool detecting);
+    int savedPage = 0;
+    bool savedSplit = false;
     void confirmTimeout(int k);
     void updateCycleStamp();
     bool stepOn(int d) const;

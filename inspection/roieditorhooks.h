@@ -1,7 +1,8 @@
 #pragma once
-// What the inspection cycle asks of the region and alarm editor (DrawROIWidget). The editor sits
-// above the main window and installs itself with MainWindow::setRoiEditor; without an editor the
-// calls are skipped.
+// What the inspection cycle and the main window's bars ask of the region and alarm editor
+// (DrawROIWidget). The editor sits above the main window and installs itself with
+// MainWindow::setRoiEditor; without an editor the calls are skipped. The commands of the bars do
+// nothing until the editor offers them.
 class RoiEditorHooks {
 public:
     virtual ~RoiEditorHooks() = default;
@@ -11,4 +12,17 @@ public:
     virtual void Restart() = 0;
     // Re-detects the current step from the alarm view.
     virtual void SlotReCheck() = 0;
+
+    // Templates: delete all but the masters, delete the shown one, add the shown picture.
+    virtual void SlotTempDeleteAll() {}
+    virtual void SlotTempDeleteCur() {}
+    virtual void SlotAddTemp() {}
+    // Ends region editing.
+    virtual void SlotReturn() {}
+    // Switches the alarm view between live image and template.
+    virtual void SlotAutoChange() {}
+    // Alarm view: skip the mould, ignore the alarm's pixels, clear the ignored pixels.
+    virtual void SlotNoCheckCur() {}
+    virtual void SlotIgnoreAlarmPoint() {}
+    virtual void SlotDeleteIgnorePoint() {}
 };

@@ -851,8 +851,11 @@ int main(int argc, char** argv) {
     });
     ok &= save(images, "Origin.png", 64, 64, drawOrigin);
     const char* moves[] = {"MoveUp.png", "MoveDown.png", "MoveLeft.png", "MoveRight.png"};
-    for (int d = 0; d < 4; ++d)
+    for (int d = 0; d < 4; ++d) {
         ok &= save(images, moves[d], 64, 64, [d](QPainter& p, int w, int h) { drawMove(p, w, h, d); });
+        // The fine-tuning pad's arrows are compiled in.
+        ok &= save(icons, moves[d], 64, 64, [d](QPainter& p, int w, int h) { drawMove(p, w, h, d); });
+    }
     const char* users[3][2] = {{"CheckedAdmin.png", "Admin.png"},
                                {"CheckedOperator.png", "Operator.png"},
                                {"CheckedLimitUser.png", "LimitUser.png"}};

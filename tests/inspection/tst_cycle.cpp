@@ -360,9 +360,15 @@ void TestCycle::learningEndsWhenEveryViewCaptured() {
         w->RunAlgorithm(order[i][0], order[i][1]);
         QVERIFY(!w->cams[order[i][0]]->learnPending[order[i][1]]);
     }
-    QCOMPARE(w->RunState, 1);  // detection resumes only after all four captures
+    // After all four captures region editing takes over; detection resumes when it hands back.
+    QCOMPARE(w->DisplayState, 3);
+    QCOMPARE(gFromTrain, 1);
     QCOMPARE(MonitorWorld::out(0), 1);
     QCOMPARE(gAllNum[0] + gAllNum[1], 0);  // nothing was inspected while learning
+    gFromTrain = 0;
+    w->BackTrain();
+    QCOMPARE(w->RunState, 1);
+    QCOMPARE(gisReTrain, 1);
 }
 
 void TestCycle::recheckTwiceThenAlarm() {
@@ -407,7 +413,7 @@ void TestCycle::recheckTwiceThenAlarm() {
     QVERIFY(led(7));
     QVERIFY(!led(6));
     QCOMPARE(editor->resets, 1);
-    QCOMPARE(w->displayedCamera, numCamera);
+    QCOMPARE(w->displayedCamera, 0);  // the alarm shows every view: with one camera, that one alone
     QVERIFY(w->cams[0]->blinkTimer->isActive());
     QCOMPARE(world.records().filter(alarmRecord({1})).size(), 1);
     QVERIFY(w->alarmStart > 0);
