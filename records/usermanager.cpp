@@ -46,7 +46,8 @@ void UserManager::connectDatabase() {
     db.setDatabaseName(QString::fromLatin1(kFile));
     db.setUserName(QStringLiteral("VEQ"));
     db.setPassword(QStringLiteral("RQT615047"));
-    db.open();
+    // A database that cannot be opened grants nobody a rank (and records nothing).
+    if (!db.open()) return;
 
     const QStringList tables = db.tables();
     QSqlQuery q(db);

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -165,6 +166,7 @@ void TestUserManager::whoMayChangeSettings_data() {
     QTest::newRow("rank 2") << 2 << true;
     QTest::newRow("rank 3") << 3 << false;
     QTest::newRow("no user at all") << 0 << false;
+    QTest::newRow("database unusable") << -1 << false;
 }
 
 void TestUserManager::whoMayChangeSettings() {
@@ -182,6 +184,7 @@ void TestUserManager::whoMayChangeSettings() {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("wipe");
     }
+    if (type < 0) QVERIFY(QDir().mkpath(dir.filePath("UserDataBase.db")));  // a directory: cannot be opened
     UserManager um;
     if (type > 0) loginAs(um, type);
     QStringList prompts;
@@ -189,7 +192,7 @@ void TestUserManager::whoMayChangeSettings() {
         [&](const QString& title, const QString& text) { prompts << title << text; });
     QCOMPARE(um.canChangeSetting(), allowed);
     QCOMPARE(prompts, allowed ? QStringList() : QStringList({"警告", "没有权限 !"}));
-    if (type == 0) {
+    if (type <= 0) {
         QString msg;
         QVERIFY(!um.addUser(9, "intruder", "1", msg));
         QVERIFY(um.currentName().isEmpty());
