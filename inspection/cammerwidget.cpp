@@ -13,6 +13,7 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "alarmoption.h"
 #include "mainwindow.h"
 #include "netbridge/cnt_net.h"
 #include "records/ngcomposition.h"
@@ -68,7 +69,7 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     QPixmap icon(QStringLiteral(":/img/icons/camNum%1.png").arg(s + 1));
     if (!icon.isNull()) cameraIcon = icon.scaledToWidth(48, Qt::SmoothTransformation);
 
-    drawingBar = new QWidget(this);
+    drawingBar = new roiOperation(this);
     drawingBar->move(950, 850);
     prevTemplateButton = new QPushButton(this);
     nextTemplateButton = new QPushButton(this);

@@ -18,6 +18,7 @@
 #include "detect/cammerviewdata.h"
 
 class QPushButton;
+class roiOperation;
 class QTimer;
 
 class CammerWidget : public QWidget, public CameraSlot {
@@ -88,7 +89,7 @@ public:
     QString editorRegionText;     // label of the selected region, shown on the template line
     QPushButton* prevTemplateButton = nullptr;
     QPushButton* nextTemplateButton = nullptr;
-    QWidget* drawingBar = nullptr;
+    roiOperation* drawingBar = nullptr;  // drawing panel of the region editor
 
 public slots:
     void TimerShowAlarm();

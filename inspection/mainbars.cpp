@@ -15,50 +15,6 @@
 #include "widgets/indexbutton.h"
 #include "widgets/kittext.h"
 
-RegiOption::RegiOption(QWidget* parent) : QWidget(parent) {
-    setFixedWidth(175);
-    const struct {
-        BTN_TYPE type;
-        int textId;
-        const char* icon;
-    } defs[] = {{BTN_DELETE_TEMP, 63, ":/img/icons/106.png"},
-                {BTN_ADD_TEMP, 48, ":/img/icons/106.png"},
-                {BTN_END_SET, 42, ":/img/icons/38.png"},
-                {BTN_LIVE_TEMP, 212, ":/img/icons/110.png"}};
-    for (const auto& d : defs) {
-        auto* b = new BOptionButton(this);
-        b->setCheckable(true);
-        b->setIcon(QIcon(QString::fromLatin1(d.icon)));
-        b->setText(lanText(d.textId));
-        const BTN_TYPE type = d.type;
-        // Every toggle, to checked and to unchecked alike, is a press of the bar.
-        connect(b, &QAbstractButton::toggled, this, [this, type](bool checked) { emit btnsToggled(type, checked); });
-        buttons_[d.type - 1] = b;
-    }
-    auto* box = new QVBoxLayout(this);
-    box->setSpacing(10);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(buttons_[BTN_LIVE_TEMP - 1]);
-    box->addWidget(buttons_[BTN_ADD_TEMP - 1]);
-    box->addWidget(buttons_[BTN_DELETE_TEMP - 1]);
-    box->addStretch();
-    box->addWidget(buttons_[BTN_END_SET - 1]);
-    setStyleSheet(QStringLiteral(
-        "BOptionButton{background-color:#4ab74c;icon-size:68px 68px;border-style:none;color:#ffffff;font-size:18px;"
-        "padding:10px 0px 0px 0px;}BOptionButton:checked{color:#ffffff;background-color:#ee2329;}"));
-}
-
-void RegiOption::CheckSource(int source) {
-    gSource = source;
-}
-
-void RegiOption::SlotTempLast() {}
-void RegiOption::SlotTempNext() {}
-
-AlarmOption::AlarmOption(QWidget* parent) : QWidget(parent) {
-    setFixedWidth(175);
-}
-
 namespace {
 
 struct IndexButtonDef {

@@ -5,64 +5,14 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "alarmoption.h"
 #include "optionbar.h"
+#include "regioption.h"
 #include "titlebar.h"
 
 class ColorButton;
 class ComboBox;
 class QLabel;
-
-// Region bar (index 1 of the bar stack).
-class RegiOption : public QWidget {
-    Q_OBJECT
-public:
-    enum BTN_TYPE { BTN_NONE = 0, BTN_DELETE_TEMP = 1, BTN_ADD_TEMP = 2, BTN_END_SET = 3, BTN_LIVE_TEMP = 4 };
-    Q_ENUM(BTN_TYPE)
-    explicit RegiOption(QWidget* parent = nullptr);
-    // Takes over the picture source chosen in the alarm bar.
-    void CheckSource(int source);
-    BOptionButton* button(BTN_TYPE type) const { return type >= 1 && type <= 4 ? buttons_[type - 1] : nullptr; }
-
-    // The archived OK or NG picture browsed with the record sources.
-    QString picName;  // file name without ".jpg"; empty when the folder holds none
-    QImage picture;
-    int recordCamera = 0;
-    int recordDetect = 0;
-    int picCount = 0;
-    int okFlag = 0;    // 1 while browsing OK records, 0 for NG records
-    int picIndex = 0;  // 0 = newest
-public slots:
-    void SlotTempLast();
-    void SlotTempNext();
-signals:
-    void btnsToggled(RegiOption::BTN_TYPE type, bool checked);
-
-private:
-    BOptionButton* buttons_[4] = {};
-};
-
-// Alarm bar (index 2 of the bar stack).
-class AlarmOption : public QWidget {
-    Q_OBJECT
-public:
-    enum BTN_TYPE {
-        BTN_NONE = 0,
-        BTN_LIVE_TEMP = 1,
-        BTN_NO_CHECK = 2,
-        BTN_RECHECK = 3,
-        BTN_ADD_TEMP = 4,
-        BTN_IGNORE_POINT = 5,
-        BTN_DELETE_IGNORED = 6
-    };
-    Q_ENUM(BTN_TYPE)
-    explicit AlarmOption(QWidget* parent = nullptr);
-    // The camera whose alarm the bar acts on (a view index of the main window).
-    void SetCamera(int camera) { currentCamera = camera; }
-    int currentCamera = 0;
-signals:
-    void btnsToggled(AlarmOption::BTN_TYPE type, bool checked);
-    void AlarmChangeSource(int source);
-};
 
 // The 240-pixel strip at the right of the camera area: logo, snapshot buttons and the step chooser.
 // Every button is created hidden; only the product and mould snapshot buttons are ever shown here,

@@ -95,6 +95,7 @@ public:
 
     // Region editor state the views paint from.
     int editorStep = 0;              // the step whose regions and templates are edited
+    int copyMode = 0;                // the next press on a view copies the selected region
     int drawingTool = 1;             // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
     QPoint pointerPixel;             // pointer location in image pixels
     uint32_t pointerValue = 0;       // pixel value there: grey, or 0x00RRGGBB
