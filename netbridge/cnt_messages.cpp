@@ -14,6 +14,7 @@
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "cnt_net.h"
+#include "cnt_thread.h"
 #include "detect/cammersingleton.h"
 #include "platform/system/sysclock.h"
 #include "records/counters.h"
@@ -166,7 +167,11 @@ void CNT_Net::CNT_SendTempPic(const QString& path) {
 
 void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
     if (!kindEnabled(SEND_STATISTICS)) return;
-    if (gpWPara) statProduct_ = QString::fromUtf8(recordText(gpWPara->CntNet_ProName));
+    if (gpWPara) {
+        // Also called from the image saver's thread.
+        QMutexLocker lock(&sender_->queueLock);
+        statProduct_ = QString::fromUtf8(recordText(gpWPara->CntNet_ProName));
+    }
     cJSON* root = cJSON_CreateObject();
     addText(root, "device_id", hostLatin1());
     addInt(root, "utc", double(nowMs()));
@@ -270,8 +275,13 @@ void CNT_Net::CNT_SendGetRemindList() {
 
 void CNT_Net::CNT_SendSaveNgVideo(int camera, int isng) {
     if (!kindEnabled(SEND_SAVE_NG_VIDEO)) return;
+    QByteArray product;
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        product = statProduct_.toUtf8();
+    }
     const QByteArray body = "device_id=" + hostLatin1() + "&camera_id=" + QByteArray::number(camera) +
-                            "&product=" + statProduct_.toUtf8() + "&isng=" + QByteArray::number(isng);
+                            "&product=" + product + "&isng=" + QByteArray::number(isng);
     queueMessage(SEND_SAVE_NG_VIDEO, body);
 }
 

@@ -169,7 +169,7 @@ private:
     QList<qint64> stopDurations_;
     qint64 lastResultUtc_ = 0;
     qint64 totalStopAlarmMs_ = 0;
-    QString statProduct_ = QStringLiteral("no set");  // product name of the statistics record
+    QString statProduct_ = QStringLiteral("no set");  // product of the statistics record; queue lock
     QString stopOperator_ = QStringLiteral("--");     // operator of the manual-stop record
     QMap<int, QString> timerNames_;
     QTcpSocket* client_ = nullptr;  // changed under the queue lock
