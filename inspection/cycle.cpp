@@ -280,7 +280,7 @@ void MainWindow::CheckNG() {
 
     // 3. Results of this step for the network client.
     if (RecheckLeft[s] == 0 && DetectMethod != 0) {
-        if (connected) gpNet->CNT_SendStatistics_Once(g_listParamROI);
+        if (connected) gpNet->CNT_SendStatistics_Once(g_listParamROI, ng, DetectMethod);
         g_listParamROI.clear();
         DetectMethod = 0;
     }

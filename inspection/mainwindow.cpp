@@ -170,6 +170,7 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 
 MainWindow::~MainWindow() {
     stopForTest();
+    setRoiStoreLookup(nullptr);
     // The keypads and the password dialog are children of the window and go with it.
     if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
     if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
@@ -516,6 +517,13 @@ void MainWindow::installRecordHooks() {
     });
     setRoiParamNotifier([](int camera, int step) {
         if (CNT_ClientReady()) gpNet->CNT_SendROIParam(camera, step);
+    });
+    // The regions of a camera as the client gets them: the saved store of the view showing it.
+    setRoiStoreLookup([this](int camera) -> const CammerSingleton* {
+        for (CammerWidget* v : cams)
+            if (v && v->data.savedStore && v->data.savedStore->camera == camera)
+                return v->data.savedStore.get();
+        return nullptr;
     });
     setParamSendHook(
         {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
@@ -1016,7 +1024,9 @@ void MainWindow::registerCameraViews() {
     for (CammerWidget* v : cams) used.append(v);
     setCameraViews(used);
     CameraHost& host = cameraHost();
-    host.settingsVisible = [this] { return pageStack && settingWidget && pageStack->currentWidget() == settingWidget; };
+    host.settingsVisible = [this] {
+        return pageStack && settingWidget && pageStack->currentWidget() == settingWidget;
+    };
     host.hideWarnBox = [] {
         if (gpWarnBox) gpWarnBox->hide();
     };

@@ -1,17 +1,18 @@
 #include "cnt_net.h"
 
-#include <QDateTime>
-#include <QDebug>
 #include <QFile>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSysInfo>
+#include <QTcpSocket>
 #include <QTimerEvent>
 #include <cjson/cJSON.h>
+#include <glog/logging.h>
 
 #include "app/globals.h"
 #include "app/wizardpara.h"
+#include "cnt_thread.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
@@ -21,12 +22,14 @@ QList<param_roi> g_listParamROI;
 
 namespace {
 quint16 g_port = 8890;
-ParamJsonBuilder g_paramJson = nullptr;
+// A heartbeat older than this at the check marks the client dead.
+constexpr qint64 kHeartbeatLimitMs = 59000;
+
+qint64 nowMs() {
+    return SysClock::now().toMSecsSinceEpoch();
+}
 }  // namespace
 
-void setParamJsonBuilder(ParamJsonBuilder builder) {
-    g_paramJson = builder;
-}
 void CNT_Net::setListenPort(quint16 port) {
     g_port = port;
 }
@@ -35,6 +38,8 @@ quint16 CNT_Net::listenPort() {
 }
 
 CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
+    liveCard.hostName = getNetHostName();
+
     const QString conn = QStringLiteral("isopen");
     bool on = false;
     {
@@ -55,18 +60,41 @@ CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
         db.close();
     }
     if (!on) return;
+
     RunCommand(QStringLiteral("mkdir -p ./cnt_net/data/"));
     RunCommand(QStringLiteral("rm -f ./cnt_net/chknettimes"));
     if (!listen(QHostAddress::LocalHost, g_port))
         qWarning().noquote() << "CNT: cannot listen on 127.0.0.1 port" << g_port << errorString();
-    qInfo("CNT: server is alread open...");
+    LOG(INFO) << "CNT: server is alread open...";
+    sender_ = std::make_unique<CNT_Thread>(this);
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        queue_.clear();
+    }
+    lastHeart_ = SysClock::now();
     const int id = startTimer(TimeMs("net.heartbeat", 60000), Qt::VeryCoarseTimer);
     timerNames_.insert(id, QStringLiteral("heart_timer"));
+    alive_ = false;
+    memoryInfoSent_ = false;
+    shareMemory_ = false;
+    memoryInfo_ = cJSON_CreateObject();
+    cJSON_AddItemToObject(memoryInfo_, "memoryinfo", cJSON_CreateArray());
+    sendAttempts_ = 0;
+    serverSettingsChanged = false;
+    started_ = true;
     getWhichSend();
-    started_ = isListening();
 }
 
-CNT_Net::~CNT_Net() = default;
+CNT_Net::~CNT_Net() {
+    // The sender loop ends first: nothing may wait on this object once it goes.
+    sender_.reset();
+    if (client_) client_->disconnect(this);
+    if (memoryInfo_) cJSON_Delete(memoryInfo_);
+}
+
+QString CNT_Net::getNetHostName() {
+    return QHostInfo::localHostName();
+}
 
 void CNT_Net::getWhichSend() {
     // Every kind is on unless the which-send JSON names it with the literal false.
@@ -77,17 +105,13 @@ void CNT_Net::getWhichSend() {
     QByteArray text = f.readAll();
     const int nul = text.indexOf('\0');
     if (nul >= 0) text.truncate(nul);
-    cJSON* root = cJSON_Parse(text.constData());
+    cJSON* root = cJSON_Parse(QString::fromUtf8(text).toLatin1().constData());
     if (!root) return;
     for (int k = 0; k <= SEND_TYPE_MAX; ++k) {
         const cJSON* item = cJSON_GetObjectItem(root, QByteArray::number(k).constData());
         if (item && cJSON_IsFalse(item)) whichSend_.insert(k, false);
     }
     cJSON_Delete(root);
-}
-
-void CNT_Net::CNT_FirstInit() {
-    // Image sharing is set up by the shared-memory publisher once it exists; nothing is shared yet.
 }
 
 void CNT_Net::CNT_ReStart() {
@@ -100,144 +124,188 @@ QByteArray CNT_Net::frameMessage(int kind, const QByteArray& body) {
 }
 
 void CNT_Net::queueMessage(int kind, const QByteArray& body) {
-    if (!kindEnabled(kind)) return;
-    QMutexLocker lock(&queueLock_);
-    queue_.append(frameMessage(kind, body));
+    if (!kindEnabled(kind) || !sender_) return;
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        queue_.append(frameMessage(kind, body));
+    }
+    StartSend();
 }
 
 QList<QByteArray> CNT_Net::pendingMessages() const {
-    QMutexLocker lock(&queueLock_);
+    if (!sender_) return {};
+    QMutexLocker lock(&sender_->queueLock);
     return queue_;
 }
 
-void CNT_Net::CNT_SendParam() {
-    if (!kindEnabled(SEND_PARAM) || !g_paramJson) return;
-    queueMessage(SEND_PARAM, g_paramJson());
-}
-
-void CNT_Net::CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description) {
-    // Joined, not substituted: the texts may hold "%" themselves.
-    const QString body = QStringLiteral("device_id=") + QSysInfo::machineHostName() +
-                         QStringLiteral("&operater=") + oper + QStringLiteral("&utc=") +
-                         QString::number(time.toMSecsSinceEpoch()) + QStringLiteral("&description=") +
-                         description;
-    queueMessage(SEND_RECORD, body.toUtf8());
-}
-
-void CNT_Net::CNT_SendAlarmPic(const QString& path) {
-    queueMessage(SEND_ALARM_PIC, path.toUtf8());
-}
-
-void CNT_Net::CNT_SendTempPic(const QString& path) {
-    queueMessage(SEND_TEMP_PIC, path.toUtf8());
-}
-
-void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
-    if (!kindEnabled(SEND_STATISTICS)) return;
-    cJSON* root = cJSON_CreateObject();
-    cJSON_AddStringToObject(root, "device_id", QSysInfo::machineHostName().toLatin1().constData());
-    cJSON_AddNumberToObject(root, "utc", double(SysClock::now().toMSecsSinceEpoch()));
-    cJSON_AddStringToObject(root, "ng_image", ngImage.isEmpty() ? "null" : ngImage.toUtf8().constData());
-    char* text = cJSON_Print(root);
-    queueMessage(SEND_STATISTICS, QByteArray(text));
-    cJSON_free(text);
-    cJSON_Delete(root);
-}
-
-void CNT_Net::CNT_SendROIParam(int camera, int step) {
-    cJSON* root = cJSON_CreateObject();
-    cJSON_AddNumberToObject(root, "camera_id", camera);
-    cJSON_AddNumberToObject(root, "detect_id", step);
-    char* text = cJSON_PrintUnformatted(root);
-    queueMessage(SEND_ROI_PARAM, QByteArray(text));
-    cJSON_free(text);
-    cJSON_Delete(root);
-}
-
-void CNT_Net::CNT_SendStatistics_Once(const QList<param_roi>& list) {
-    lastResultUtc_ = QDateTime::currentMSecsSinceEpoch();
-    if (list.isEmpty()) return;
-    cJSON* arr = cJSON_CreateArray();
-    for (const param_roi& p : list) {
-        cJSON* o = cJSON_CreateObject();
-        cJSON_AddNumberToObject(o, "camera_id", p.camera);
-        cJSON_AddNumberToObject(o, "detect_id", p.detect);
-        cJSON_AddNumberToObject(o, "roi_id", p.roi);
-        cJSON_AddNumberToObject(o, "algorithm_type", p.type);
-        cJSON_AddNumberToObject(o, "algorithm_result", p.value);
-        cJSON_AddNumberToObject(o, "algorithm_premin", p.min);
-        cJSON_AddNumberToObject(o, "algorithm_premax", p.max);
-        cJSON_AddNumberToObject(o, "is_alarm", p.ok);
-        cJSON_AddItemToArray(arr, o);
+void CNT_Net::StartSend() {
+    if (!sender_) return;
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        sender_->setSocket(client_);
+        if (queue_.isEmpty() || sender_->active()) return;
     }
-    char* out = cJSON_PrintUnformatted(arr);
-    queueMessage(SEND_RESULT_ONCE, QByteArray(out));
-    cJSON_free(out);
-    cJSON_Delete(arr);
-}
-
-void CNT_Net::CNT_SendSaveNgVideo(int camera, int isng) {
-    // Kind 15: "device_id=..&camera_id=..&product=..&isng=..", the product taken from the statistics
-    // record once that exists.
-    Q_UNUSED(camera);
-    Q_UNUSED(isng);
-}
-
-void CNT_Net::CNT_SendTelInfo(int step, int count) {
-    const QString tech = QString::fromUtf8(gpWPara ? gpWPara->CntNet_MsgTechName : "");
-    const QString phone = QString::fromUtf8(gpWPara ? gpWPara->CntNet_MsgTechNum : "");
-    const QString body = QStringLiteral("device_id=") + QSysInfo::machineHostName() +
-                         QStringLiteral("&check_id=") + QString::number(step + 1) +
-                         QStringLiteral("&product_count=") + QString::number(count) +
-                         QStringLiteral("&worker_name=") + tech + QStringLiteral("&mobile=") + phone;
-    queueMessage(SEND_TEL_INFO, body.toUtf8());
-}
-
-void CNT_Net::ChkandAddStaticticsItem(int camera, int step, int area) {
-    // Counts one alarm of the region in the statistics record (kind 7 document).
-    Q_UNUSED(camera);
-    Q_UNUSED(step);
-    Q_UNUSED(area);
-}
-
-void CNT_Net::CNT_AddNgTimes(qint64 milliseconds) {
-    totalStopAlarmMs_ += milliseconds;
-    stopDurations_.append(milliseconds);
-    while (stopDurations_.size() > 100) stopDurations_.removeFirst();
-}
-
-void CNT_Net::CNT_SendCancle(int releaseState) {
-    if (!kindEnabled(SEND_CANCEL)) return;
-    const char* method = "";
-    switch (releaseState) {
-        case 4:
-            method = "不检测此模解除";
-            break;
-        case 5:
-            method = "添加为模板解除";
-            break;
-        case 6:
-            method = "重新检测切换到模腔检测";
-            break;
-        case 7:
-            method = "进行重检检测";
-            break;
-        case 8:
-            method = "重检检测OK";
-            break;
-        default:
-            break;
+    // A loop that has just decided to end is on its way out; let it go, then start a new one, so that
+    // a message queued at that moment does not wait for the next one.
+    sender_->wait();
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        if (sender_->active()) return;  // another thread started it meanwhile
+        sender_->prepareStart();
     }
-    cJSON* root = cJSON_CreateObject();
-    cJSON_AddStringToObject(root, "device_id", QSysInfo::machineHostName().toLatin1().constData());
-    cJSON_AddNumberToObject(root, "bind_utc", double(lastResultUtc_));
-    cJSON_AddNumberToObject(root, "utc", double(QDateTime::currentMSecsSinceEpoch()));
-    cJSON_AddStringToObject(root, "method", method);
-    cJSON_AddStringToObject(root, "product_operator", gpWPara ? gpWPara->CntNet_Operator : "");
-    char* text = cJSON_Print(root);
-    queueMessage(SEND_CANCEL, QByteArray(text));
-    cJSON_free(text);
-    cJSON_Delete(root);
+    sender_->start(QThread::InheritPriority);
+}
+
+void CNT_Net::goThrough() {
+    if (sender_) sender_->wake();
+}
+
+void CNT_Net::incomingConnection(qintptr socketDescriptor) {
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(socketDescriptor)) {
+        qWarning().noquote() << "CNT: connection not taken:" << socket->errorString();
+        delete socket;
+        return;
+    }
+    alive_ = true;
+    lastHeart_ = SysClock::now();
+    LOG(INFO) << "CNT: new connected";
+    QTcpSocket* previous = nullptr;
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        previous = client_;
+        client_ = socket;
+        if (previous) {
+            // The newest connection is the client; a write still pending on the older one failed.
+            if (pendingWrite_) sender_->writeDone(pendingWrite_, false);
+            pendingWrite_ = 0;
+        }
+    }
+    if (previous) {
+        previous->disconnect(this);
+        previous->abort();
+        previous->deleteLater();
+        memoryInfoSent_ = false;  // the new client has not been told yet
+    }
+    connect(socket, &QTcpSocket::disconnected, this, &CNT_Net::SlotDisConnetced);
+    connect(socket, &QTcpSocket::readyRead, this, &CNT_Net::SlotReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, &CNT_Net::onBytesWritten);
+    if (gpWPara && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
+    StartSend();
+    // A message in flight to the replaced connection goes to the new one without waiting.
+    if (previous) goThrough();
+}
+
+void CNT_Net::writeToClient(QTcpSocket* socket, const QByteArray& message, quint64 token) {
+    // Runs on the GUI thread, the only one that changes client_ and pendingWrite_.
+    bool ok = false;
+    if (socket && socket == client_ && socket->state() == QAbstractSocket::ConnectedState) {
+        pendingWrite_ = token;
+        ok = socket->write(message) == message.size();
+        socket->flush();  // may report the write at once through onBytesWritten
+        if (ok && (pendingWrite_ != token || socket->bytesToWrite() > 0)) return;
+        pendingWrite_ = 0;
+    }
+    QMutexLocker lock(&sender_->queueLock);
+    sender_->writeDone(token, ok);
+}
+
+void CNT_Net::onBytesWritten() {
+    if (!pendingWrite_ || !client_ || client_->bytesToWrite() > 0) return;
+    const quint64 token = pendingWrite_;
+    pendingWrite_ = 0;
+    QMutexLocker lock(&sender_->queueLock);
+    sender_->writeDone(token, true);
+}
+
+void CNT_Net::SlotDisConnetced() {
+    auto* socket = qobject_cast<QTcpSocket*>(sender());
+    if (!socket || socket != client_) return;  // an older connection already replaced
+    LOG(INFO) << "CNT: has disconnect";
+    socket->disconnect(this);
+    socket->deleteLater();
+    {
+        QMutexLocker lock(&sender_->queueLock);
+        client_ = nullptr;
+        sender_->clearSocket();
+        if (pendingWrite_) sender_->writeDone(pendingWrite_, false);
+        pendingWrite_ = 0;
+    }
+    alive_ = false;
+    memoryInfoSent_ = false;
+    // The loop stops waiting for an acknowledgement that cannot come; the queue stays for the next
+    // client.
+    goThrough();
+}
+
+void CNT_Net::SlotReadyRead() {
+    auto* socket = qobject_cast<QTcpSocket*>(sender());
+    if (!socket) return;
+    // One read is one reply. Everything available is taken at once, so that a long answer is not
+    // cut into two replies that neither parse.
+    QByteArray data = socket->readAll();
+    const int nul = data.indexOf('\0');
+    if (nul >= 0) data.truncate(nul);
+    if (socket != client_) return;
+    ParsingBackBuf(QString::fromUtf8(data));
+}
+
+void CNT_Net::ParsingBackBuf(const QString& text) {
+    const QStringList parts = text.split(QStringLiteral("\r\n\r\n"), Qt::KeepEmptyParts);
+    if (parts.size() != 2) return;
+    const QStringList head = parts.first().split(QStringLiteral("\r\n"), Qt::KeepEmptyParts);
+    const QString& first = head.first();
+    if (first.contains(QLatin1String("/back/"))) {
+        if (!sender_) return;
+        bool taken = false;
+        {
+            QMutexLocker lock(&sender_->queueLock);
+            taken = sender_->acknowledge();
+        }
+        // An acknowledgement with nothing in flight would take a message the client never saw.
+        if (!taken) qInfo("CNT: acknowledgement without a message in flight ignored");
+        goThrough();
+    } else if (first.contains(QLatin1String("/heart/"))) {
+        alive_ = true;
+        lastHeart_ = SysClock::now();
+    } else if (first.contains(QLatin1String("/reline/"))) {
+        alive_ = false;
+        if (gpWPara && gpWPara->cnt_net_on && started_) {
+            LOG(INFO) << "(recv info) 'NetClinet' will restart...";
+            CNT_ReStart();
+        }
+        lastHeart_ = SysClock::now();
+    } else {
+        int session = 0;
+        for (const QString& line : head) {
+            if (!line.contains(QLatin1String("SessionId"))) continue;
+            const QStringList kv = line.split(QLatin1Char(':'), Qt::KeepEmptyParts);
+            if (kv.size() == 2) session = kv.at(1).toInt();
+        }
+        if (session == SEND_GET_PRODUCT)
+            emit productListReceived(parts.at(1));
+        else if (session == SEND_GET_REMIND)
+            emit remindListReceived(parts.at(1));
+    }
+}
+
+void CNT_Net::CheckHeartbeat() {
+    const qint64 since = nowMs() - lastHeart_.toMSecsSinceEpoch();
+    if (since <= kHeartbeatLimitMs) {
+        lastHeart_ = SysClock::now();
+        alive_ = true;
+        return;
+    }
+    alive_ = false;
+    if (gpWPara && gpWPara->cnt_net_on && started_) {
+        LOG(INFO) << "(hearttimes timeout) 'NetClinet' will restart...";
+        CNT_ReStart();
+    }
+    lastHeart_ = SysClock::now();
+}
+
+void CNT_Net::CNT_FirstInit() {
+    // Image sharing is set up by the shared-memory publisher once it exists; nothing is shared yet.
 }
 
 bool CNT_BridgeUp() {
@@ -249,6 +317,8 @@ bool CNT_ClientReady() {
 }
 
 void CNT_Net::timerEvent(QTimerEvent* e) {
-    if (!timerNames_.contains(e->timerId())) return;
+    const auto it = timerNames_.constFind(e->timerId());
+    if (it == timerNames_.constEnd()) return;
+    if (it.value() == QLatin1String("heart_timer")) CheckHeartbeat();
     QTcpServer::timerEvent(e);
 }

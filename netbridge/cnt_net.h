@@ -1,26 +1,49 @@
 #pragma once
 // Local TCP bridge to the network client process that runs beside the monitor.
+//
+// CNT_Net listens on 127.0.0.1 port 8890 for the client, queues the messages of the senders below as
+// framed texts ("<kind>:<utf-8 byte length>:..!<body>") and hands them to its sender thread
+// (CNT_Thread), which sends one at a time and waits for the client's acknowledgement. The client's
+// replies are "<head lines>\r\n\r\n<body>", one per read: "/back/" acknowledges the message in
+// flight, "/heart/" is the heartbeat, "/reline/" asks for a restart of the client, and a head line
+// "SessionId:<n>" answers the product (14) or reminder (17) list request.
+//
+// Threads: everything runs on the GUI thread except the sender loop; the senders may also be called
+// from the image saver's thread. All writes to the client connection are made on the GUI thread.
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QMap>
-#include <QMutex>
-#include <QStringList>
+#include <QString>
 #include <QTcpServer>
 #include <atomic>
+#include <functional>
+#include <memory>
 
+#include "netcard.h"
 #include "param_roi.h"
 
 class QTcpSocket;
+class CNT_Thread;
+class CammerSingleton;
+struct cJSON;
 
-// Message kinds of the bridge.
+// Message kinds of the bridge (SendType), 0 to 20; each has a switch in "./cnt_net/whichsend.config".
 enum SendType {
+    SEND_NONE = 0,
     SEND_RECORD = 1,
     SEND_PARAM = 2,
     SEND_ALARM_PIC = 5,
     SEND_TEMP_PIC = 6,
     SEND_STATISTICS = 7,
     SEND_ROI_PARAM = 8,
+    SEND_MEMORY_INFO = 9,
+    SEND_MANUAL_STOP = 10,
+    SEND_DEL_TEMP_PIC = 11,
+    SEND_GET_PRODUCT = 14,
     SEND_SAVE_NG_VIDEO = 15,
     SEND_TEL_INFO = 16,
+    SEND_GET_REMIND = 17,
     SEND_RESULT_ONCE = 18,
     SEND_CANCEL = 20,
     SEND_TYPE_MAX = 20,
@@ -32,14 +55,41 @@ public:
     explicit CNT_Net(QObject* parent = nullptr);
     ~CNT_Net() override;
 
-    bool isStarted() const { return started_; }      // switched on and listening
-    bool isConnected() const { return connected_; }  // a client answers on the local connection
+    // Bridge-up flag: the bridge switch was on at construction and the server was started.
+    bool isStarted() const { return started_; }
+    // Client-alive flag: a client is connected and its heartbeat is fresh.
+    bool isConnected() const { return alive_; }
+    bool memoryInfoSent() const { return memoryInfoSent_; }
+    bool hasShareMemory() const { return shareMemory_; }
+    QDateTime lastHeartbeat() const { return lastHeart_; }
 
-    void CNT_FirstInit();
+    NetCard liveCard;  // filled from the system at construction
+    NetCard editCard;  // edited by the network page
+    bool serverSettingsChanged = false;
+
+    // Hands the client connection to the sender thread and starts it when messages wait.
+    void StartSend();
+    // Wakes the sender thread from its acknowledgement wait.
+    void goThrough();
+    // Starts the network client script "./cnt_net/runNetClient.py" when it exists.
     static void CNT_ReStart();
-    void CNT_SendParam();
+    // Loads the kind switches from "./cnt_net/whichsend.config" (all on unless named false).
+    void getWhichSend();
+    // Interprets one reply of the client.
+    void ParsingBackBuf(const QString& text);
+    // The heartbeat check of "heart_timer".
+    void CheckHeartbeat();
+    // Image sharing set-up at start-up (shared memory, published separately).
+    void CNT_FirstInit();
+
+    static QString getNetHostName();
+
+    // Senders, one per message kind. Each does nothing when its kind is switched off; the callers
+    // test the bridge switch, isStarted() and (most) isConnected() first.
     // Kind 1: one operation record ("device_id=..&operater=..&utc=..&description=..").
     void CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description);
+    // Kind 2: the live parameter record.
+    void CNT_SendParam();
     // Kind 5: the path of an NG picture that was written.
     void CNT_SendAlarmPic(const QString& path);
     // Kind 6: the absolute path of a template or ignore mask that was written.
@@ -48,31 +98,39 @@ public:
     // the document carries the device, the time and the picture; the production figures join it
     // with the statistics record.
     void CNT_SendStatistics(const QString& ngImage);
+    // Kind 8: the saved regions of one camera (store camera number) and detection step (0-based).
     void CNT_SendROIParam(int camera, int step);
-    void CNT_SendStatistics_Once(const QList<param_roi>& list);
-
-    // Calls of the inspection decision. Callers test the bridge switch, isStarted() and (most)
-    // isConnected() first.
-    // Kind 15: record the NG video of `camera` (isng 1 on an alarm, 0 on its release). Its body names
-    // the product of the statistics record, which comes with the statistics; nothing is sent yet.
+    // Kind 9: the shared-memory layout, once per client connection, when something is shared.
+    void CNT_SendMemoryInfo();
+    // Kind 11: a template was deleted ("deviceId=..&cameraId=..&detectId=..&template=..&utc=..&operator=..").
+    void CNT_SendDelTempPic(int camera, int step, const QString& name);
+    // Kinds 14 and 17: ask for the product list and the reminder list (answered with SessionId 14, 17).
+    void CNT_SendGetProduct();
+    void CNT_SendGetRemindList();
+    // Kind 15: record the NG video of `camera` (isng 1 on an alarm, 0 on its release).
     void CNT_SendSaveNgVideo(int camera, int isng);
     // Kind 16: tell the technician that `count` regions of step `step` failed.
     void CNT_SendTelInfo(int step, int count);
+    // Kind 18: the region results of one decision (ng 1 NG, 0 OK; method the DetectMethod).
+    void CNT_SendStatistics_Once(const QList<param_roi>& list, bool ng, int method);
+    // Kind 20: the alarm was released. `releaseState` is the image state of the first camera's first
+    // step, which names the way the alarm was released.
+    void CNT_SendCancle(int releaseState);
+
     // Statistics record (kind 7 document): one alarm of region `area` of camera and step. Comes with
     // the statistics record; does nothing yet.
     void ChkandAddStaticticsItem(int camera, int step, int area);
     // Adds the length of one alarm stop (milliseconds) to the stop durations.
     void CNT_AddNgTimes(qint64 milliseconds);
-    // Kind 20: the alarm was released. `releaseState` is the image state of the first camera's first
-    // step, which names the way the alarm was released.
-    void CNT_SendCancle(int releaseState);
 
     qint64 lastResultUtc() const { return lastResultUtc_; }  // "utc" of the last kind 18, 0 before
     qint64 totalStopAlarmMs() const { return totalStopAlarmMs_; }
 
     // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
     static QByteArray frameMessage(int kind, const QByteArray& body);
-    // What is waiting to be sent, oldest first.
+    // The body of kind 8 for one step of a region store.
+    static QByteArray roiParamBody(const CammerSingleton& store, int step, const QString& hostName);
+    // What is waiting to be sent, oldest first (the head may be in flight).
     QList<QByteArray> pendingMessages() const;
     bool kindEnabled(int kind) const { return whichSend_.value(kind, false); }
 
@@ -80,23 +138,47 @@ public:
     static void setListenPort(quint16 port);
     static quint16 listenPort();
 
+signals:
+    // Body of the client's answer to the product list (SessionId 14) and reminder list (17) requests.
+    void productListReceived(const QString& body);
+    void remindListReceived(const QString& body);
+
+public slots:
+    void SlotDisConnetced();
+    void SlotReadyRead();
+
 protected:
+    void incomingConnection(qintptr socketDescriptor) override;
     void timerEvent(QTimerEvent* e) override;
 
 private:
+    friend class CNT_Thread;
     void queueMessage(int kind, const QByteArray& body);
-    void getWhichSend();
+    void queueJson(int kind, cJSON* root);  // prints formatted, queues, deletes root
+    QByteArray hostLatin1() const;
+    // Writes one message to `socket` when it is still the client connection (GUI thread); reports
+    // to the sender thread once the bytes are written or could not be.
+    void writeToClient(QTcpSocket* socket, const QByteArray& message, quint64 token);
+    void onBytesWritten();
 
-    // Read by the image saver's thread as well.
     std::atomic<bool> started_{false};
-    std::atomic<bool> connected_{false};
-    QMap<int, QString> timerNames_;
-    QMap<int, bool> whichSend_;
-    mutable QMutex queueLock_;
-    QList<QByteArray> queue_;
+    std::atomic<bool> alive_{false};
+    std::atomic<bool> memoryInfoSent_{false};
+    bool shareMemory_ = false;
+    QDateTime lastHeart_;
+    QList<qint64> stopDurations_;
     qint64 lastResultUtc_ = 0;
     qint64 totalStopAlarmMs_ = 0;
-    QList<qint64> stopDurations_;
+    QString statProduct_ = QStringLiteral("no set");  // product of the statistics record; queue lock
+    QString stopOperator_ = QStringLiteral("--");     // operator of the manual-stop record
+    QMap<int, QString> timerNames_;
+    QTcpSocket* client_ = nullptr;  // changed under the queue lock
+    QList<QByteArray> queue_;       // under the queue lock
+    std::unique_ptr<CNT_Thread> sender_;
+    int sendAttempts_ = 0;  // under the queue lock
+    quint64 pendingWrite_ = 0;
+    cJSON* memoryInfo_ = nullptr;
+    QMap<int, bool> whichSend_;
 };
 
 extern CNT_Net* gpNet;
@@ -106,6 +188,6 @@ extern CNT_Net* gpNet;
 bool CNT_BridgeUp();
 bool CNT_ClientReady();
 
-// Builds the JSON body of the parameter message from the live record; installed by the parameter layer.
-using ParamJsonBuilder = QByteArray (*)();
-void setParamJsonBuilder(ParamJsonBuilder builder);
+// Kind 8 reads the saved region store of the view showing a camera (by store camera number); the
+// main window installs the lookup. Without one, or for a camera without a store, nothing is sent.
+void setRoiStoreLookup(std::function<const CammerSingleton*(int camera)> lookup);
