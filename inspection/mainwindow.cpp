@@ -56,6 +56,7 @@ extern "C" {
 #include "records/counters.h"
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
+#include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
 #include "records/savefialimagethread.h"
@@ -171,6 +172,7 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 MainWindow::~MainWindow() {
     stopForTest();
     setRoiStoreLookup(nullptr);
+    resetSettingsHost();
     // The keypads and the password dialog are children of the window and go with it.
     if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
     if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
@@ -332,6 +334,7 @@ void MainWindow::Monitor_Init() {
     customIONameWidget = new CustomIONameWidget(this, settingWidget->ioWidget, settingWidget);
     customIONameWidget->init();
     customIONameWidget->hide();
+    installSettingsHost();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
     zoomScale = 1.0;
@@ -1019,6 +1022,20 @@ void MainWindow::TimerLCD() {
     LCDOnOff(0);  // backlight off; the next press wakes the screen
     screenOff = 1;
 }
+void MainWindow::installSettingsHost() {
+    SettingsHost& host = settingsHost();
+    host.showImagePage = [this] {
+        if (pageStack && imageContainer) pageStack->setCurrentWidget(imageContainer);
+    };
+    host.showHideViewTools = [this](int mode) { MShowHide(mode); };
+    host.repaintViews = [this] {
+        for (CammerWidget* v : cams) v->update();
+    };
+    host.showCustomIONames = [this] {
+        if (customIONameWidget) customIONameWidget->show();
+    };
+}
+
 void MainWindow::registerCameraViews() {
     QVector<CameraSlot*> used;
     for (CammerWidget* v : cams) used.append(v);

@@ -283,6 +283,8 @@ private:
     void makeFolders();
     // Hands the used views and the window's camera hooks to the camera layer.
     void registerCameraViews();
+    // Hands the settings dialog what it needs of the main window (page stack, views, dialogs).
+    void installSettingsHost();
     int fpsLedPhase = 0;
 };
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -34,6 +33,7 @@
 
 namespace {
 const char* kListConnection = "dbListRes";
+UsbDiskFinder usbDiskFinder = nullptr;
 const char* kFont = "wqy-microhei";
 
 QString lan(int id) {
@@ -425,7 +425,7 @@ bool StatisticsWidget::writeExportFile(const QString& path) const {
 
 void StatisticsWidget::SlotExportData() {
     if (!showChooseBox(lan(324))) return;
-    while (findExportDisk().isEmpty())
+    while (!usbDiskFinder || usbDiskFinder().isEmpty())
         if (!showChooseBox(lan(320))) return;
     const QString t = SysClock::now().toString(QStringLiteral("yyyy-MM-dd_hh.mm.ss"));
     bool ok = writeExportFile(t);
@@ -440,42 +440,6 @@ void StatisticsWidget::SlotExportData() {
     }
 }
 
-QString findExportDisk() {
-    QByteArray raw = RunCommandCapture(QStringLiteral("blkid")).output;
-    const int zero = raw.indexOf('\0');
-    if (zero >= 0) raw.truncate(zero);
-    const QStringList lines = QString::fromLocal8Bit(raw).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QString systemDisk;
-    QStringList candidates;
-    for (const QString& line : lines) {
-        const QString dev = line.section(QLatin1Char(':'), 0, 0).trimmed();
-        if (line.contains(QLatin1String("TYPE=\"ext4\""))) {
-            systemDisk = dev;
-            while (!systemDisk.isEmpty() && systemDisk.back().isDigit()) systemDisk.chop(1);
-        } else if (line.contains(QLatin1String("TYPE=\"vfat\"")) ||
-                   line.contains(QLatin1String("TYPE=\"ntfs\"")) ||
-                   line.contains(QLatin1String("TYPE=\"exfat\""))) {
-            if (!systemDisk.isEmpty() && !dev.contains(systemDisk)) candidates << dev;
-        }
-    }
-    if (candidates.isEmpty()) return QString();
-    const QString dev = candidates.first();
-    // The device path goes into a shell command: only a plain device name is taken.
-    static const QRegularExpression plainDevice(QStringLiteral("^/dev/[A-Za-z0-9._/-]+$"));
-    if (!plainDevice.match(dev).hasMatch()) return QString();
-
-    auto readMounts = [](bool* ok) {
-        QFile f(SysPath(QStringLiteral("/proc/mounts")));
-        *ok = f.open(QIODevice::ReadOnly);
-        return *ok ? QString::fromLocal8Bit(f.readAll()) : QString();
-    };
-    bool ok = false;
-    const QString before = readMounts(&ok);
-    if (!ok) return QString();
-    const int mounted = before.split(QLatin1Char('\n')).filter(QStringLiteral("/mnt")).size();
-    for (int i = 0; i < mounted; ++i) RunCommand(QStringLiteral("umount /mnt"));
-    RunCommand(QStringLiteral("mount %1 /mnt").arg(dev));
-    const QString after = readMounts(&ok);
-    if (!ok || !after.contains(dev + QStringLiteral(" /mnt"))) return QString();
-    return QStringLiteral("/mnt");
+void setUsbDiskFinder(UsbDiskFinder finder) {
+    usbDiskFinder = finder;
 }

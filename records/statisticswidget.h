@@ -115,6 +115,7 @@ private:
     QTimer* m_timer = nullptr;
 };
 
-// Finds a USB partition (blkid), mounts it on "/mnt" and returns "/mnt" when the mount is there,
-// otherwise an empty text. The caller unmounts. Every command goes through the command runner.
-QString findExportDisk();
+// The USB disk search of the settings layer (FindAU: mounts a USB partition on "/mnt" and returns
+// "/mnt", or an empty text), installed by that layer. Unset, no disk is ever found.
+using UsbDiskFinder = QString (*)();
+void setUsbDiskFinder(UsbDiskFinder finder);

@@ -1,36 +1,124 @@
 #include "systemsettingwidget.h"
 
-#include <QAbstractItemView>
-#include <QHBoxLayout>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSqlTableModel>
-#include <QTableView>
+#include <QStackedLayout>
 
+#include "advancedpages.h"
 #include "app/globals.h"
+#include "app/mainwindowbase.h"
+#include "app/msgbox.h"
+#include "app/parametermanager.h"
 #include "app/wizardpara.h"
+#include "camera/camerasettings.h"
+#include "camera/cameraglobals.h"
+#include "camerapages.h"
+#include "helpwidget.h"
+#include "io/iofunctionswidget.h"
+#include "io/ioparamswidget.h"
 #include "io/iowidget.h"
+#include "networkpages.h"
 #include "platform/system/sysclock.h"
 #include "records/recordstore.h"
+#include "records/statisticswidget.h"
+#include "settingshost.h"
+#include "settingstext.h"
+#include "systempages.h"
+#include "usbdisk.h"
+#include "widgets/modifytimewidget.h"
+#include "widgets/splash.h"
 
-SystemSettingWidget::SystemSettingWidget(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("SystemSettingWidget{background-color:#ffffff;}"));
+SystemSettingWidget::SystemSettingWidget(QWidget* parent) : BVerticalTabBar(parent) {
+    systemParams = new SystemParamsWidget(this);
+    systemFunctions = new SystemFunctionsWidget(this);
+    deviceParams = new DeviceParamsWidget(this);
+    cameraParams = new CameraParamsWidget(this);
+    cameraParamsSub = cameraParams->subWidget;
+    cameraFunctions = new CameraFunctionsWidget(this);
+    networkParams = new NetworkParamsWidget(this);
+    otherNetworks = new OtherNetworksWidget(this);
+    systemLog = new SystemLogWidget(this);
+    memorandum = new MemorandumWidget(this);
+    ioParams = new IOParamsWidget(this, this);
+    ioFunctions = new IOFunctionsWidget(this, this);
+    advanceParam = new AdvanceparamWidget(this);
+    advanceFunc = new AdvanceFuncWidget(this);
+    aboutPage = new SplashWidget(600, this);
+    help = new HelpWidget(this);
 
-    recordPage = new QWidget(this);
-    recordDays = new QListWidget(recordPage);
-    recordDays->setFixedWidth(200);
-    recordTable = new QTableView(recordPage);
-    recordTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    recordTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    auto* box = new QHBoxLayout(recordPage);
-    box->addWidget(recordDays);
-    box->addWidget(recordTable, 1);
-    recordPage->hide();
-    connect(recordDays, &QListWidget::itemClicked, this, &SystemSettingWidget::UpdateRecord);
+    // The tab texts are taken once, in the language of the start: a language change reboots.
+    const struct {
+        const char* icon;
+        QVector<int> texts;
+        QVector<QWidget*> pages;
+    } groups[] = {
+        {":/img/icons/setting.png", {215, 572, 431}, {systemParams, systemFunctions, deviceParams}},
+        {":/img/icons/3c.png", {128, 573}, {cameraParams, cameraFunctions}},
+        {":/img/icons/49.png", {262, 574}, {networkParams, otherNetworks}},
+        {":/img/icons/50.png", {575, 576}, {systemLog, memorandum}},
+        {":/img/icons/51.png", {577, 578}, {ioParams, ioFunctions}},
+        {":/img/icons/52.png", {205, 581}, {advanceParam, advanceFunc}},
+        {":/img/icons/53.png", {579, 580}, {aboutPage, help}},
+    };
+    for (const auto& g : groups) {
+        QPixmap icon(QString::fromLatin1(g.icon));
+        QVector<QString> titles;
+        for (int id : g.texts) titles << setText(id);
+        addWidgetGroup(icon, titles, g.pages);
+    }
 
+    connect(this, &BVerticalTabBar::Save_changes, this, [] {});
+    connect(this, &BVerticalTabBar::recordshow, this, &SystemSettingWidget::SlotToRecord);
+    connect(this, &BVerticalTabBar::Memorandum, otherNetworks, &OtherNetworksWidget::SlotGetRemindList);
+    connect(this, &BVerticalTabBar::DeviPara, deviceParams, &DeviceParamsWidget::SlotGetProductName);
+    connect(this, &BVerticalTabBar::Exitsetup, this, [this] {
+        accept();
+        if (settingsHost().showImagePage) settingsHost().showImagePage();
+    });
+
+    sysparaInit();
+    BtnConnect();
+    // The statistics window finds its USB disk the same way as the export.
+    setUsbDiskFinder(&FindAU);
+}
+
+void SystemSettingWidget::sysparaInit() {
+    timeWidget = new ModifyTimeWidget(setText(401), this);
+    timeWidget->hide();
+    // The record viewer opens its day databases through the connection "dbList" itself.
     ioWidget = new IOWidget(this);
     ioWidget->setParent(this, ioWidget->windowFlags());
     ioWidget->hide();
+    groupDir = QDir(QStringLiteral("./paraGroup"));
+    if (!groupDir.exists() && !QDir().mkpath(groupDir.path()))
+        qWarning("settings: cannot create %s", qPrintable(groupDir.path()));
+    ParaGroupUpdateList();
+}
+
+void SystemSettingWidget::BtnConnect() {
+    connect(advanceFunc->updateButton, SIGNAL(clicked(bool)), this, SLOT(SlotUpdateApp()));
+    connect(systemFunctions->resetCountButton, SIGNAL(clicked()), this, SLOT(ResetTotal()));
+    connect(systemFunctions->shutDownButton, SIGNAL(clicked()), this, SLOT(SlotShutDown()));
+    connect(ioParams->procedureGroup, SIGNAL(buttonClicked(int)), this, SLOT(SlotChangeSysFun(int)));
+    connect(ioParams->customIOButton, SIGNAL(clicked()), this, SLOT(SlotShowIOWidget()));
+    connect(ioParams->ioNameButton, SIGNAL(clicked()), this, SLOT(SlotShowCustomIONameWidget()));
+    connect(advanceFunc->exportButton, SIGNAL(clicked()), this, SLOT(SlotExportData()));
+    connect(advanceFunc->factoryButton, SIGNAL(clicked()), this, SLOT(SlotRestoreFactorySet()));
+    connect(advanceParam->groupBox, SIGNAL(currentIndexChanged(int)), this, SLOT(SlotParaGroupChange(int)));
+    connect(systemFunctions->changePwdButton, SIGNAL(clicked()), this, SLOT(ChangePwd()));
+    connect(advanceFunc->hardwareButton, SIGNAL(clicked()), this,
+            SLOT(SlotShowHardwareConfigurationWidget()));
+    connect(advanceFunc->exitButton, SIGNAL(clicked()), this, SLOT(SlotExit()));
+    connect(advanceFunc->modifyTimeButton, SIGNAL(clicked(bool)), this, SLOT(SlotModifyTime()));
+    connect(advanceFunc->calibrateButton, SIGNAL(clicked(bool)), this, SLOT(SlotCalibration()));
+    connect(systemLog->dayList, SIGNAL(itemClicked(QListWidgetItem*)), this,
+            SLOT(UpdateRecord(QListWidgetItem*)));
+    connect(this, SIGNAL(pListWClick()), systemLog, SLOT(modelChange()));
 }
 
 bool SystemSettingWidget::factoryParamShown() const {
@@ -38,21 +126,131 @@ bool SystemSettingWidget::factoryParamShown() const {
     return p && p->factory_param != 0;
 }
 
+void SystemSettingWidget::ResetReCheck1Text(const QString& text) {
+    systemParams->reCheck1Label->setText(text);
+}
+
+void SystemSettingWidget::changeWidget(int index) {
+    pageStack->setCurrentIndex(index);
+}
+
+void SystemSettingWidget::mousePressEvent(QMouseEvent* event) {
+    BVerticalTabBar::mousePressEvent(event);
+}
+
+void SystemSettingWidget::showEvent(QShowEvent* event) {
+    WizardParaInit();
+    if (settingsHost().showHideViewTools) settingsHost().showHideViewTools(0);
+    BVerticalTabBar::showEvent(event);
+}
+
+void SystemSettingWidget::WizardParaInit() {
+    outSet = 0;
+    systemParams->WizardParaInit();
+    systemFunctions->WizardParaInit();
+    deviceParams->WizardParaInit();
+    cameraParams->WizardParaInit();
+    cameraParamsSub->WizardParaInit();
+    cameraFunctions->WizardParaInit();
+    networkParams->WizardParaInit();
+    otherNetworks->WizardParaInit();
+    if (gpWParaBak) {  // the IO pages read the working copy without testing it
+        ioParams->WizardParaInit();
+        ioFunctions->WizardParaInit();
+    }
+    advanceParam->WizardParaInit();
+    advanceFunc->WizardParaInit();
+    DoChangePage();
+}
+
+void SystemSettingWidget::accept() {
+    if (!gpWPara || !gpWParaBak) return;
+    // Committed while hidden (the camera reorder's shutdown): the pages and the working copy hold
+    // nothing the operator edited, so both start from the live record instead of stale widgets.
+    if (!isVisible()) {
+        *gpWParaBak = *gpWPara;
+        WizardParaInit();
+    }
+    if (gpWin && gpWin->AccessLevel == 2) gpWin->AccessLevel = gpWPara->is_psw_used == 1 ? 1 : 0;
+    systemParams->accept();
+    systemFunctions->accept();
+    deviceParams->accept();
+    cameraParams->accept();
+    cameraFunctions->accept();
+    networkParams->accept();
+    otherNetworks->accept();
+    ioParams->accept();
+    ioFunctions->accept();
+    advanceParam->accept();
+    advanceFunc->accept();
+
+    const WizardPara& w = *gpWParaBak;
+    if (!w.enable_defect_detect && !w.enable_spot_detect && !w.enable_black_area && !w.enable_white_area &&
+        !w.enable_white_num && !w.enable_direction && !w.enable_similarity) {
+        showWarnBox(setText(232));
+        return;
+    }
+    auto repaint = [] {
+        if (settingsHost().repaintViews) settingsHost().repaintViews();
+    };
+    if (*gpWParaBak == *gpWPara) {
+        repaint();
+        return;
+    }
+    if (!showChooseBox(setText(234))) {
+        *gpWParaBak = *gpWPara;
+        repaint();
+        return;
+    }
+    insertRecord(235);
+    *gpWPara = *gpWParaBak;
+    saveLive();
+    repaint();
+}
+
+void SystemSettingWidget::ParaGroupUpdateList() {
+    const bool blocked = advanceParam->groupBox->blockSignals(true);
+    advanceParam->groupBox->clear();
+    advanceParam->groupBox->addItems(groupDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name));
+    advanceParam->groupBox->blockSignals(blocked);
+}
+
+void SystemSettingWidget::SlotParaGroupChange(int index) {
+    advanceParam->groupNameEdit->setText(advanceParam->groupBox->itemText(index));
+}
+
 void SystemSettingWidget::SlotToRecord() {
-    recordDays->clear();
-    recordDays->addItems(recordDayList(SysClock::now().date()));
-    recordDays->setCurrentRow(0);
-    UpdateRecord(recordDays->item(0));
-    recordPage->show();
+    systemLog->dayList->clear();
+    systemLog->dayList->addItems(recordDayList(SysClock::now().date()));
+    systemLog->dayList->setCurrentRow(0);
+    UpdateRecord(systemLog->dayList->item(0));
 }
 
 void SystemSettingWidget::UpdateRecord(QListWidgetItem* item) {
-    recordTable->setModel(nullptr);
+    systemLog->recordTable->setModel(nullptr);
     delete recordModel;
     recordModel = nullptr;
     if (item) {
-        recordModel = openRecordDay(recordDays->row(item), item->text(), this);
-        if (recordModel) showRecordModel(recordTable, recordModel);
+        recordModel = openRecordDay(systemLog->dayList->row(item), item->text(), this);
+        if (recordModel) showRecordModel(systemLog->recordTable, recordModel);
     }
     emit pListWClick();
+}
+
+void SystemSettingWidget::SlotChangeSysFun(int procedure) {
+    ioParams->showProcedureControls(procedure);
+}
+
+void SystemSettingWidget::SlotShowIOWidget() {
+    ioWidget->show();
+}
+
+void SystemSettingWidget::SlotShowCustomIONameWidget() {
+    hide();
+    if (settingsHost().showCustomIONames) settingsHost().showCustomIONames();
+}
+
+void SystemSettingWidget::SlotShowHardwareConfigurationWidget() {
+    hide();
+    if (settingsHost().showHardwareConfiguration) settingsHost().showHardwareConfiguration();
 }

@@ -1,47 +1,124 @@
 #pragma once
-// The settings dialog: page 1 of the main window's page stack. Its pages are added by the settings
-// screens; each page loads from gpWParaBak when the dialog is shown.
-#include <QWidget>
+// The settings dialog: page 1 of the main window's page stack. Seven groups of pages on a vertical
+// tab bar; every page loads from the working copy gpWParaBak each time the dialog is shown and writes
+// back on the commit (accept). It also carries the maintenance actions (export, update, factory
+// reset, calibration, shutdown, exit, clock, password, counters).
+#include <QDir>
 
 #include "io/iosettingsdialog.h"
+#include "widgets/bverticaltabbar.h"
 
-class QListWidget;
+class AdvanceFuncWidget;
+class AdvanceparamWidget;
+class CameraFunctionsWidget;
+class CameraParamsSubWidget;
+class CameraParamsWidget;
+class DeviceParamsWidget;
+class HelpWidget;
+class IOFunctionsWidget;
+class IOParamsWidget;
+class IOWidget;
+class MemorandumWidget;
+class ModifyTimeWidget;
+class NetworkParamsWidget;
+class OtherNetworksWidget;
 class QListWidgetItem;
 class QSqlTableModel;
-class QTableView;
-class IOWidget;
+class SplashWidget;
+class SystemFunctionsWidget;
+class SystemLogWidget;
+class SystemParamsWidget;
 
-class SystemSettingWidget : public QWidget, public IOSettingsDialog {
+class SystemSettingWidget : public BVerticalTabBar, public IOSettingsDialog {
     Q_OBJECT
 public:
     explicit SystemSettingWidget(QWidget* parent = nullptr);
 
-    // The multi-detection IO page (a window of its own, owned here) and what it asks of the dialog.
-    IOWidget* ioWidget = nullptr;
-    bool factoryParamShown() const override;
-    void ResetReCheck1Text(const QString& text) override { reCheck1Text = text; }
-    void DoChangePage() override {}
-    void changeWidget(int index) override { currentPage = index; }
-    void showDialog() override { show(); }
-    QString reCheck1Text;
-    int currentPage = 0;
+    // Pages, in tab order.
+    SystemParamsWidget* systemParams = nullptr;
+    SystemFunctionsWidget* systemFunctions = nullptr;
+    DeviceParamsWidget* deviceParams = nullptr;
+    CameraParamsWidget* cameraParams = nullptr;
+    CameraParamsSubWidget* cameraParamsSub = nullptr;  // inside cameraParams
+    CameraFunctionsWidget* cameraFunctions = nullptr;
+    NetworkParamsWidget* networkParams = nullptr;
+    OtherNetworksWidget* otherNetworks = nullptr;
+    SystemLogWidget* systemLog = nullptr;
+    MemorandumWidget* memorandum = nullptr;
+    IOParamsWidget* ioParams = nullptr;
+    IOFunctionsWidget* ioFunctions = nullptr;
+    AdvanceparamWidget* advanceParam = nullptr;
+    AdvanceFuncWidget* advanceFunc = nullptr;
+    SplashWidget* aboutPage = nullptr;
+    HelpWidget* help = nullptr;
 
-    // Operation-log page: the day list (today first, then the archived days, newest first) and the
-    // read-only table of the chosen day.
-    QWidget* recordPage = nullptr;
-    QListWidget* recordDays = nullptr;
-    QTableView* recordTable = nullptr;
-    QSqlTableModel* recordModel = nullptr;  // the model shown, owned here; one at a time
+    IOWidget* ioWidget = nullptr;            // the multi-detection IO page, a window of its own
+    ModifyTimeWidget* timeWidget = nullptr;  // "Modify Time"
+    QSqlTableModel* recordModel = nullptr;   // the record day shown, owned here; one at a time
+    QDir groupDir;                           // "./paraGroup"
+
+    // What the IO pages ask of the dialog.
+    bool factoryParamShown() const override;
+    void ResetReCheck1Text(const QString& text) override;
+    void DoChangePage() override {}
+    void changeWidget(int index) override;
+    void showDialog() override { show(); }
+
+    // Loads every page from gpWParaBak.
+    void WizardParaInit();
+    // The commit: every page writes back into gpWParaBak, then the working copy is compared with the
+    // live record and, after a question, made live and saved.
+    void accept();
+    // Refills the group list of the advanced-parameters page with the folders of "./paraGroup".
+    void ParaGroupUpdateList();
 
 public slots:
-    // Fills the day list and shows today's records (the log tab was pressed).
+    // Record viewer: the day list (today first), and the records of the chosen day.
     void SlotToRecord();
-    // Shows the records of the chosen day; row 0 is today's RECORD.db.
     void UpdateRecord(QListWidgetItem* item);
 
+    // Shows the IO-page controls of execution procedure `procedure`.
+    void SlotChangeSysFun(int procedure);
+    void SlotShowIOWidget();
+    void SlotShowCustomIONameWidget();
+    void SlotShowHardwareConfigurationWidget();
+    void SlotParaGroupChange(int index);
+
+    // Maintenance actions.
+    void SlotExportData();
+    void SlotUpdateApp();
+    void SlotRestoreFactorySet();
+    void SlotCalibration();
+    void SlotShutDown();
+    void SlotExit();
+    void SlotModifyTime();
+    void ChangePwd();
+    void ResetTotal();
+
 signals:
-    // The operator left the dialog (back to the camera views).
-    void Exitsetup();
     // A day's records were shown.
     void pListWClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    // The modal steps, replaceable in tests: the update file chosen on the USB disk (empty when
+    // cancelled) and the time dialog (true when accepted).
+    virtual QString chooseUpdateFile();
+    virtual bool runTimeDialog();
+
+private:
+    void sysparaInit();
+    void BtnConnect();
+    // Save live: the live record into PARAM.db; false (logged) when it could not be written.
+    bool saveLive();
+    void insertRecord(int textId);
+    void flushAll();
+    // Asks until a USB disk is mounted on "/mnt"; false when the operator gives up.
+    bool mountUsbDisk();
 };
+
+// The name a chosen update file is staged under ("newupdate.tar.gz", "newupdate.tar.xz",
+// "newupdate.rar"), from the endings in that order, case-sensitive; empty for anything else.
+QString stagedUpdateName(const QString& fileName);

@@ -133,6 +133,11 @@ bool emulateFileCommand(const QString& command, int* status) {
                     ok = false;
                     continue;
                 }
+                // cp refuses to copy a directory into itself (the copy would never end).
+                if (si.isDir() && insideDir(QDir::cleanPath(target), s)) {
+                    ok = false;
+                    continue;
+                }
                 ok = copyPathRecursively(s, target) && ok;
             } else {
                 if (QFileInfo::exists(target)) removePath(target, true);

@@ -189,6 +189,18 @@
         <source>选择投影数据文件目录</source>
         <translation>Select the program update file</translation>
     </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+    <message>
+        <source>程序更新失败</source>
+        <translation>The update could not be staged</translation>
+    </message>
+    <message>
+        <source>时间设置失败</source>
+        <translation>The time could not be set</translation>
+    </message>
 </context>
 <context>
     <name>UserManager</name>

@@ -85,6 +85,8 @@ void TestSystem::fileCommands_data() {
     QTest::newRow("mv -f") << "mv -f ./paraGroup/default/PARAM.db ./moved.db >/dev/null 2>&1" << 0
                            << QStringList{"moved.db"} << QStringList{"paraGroup/default/PARAM.db"};
     QTest::newRow("sync") << "sync" << 0 << QStringList{} << QStringList{};
+    QTest::newRow("dir into itself") << "cp -rf ./paraGroup ./paraGroup/default/" << 1 << QStringList{}
+                                     << QStringList{"paraGroup/default/paraGroup"};
 }
 
 void TestSystem::fileCommands() {

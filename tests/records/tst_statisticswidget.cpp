@@ -18,6 +18,7 @@
 #include "records/statisticswidget.h"
 #include "records/tempalarm.h"
 #include "scriptedprompter.h"
+#include "settings/usbdisk.h"
 #include "widgets/edit.h"
 #include "widgets/editbox.h"
 #include "widgets/indexbutton.h"
@@ -74,6 +75,7 @@ private slots:
     void initTestCase() {
         loadLanguageTable();
         gLan = 1;
+        setUsbDiskFinder(&FindAU);  // as the settings layer installs it
     }
     void init() {
         for (int& v : gFTemp) v = 0;

@@ -1,0 +1,3 @@
+#include "helpwidget.h"
+
+HelpWidget::HelpWidget(QWidget* parent) : BWidget(parent) {}

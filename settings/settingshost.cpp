@@ -1,0 +1,10 @@
+#include "settingshost.h"
+
+SettingsHost& settingsHost() {
+    static SettingsHost host;
+    return host;
+}
+
+void resetSettingsHost() {
+    settingsHost() = SettingsHost();
+}
