@@ -56,7 +56,8 @@ bool CNT_Thread::writeHead() {
         owner_, [owner, socket, message, token] { owner->writeToClient(socket, message, token); },
         Qt::QueuedConnection);
     QDeadlineTimer deadline(TimeMs("net.writeWait", 5000));
-    while (writtenToken_ != token && !acked_ && !stop_) {
+    // A client that went or was replaced while the write waited is not waited for any longer.
+    while (writtenToken_ != token && !acked_ && !stop_ && socket_ == socket) {
         if (!writeWait_.wait(&queueLock, deadline)) break;
     }
     if (stop_) return false;
@@ -89,11 +90,18 @@ void CNT_Thread::run() {
             return end();
         }
         if (owner_->sendAttempts_ <= 1) {
-            if (!socket_ || !writeHead()) return end();
+            if (!socket_) return end();
+            if (!writeHead()) {
+                // Written to a connection that was replaced meanwhile: the new client gets it.
+                if (socket_ && socket_ != writtenTo_ && !stop_ && owner_->isConnected()) continue;
+                return end();
+            }
             if (waitForAck())
                 owner_->sendAttempts_ = 0;
-            else
-                owner_->sendAttempts_ += 1;
+            else if (socket_ && socket_ == writtenTo_)
+                owner_->sendAttempts_ += 1;  // the client stayed and did not answer
+            // A client that went or was replaced before it could answer costs no attempt: the
+            // message goes to the next client as if it had not been sent.
         } else {
             // Sent twice without an acknowledgement: dropped.
             owner_->queue_.removeFirst();
