@@ -1,7 +1,6 @@
 #include "alarmoption.h"
 
 #include <QIcon>
-#include <QItemDelegate>
 #include <QPushButton>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -30,11 +29,7 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     buttons_[BTN_DELETE_IGNORED - 1]->hide();
     sourceList_ = new BComboBox(this);
     cameraList_ = new BComboBox(this);
-    for (BComboBox* l : {sourceList_, cameraList_}) {
-        l->setFixedSize(175, 112);
-        l->setIconSize(QSize(80, 100));
-        l->setItemDelegate(new QItemDelegate(l));
-    }
+    for (BComboBox* l : {sourceList_, cameraList_}) styleEditorList(l);
     fillSourceList(sourceList_);
     fillCameraList(cameraList_, numCamera);
 

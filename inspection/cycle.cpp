@@ -706,21 +706,18 @@ void MainWindow::showDetecting(bool detecting) {
     b->setText(lanText(detecting ? 127 : 136));
 }
 
-namespace {
-// Output 0 stays on after a start when the clamping is cut at a fixed time after a good mould.
-void clampAtFixedTime() {
+void MainWindow::startWithClampPulse() {
+    StartDetect();
     if (para().is_cut_ontime && para().mold_pulse > 0) {
         setOut(kOutClampingCut, 1);
         flushOut();
     }
 }
-}  // namespace
 
 void MainWindow::SlotStartStop() {
     if (settingsShown() || alarmBarShown() || regionBarShown()) return;
     if (RunState == 3) {
-        StartDetect();
-        clampAtFixedTime();
+        startWithClampPulse();
         InsertRecord(lanText(142));
         LEDOnOff(4, 1);
         showDetecting(true);
@@ -749,8 +746,7 @@ void MainWindow::SlotReTrain() {
         for (int d = 0; d < steps; ++d) memset(v->data.roiOk[d], 1, sizeof(v->data.roiOk[d]));
     }
     if (RunState == 3) {
-        StartDetect();
-        clampAtFixedTime();
+        startWithClampPulse();
         LEDOnOff(4, 1);
         showDetecting(true);
     }

@@ -209,8 +209,6 @@ void MainWindow::ChangeCammer() {
     }
     zoomX = float(tileW) / float(W);
     zoomY = float(tileH) / float(H);
-    tileImageX = gImageW > 0 ? float(tileW) / float(gImageW) : 1.0f;
-    tileImageY = gImageH > 0 ? float(tileH) / float(gImageH) : 1.0f;
     for (CammerWidget* v : cams) v->update();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -12,6 +11,7 @@
 #include "app/wizardpara.h"
 #include "io/controlport.h"
 #include "mainwindow.h"
+#include "windowslots.h"
 #include "widgets/indexbutton.h"
 #include "widgets/kittext.h"
 
@@ -69,12 +69,7 @@ IndexButton::IndexButton(QWidget* window) : QWidget(window) {
         auto* b = new ColorButton(kitText(kIndexButtons[i].textId), this, 4);
         b->hide();
         b->setFont(font);
-        if (window && kIndexButtons[i].slot) {
-            const QMetaObject* mo = window->metaObject();
-            const int slot = mo->indexOfSlot(kIndexButtons[i].slot);
-            if (slot >= 0)
-                connect(b, QMetaMethod::fromSignal(&QPushButton::clicked), window, mo->method(slot));
-        }
+        if (kIndexButtons[i].slot) connectToWindowSlot(b, "clicked(bool)", window, kIndexButtons[i].slot);
         buttons_[i] = b;
     }
     // The only buttons this panel ever shows: the two snapshot buttons, at the foot of the panel.

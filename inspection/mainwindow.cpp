@@ -419,11 +419,7 @@ void MainWindow::Monitor_Init() {
     if (!CountRead()) qInfo() << "no counter file yet: counters start from 0";
 
     // 23. Start detecting; the clamping cut at fixed time keeps output 0 on.
-    StartDetect();
-    if (p.is_cut_ontime && p.mold_pulse > 0) {
-        gpControlIO->IOSetOut(kOutClampingCut, 1);
-        gpControlIO->IOFlashOut();
-    }
+    startWithClampPulse();
 
     // 24-25.
     manualStart = 0;
@@ -1041,9 +1037,7 @@ void MainWindow::registerCameraViews() {
     for (CammerWidget* v : cams) used.append(v);
     setCameraViews(used);
     CameraHost& host = cameraHost();
-    host.settingsVisible = [this] {
-        return pageStack && settingWidget && pageStack->currentWidget() == settingWidget;
-    };
+    host.settingsVisible = [this] { return settingsShown(); };
     host.hideWarnBox = [] {
         if (gpWarnBox) gpWarnBox->hide();
     };

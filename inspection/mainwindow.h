@@ -79,10 +79,8 @@ public:
     int fps[kMaxCamera] = {};
     int stallCount[kMaxCamera] = {};
     uint8_t rawImageSaving = 0;
-    // Layout: the tile's share of the display area (tile size / gShowW, gShowH) and screen pixels per
-    // image pixel of a tile (tile size / gImageW, gImageH).
+    // Layout: the tile's share of the display area (tile size / gShowW, gShowH).
     float zoomX = 1.0f, zoomY = 1.0f;
-    float tileImageX = 1.0f, tileImageY = 1.0f;
     // Zoom and pan of the displayed camera: scale 1 to 32, offsets in screen pixels, the anchor that
     // stays in place while zooming (set by the views), and the tool mode (0 hidden, 1 zoom-in button,
     // 2 zoom-in, zoom-out and the fine-tuning pad).
@@ -264,6 +262,9 @@ protected:
 private:
     void Monitor_Init();
     void panStep(int dx, int dy);
+    // Detection started by the operator or at start-up: StartDetect, and output 0 stays on when the
+    // clamping is cut at a fixed time after a good mould.
+    void startWithClampPulse();
     // Title bar and start/stop button while detecting (green) or stopped by the operator (red).
     void showDetecting(bool detecting);
     int savedPage = 0;

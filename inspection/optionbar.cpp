@@ -1,25 +1,13 @@
 #include "optionbar.h"
 
 #include <QGridLayout>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "app/msgbox.h"
 #include "mainwindow.h"
-
-namespace {
-// Connects `signal` of `sender` to the window's slot `slotSignature` ("SlotMoveT()") when it exists.
-void connectToWindow(QObject* sender, const char* signal, QWidget* window, const char* slotSignature) {
-    if (!window) return;
-    const QMetaObject* mo = window->metaObject();
-    const int index = mo->indexOfSlot(slotSignature);
-    if (index < 0) return;
-    const int sig = sender->metaObject()->indexOfSignal(signal);
-    QObject::connect(sender, sender->metaObject()->method(sig), window, mo->method(index));
-}
-}  // namespace
+#include "windowslots.h"
 
 QString startStopButtonStyle(bool detecting) {
     return QStringLiteral(
@@ -55,11 +43,11 @@ FinetuningDialog::FinetuningDialog(QWidget* window) : BWidget(nullptr) {
     grid->addWidget(rightButton, 1, 2, Qt::AlignRight);
     grid->addWidget(downButton, 2, 1, Qt::AlignCenter);
 
-    connectToWindow(fitButton, "pressed()", window, "MRecovery()");
-    connectToWindow(upButton, "pressed()", window, "SlotMoveT()");
-    connectToWindow(downButton, "pressed()", window, "SlotMoveB()");
-    connectToWindow(leftButton, "pressed()", window, "SlotMoveL()");
-    connectToWindow(rightButton, "pressed()", window, "SlotMoveR()");
+    connectToWindowSlot(fitButton, "pressed()", window, "MRecovery()");
+    connectToWindowSlot(upButton, "pressed()", window, "SlotMoveT()");
+    connectToWindowSlot(downButton, "pressed()", window, "SlotMoveB()");
+    connectToWindowSlot(leftButton, "pressed()", window, "SlotMoveL()");
+    connectToWindowSlot(rightButton, "pressed()", window, "SlotMoveR()");
 
     setFixedSize(165, 165);
     setWindowOpacity(1.0);
@@ -96,16 +84,16 @@ OptionBar::OptionBar(QWidget* window) : BWidget(window), window_(window) {
     for (BOptionButton* b : buttons_) b->setCheckable(true);
     for (int i = 0; i < ButtonCount; ++i) {
         if (i == ProductSnapshot)
-            connectToWindow(buttons_[i], "clicked()", window, "SlotManualTrig0()");
+            connectToWindowSlot(buttons_[i], "clicked()", window, "SlotManualTrig0()");
         else
             connect(buttons_[i], &QAbstractButton::toggled, this, &OptionBar::btnsToggledSlot);
     }
     // The pad's buttons also act on release (the pad acts on press): a tap moves twice.
-    connectToWindow(fineTuningPad->fitButton, "clicked(bool)", window, "MRecovery()");
-    connectToWindow(fineTuningPad->upButton, "clicked(bool)", window, "SlotMoveT()");
-    connectToWindow(fineTuningPad->downButton, "clicked(bool)", window, "SlotMoveB()");
-    connectToWindow(fineTuningPad->leftButton, "clicked(bool)", window, "SlotMoveL()");
-    connectToWindow(fineTuningPad->rightButton, "clicked(bool)", window, "SlotMoveR()");
+    connectToWindowSlot(fineTuningPad->fitButton, "clicked(bool)", window, "MRecovery()");
+    connectToWindowSlot(fineTuningPad->upButton, "clicked(bool)", window, "SlotMoveT()");
+    connectToWindowSlot(fineTuningPad->downButton, "clicked(bool)", window, "SlotMoveB()");
+    connectToWindowSlot(fineTuningPad->leftButton, "clicked(bool)", window, "SlotMoveL()");
+    connectToWindowSlot(fineTuningPad->rightButton, "clicked(bool)", window, "SlotMoveR()");
     buttons_[StartStop]->setStyleSheet(startStopButtonStyle(true));
 }
 

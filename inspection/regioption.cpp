@@ -22,12 +22,6 @@
 namespace {
 bool gNoteAllowed = true;  // one note of "Two same parameters" per program run
 
-void styleList(BComboBox* list) {
-    list->setFixedSize(175, 112);
-    list->setIconSize(QSize(80, 100));
-    list->setItemDelegate(new QItemDelegate(list));
-}
-
 bool alarmShown(const MainWindow* w) {
     return w && w->DisplayState == 2;
 }
@@ -35,6 +29,12 @@ bool alarmShown(const MainWindow* w) {
 
 void resetRegionNotes() {
     gNoteAllowed = true;
+}
+
+void styleEditorList(BComboBox* list) {
+    list->setFixedSize(175, 112);
+    list->setIconSize(QSize(80, 100));
+    list->setItemDelegate(new QItemDelegate(list));
 }
 
 void fillSourceList(BComboBox* list) {
@@ -69,7 +69,7 @@ RegiOption::RegiOption(QWidget* parent) : BWidget(parent) {
     sourceList_ = new BComboBox(this);
     cameraList_ = new BComboBox(this);
     detectList_ = new BComboBox(this);
-    for (BComboBox* l : {sourceList_, cameraList_, detectList_}) styleList(l);
+    for (BComboBox* l : {sourceList_, cameraList_, detectList_}) styleEditorList(l);
     fillSourceList(sourceList_);
     sourceList_->setCurrentIndex(-1);  // no source chosen yet
     fillCameraList(cameraList_, numCamera);
@@ -178,6 +178,14 @@ void RegiOption::showTemplate(CammerWidget* v, int k) {
     v->update();
 }
 
+void RegiOption::showRecentNG(CammerWidget* v, int step, int index) {
+    v->shownRecentNG = index;
+    const std::vector<uchar>& ng = v->recentNG[step][index];
+    if (ng.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
+        memcpy(v->displayBuffer.data(), ng.data(), size_t(gColorLen));
+    v->update();
+}
+
 void RegiOption::ChangeSourceSlot(int source) {
     MainWindow* w = window();
     gSource = source;
@@ -211,13 +219,7 @@ void RegiOption::ChangeSourceSlot(int source) {
             showTemplate(v, 0);
             break;
         case 2:
-            if (v) {
-                v->shownRecentNG = 0;
-                const std::vector<uchar>& ng = v->recentNG[step][0];
-                if (ng.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
-                    memcpy(v->displayBuffer.data(), ng.data(), size_t(gColorLen));
-                v->update();
-            }
+            if (v) showRecentNG(v, step, 0);
             break;
         case 3:
         case 4:
@@ -366,12 +368,7 @@ void RegiOption::browse(int direction) {
         }
         case 2: {
             const int n = qMin(v->recentNGCount[step], 3);
-            if (n > 0) v->shownRecentNG = (v->shownRecentNG + direction + n) % n;
-            else v->shownRecentNG = 0;
-            const std::vector<uchar>& ng = v->recentNG[step][v->shownRecentNG];
-            if (ng.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
-                memcpy(v->displayBuffer.data(), ng.data(), size_t(gColorLen));
-            v->update();
+            showRecentNG(v, step, n > 0 ? (v->shownRecentNG + direction + n) % n : 0);
             break;
         }
         case 1:

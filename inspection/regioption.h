@@ -63,6 +63,8 @@ private:
     CammerWidget* selectedView() const;
     // Shows template `k` of the editor step on the selected view.
     void showTemplate(CammerWidget* v, int k);
+    // Shows recent NG frame `index` of `step` on the view.
+    void showRecentNG(CammerWidget* v, int step, int index);
     void browse(int direction);
     BOptionButton* buttons_[4] = {};
     BComboBox* sourceList_ = nullptr;
@@ -70,6 +72,8 @@ private:
     BComboBox* detectList_ = nullptr;
 };
 
+// Size, icon size and plain item delegate of the editor bars' lists.
+void styleEditorList(BComboBox* list);
 // The five picture sources, the camera entries and the step entries of the editor's lists.
 void fillSourceList(BComboBox* list);
 void fillCameraList(BComboBox* list, int cameras);

@@ -124,10 +124,6 @@ MainWindow* mainWindow() {
     return dynamic_cast<MainWindow*>(gpWin);
 }
 
-const WizardPara* params() {
-    return gpWPara;
-}
-
 // Writes `value` into the paint pixels inside the image box wherever `mask` is non-zero. Only the box
 // is walked.
 void overlay(std::vector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box, uint32_t value) {
@@ -190,7 +186,7 @@ void CammerWidget::paintRecordPicture(QPainter& p) {
         p.setTransform(base);
     }
     if (!bar) return;
-    const int mode = params() ? params()->detect_mode : 0;
+    const int mode = gpWPara ? gpWPara->detect_mode : 0;
     p.drawText(5, baseline,
                lanText(218).arg(QString::number(bar->recordCamera + 1), stepLabel(mode, w->editorStep),
                                 lanText(gSource == 3 ? 216 : 217), QString::number(bar->picCount),
@@ -206,7 +202,7 @@ void CammerWidget::paintRecentNG(QPainter& p) {
     if (!paintImage.isNull()) p.drawImage(QRect(0, 0, width(), height()), paintImage);
     p.setTransform(base);
 
-    const int mode = params() ? params()->detect_mode : 0;
+    const int mode = gpWPara ? gpWPara->detect_mode : 0;
     const int step = w ? qBound(0, w->editorStep, kMaxStep - 1) : 0;
     const ViewStatus st = viewStatus(w ? w->RunState : 3, 1, false, 0, 0);
     setPixelSize(p, 45);
@@ -227,7 +223,7 @@ void CammerWidget::paintView(QPainter& p) {
     const bool templ = source == 0;
     const CammerSingleton* store = templ ? data.workingStore.get() : data.savedStore.get();
     if (!store) return;
-    const WizardPara* wp = params();
+    const WizardPara* wp = gpWPara;
     const int mode = wp ? wp->detect_mode : 0;
     const int step = qBound(0, templ ? w->editorStep : w->DetectStep, kStepCount - 1);
     const int count = qBound(0, int(store->count[step]), kRoiCount);

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include "platform/system/sysclock.h"
+#include "sqlitefile.h"
 
 namespace {
 const char* kCreateTable =
@@ -28,37 +29,15 @@ bool probe(QSqlDatabase& db) {
 
 // Builds a database with the RECORD table at `path` through a private connection.
 bool writeTable(const QString& path) {
-    const QString name = QStringLiteral("recordTemplate");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            ok = q.exec(QString::fromLatin1(kCreateTable)) && probe(db);
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return withSqliteFile(path, QStringLiteral("recordTemplate"), false, [](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        return q.exec(QString::fromLatin1(kCreateTable)) && probe(db);
+    });
 }
 
 // True when `path` holds a database with a readable RECORD table.
 bool usable(const QString& path) {
-    if (!QFile::exists(path)) return false;
-    const QString name = QStringLiteral("recordCheck");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            ok = probe(db);
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return QFile::exists(path) && withSqliteFile(path, QStringLiteral("recordCheck"), true, probe);
 }
 
 // Moves a damaged file (and its journal) aside under a name that is not taken yet.

@@ -15,6 +15,7 @@
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
+#include "sqlitefile.h"
 
 ResStatisticsParam* gpResStatisticsParam = nullptr;
 
@@ -64,37 +65,15 @@ bool hasTable(QSqlDatabase& db) {
 
 // True when `path` is a statistics database with its table.
 bool usableFile(const QString& path) {
-    if (!QFile::exists(path)) return false;
-    const QString name = QStringLiteral("resStatisticsCheck");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            ok = hasTable(db);
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return QFile::exists(path) && withSqliteFile(path, QStringLiteral("resStatisticsCheck"), true, hasTable);
 }
 
 // Writes a database with the empty table at `path` through a private connection.
 bool writeEmptyTable(const QString& path) {
-    const QString name = QStringLiteral("resStatisticsFresh");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            ok = q.exec(QString::fromLatin1(kCreateTable));
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return withSqliteFile(path, QStringLiteral("resStatisticsFresh"), false, [](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        return q.exec(QString::fromLatin1(kCreateTable));
+    });
 }
 
 // Copies a file to `to` through a temporary name, so that `to` is either whole or untouched.
@@ -335,48 +314,42 @@ bool ResStatisticsParam::loadPlan() {
     return insertPlan();
 }
 
-bool ResStatisticsParam::save(int step, int camera) {
+bool ResStatisticsParam::writeCameraRows(int step, int camera, bool update) {
     if (!openDb()) return false;
     const QList<int> steps = selected(step);
     const QList<int> cams = selected(camera);
     return inTransaction([&](QSqlDatabase&) {
         bool all = true;
         for (int c : cams)
-            for (int s : steps) all = writePair(cameraRow(c, s), m_camOk[c][s], m_camNg[c][s], true) && all;
+            for (int s : steps) all = writePair(cameraRow(c, s), m_camOk[c][s], m_camNg[c][s], update) && all;
         return all;
     });
+}
+
+bool ResStatisticsParam::writeStepRows(int step, bool update) {
+    if (!openDb()) return false;
+    const QList<int> steps = selected(step);
+    return inTransaction([&](QSqlDatabase&) {
+        bool all = true;
+        for (int s : steps) all = writePair(stepRow(s), m_ok[s], m_ng[s], update) && all;
+        return all;
+    });
+}
+
+bool ResStatisticsParam::save(int step, int camera) {
+    return writeCameraRows(step, camera, true);
 }
 
 bool ResStatisticsParam::saveTotal(int step) {
-    if (!openDb()) return false;
-    const QList<int> steps = selected(step);
-    return inTransaction([&](QSqlDatabase&) {
-        bool all = true;
-        for (int s : steps) all = writePair(stepRow(s), m_ok[s], m_ng[s], true) && all;
-        return all;
-    });
+    return writeStepRows(step, true);
 }
 
 bool ResStatisticsParam::insert(int step, int camera) {
-    if (!openDb()) return false;
-    const QList<int> steps = selected(step);
-    const QList<int> cams = selected(camera);
-    return inTransaction([&](QSqlDatabase&) {
-        bool all = true;
-        for (int c : cams)
-            for (int s : steps) all = writePair(cameraRow(c, s), m_camOk[c][s], m_camNg[c][s], false) && all;
-        return all;
-    });
+    return writeCameraRows(step, camera, false);
 }
 
 bool ResStatisticsParam::insertTotal(int step) {
-    if (!openDb()) return false;
-    const QList<int> steps = selected(step);
-    return inTransaction([&](QSqlDatabase&) {
-        bool all = true;
-        for (int s : steps) all = writePair(stepRow(s), m_ok[s], m_ng[s], false) && all;
-        return all;
-    });
+    return writeStepRows(step, false);
 }
 
 bool ResStatisticsParam::insertPlan() {

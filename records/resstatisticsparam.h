@@ -101,6 +101,10 @@ private:
     void closeDb();
     bool readPair(const QString& name, QList<int>* ok, QList<int>* ng, bool* found);
     bool writePair(const QString& name, const QList<int>& ok, const QList<int>& ng, bool update);
+    // The camera-and-step rows (or the step rows) chosen by step and camera (-1: all), updated or
+    // inserted in one transaction.
+    bool writeCameraRows(int step, int camera, bool update);
+    bool writeStepRows(int step, bool update);
     bool restoreMissingFile();
     bool makeFreshFile();
 

@@ -66,4 +66,9 @@ struct SettingsRig {
         q.addBindValue(key);
         return q.exec() && q.next() ? q.value(0).toString() : QString();
     }
+    // Every detection function of the working copy switched off (the commit refuses such a record).
+    static void switchOffDetectionFunctions(WizardPara& p) {
+        p.enable_defect_detect = p.enable_spot_detect = p.enable_black_area = p.enable_white_area = 0;
+        p.enable_white_num = p.enable_direction = p.enable_similarity = 0;
+    }
 };

@@ -222,9 +222,7 @@ void TestMaintenance::shutDownWithoutDetectionFunction() {
     SettingsRig rig;
     SystemSettingWidget w;
     w.show();
-    WizardPara& p = *gpWParaBak;
-    p.enable_defect_detect = p.enable_spot_detect = p.enable_black_area = p.enable_white_area = 0;
-    p.enable_white_num = p.enable_direction = p.enable_similarity = 0;
+    SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
     rig.prompter.queueAnswer(true);
     rig.prompter.queueAnswer(false);
     w.SlotShutDown();

@@ -141,9 +141,7 @@ void TestSettingsDialog::noDetectionFunctionRefusesCommit() {
     SettingsRig rig;
     SystemSettingWidget w;
     w.show();
-    WizardPara& p = *gpWParaBak;
-    p.enable_defect_detect = p.enable_spot_detect = p.enable_black_area = p.enable_white_area = 0;
-    p.enable_white_num = p.enable_direction = p.enable_similarity = 0;
+    SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
     w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
     w.accept();
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});
