@@ -86,6 +86,16 @@ void IndexButton::ShowHide(int) {
     const bool snapshots = p && p->snap_shot == 1 && p->detect_mode != kDetectMulti;
     buttons_[BtnProductSnapshot]->setVisible(snapshots && p->enable_prod_detect == 1);
     buttons_[BtnMouldSnapshot]->setVisible(snapshots);
+    // The panel lies over the right edge of the camera area and the settings pages: only what it
+    // shows may take presses, everything else goes to what lies below.
+    QRegion shown;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isHidden()) shown += child->geometry();
+    setAttribute(Qt::WA_TransparentForMouseEvents, shown.isEmpty());
+    if (shown.isEmpty())
+        clearMask();
+    else
+        setMask(shown);
 }
 
 void IndexButton::Reset() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStringList>
 
 #include "syspath.h"
@@ -146,5 +147,23 @@ bool emulateFileCommand(const QString& command, int* status) {
         }
     }
     *status = ok ? 0 : 1;
+    return true;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error) {
+    QSaveFile f(path);
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        f.cancelWriting();
+        return false;
+    };
+    if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
+    // QSaveFile only buffers: the flush is where a full disk shows, and commit() would not say so.
+    if (f.write(data) != data.size()) return fail(f.errorString());
+    if (!f.flush()) return fail(f.errorString());
+    if (!f.commit()) {
+        if (error) *error = f.errorString();
+        return false;
+    }
     return true;
 }

@@ -9,3 +9,8 @@ bool emulateFileCommand(const QString& command, int* status);
 
 // Copies a file or, recursively, a directory. Existing files are replaced. False on any failure.
 bool copyPathRecursively(const QString& from, const QString& to);
+
+// Writes a whole file through a temporary file and a rename, so that a crash or a full disk leaves
+// the old file in place. Every write, the final flush and the commit are checked: false (with the
+// reason in *error) means the old file, if any, is still there and untouched.
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);

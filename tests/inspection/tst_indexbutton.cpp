@@ -38,6 +38,7 @@ private slots:
     void snapshotVisibility_data();
     void snapshotVisibility();
     void toggleZoneReappliesVisibility();
+    void pressesPassThroughAllButTheShownButtons();
     void stepChooser_data();
     void stepChooser();
     void logo_data();
@@ -136,6 +137,42 @@ void TestIndexButton::toggleZoneReappliesVisibility() {
     QVERIFY(panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
     QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(109, 300));
     QVERIFY(!panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
+}
+
+// The panel lies over the right edge of whatever the window shows: a press anywhere but on a shown
+// button reaches the widget below, as a touch would.
+void TestIndexButton::pressesPassThroughAllButTheShownButtons() {
+    PanelReceiver win;
+    win.resize(1725, 982);
+    QWidget below(&win);
+    below.setGeometry(0, 0, 1725, 982);
+    int belowPresses = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* count) : n(count) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::MouseButtonPress) ++*n;
+            return false;
+        }
+    } counter(&belowPresses);
+    below.installEventFilter(&counter);
+    IndexButton panel(&win);
+    panel.raise();
+    win.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&win));
+
+    const QPoint strip(1725 - 120, 300);
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, strip);
+    QCOMPARE(belowPresses, 1);
+
+    para_.snap_shot = 1;
+    panel.ShowHide(0);
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, strip);
+    QCOMPARE(belowPresses, 2);
+    const QRect mould = panel.button(IndexButton::BtnMouldSnapshot)->geometry().translated(panel.pos());
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, mould.center());
+    QCOMPARE(belowPresses, 2);
+    QCOMPARE(win.calls, QStringList{"SlotManualTrig1"});
 }
 
 void TestIndexButton::stepChooser_data() {
