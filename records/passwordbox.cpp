@@ -58,6 +58,8 @@ PasswordBox::PasswordBox(QString titleText, QWidget* parent) : QDialog(parent) {
     connect(yes, &QPushButton::clicked, this, &PasswordBox::accept);
     connect(cancel, &QPushButton::clicked, this, &PasswordBox::reject);
     connect(edit, &QLineEdit::textChanged, this, &PasswordBox::SlotTextChanged);
+    // The keypad's confirm key submits the entry; "YES" is not needed as well.
+    connect(edit, &BLineEdit::entryAccepted, this, &PasswordBox::accept);
     if (gpNumPad) connect(gpNumPad, &NumberInput::chkpassword, this, &PasswordBox::accept);
     hide();
 }
@@ -95,6 +97,7 @@ void PasswordBox::SlotTextChanged(const QString& text) {
 }
 
 void PasswordBox::mouseReleaseEvent(QMouseEvent* event) {
+    // A touch beside the field only closes the keypad: the entry is judged by confirm or "YES".
     if (gpNumPad) gpNumPad->HideUpdate();
     QDialog::mouseReleaseEvent(event);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The password dialog: a frameless 680 x 250 box centred on the camera area with a password field
-// (typed on the numeric keypad), "YES" and "Cancel". A right entry raises the main window's access
-// level and accepts the dialog; a wrong one drops the level to 0, empties the field, shows "The
-// password is wrong" and keeps the dialog open.
+// (typed on the numeric keypad, whose confirm key submits it), "YES" and "Cancel". A right entry raises the
+// main window's access level and accepts the dialog; a wrong one drops the level to 0, empties the field,
+// shows "The password is wrong" and keeps the dialog open.
 #include <QDialog>
 
 class BLineEdit;

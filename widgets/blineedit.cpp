@@ -46,10 +46,12 @@ bool BLineEdit::eventFilter(QObject* watched, QEvent* event) {
         savedText = text();
         clear();
         QString t;
-        if (runKeyboard(keyboardType, title, hint, &t, echoMode()))
+        if (runKeyboard(keyboardType, title, hint, &t, echoMode())) {
             setText(t);
-        else
+            emit entryAccepted(t);
+        } else {
             setText(savedText);
+        }
     }
     return QObject::eventFilter(watched, event);
 }

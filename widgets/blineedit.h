@@ -14,6 +14,10 @@ class BLineEdit : public QLineEdit {
 public:
     BLineEdit(QWidget* parent, QString title, QString hint, KeyboardType type);
 
+signals:
+    // The keyboard was confirmed with this text, now the field's text.
+    void entryAccepted(const QString& text);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

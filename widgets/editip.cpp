@@ -104,8 +104,10 @@ QString EditIP::getTextIP() {
 }
 
 void EditIP::setTextIP(const QString& text) {
+    // The text is a whole address: an octet it leaves out is 0, never what an earlier address left.
     int current = 0;
     QString run;
+    bool given[4] = {};
     for (const QChar c : text) {
         if (c == QLatin1Char('.')) {
             run.clear();
@@ -113,8 +115,11 @@ void EditIP::setTextIP(const QString& text) {
             continue;
         }
         run += c;
+        given[current] = true;
         m_fields[current]->setText(run);
     }
+    for (int i = 0; i < 4; ++i)
+        if (!given[i]) m_fields[i]->setText(QStringLiteral("0"));
 }
 
 void EditIP::setTitleColor(const QColor& colour) {

@@ -16,8 +16,8 @@ public:
     // composed text.
     QString getTextIP();
     // Fills the fields from text: a "." moves to the next field (after the fourth
-    // it only restarts the fourth); a field that gets no characters keeps its
-    // text. Octets are clamped to 0..255.
+    // it only restarts the fourth); a field that gets no characters shows 0 (the
+    // text is a whole address). Octets are clamped to 0..255.
     void setTextIP(const QString& text);
     void setTitleColor(const QColor& colour);
     void setGeometry(int x, int y, int w, int h);

@@ -88,7 +88,7 @@ NumberInput::NumberInput(QWidget* parent) : QWidget(parent, Qt::CustomizeWindowH
 
     connect(keyGroup, SIGNAL(buttonClicked(int)), this, SLOT(setContent(int)));
     connect(eraseButton, SIGNAL(clicked()), this, SLOT(eraseContent()));
-    connect(confirmButton, SIGNAL(clicked()), this, SLOT(HideUpdate()));
+    connect(confirmButton, SIGNAL(clicked()), this, SLOT(Confirm()));
     hide();
 }
 
@@ -139,11 +139,13 @@ void NumberInput::HideUpdate() {
         hide();
         if (gpWin) gpWin->update();
     }
-    if (gpPasswordBox && gpPasswordBox->isVisible()) {
-        emit chkpassword();
-        return;
-    }
+    if (gpPasswordBox && gpPasswordBox->isVisible()) return;
     if (gpWin && gpWin->currentEdit) gpWin->currentEdit->clearFocus();
+}
+
+void NumberInput::Confirm() {
+    HideUpdate();
+    if (gpPasswordBox && gpPasswordBox->isVisible()) emit chkpassword();
 }
 
 void NumberInput::mousePressEvent(QMouseEvent*) {}

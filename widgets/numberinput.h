@@ -32,7 +32,11 @@ public slots:
     void setContent(int id);
     void eraseContent();
     void eraseAll();  // empties the current field; the next digit starts a new number
+    // Closes the keypad. Outside the password dialog the current field's editing ends as well.
+    // Checks nothing: a touch beside the keypad must never judge a half-typed password.
     void HideUpdate();
+    // The confirm key: closes the keypad and, while the password dialog is shown, submits it.
+    void Confirm();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <climits>
 
 #include "app/globals.h"
@@ -56,11 +57,21 @@ Slider::Slider(int minimum, int maximum, int pageStep, int value, QWidget* paren
 
 void Slider::Reset(int minimum, int maximum, int pageStep, int value, const QString& name) {
     setObjectName(name);
-    setMinimum(minimum);
-    setMaximum(maximum);
-    setPageStep(pageStep);
-    setValue(value);
+    const int before = this->value();
+    const int minBefore = this->minimum(), maxBefore = this->maximum();
+    {
+        // The intermediate values on the way to the new range are nobody's business: a listener that
+        // writes the value into a region parameter must see the final one only.
+        const QSignalBlocker quiet(this);
+        setMinimum(minimum);
+        setMaximum(maximum);
+        setPageStep(pageStep);
+        setValue(value);
+    }
     m_drag = QPoint(-1, -1);
+    if (this->minimum() != minBefore || this->maximum() != maxBefore)
+        emit rangeChanged(this->minimum(), this->maximum());
+    if (this->value() != before) emit valueChanged(this->value());
     update();
 }
 
@@ -73,10 +84,19 @@ void Slider::Sub() {
 }
 
 void Slider::SetText(const QString& text) {
-    bool ok = false;
-    const uint v = text.toUInt(&ok);
-    // Beyond the int range the number counts as the largest value, never as a negative one.
-    setValue(!ok ? 0 : v > uint(INT_MAX) ? INT_MAX : int(v));
+    // The keypad empties the field when it opens and the erase key may empty it: no digit typed means
+    // no new value.
+    if (text.isEmpty()) return;
+    bool digits = true;
+    for (const QChar c : text) digits = digits && c.isDigit();
+    int v = 0;
+    if (digits) {
+        // However many digits: beyond the int range the number counts as the largest value.
+        bool ok = false;
+        const qulonglong n = text.toULongLong(&ok);
+        v = !ok || n > qulonglong(INT_MAX) ? INT_MAX : int(n);
+    }
+    setValue(v);  // held within the range
 }
 
 int Slider::fill() const {

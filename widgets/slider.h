@@ -15,7 +15,8 @@ public:
     Slider(int minimum, int maximum, int pageStep, int value, QWidget* parent = nullptr,
            const QString& name = QString());
 
-    // Label, range, page step and value, in this order.
+    // Label, range, page step and value, in this order; valueChanged once, with the final value, when
+    // it differs from the value before.
     void Reset(int minimum, int maximum, int pageStep, int value, const QString& name);
 
     ColorButton* plusButton() const { return m_plus; }
@@ -29,6 +30,8 @@ public:
 public slots:
     void Add();
     void Sub();
+    // The typed text as the value (kept within the range; a text that is not a number gives the
+    // minimum); an empty field leaves the value as it is.
     void SetText(const QString& text);
 
 protected:

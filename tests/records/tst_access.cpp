@@ -199,7 +199,7 @@ void TestAccess::wrongPromptShowsOnceThenPasswordHint() {
     QCOMPARE(edit->placeholderText(), lan(125));
 }
 
-// The password is typed on the pop-up keypad, whose own field hides it as well.
+// The password is typed on the pop-up keypad, whose own field hides it as well, and confirmed there.
 void TestAccess::keypadEntryStaysHidden() {
     PasswordBox box(lan(569), win_);
     box.show();
@@ -212,9 +212,10 @@ void TestAccess::keypadEntryStaysHidden() {
     QVERIFY(drive.fired);
     QCOMPARE(keypadEcho, QLineEdit::Password);
     QCOMPARE(box.passwordEdit()->text(), QString(kUserPassword));
-    QVERIFY(box.passwordEdit()->placeholderText().isEmpty());
-    QTest::mouseClick(box.yesButton(), Qt::LeftButton);
+    // The keypad's confirm submits the entry: no "YES" is needed as well.
     QCOMPARE(win_->AccessLevel, 1);
+    QCOMPARE(box.result(), int(QDialog::Accepted));
+    QVERIFY(!box.isVisible());
 }
 
 // CheckPassword: whether the dialog is shown and the level it returns.
@@ -350,8 +351,9 @@ void TestAccess::indicatorPressLogsOutAndRepaints() {
     QVERIFY(w->statusText().isEmpty());
 }
 
-// The numeric keypad's confirm key checks the entry of the shown password dialog; hiding the
-// dialog ends the editing of the current field and closes the keypad.
+// The numeric keypad's confirm key checks the entry of the shown password dialog, closing the keypad
+// otherwise checks nothing; hiding the dialog ends the editing of the current field and closes the
+// keypad.
 void TestAccess::keypadConfirmAndHide() {
     gpNumPad = new NumberInput;
     PasswordBox* box = createGlobalPasswordBox(win_);
@@ -359,9 +361,17 @@ void TestAccess::keypadConfirmAndHide() {
     QCOMPARE(createGlobalPasswordBox(win_), box);
     QCOMPARE(box->windowTitle(), lan(569));
     box->show();
-    box->passwordEdit()->setText(kUserPassword);
+    // Closing the keypad beside the dialog (a touch on its background) judges nothing.
+    box->passwordEdit()->setText("9");
     gpNumPad->show();
     gpNumPad->HideUpdate();
+    QVERIFY(!gpNumPad->isVisible());
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->promptState(), 0);
+    QCOMPARE(box->passwordEdit()->text(), QString("9"));
+    box->passwordEdit()->setText(kUserPassword);
+    gpNumPad->show();
+    gpNumPad->Confirm();
     QCOMPARE(win_->AccessLevel, 1);
     QVERIFY(!box->isVisible());
     QVERIFY(!gpNumPad->isVisible());

@@ -290,12 +290,13 @@ void TestKitComposite::editIPOctets_data() {
     QTest::newRow("over 255") << ""
                               << "10.1.2.300"
                               << "10.1.2.255";
+    // A new address leaves nothing of the old one: the octets it does not give are 0.
     QTest::newRow("one octet") << "192.168.1.10"
                                << "7"
-                               << "7.168.1.10";
-    QTest::newRow("empty part keeps old") << "192.168.1.10"
-                                          << "1..3"
-                                          << "1.168.3.10";
+                               << "7.0.0.0";
+    QTest::newRow("empty part") << "192.168.1.10"
+                                << "1..3"
+                                << "1.0.3.0";
     QTest::newRow("extra dots restart last") << ""
                                              << "1.2.3.4.5"
                                              << "1.2.3.5";

@@ -201,7 +201,9 @@ void TestKitControls::sliderButtonsStepAndClamp() {
 void TestKitControls::sliderResetOrder() {
     LoggingSlider s;
     s.log.clear();
-    // From 0..1000 at 50 to 300..400 at 350: every change is seen with the new label.
+    QSignalSpy values(&s, &QAbstractSlider::valueChanged);
+    // From 0..1000 at 50 to 300..400 at 350: every change is seen with the new label, and the
+    // listeners hear the final value only (not the 300 the range held it at on the way).
     s.Reset(300, 400, 5, 350, "Area");
     QCOMPARE(s.objectName(), QString("Area"));
     QCOMPARE(s.minimum(), 300);
@@ -216,6 +218,10 @@ void TestKitControls::sliderResetOrder() {
     QVERIFY(s.log.lastIndexOf("range") < step);
     QCOMPARE(s.log.last(), QString("value"));
     QVERIFY(s.log.lastIndexOf("value") > step);
+    QCOMPARE(values.size(), 1);
+    QCOMPARE(values.at(0).at(0).toInt(), 350);
+    s.Reset(0, 1000, 10, 350, "Gap");  // the value stays: nothing to hear
+    QCOMPARE(values.size(), 1);
 }
 
 void TestKitControls::sliderTypedText_data() {
@@ -223,10 +229,11 @@ void TestKitControls::sliderTypedText_data() {
     QTest::addColumn<int>("value");
     QTest::newRow("inside") << "42" << 42;
     QTest::newRow("above") << "250" << 100;
-    QTest::newRow("empty") << "" << 5;
+    QTest::newRow("empty keeps the value") << "" << 60;
     QTest::newRow("not a number") << "x" << 5;
     QTest::newRow("negative") << "-3" << 5;
     QTest::newRow("beyond int") << "3000000000" << 100;
+    QTest::newRow("beyond 64 bits") << "123456789012345678901234" << 100;
 }
 
 void TestKitControls::sliderTypedText() {
@@ -320,13 +327,18 @@ void TestKitControls::sliderValueBoxOpensKeypad() {
     QVERIFY(!gpNumPad->isVisible());
     QCOMPARE(win.currentEdit, s->valueField());  // current without the focus: it stays
 
-    // Opening again empties the field that still holds 255: the value drops to the minimum.
+    // Opening again empties the field that still holds 255; the value stays until a digit is typed,
+    // and erasing every digit brings no new value either.
     s->setValue(60);
     QTest::mouseClick(s, Qt::LeftButton, Qt::NoModifier, QPoint(170, 30));
     QVERIFY(gpNumPad->isVisible());
-    QCOMPARE(s->value(), 0);
+    QCOMPARE(s->value(), 60);
     typeKey("key_7");
     QCOMPARE(s->value(), 7);
+    typeKey("eraseButton");
+    QCOMPARE(s->value(), 7);
+    typeKey("key_3");
+    QCOMPARE(s->value(), 3);
     typeKey("confirmButton");
 
     // On a small display the value box opens nothing.
