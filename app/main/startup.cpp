@@ -86,14 +86,21 @@ bool startBridgeFollowUp(CNT_Net* net, int cntNetOn) {
     return true;
 }
 
-bool setApplicationFontFromResources() {
-    const int id =
-        QFontDatabase::addApplicationFont(QStringLiteral(":/font/fonts/SourceHanSansCN-Medium.ttf"));
-    if (id == -1) return false;
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (families.isEmpty()) return false;
-    QApplication::setFont(QFont(families.first(), -1, 50));
-    return true;
+QString setApplicationFont(const QString& shippedFile) {
+    const int id = QFontDatabase::addApplicationFont(shippedFile);
+    const QStringList families = id == -1 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+    if (!families.isEmpty()) {
+        QApplication::setFont(QFont(families.first(), -1, 50));
+        return families.first();
+    }
+    // The same design from the system fonts, in the weight of the shipped file.
+    const QString family = QStringLiteral("Noto Sans CJK SC");
+    if (!QFontDatabase().families().contains(family)) {
+        qWarning().noquote() << "no application font: neither" << shippedFile << "nor" << family;
+        return QString();
+    }
+    QApplication::setFont(QFont(family, -1, QFont::Medium));
+    return family;
 }
 
 void installKitHooks() {
@@ -150,7 +157,7 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
         QThread::msleep(5);
     }
     // 15-16. Font and style sheet.
-    setApplicationFontFromResources();
+    setApplicationFont();
     app.setStyleSheet(applicationStyleSheet());
     // 17. Full screen, splash closed by the window, event loop.
     window->showFullScreen();

@@ -18,8 +18,11 @@ QTranslator* installEnglishTranslation(QCoreApplication* app, int language);
 // client started, and the log line. Returns true when it ran.
 bool startBridgeFollowUp(CNT_Net* net, int cntNetOn);
 
-// Registers the compiled-in application font; returns true when it became the application font.
-bool setApplicationFontFromResources();
+// The application font: the shipped font file (compiled in) where it is present, else the same design
+// from the system, Noto Sans CJK SC in its Medium weight. Returns the family that became the
+// application font, empty when neither is there (the default font stays).
+QString setApplicationFont(
+    const QString& shippedFile = QStringLiteral(":/font/fonts/SourceHanSansCN-Medium.ttf"));
 
 // The widget kit's hooks onto the camera layer, the backlight and the live record.
 void installKitHooks();

@@ -13,6 +13,8 @@ private slots:
     void translation_data();
     void translation();
     void bridgeFollowUpNeedsSwitchAndServer();
+    void applicationFont_data();
+    void applicationFont();
 };
 
 void TestStartup::styleSheetParsesCleanly() {
@@ -64,6 +66,33 @@ void TestStartup::bridgeFollowUpNeedsSwitchAndServer() {
     QVERIFY(!startBridgeFollowUp(&idle, 1));
     QVERIFY(!startBridgeFollowUp(nullptr, 1));
     QVERIFY(dir.commands().isEmpty());
+}
+
+void TestStartup::applicationFont_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("weight");
+    // A font file that is there is the face, whatever the system has; without it the same design
+    // comes from the system in the weight of the shipped file.
+    QTest::newRow("shipped file") << "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
+                                  << "WenQuanYi Micro Hei" << int(QFont::Normal);
+    QTest::newRow("file missing: system face, Medium") << ":/font/fonts/SourceHanSansCN-Medium.ttf"
+                                                       << "Noto Sans CJK SC" << int(QFont::Medium);
+}
+
+void TestStartup::applicationFont() {
+    QFETCH(QString, file);
+    QFETCH(QString, family);
+    QFETCH(int, weight);
+    if (file.startsWith('/') && !QFile::exists(file))
+        QSKIP("the font packages of scripts/packages.txt are missing");
+    const QFont before = QApplication::font();
+    QCOMPARE(setApplicationFont(file), family);
+    // What the screens really draw with: the matched face, not just the name asked for.
+    const QFontInfo used(QApplication::font());
+    QCOMPARE(used.family(), family);
+    QCOMPARE(used.weight(), weight);
+    QApplication::setFont(before);
 }
 
 QTEST_MAIN(TestStartup)

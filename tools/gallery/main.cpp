@@ -365,9 +365,8 @@ int main(int argc, char* argv[]) {
         qWarning("cannot create %s", qPrintable(g_out));
         return 1;
     }
-    // As the program starts: its font (a CJK system font while the compiled-in one is missing) and
-    // its application style sheet.
-    if (!setApplicationFontFromResources()) app.setFont(QFont("Noto Sans CJK SC"));
+    // As the program starts: its font and its application style sheet.
+    setApplicationFont();
     app.setStyleSheet(applicationStyleSheet());
     loadLanguageTable();
     gShowW = 1725;
