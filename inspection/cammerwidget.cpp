@@ -1,5 +1,7 @@
 #include "cammerwidget.h"
 
+#include <cmath>
+
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -189,7 +191,8 @@ void CammerWidget::LoadIgnorePoint() {
 bool CammerWidget::SaveIgnorePoint(int step) {
     if (step < 0 || step >= kMaxStep || gImageLen <= 0) return false;
     cv::Mat& mask = data.ignoreImages[step];
-    if (mask.empty() || mask.cols != gImageW || mask.rows != gImageH || mask.type() != CV_8UC1 || !mask.isContinuous())
+    if (mask.empty() || mask.cols != gImageW || mask.rows != gImageH || mask.type() != CV_8UC1 ||
+        !mask.isContinuous())
         return false;
     const QString file = QStringLiteral("%1/ignorepoint.bmp").arg(stepFolder(slot, step));
     if (!saveTemplateBitmap(file, mask.data, gImageW, gImageH, true)) {
@@ -318,12 +321,11 @@ void CammerWidget::TimerShowAlarm() {
 int CammerWidget::MeanBrightness() const {
     if (data.rawBuffer.size() < size_t(gColorLen) || gImageLen <= 0) return 0;
     cv::Mat src(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1, const_cast<uchar*>(data.rawBuffer.data()));
-    if (gisColor) {
-        cv::Mat grey;
-        cv::cvtColor(src, grey, cv::COLOR_BGRA2GRAY);
-        return int(cv::mean(grey)[0]);
-    }
-    return int(cv::mean(src)[0]);
+    const cv::Scalar m = cv::mean(src);
+    if (!gisColor) return int(m[0]);
+    // Blue, green, red, 0 per pixel: the grey weights are linear, so the mean grey of the frame is the
+    // weighted sum of the channel means (no grey copy of every frame).
+    return int(std::lround(0.114 * m[0] + 0.587 * m[1] + 0.299 * m[2]));
 }
 
 void CammerWidget::ShowWorkingImage() {

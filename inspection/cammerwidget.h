@@ -82,11 +82,15 @@ public:
     QPixmap cameraIcon;
 
     // Region editor state read by the painting.
-    int editMode = 0;             // 1 while a new shape is being drawn
-    ClustomRect pendingRect;      // rectangle being drawn (screen reference frame)
-    Circle pendingRing;           // ring being drawn
-    QVector<QPoint> polyPoints;   // polygon points placed so far
-    QString editorRegionText;     // label of the selected region, shown on the template line
+    int editMode = 0;            // 1 while a new shape is being drawn
+    ClustomRect pendingRect;     // rectangle being drawn (screen reference frame)
+    Circle pendingRing;          // ring being drawn
+    QVector<QPoint> polyPoints;  // polygon points placed so far
+    QString editorRegionText;    // label of the selected region, shown on the template line
+    // Where the last paint put the brightness text and at which pixel size it drew region labels
+    // (view pixels; empty and 0 when none was drawn).
+    QRect paintedBrightness;
+    int paintedLabelPx = 0;
     QPushButton* prevTemplateButton = nullptr;
     QPushButton* nextTemplateButton = nullptr;
     roiOperation* drawingBar = nullptr;  // drawing panel of the region editor

@@ -702,7 +702,8 @@ void MainWindow::showDetecting(bool detecting) {
     if (!optionBar) return;
     BOptionButton* b = optionBar->button(OptionBar::StartStop);
     b->setStyleSheet(startStopButtonStyle(detecting));
-    b->setIcon(QIcon(detecting ? QStringLiteral(":/img/icons/stop.png") : QStringLiteral(":/img/icons/5.png")));
+    b->setIcon(
+        QIcon(detecting ? QStringLiteral(":/img/icons/stop.png") : QStringLiteral(":/img/icons/5.png")));
     b->setText(lanText(detecting ? 127 : 136));
 }
 
@@ -717,6 +718,7 @@ void MainWindow::startWithClampPulse() {
 void MainWindow::SlotStartStop() {
     if (settingsShown() || alarmBarShown() || regionBarShown()) return;
     if (RunState == 3) {
+        stopAfterAlarm = 0;
         startWithClampPulse();
         InsertRecord(lanText(142));
         LEDOnOff(4, 1);
@@ -724,8 +726,15 @@ void MainWindow::SlotStartStop() {
     } else {
         if (accessCheckPassword() == 0) return;
         if (!showChooseBox(lanText(140))) return;
-        if (settingsShown() || alarmBarShown()) return;
-        StopDetect();
+        if (settingsShown()) return;
+        if (DisplayState == 2) {
+            // An alarm came up while the question was open. The answer stands: the stop is recorded
+            // and shown now, and it takes effect when the alarm ends (stopping now would switch the
+            // alarm's outputs off).
+            stopAfterAlarm = 1;
+        } else {
+            StopDetect();
+        }
         InsertRecord(lanText(141));
         LEDOnOff(4, 0);
         showDetecting(false);
@@ -808,7 +817,8 @@ void MainWindow::SlotAdjustArea() {
     if (!v) return;
     v->ShowHideTool(3);
     const int step = qBound(0, editorStep, kStepCount - 1);
-    const CammerSingleton* store = v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
+    const CammerSingleton* store =
+        v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
     if (store && store->count[step] == 0 && para().auto_region && showChooseBox(lanText(354)) &&
         !settingsShown() && !alarmBarShown() && DisplayState != 2) {
         int tool = drawingTool;

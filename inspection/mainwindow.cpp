@@ -343,8 +343,9 @@ void MainWindow::Monitor_Init() {
         const char* icon;
         int x;
         void (MainWindow::*action)();
-    } zoomButtons[] = {{&zoomInButton, ":/img/icons/ZoomIn.png", gShowW - 60, &MainWindow::MEnlargeScale},
-                       {&zoomOutButton, ":/img/icons/ZoomOut.png", gShowW - 155, &MainWindow::MReductionScale}};
+    } zoomButtons[] = {
+        {&zoomInButton, ":/img/icons/ZoomIn.png", gShowW - 60, &MainWindow::MEnlargeScale},
+        {&zoomOutButton, ":/img/icons/ZoomOut.png", gShowW - 155, &MainWindow::MReductionScale}};
     for (const auto& z : zoomButtons) {
         auto* b = new QPushButton(this);
         b->setFixedSize(55, 55);
@@ -352,9 +353,9 @@ void MainWindow::Monitor_Init() {
         b->setIconSize(QSize(50, 50));
         b->setAttribute(Qt::WA_TranslucentBackground);
         b->setWindowFlags(b->windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        b->setStyleSheet(
-            QStringLiteral("QPushButton{border-style:none;background:transparent;}QPushButton:pressed{background-"
-                           "color:#FFC107;}"));
+        b->setStyleSheet(QStringLiteral(
+            "QPushButton{border-style:none;background:transparent;}QPushButton:pressed{background-"
+            "color:#FFC107;}"));
         b->setAutoRepeat(true);
         b->move(z.x, gShowH - 140);
         b->hide();
@@ -586,6 +587,15 @@ void MainWindow::Run() {
         freshFrame[i] = true;
     }
 
+    if (stopAfterAlarm && DisplayState != 2) {
+        // The alarm is over: the stop the operator confirmed meanwhile takes effect, and the step the
+        // release asked for does not run.
+        stopAfterAlarm = 0;
+        simulatedInput = -1;
+        forcedStep = -1;
+        StopDetect();
+    }
+
     if (io) {
         if (DisplayState == 2) {
             alarmInputs();
@@ -661,8 +671,14 @@ void MainWindow::safetyDoorTrigger() {
             ImageState[c][3] = 1;
         }
     }
+    // The door asks for the last step now, however much of its delay was still to run.
+    const int last = lastStep();
+    if (last >= 0 && last < kMaxStep) {
+        timerUp[last]->stop();
+        remainingDelay[last] = 0;
+    }
     safeDoorTrigger = 1;
-    TimerUp(lastStep());
+    TimerUp(last);
     safeDoorTrigger = 0;
 }
 

@@ -70,6 +70,9 @@ public:
     uint8_t noInputWarned = 0;
     uint8_t manualStart = 0;
     int safeDoorTrigger = 0;
+    // The operator confirmed "stop detection" while an alarm was shown: the alarm keeps its outputs
+    // until it is dealt with, and detection stops when it ends.
+    uint8_t stopAfterAlarm = 0;
     uint8_t lastNG = 0;
     uint32_t cycleTime = 0;   // tenths of a second between the last two cycle starts
     uint32_t cycleStamp = 0;  // tenths of a second since the epoch, truncated to 32 bits
@@ -92,11 +95,11 @@ public:
     QPushButton* zoomOutButton = nullptr;
 
     // Region editor state the views paint from.
-    int editorStep = 0;              // the step whose regions and templates are edited
-    int copyMode = 0;                // the next press on a view copies the selected region
-    int drawingTool = 1;             // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
-    QPoint pointerPixel;             // pointer location in image pixels
-    uint32_t pointerValue = 0;       // pixel value there: grey, or 0x00RRGGBB
+    int editorStep = 0;         // the step whose regions and templates are edited
+    int copyMode = 0;           // the next press on a view copies the selected region
+    int drawingTool = 1;        // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
+    QPoint pointerPixel;        // pointer location in image pixels
+    uint32_t pointerValue = 0;  // pixel value there: grey, or 0x00RRGGBB
 
     // Loop state kept across passes.
     int passCount = 0;
@@ -117,9 +120,9 @@ public:
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
-    IOStatusWidget* ioStatus = nullptr;                   // login indicator, shown on page 0 only
-    WidgetChangeCamera* widgetChangeCamera = nullptr;     // camera reorder dialog (hidden)
-    CustomIONameWidget* customIONameWidget = nullptr;     // custom IO names dialog (hidden)
+    IOStatusWidget* ioStatus = nullptr;                // login indicator, shown on page 0 only
+    WidgetChangeCamera* widgetChangeCamera = nullptr;  // camera reorder dialog (hidden)
+    CustomIONameWidget* customIONameWidget = nullptr;  // custom IO names dialog (hidden)
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
@@ -255,6 +258,8 @@ public:
     bool regionBarShown() const;
     bool alarmBarShown() const;
     bool dialogsShown() const;  // camera reorder or custom IO names dialog
+    // The output of multi-detection step s (the last step has its own).
+    int stepOutput(int s) const;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -272,7 +277,6 @@ private:
     void confirmTimeout(int k);
     void updateCycleStamp();
     bool stepOn(int d) const;
-    int stepOutput(int s) const;
     void alarmInputs();
     void recheckPass();
     void safetyDoorTrigger();
@@ -295,8 +299,8 @@ extern int gSource;    // picture source of the region and alarm views: -1 none,
 extern int gRunCount;  // passes of the polling loop since start
 
 extern QString gTempTime;  // file time of the template shown in the region editor
-extern int gPicNumNG;  // NG pictures kept per camera and step
-extern int gPicNumOK;  // OK pictures kept per camera and step
+extern int gPicNumNG;      // NG pictures kept per camera and step
+extern int gPicNumOK;      // OK pictures kept per camera and step
 // Back to the state before start-up, for tests in one binary (the window must be gone).
 void resetInspectionGlobals();
 

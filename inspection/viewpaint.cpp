@@ -3,6 +3,7 @@
 // the camera's strip of the title bar.
 #include "viewpaint.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTimer>
 #include <QTransform>
@@ -60,7 +61,8 @@ QString regionLabel(const CammerSingleton& s, int step, int r, int32_t value, bo
             limit = QString::number(s.sens[step][r]);
             break;
         case kFuncSpot:
-            limit = QStringLiteral("%1--%2").arg(QString::number(s.sens[step][r]), QString::number(s.area[step][r]));
+            limit = QStringLiteral("%1--%2").arg(QString::number(s.sens[step][r]),
+                                                 QString::number(s.area[step][r]));
             break;
         default:
             limit = QString::number(s.area[step][r]);
@@ -95,8 +97,8 @@ QString countdownText(const bool timerActive[], const int remainingTenths[], int
 
 QString locationText(QPoint pixel, uint32_t value, bool colour) {
     const QString v = colour ? QStringLiteral("%1, %2, %3")
-                                   .arg(QString::number((value >> 16) & 0xFF), QString::number((value >> 8) & 0xFF),
-                                        QString::number(value & 0xFF))
+                                   .arg(QString::number((value >> 16) & 0xFF),
+                                        QString::number((value >> 8) & 0xFF), QString::number(value & 0xFF))
                              : QString::number(value);
     return QStringLiteral("%1, %2, %3").arg(QString::number(pixel.x()), QString::number(pixel.y()), v);
 }
@@ -107,6 +109,15 @@ int isqrtInt(int v) {
     while (r * r > v) --r;
     while ((r + 1) * (r + 1) <= v) ++r;
     return r;
+}
+
+int viewTextPx(int px, double scale) {
+    return std::max(kMinViewTextPx, int(std::lround(px * scale)));
+}
+
+int beforeBadgeX(int preferredX, int textWidth, int viewWidth, int badgeWidth) {
+    const int limit = badgeWidth > 0 ? viewWidth - 10 - badgeWidth - 8 : viewWidth - 5;
+    return std::max(5, std::min(preferredX, limit - textWidth));
 }
 
 namespace {
@@ -141,7 +152,8 @@ void overlay(std::vector<uint32_t>& pixels, const cv::Mat& mask, const QRect& bo
 }  // namespace
 
 void CammerWidget::fillPaintPixels() {
-    if (gImageLen <= 0 || displayBuffer.size() < size_t(gColorLen) || paintPixels.size() < size_t(gImageLen)) return;
+    if (gImageLen <= 0 || displayBuffer.size() < size_t(gColorLen) || paintPixels.size() < size_t(gImageLen))
+        return;
     if (gisColor)
         memcpy(paintPixels.data(), displayBuffer.data(), size_t(gImageLen) * 4);
     else
@@ -233,12 +245,15 @@ void CammerWidget::paintView(QPainter& p) {
     const int globalArea = wp ? wp->minimum_area : 0;
     const bool displayed = w->displayedCamera == cam;
     editorRegionText.clear();
+    paintedBrightness = QRect();
+    paintedLabelPx = 0;
 
     // Picture with its pixel overlays.
     fillPaintPixels();
     if (display == 2 && source == 1 && blinkPhase == 1) {
         for (int r = 0; r < count; ++r)
-            if (!data.roiOk[step][r]) overlay(paintPixels, data.alarmImage, store->imageRect(step, r), kOverlayRed);
+            if (!data.roiOk[step][r])
+                overlay(paintPixels, data.alarmImage, store->imageRect(step, r), kOverlayRed);
     }
     if (templ) {
         for (int r = 0; r < count; ++r)
@@ -269,7 +284,20 @@ void CammerWidget::paintView(QPainter& p) {
             p.setPen(c);
             p.setTransform(referenceFrame);
             p.drawText(5, 85, data.allOk ? QStringLiteral("OK") : QStringLiteral("NG"));
-            p.drawText(1450, 40, lanText(367).arg(brightness));
+            // The brightness, in view pixels at an unsquashed, legible size, ends before the camera
+            // number badge of a tile.
+            const QPointF at = referenceFrame.map(QPointF(1450, 40));
+            p.setTransform(base);
+            setPixelSize(p, viewTextPx(45, referenceFrame.m22()));
+            const QString aver = lanText(367).arg(brightness);
+            const QFontMetrics fm(p.font());
+            const int tw = fm.horizontalAdvance(aver);
+            const int x =
+                beforeBadgeX(int(at.x()), tw, width(), cameraIcon.isNull() ? 0 : cameraIcon.width());
+            const int y = std::max(int(std::lround(at.y())), fm.ascent() + 2);
+            p.drawText(x, y, aver);
+            paintedBrightness = QRect(x, y - fm.ascent(), tw, fm.height());
+            setPixelSize(p, 45);
             p.setTransform(zoomed);
         }
         // Legend of the defect illustration.
@@ -282,8 +310,8 @@ void CammerWidget::paintView(QPainter& p) {
             } rows[] = {{22, QColor(Qt::blue), h - 79}, {24, QColor(QStringLiteral("#E9967A")), h - 39}};
             for (const auto& row : rows) {
                 p.setPen(row.colour);
-                p.drawText(QRect(QPoint(10, row.top), QPoint(159, row.top + 24)), Qt::AlignLeft | Qt::AlignVCenter,
-                           QStringLiteral("%1 :").arg(lanText(row.id)));
+                p.drawText(QRect(QPoint(10, row.top), QPoint(159, row.top + 24)),
+                           Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1 :").arg(lanText(row.id)));
                 p.fillRect(QRect(QPoint(160, row.top), QPoint(184, row.top + 24)), row.colour);
             }
         }
@@ -302,7 +330,8 @@ void CammerWidget::paintView(QPainter& p) {
                 const QPoint c1(int((cx - q) * gShowAW), int(cy * gShowAH));
                 const QPoint c2(int((cx + q) * gShowAW), int(cy * gShowAH));
                 p.fillRect(QRect(c1.x() - s1 / 2, c1.y() - s1 / 2, s1, s1), Qt::blue);
-                p.fillRect(QRect(c2.x() - s2 / 2, c2.y() - s2 / 2, s2, s2), QColor(QStringLiteral("#E9967A")));
+                p.fillRect(QRect(c2.x() - s2 / 2, c2.y() - s2 / 2, s2, s2),
+                           QColor(QStringLiteral("#E9967A")));
             }
             const bool regionOk = data.roiOk[step][r] != 0;
             if (!data.allOk && !regionOk && display == 2 && source == 1) {
@@ -315,8 +344,9 @@ void CammerWidget::paintView(QPainter& p) {
                     p.drawRect(QRect(QPoint(b[0], b[1]), QPoint(b[2] - 1, b[3] - 1)));
                 }
             }
-            const QColor colour =
-                display == 0 ? QColor(Qt::darkBlue) : (data.allOk || regionOk) ? QColor(Qt::green) : QColor(Qt::red);
+            const QColor colour = display == 0               ? QColor(Qt::darkBlue)
+                                  : (data.allOk || regionOk) ? QColor(Qt::green)
+                                                             : QColor(Qt::red);
             p.setTransform(referenceFrame);
             QPen pen(colour);
             p.setPen(pen);
@@ -348,9 +378,22 @@ void CammerWidget::paintView(QPainter& p) {
             if (templ && data.selectedRoi >= 0) {
                 editorRegionText = label;
             } else {
+                // Above the anchor, in view pixels: on a tile the reference frame would shrink the text
+                // below legibility and squash it.
+                const QPointF a = referenceFrame.map(QPointF(anchor));
+                const double sx = referenceFrame.m11(), sy = referenceFrame.m22();
+                p.setTransform(base);
+                const QFont frameFont = p.font();
+                setPixelSize(p, viewTextPx(20, sy));
+                const QFontMetrics fm(p.font());
+                const int bottom = int(std::lround(a.y() - 2 * sy));
+                const int h = std::max(int(std::lround(24 * sy)), fm.height());
+                const int wBox = std::max(int(std::lround(400 * sx)), fm.horizontalAdvance(label) + 2);
                 p.setPen(colour);
-                p.drawText(QRect(QPoint(anchor.x(), anchor.y() - 26), QPoint(anchor.x() + 399, anchor.y() - 2)),
+                p.drawText(QRect(int(std::lround(a.x())), bottom - h, wBox, h),
                            Qt::AlignLeft | Qt::AlignVCenter, label);
+                paintedLabelPx = p.font().pixelSize();
+                p.setFont(frameFont);
             }
             p.setTransform(zoomed);
         }
@@ -360,13 +403,14 @@ void CammerWidget::paintView(QPainter& p) {
     p.setTransform(QTransform::fromScale(rx, ry) * base);
     setPixelSize(p, 45);
     const int recheckCount = wp ? wp->front_auto_check_time : 0;
-    const ViewStatus st = viewStatus(w->RunState, w->StepPhase, w->recheckPending != 0, recheckCount,
-                                     w->RecheckLeft[step]);
+    const ViewStatus st =
+        viewStatus(w->RunState, w->StepPhase, w->recheckPending != 0, recheckCount, w->RecheckLeft[step]);
     p.setPen(st.colour);
     TitleBar* bar = w->titleBar;
     if (bar)
         bar->setCameraInfo(slot, CameraInfo::Message,
-                           lanText(313).arg(QString::number(slot + 1), stepLabel(mode, step), st.text), MessageWarning);
+                           lanText(313).arg(QString::number(slot + 1), stepLabel(mode, step), st.text),
+                           MessageWarning);
     bool active[kMaxStep] = {};
     const int steps = qBound(0, gDNum, kMaxStep);
     for (int s = 0; s < steps; ++s) active[s] = w->timerUp[s] && w->timerUp[s]->isActive();
@@ -377,8 +421,8 @@ void CammerWidget::paintView(QPainter& p) {
     p.setPen(Qt::green);
     if (templ) {
         p.drawText(850, 40,
-                   lanText(315).arg(QString::number(data.shownTemplate + 1), QString::number(data.templateCount[step]),
-                                    editorRegionText));
+                   lanText(315).arg(QString::number(data.shownTemplate + 1),
+                                    QString::number(data.templateCount[step]), editorRegionText));
     } else {
         if (bar) {
             bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[cam]));

@@ -39,3 +39,18 @@ QString locationText(QPoint pixel, uint32_t value, bool colour);
 
 // Integer square root (floor); 0 for values below 1.
 int isqrtInt(int v);
+
+// The smallest text a view draws, in pixels: texts of the reference frame scaled down on a tiled view
+// are drawn at this size at least.
+constexpr int kMinViewTextPx = 16;
+
+// The pixel size at which a text of `px` pixels in the reference frame is drawn on a view whose
+// reference frame is scaled by `scale` (the tile's share of the display area, times the zoom):
+// px x scale, never below kMinViewTextPx.
+int viewTextPx(int px, double scale);
+
+// The left edge of a text `textWidth` wide that the layout puts at `preferredX` on a view `viewWidth`
+// wide, moved left where it would reach the camera number badge in the top right corner
+// (`badgeWidth` wide, 10 px from the edge; 0: no badge) or the view's edge: it ends 8 px before the
+// badge (5 px before the edge), and never starts left of 5.
+int beforeBadgeX(int preferredX, int textWidth, int viewWidth, int badgeWidth);

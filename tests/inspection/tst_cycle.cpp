@@ -10,63 +10,12 @@
 
 #include "editor/drawroiwidget.h"
 #include "io/ledcontrol.h"
+#include "cyclesetup.h"
 #include "monitorworld.h"
 #include "records/counters.h"
 #include "records/savefialimagethread.h"
 
 namespace {
-
-// Every switch the decision reads, off; one camera step pair with no delay.
-void quietParams(WizardPara& p) {
-    p.detect_mode = kDetectStandard;
-    p.enable_prod_detect = 1;
-    p.semi_auto = 0;
-    p.enable_correct = -1;  // positioning off
-    p.pre_cut = 0;
-    p.ok_ng_pulse = 0;
-    p.enable_stop_not_alarm = 0;
-    p.enable_cutoff_ontime = 0;
-    p.cavity_ng_clamp = 0;
-    p.cut_clamp_on_mold_alarm = 0;
-    p.cut_thimble_on_prod_alarm = 0;
-    p.detect_any_order = 0;
-    p.mold_cutoff = 0;
-    p.is_cut_ontime = 0;
-    p.is_cut_ontime_thimble = 0;
-    p.thimble_pulse = 0;
-    p.mold_pulse = 0;
-    p.front_auto_check_time = 0;
-    p.re_check_delay = 0;
-    p.shake_erase_time = 0;
-    p.input_timeout_len = 0;
-    p.enable_trigger_safety = 0;
-    p.template_auto_update = 0;
-    p.cnt_net_on = 0;
-    p.ng_max_num = 5;
-    p.ok_record_max_num = 5;
-    p.save_ok_record = 0;
-    p.screen_off_time = 0;
-    for (int s = 0; s < 8; ++s) p.trig_in_delay[s] = 0;
-    for (int o = 0; o < 9; ++o) p.output_inverted[o] = 0;
-}
-
-// A black-area region over the middle of the picture of `step`: with the upper grey limit 255 every
-// pixel counts, so it fails on any frame (ng) or, with an area limit no region reaches, passes.
-int addRegion(CammerWidget* v, int step, bool ng, int outN = 0) {
-    CammerSingleton& s = *v->data.savedStore;
-    const int r = s.count[step]++;
-    s.shape[step][r] = kShapeRect;
-    s.rect[step][r].rect = QRect(QPoint(400, 300), QPoint(1300, 700));
-    s.func[step][r] = kFuncBlack;
-    s.para1[step][r] = 0;
-    s.sens[step][r] = 255;
-    s.area[step][r] = ng ? 10 : 100000000;
-    s.outN[r] = outN;
-    v->data.savedMasks[step][r] = s.updateRegion(step, r);
-    *v->data.workingStore = s;
-    v->recong->VarTrain(step);
-    return r;
-}
 
 int rawWord() {
     int w = 0;
@@ -575,6 +524,11 @@ void TestCycle::productOkReleasesAlarm() {
     w->ImageState[0][0] = 7;
     w->cams[0]->data.allOk = true;
     w->CheckNG();
+    // The held NG picture is annotated, the OK picture of the passed re-check composed, and both go
+    // to the saver together.
+    QCOMPARE(w->ImageState[0][0], 0);
+    QCOMPARE(int(gisSaveFail[failSlot(0, 0, 0)]), 1);
+    QCOMPARE(int(gisSaveFail[failSlot(0, 0, 1)]), 1);
     QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
     QCOMPARE(MonitorWorld::out(kOutEjectorCut), 0);
     QCOMPARE(editor->restarts, 1);
@@ -760,13 +714,14 @@ void TestCycle::alarmViewRecheck() {
 }
 
 // Multi-detection, three steps on input 0 with no delay: one edge runs the first step, and the input
-// it carries over starts the next steps on the following passes.
+// it carries over starts the next steps on the following passes, each step once, in order.
 void TestCycle::multiStepsWithoutDelayShareOneEdge() {
     MonitorWorld world(1);
     WizardPara& p = world.p();
     quietParams(p);
     p.detect_mode = kDetectMulti;
     p.multi_step_count = 3;
+    p.save_ok_record = 1;
     for (int s = 0; s < 8; ++s) {
         p.multi_trig_row[s] = s < 3 ? 0 : -1;
         p.multi_trig_choice[s] = 0;
@@ -777,17 +732,23 @@ void TestCycle::multiStepsWithoutDelayShareOneEdge() {
     MainWindow* w = world.build();
     world.pass();
     MonitorWorld::setInputs(1);
-    QList<int> steps;
+    QList<int> decided;
     for (int i = 0; i < 6; ++i) {
+        w->StepPhase = 0;
         world.pass();
-        steps << w->multiStep;
+        if (w->StepPhase == 2) decided << w->DetectStep;
     }
-    QVERIFY2(steps.contains(0) && steps.contains(1) && steps.contains(2),
-             qPrintable(QString("multi step per pass: %1").arg([&] {
-                 QStringList l;
-                 for (int s : steps) l << QString::number(s);
-                 return l.join(' ');
-             }())));
+    QCOMPARE(decided, (QList<int>{0, 1, 2}));
+    // Every step passed: its output released, its OK picture handed to the saver; the counters were
+    // written at the last step, and nothing is carried over to a next edge.
+    for (int s = 0; s < 3; ++s) {
+        QCOMPARE(MonitorWorld::out(w->stepOutput(s)), 0);
+        QCOMPARE(int(gisSaveFail[failSlot(0, s, 1)]), 1);
+        QCOMPARE(w->ImageState[0][s], 0);
+    }
+    QVERIFY(QFile::exists(kCountFile));
+    QCOMPARE(w->carriedInput, -1);
+    QCOMPARE(w->DisplayState, 1);
 }
 
 QTEST_MAIN(TestCycle)

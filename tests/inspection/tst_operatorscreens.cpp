@@ -1,0 +1,181 @@
+// The main screen as the operator meets it, pressed at screen positions through the top-level window:
+// the password box and its keypad, a question answered while an alarm came up behind it, texts that
+// fit their bars in the three languages, and the camera tiles' figures and region labels.
+#include <QDialog>
+#include <QLabel>
+#include <QStackedLayout>
+#include <QtTest>
+
+#include "cyclesetup.h"
+#include "editor/drawroiwidget.h"
+#include "inspection/optionbar.h"
+#include "inspection/titlebar.h"
+#include "inspection/viewpaint.h"
+#include "io/ledcontrol.h"
+#include "records/accesslevel.h"
+#include "records/passwordbox.h"
+#include "tests/widgets/kittest.h"
+#include "widgets/blineedit.h"
+
+namespace {
+
+constexpr char kPassword[] = "4711";
+
+void showWindow(QWidget* w) {
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+}
+
+// A press at the centre of `target`, through the top-level window that holds it.
+void touch(QWidget* target) {
+    QWidget* top = target->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, target->mapTo(top, target->rect().center()));
+}
+
+}  // namespace
+
+class TestOperatorScreens : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        resetAccessGlobals();
+        gLan = 0;
+        gSource = -1;
+    }
+    void passwordBoxOnStop_data();
+    void passwordBoxOnStop();
+    void stopAnsweredWhileAlarmCameUp_data();
+    void stopAnsweredWhileAlarmCameUp();
+};
+
+void TestOperatorScreens::passwordBoxOnStop_data() {
+    QTest::addColumn<bool>("touchBackground");
+    QTest::addColumn<QStringList>("entries");  // each typed on the keypad and confirmed there
+    QTest::newRow("right entry: the keypad's confirm submits it") << false << QStringList{kPassword};
+    QTest::newRow("a touch on the box judges nothing") << true << QStringList{kPassword};
+    QTest::newRow("wrong entry keeps the box, then right") << false << QStringList{"12", kPassword};
+}
+
+// Stop Detection with passwords in use: the password box comes up; a touch on its background changes
+// nothing, each keypad entry is judged on the keypad's own confirm key, and the right one lets the
+// stop go on.
+void TestOperatorScreens::passwordBoxOnStop() {
+    QFETCH(bool, touchBackground);
+    QFETCH(QStringList, entries);
+    MonitorWorld world(1);
+    world.p().is_psw_used = 1;
+    qstrncpy(world.p().password, kPassword, sizeof(world.p().password));
+    world.derive();
+    MainWindow* w = world.build();
+    showWindow(w);
+    QStringList seen;  // after each step: visible, prompt state, level
+    setPasswordDialogRunner([&](PasswordBox& box) -> int {
+        showWindow(&box);
+        auto note = [&] {
+            seen
+                << QStringLiteral("%1 %2 %3").arg(box.isVisible()).arg(box.promptState()).arg(w->AccessLevel);
+        };
+        if (touchBackground) {
+            QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, QPoint(40, box.height() - 30));
+            note();
+        }
+        for (const QString& entry : entries) {
+            QStringList keys;
+            for (QChar c : entry) keys << QString(c);
+            keys << "confirmButton";
+            kittest::ModalDriver drive([&](QWidget* keypad) { kittest::pressAll(keypad, keys); });
+            touch(box.passwordEdit());
+            if (!drive.fired) seen << "the keypad did not open";
+            note();
+        }
+        return box.result();
+    });
+    world.prompter.queueAnswer(true);
+    touch(w->optionBar->button(OptionBar::StartStop));
+
+    QStringList expected;
+    if (touchBackground) expected << "1 0 0";  // still open, no wrong-password prompt, no level
+    for (int i = 0; i + 1 < entries.size(); ++i) expected << "1 2 0";
+    expected << "0 0 1";  // the right entry: accepted at once, level 1
+    QCOMPARE(seen, expected);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(140)});
+    QCOMPARE(w->RunState, 3);
+    QCOMPARE(world.records().last(), lanText(141));
+}
+
+void TestOperatorScreens::stopAnsweredWhileAlarmCameUp_data() {
+    QTest::addColumn<bool>("alarmBehind");
+    QTest::newRow("nothing behind the box: stopped at once") << false;
+    QTest::newRow("an alarm came up behind the box") << true;
+}
+
+// "Stop detection?" answered Yes acts. When a cavity NG brought the alarm up while the box was open,
+// the alarm keeps its outputs and its bar until the operator re-checks (here with the safety door);
+// then detection stays stopped instead of starting the next cycle.
+void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
+    QFETCH(bool, alarmBehind);
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().enable_prod_detect = 0;
+    world.p().enable_stop_mold = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    struct Editor {  // the region and alarm editor, as the start-up installs it
+        MainWindow* w;
+        DrawROIWidget* e;
+        ~Editor() {
+            w->setRoiEditor(nullptr);
+            delete e;
+        }
+    } editor{w, installDrawROIWidget(w)};
+    const int r = addRegion(w->cams[0], 1, true);
+    showWindow(w);
+    world.pass();
+    world.prompter.queueAnswer(true);
+    world.prompter.whileAsking = [&](const QString&) {
+        if (!alarmBehind) return;
+        MonitorWorld::setInputs(1);  // mould open: the cavity fails
+        world.pass();
+    };
+    touch(w->optionBar->button(OptionBar::StartStop));
+    QCOMPARE(world.prompter.questions, QStringList{lanText(140)});
+
+    // The answer is taken and shown at once.
+    QCOMPARE(world.records().last(), lanText(141));
+    QCOMPARE(w->optionBar->button(OptionBar::StartStop)->text(), lanText(136));
+    QVERIFY(!((ledMask() >> 4) & 1));
+    QCOMPARE(w->RunState, 3);
+    if (!alarmBehind) {
+        QCOMPARE(w->DisplayState, 0);
+        QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
+        return;
+    }
+    QCOMPARE(w->DisplayState, 2);
+    QCOMPARE(MonitorWorld::out(kOutAlarm), 1);  // the alarm is not switched off by the stop
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), 1);
+    QVERIFY(w->alarmBarShown());
+
+    // The fault is removed and the door re-checks: the alarm ends, and detection stays stopped.
+    CammerSingleton& s = *w->cams[0]->data.savedStore;
+    s.area[1][r] = 100000000;
+    *w->cams[0]->data.workingStore = s;
+    w->cams[0]->recong->VarTrain(1);
+    MonitorWorld::setInputs(1 | 2);
+    world.pass();
+    QVERIFY(w->DisplayState != 2);
+    world.pass();
+    QCOMPARE(w->RunState, 3);
+    QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), 0);  // stopping cuts nothing unless set to
+    const int counted = gAllNum[0];
+    MonitorWorld::setInputs(0);
+    world.pass();
+    MonitorWorld::setInputs(1);  // the next mould open starts no cycle
+    world.pass();
+    QCOMPARE(gAllNum[0], counted);
+    QCOMPARE(w->StepArmedMask[1], 0);
+    QCOMPARE(w->optionBar->button(OptionBar::StartStop)->text(), lanText(136));
+}
+
+QTEST_MAIN(TestOperatorScreens)
+#include "tst_operatorscreens.moc"
