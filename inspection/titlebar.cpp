@@ -1,6 +1,8 @@
 #include "titlebar.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -10,6 +12,7 @@
 #include "app/lanstr.h"
 #include "io/controlport.h"
 #include "mainwindow.h"
+#include "widgets/fittext.h"
 
 namespace {
 QLabel* iconLabel(const QString& path, QWidget* parent) {
@@ -25,14 +28,20 @@ CameraInfo::CameraInfo(int slot, QWidget* parent) : QWidget(parent) {
     messageIcon->setFixedSize(16, 16);
     messageIconPath = QStringLiteral(":/img/icons/15.png");
     messageIcon->setPixmap(QPixmap(messageIconPath).scaledToWidth(16, Qt::SmoothTransformation));
-    message = new QLabel(lanText(596).arg(slot + 1), this);
+    // The application's label size; a long status shrinks to fit the strip.
+    message = new FitLabel(lanText(596).arg(slot + 1), 18, this);
+    // The counts keep room for six digits and no more, so that the message has the rest of the strip.
+    QFont countFont = QApplication::font();
+    countFont.setPixelSize(18);
+    const int countWidth = QFontMetrics(countFont).horizontalAdvance(QStringLiteral("000000")) + 4;
     ngNum = new QLabel(QStringLiteral("0"), this);
-    ngNum->setMinimumWidth(70);
+    ngNum->setMinimumWidth(countWidth);
     layerNum = new QLabel(QStringLiteral("0"), this);
-    layerNum->setMinimumWidth(70);
+    layerNum->setMinimumWidth(countWidth);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);  // an icon beside its text; the longest status of a strip needs the rest
     row->addWidget(messageIcon);
     row->addWidget(message, 1);
     row->addWidget(iconLabel(QStringLiteral(":/img/icons/17a.png"), this), 0, Qt::AlignRight);

@@ -9,6 +9,7 @@
 #include "widgets/bwidget.h"
 
 class QLabel;
+class FitLabel;
 class QTimer;
 
 // Icon of a strip's message: 2 the information icon, any other value the warning icon.
@@ -27,7 +28,7 @@ public:
     void setLayerNum(QString text);
 
     QLabel* messageIcon = nullptr;
-    QLabel* message = nullptr;
+    FitLabel* message = nullptr;
     QLabel* ngNum = nullptr;
     QLabel* layerNum = nullptr;
     QString messageIconPath;  // the icon last loaded into messageIcon

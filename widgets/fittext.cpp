@@ -28,3 +28,28 @@ void fitCaption(QWidget* w, const QString& text, int width, int maxPx, bool wrap
     const int px = fittingPixelSize(text, width, maxPx, kMinLegiblePx, wrap);
     if (px < maxPx) w->setStyleSheet(w->styleSheet() + QString("font-size:%1px;").arg(px));
 }
+
+FitLabel::FitLabel(const QString& text, int maxPx, QWidget* parent) : QLabel(text, parent), maxPx_(maxPx) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setMinimumWidth(0);
+    refit();
+}
+
+void FitLabel::setText(const QString& text) {
+    if (text == QLabel::text()) return;
+    QLabel::setText(text);
+    refit();
+}
+
+void FitLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    refit();
+}
+
+void FitLabel::refit() {
+    const int w = contentsRect().width();
+    const int px = w > 0 ? fittingPixelSize(text(), w, maxPx_, kMinLegiblePx, false) : maxPx_;
+    if (px == px_) return;
+    px_ = px;
+    setStyleSheet(QString("font-size:%1px;").arg(px));
+}

@@ -8,6 +8,7 @@
 
 #include "cyclesetup.h"
 #include "editor/drawroiwidget.h"
+#include "app/main/startup.h"
 #include "inspection/optionbar.h"
 #include "inspection/titlebar.h"
 #include "inspection/viewpaint.h"
@@ -16,6 +17,7 @@
 #include "records/passwordbox.h"
 #include "tests/widgets/kittest.h"
 #include "widgets/blineedit.h"
+#include "widgets/fittext.h"
 
 namespace {
 
@@ -46,6 +48,8 @@ private slots:
     void passwordBoxOnStop();
     void stopAnsweredWhileAlarmCameUp_data();
     void stopAnsweredWhileAlarmCameUp();
+    void barTextsFit_data();
+    void barTextsFit();
 };
 
 void TestOperatorScreens::passwordBoxOnStop_data() {
@@ -175,6 +179,73 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     QCOMPARE(gAllNum[0], counted);
     QCOMPARE(w->StepArmedMask[1], 0);
     QCOMPARE(w->optionBar->button(OptionBar::StartStop)->text(), lanText(136));
+}
+
+void TestOperatorScreens::barTextsFit_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Simplified Chinese") << 0;
+    QTest::newRow("English") << 1;
+    QTest::newRow("Traditional Chinese") << 2;
+}
+
+// Every text the title bar and the option bar can show fits whole at 16 px or more, in the program's
+// font and style sheet, on the 1920 x 1080 window with four cameras.
+void TestOperatorScreens::barTextsFit() {
+    QFETCH(int, language);
+    const QFont font = QApplication::font();
+    setApplicationFont();
+    qApp->setStyleSheet(applicationStyleSheet());
+    MonitorWorld world(4);
+    gLan = language;
+    MainWindow* w = world.build();
+    showWindow(w);
+    QStringList cut;
+    auto check = [&](const QWidget* widget, const QFontMetrics& fm, const QString& text, int width) {
+        if (fm.horizontalAdvance(text) > width || widget->font().pixelSize() < kMinViewTextPx)
+            cut << QStringLiteral("%1 \"%2\" (%3 px wide, %4 px room)")
+                       .arg(widget->metaObject()->className(), text)
+                       .arg(fm.horizontalAdvance(text))
+                       .arg(width);
+    };
+
+    // Every status a camera strip can carry: each step of each procedure, each state of the cycle.
+    QStringList messages{lanText(596).arg(4)};
+    const int steps[6] = {2, 4, 4, 2, 8, 2};
+    for (int mode = 0; mode < 6; ++mode)
+        for (int step = 0; step < steps[mode]; ++step)
+            for (int status : {310, 311, 312, 528, 529, 593}) {
+                const QString text = status == 593 ? lanText(593).arg(3) : lanText(status);
+                messages << lanText(313).arg("4", stepLabel(mode, step), text);
+            }
+    for (int slot = 0; slot < TitleBar::kStrips; ++slot) {
+        CameraInfo* strip = w->titleBar->strip(slot);
+        for (const QString& m : messages) {
+            strip->message->setText(m);
+            check(strip->message, strip->message->fontMetrics(), m, strip->message->contentsRect().width());
+        }
+        for (QLabel* count : {strip->ngNum, strip->layerNum}) {
+            count->setText("999999");
+            QApplication::processEvents();
+            check(count, count->fontMetrics(), count->text(), count->contentsRect().width());
+        }
+    }
+    TitleBar* bar = w->titleBar;
+    bar->setLocation("1919, 1079, 255, 255, 255");
+    bar->setCameraInfo(0, CameraInfo::FrameRate, "120");
+    QApplication::processEvents();
+    for (QLabel* l : {bar->frameRateLabel(), bar->locationLabel(), bar->dateLabel(), bar->clockLabel()})
+        check(l, l->fontMetrics(), l->text(), l->contentsRect().width());
+
+    // The option bar, with both texts of the start/stop button.
+    for (int b = 0; b < OptionBar::ButtonCount; ++b) {
+        BOptionButton* button = w->optionBar->button(OptionBar::Button(b));
+        QStringList texts{button->text()};
+        if (b == OptionBar::StartStop) texts << lanText(136);
+        for (const QString& t : texts) check(button, button->fontMetrics(), t, button->width() - 8);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+    qApp->setStyleSheet(QString());
+    QApplication::setFont(font);
 }
 
 QTEST_MAIN(TestOperatorScreens)

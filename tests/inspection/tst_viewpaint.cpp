@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "inspection/titlebar.h"
+#include "widgets/fittext.h"
 #include "inspection/viewpaint.h"
 #include "monitorworld.h"
 #include "records/counters.h"
@@ -41,6 +42,12 @@ private slots:
     void overlays();
     void reportsToTitleBar();
     void titleBarStripsAndIcons();
+    void regionAtImageEdgeClipped_data();
+    void regionAtImageEdgeClipped();
+    void tileFiguresAndLabels_data();
+    void tileFiguresAndLabels();
+    void beforeBadge_data();
+    void beforeBadge();
 };
 
 void TestViewPaint::regionLabels_data() {
@@ -76,7 +83,8 @@ void TestViewPaint::statusTexts_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("learning") << 2 << 1 << true << 2 << QColor(Qt::cyan) << lanText(310);
     QTest::newRow("stopped") << 3 << 1 << false << 0 << QColor(Qt::red) << lanText(311);
-    QTest::newRow("second of three re-checks") << 1 << 1 << true << 2 << QColor(Qt::green) << lanText(593).arg(2);
+    QTest::newRow("second of three re-checks")
+        << 1 << 1 << true << 2 << QColor(Qt::green) << lanText(593).arg(2);
     QTest::newRow("pending, none left: phase") << 1 << 2 << true << 0 << QColor(Qt::green) << lanText(528);
     QTest::newRow("detecting") << 1 << 1 << false << 1 << QColor(Qt::green) << lanText(312);
     QTest::newRow("waiting") << 1 << 3 << false << 0 << QColor(Qt::green) << lanText(529);
@@ -204,7 +212,8 @@ void TestViewPaint::reportsToTitleBar() {
     QImage img(v->size(), QImage::Format_ARGB32);
     v->render(&img);
     CameraInfo* strip = w->titleBar->strip(0);
-    QCOMPARE(strip->message->text(), lanText(313).arg("1", stepLabel(world.p().detect_mode, 1), lanText(312)));
+    QCOMPARE(strip->message->text(),
+             lanText(313).arg("1", stepLabel(world.p().detect_mode, 1), lanText(312)));
     QCOMPARE(strip->messageIconPath, QStringLiteral(":/img/icons/warning2.png"));
     QCOMPARE(strip->layerNum->text(), QStringLiteral("12"));
     QCOMPARE(strip->ngNum->text(), QStringLiteral("3"));
@@ -252,6 +261,102 @@ void TestViewPaint::titleBarStripsAndIcons() {
     QCOMPARE(bar.strip(2)->messageIconPath, QStringLiteral(":/img/icons/15.png"));
     bar.setCameraInfo(2, CameraInfo::Message, QStringLiteral("m"), MessageWarning);
     QCOMPARE(bar.strip(2)->messageIconPath, QStringLiteral(":/img/icons/warning2.png"));
+}
+
+void TestViewPaint::regionAtImageEdgeClipped_data() {
+    QTest::addColumn<QRect>("box");  // the region's image box, partly or wholly outside the 64 x 48 image
+    QTest::addColumn<QPoint>("mark");
+    QTest::addColumn<bool>("painted");
+    QTest::newRow("beyond the right and bottom edges") << QRect(50, 40, 30, 30) << QPoint(63, 47) << true;
+    QTest::newRow("beyond the left and top edges") << QRect(-20, -10, 30, 20) << QPoint(0, 0) << true;
+    QTest::newRow("wholly outside") << QRect(70, 50, 10, 10) << QPoint(63, 47) << false;
+}
+
+// The alarm blink of a region that reaches over the image edge paints the part inside the image, and
+// nothing is written outside it.
+void TestViewPaint::regionAtImageEdgeClipped() {
+    QFETCH(QRect, box);
+    QFETCH(QPoint, mark);
+    QFETCH(bool, painted);
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    CammerSingleton& s = *v->data.savedStore;
+    s.count[0] = 1;
+    rectRegion(s, 0, 0, box);
+    v->data.alarmImage = cv::Mat(gImageH, gImageW, CV_8UC1, cv::Scalar(255));  // every pixel marked
+    v->data.roiOk[0][0] = 0;
+    v->data.allOk = false;
+    v->blinkPhase = 1;
+    w->DisplayState = 2;
+    w->DetectStep = 0;
+    gSource = 1;
+    v->resize(320, 240);
+    QImage img(v->size(), QImage::Format_ARGB32);
+    v->render(&img);
+    QCOMPARE(px(v, mark.x(), mark.y()), painted ? 0xFF0000u : 0x646464u);
+    QCOMPARE(px(v, 30, 20), 0x646464u);  // a pixel outside the region keeps its colour
+    gSource = -1;
+}
+
+void TestViewPaint::tileFiguresAndLabels_data() {
+    QTest::addColumn<int>("cameras");
+    QTest::newRow("one view") << 1;
+    QTest::newRow("two side by side") << 2;
+    QTest::newRow("2 x 2") << 4;
+    QTest::newRow("3 x 2") << 6;
+    QTest::newRow("4 x 2") << 8;
+}
+
+// On every tile of the result screen the brightness stands whole inside the view, clear of the
+// camera number badge, and the region labels are drawn at 16 px or more.
+void TestViewPaint::tileFiguresAndLabels() {
+    QFETCH(int, cameras);
+    MonitorWorld world(cameras);
+    MainWindow* w = world.build();
+    QCOMPARE(numCamera, cameras);
+    w->DisplayState = 1;
+    w->DetectStep = 1;
+    gSource = -1;
+    for (int c = 0; c < cameras; ++c) {
+        CammerWidget* v = w->camView(c);
+        v->brightness = 255;
+        CammerSingleton& s = *v->data.savedStore;
+        s.count[1] = 1;
+        rectRegion(s, 1, 0, QRect(10, 10, 20, 20));
+        QImage img(v->size(), QImage::Format_ARGB32);
+        v->render(&img);
+        const QRect view = v->rect();
+        QVERIFY2(view.contains(v->paintedBrightness), qPrintable(QString("camera %1").arg(c + 1)));
+        if (!v->cameraIcon.isNull()) {
+            const QRect badge(v->width() - v->cameraIcon.width() - 10, 10, v->cameraIcon.width(),
+                              v->cameraIcon.height());
+            QVERIFY2(!badge.intersects(v->paintedBrightness), qPrintable(QString("camera %1").arg(c + 1)));
+        }
+        QVERIFY2(v->paintedLabelPx >= kMinViewTextPx, qPrintable(QString("camera %1").arg(c + 1)));
+    }
+}
+
+void TestViewPaint::beforeBadge_data() {
+    QTest::addColumn<int>("preferred");
+    QTest::addColumn<int>("textWidth");
+    QTest::addColumn<int>("viewWidth");
+    QTest::addColumn<int>("badge");
+    QTest::addColumn<int>("x");
+    QTest::newRow("room left of the badge: where the layout puts it") << 1450 << 180 << 1725 << 48 << 1450;
+    QTest::newRow("would reach the badge: ends 8 px before it") << 725 << 120 << 862 << 48 << 676;
+    QTest::newRow("no badge: ends 5 px before the edge") << 400 << 100 << 431 << 0 << 326;
+    QTest::newRow("narrower than the text: from the left edge") << 100 << 500 << 431 << 48 << 5;
+}
+
+void TestViewPaint::beforeBadge() {
+    QFETCH(int, preferred);
+    QFETCH(int, textWidth);
+    QFETCH(int, viewWidth);
+    QFETCH(int, badge);
+    QFETCH(int, x);
+    QCOMPARE(beforeBadgeX(preferred, textWidth, viewWidth, badge), x);
 }
 
 QTEST_MAIN(TestViewPaint)

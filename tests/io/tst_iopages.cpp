@@ -13,6 +13,7 @@
 #include "io/iofunctionswidget.h"
 #include "io/ioparamswidget.h"
 #include "iotestsupport.h"
+#include "tests/widgets/kittest.h"
 #include "widgets/blineedit.h"
 #include "widgets/checkbox.h"
 
@@ -37,6 +38,8 @@ private slots:
     void paramsPageFields();
     void shownSliderValue_data();
     void shownSliderValue();
+    void typedSliderValue_data();
+    void typedSliderValue();
     void noChoiceKeepsStoredValue();
     void multiFieldsOnlyInMultiDetection();
     void polarityRowsNeedFactoryDisplay();
@@ -268,6 +271,42 @@ void TestIOPages::shownSliderValue() {
     QCOMPARE(page.valueLabels[slider]->text(), slider == IOParamsWidget::kInputTimeout
                                                    ? QString::number(stored + 5)
                                                    : QString::number((stored + 5) / 10.0));
+}
+
+void TestIOPages::typedSliderValue_data() {
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("pre-cut in seconds") << int(IOParamsWidget::kPreCut) << "2.5" << 25 << "2.5";
+    QTest::newRow("pre-cut beyond 10 s") << int(IOParamsWidget::kPreCut) << "50" << 100 << "10";
+    QTest::newRow("clamp pulse beyond 100 s") << int(IOParamsWidget::kClampPulse) << "999" << 1000 << "100";
+    QTest::newRow("I-Time beyond its range")
+        << int(IOParamsWidget::kInputTimeout) << "123456" << 10000 << "10000";
+    QTest::newRow("many digits") << int(IOParamsWidget::kShakeErase) << "99999999999999999999" << 100 << "10";
+}
+
+// A value typed on the keypad of a slider's value label is held within the slider's range, and the
+// label shows what the slider took.
+void TestIOPages::typedSliderValue() {
+    QFETCH(int, slider);
+    QFETCH(QString, typed);
+    QFETCH(int, value);
+    QFETCH(QString, shown);
+    IOParamsWidget page;
+    page.WizardParaInit();
+    QStringList keys;
+    for (QChar c : typed) keys << QString(c);
+    keys << "confirmButton";
+    kittest::ModalDriver drive([&](QWidget* keypad) { kittest::pressAll(keypad, keys); });
+    QTest::mousePress(page.valueLabels[slider], Qt::LeftButton);
+    QVERIFY(drive.fired);
+    QCOMPARE(page.sliders[slider]->value(), value);
+    QCOMPARE(page.valueLabels[slider]->text(), shown);
+    page.accept();
+    const int32_t stored[] = {bak_.input_timeout_len, bak_.thimble_pulse, bak_.mold_pulse, bak_.pre_cut,
+                              bak_.shake_erase_time};
+    QCOMPARE(int(stored[slider]), value);
 }
 
 // A stored value without a button (the standard procedure without cavity re-check, 5, has none)
