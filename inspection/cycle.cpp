@@ -6,7 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QStackedLayout>
 #include <QStackedWidget>
 #include <QTimer>
@@ -24,6 +24,7 @@
 #include "detect/areagen.h"
 #include "camera/camerabinding.h"
 #include "app/msgbox.h"
+#include "app/savereport.h"
 #include "records/accesslevel.h"
 #include "netbridge/cnt_net.h"
 #include "platform/system/sysclock.h"
@@ -153,9 +154,13 @@ void MainWindow::RunAlgorithm(int camera, int step) {
             img = QImage(v->data.rawBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Indexed8);
             img.setColorTable(greyTable);
         }
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || !img.save(&out, "BMP") || !out.commit())
-            qWarning().noquote() << "raw frame not saved:" << file;
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!img.save(&buffer, "BMP"))
+            qWarning().noquote() << "raw frame not encoded:" << file;
+        else
+            saveFileReported(SavedFile::RawFrames, file, bytes);
     }
     {
         QList<QFileInfo> files;
@@ -702,7 +707,8 @@ void MainWindow::showDetecting(bool detecting) {
     if (!optionBar) return;
     BOptionButton* b = optionBar->button(OptionBar::StartStop);
     b->setStyleSheet(startStopButtonStyle(detecting));
-    b->setIcon(QIcon(detecting ? QStringLiteral(":/img/icons/stop.png") : QStringLiteral(":/img/icons/5.png")));
+    b->setIcon(
+        QIcon(detecting ? QStringLiteral(":/img/icons/stop.png") : QStringLiteral(":/img/icons/5.png")));
     b->setText(lanText(detecting ? 127 : 136));
 }
 
@@ -808,7 +814,8 @@ void MainWindow::SlotAdjustArea() {
     if (!v) return;
     v->ShowHideTool(3);
     const int step = qBound(0, editorStep, kStepCount - 1);
-    const CammerSingleton* store = v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
+    const CammerSingleton* store =
+        v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
     if (store && store->count[step] == 0 && para().auto_region && showChooseBox(lanText(354)) &&
         !settingsShown() && !alarmBarShown() && DisplayState != 2) {
         int tool = drawingTool;

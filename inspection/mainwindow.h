@@ -38,6 +38,7 @@ public:
 
     void InsertRecord(QString text) override;
     void FLushAll() override;
+    void StopInOrder() override;
 
     // Tests only: stops the loop and every timer, the IO poll thread, the image saver and the cameras,
     // so that the process can end cleanly.
@@ -92,11 +93,11 @@ public:
     QPushButton* zoomOutButton = nullptr;
 
     // Region editor state the views paint from.
-    int editorStep = 0;              // the step whose regions and templates are edited
-    int copyMode = 0;                // the next press on a view copies the selected region
-    int drawingTool = 1;             // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
-    QPoint pointerPixel;             // pointer location in image pixels
-    uint32_t pointerValue = 0;       // pixel value there: grey, or 0x00RRGGBB
+    int editorStep = 0;         // the step whose regions and templates are edited
+    int copyMode = 0;           // the next press on a view copies the selected region
+    int drawingTool = 1;        // ROIShape of the shape being drawn: 1 rectangle, 2 polygon, 4 ring
+    QPoint pointerPixel;        // pointer location in image pixels
+    uint32_t pointerValue = 0;  // pixel value there: grey, or 0x00RRGGBB
 
     // Loop state kept across passes.
     int passCount = 0;
@@ -104,6 +105,7 @@ public:
     int lastDelay = 0;
     bool freshFrame[kMaxCamera] = {};
     int testPictureIndex = 0;
+    bool ioLinkAlarm = false;  // the IO board's link is shown as lost
 
     CammerWidget* views[kMaxCamera] = {};  // by screen slot
     QVector<CammerWidget*> cams;           // the views the cycle uses, numCamera of them
@@ -117,9 +119,9 @@ public:
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
-    IOStatusWidget* ioStatus = nullptr;                   // login indicator, shown on page 0 only
-    WidgetChangeCamera* widgetChangeCamera = nullptr;     // camera reorder dialog (hidden)
-    CustomIONameWidget* customIONameWidget = nullptr;     // custom IO names dialog (hidden)
+    IOStatusWidget* ioStatus = nullptr;                // login indicator, shown on page 0 only
+    WidgetChangeCamera* widgetChangeCamera = nullptr;  // camera reorder dialog (hidden)
+    CustomIONameWidget* customIONameWidget = nullptr;  // custom IO names dialog (hidden)
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
@@ -273,6 +275,8 @@ private:
     void updateCycleStamp();
     bool stepOn(int d) const;
     int stepOutput(int s) const;
+    // The IO board's link as the poll thread sees it: alarm on screen and a record at each change.
+    void watchIOLink();
     void alarmInputs();
     void recheckPass();
     void safetyDoorTrigger();
@@ -295,8 +299,8 @@ extern int gSource;    // picture source of the region and alarm views: -1 none,
 extern int gRunCount;  // passes of the polling loop since start
 
 extern QString gTempTime;  // file time of the template shown in the region editor
-extern int gPicNumNG;  // NG pictures kept per camera and step
-extern int gPicNumOK;  // OK pictures kept per camera and step
+extern int gPicNumNG;      // NG pictures kept per camera and step
+extern int gPicNumOK;      // OK pictures kept per camera and step
 // Back to the state before start-up, for tests in one binary (the window must be gone).
 void resetInspectionGlobals();
 
