@@ -22,6 +22,7 @@
 #include "app/stopsignals.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "camera/cameraip.h"
 #include "editor/drawroiwidget.h"
 #include "inspection/mainwindow.h"
 #include "io/ionames.h"
@@ -135,6 +136,8 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     gpWPara = pm->livePara;
     gpWParaBak = pm->bakPara;
     installKitHooks();
+    // GigE address repair before camera detection (the simulated profile sees no interfaces).
+    installGigeRepair();
     // 10. English translation.
     std::unique_ptr<QTranslator> translator(installEnglishTranslation(&app, gLan));
     // 11. Network bridge.
