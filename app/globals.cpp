@@ -1,5 +1,7 @@
 #include "globals.h"
 
+#include "savereport.h"
+
 QMutex* pMutexIO = nullptr;
 QMutex* pMutexSaveFail = nullptr;
 QMutex* pMutex[kMaxCamera] = {};
@@ -30,4 +32,5 @@ void resetAppGlobals() {
     gShowH = 0;
     gpWPara = nullptr;
     gpWParaBak = nullptr;
+    resetSaveReports();
 }

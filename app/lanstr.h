@@ -4,15 +4,16 @@
 // Every text the operator sees in the program's own words comes from gaLanStr by id:
 //     gaLanStr[id * 3 + gLan]        gLan: 0 Simplified Chinese, 1 English, 2 Traditional Chinese
 // The table is filled once by Data_Init at start and only read afterwards (no lock needed).
-// Ids 0 to 597 are in use; a few ids are reserved and stay empty, as do 598 and 599.
+// Ids 0 to 597 are the system's texts (a few reserved ids stay empty, as do 598 and 599); ids 600 to
+// 603 are the monitor's own safety messages (failed writes, the IO board link, a stop signal).
 // Texts may hold "\r\n" or "\n" line breaks, significant blanks and the placeholders %1 to %6.
 #include <QString>
 
 class QPixmap;
 
-constexpr int kLanIdCount = 600;  // ids 0 to 599
+constexpr int kLanIdCount = 610;  // ids 0 to 609
 constexpr int kLanColumns = 3;    // Simplified Chinese, English, Traditional Chinese
-constexpr int kLanFirstUnused = 598;
+constexpr int kLanFirstUnused = 604;
 
 extern QString gaLanStr[kLanIdCount * kLanColumns];
 

@@ -298,7 +298,7 @@ void LogManager::outputMessage(QtMsgType type, const QMessageLogContext& context
         writeStderr(msg.toUtf8() + '\n');
         return;
     }
-    if (!fileLogOn()) return;
+    const bool toFile = fileLogOn();
 
     const QDateTime now = SysClock::now();
     gUtcOffsetSecs = now.offsetFromUtc();
@@ -313,6 +313,11 @@ void LogManager::outputMessage(QtMsgType type, const QMessageLogContext& context
                                 .arg(QString(QLatin1Char(levelLetter(type))), stamp, file,
                                      QString::number(context.file ? context.line : 0), msg)
                                 .toUtf8();
+    // Without file logging the line still reaches standard error, so that a warning is never lost.
+    if (!toFile) {
+        writeStderr(line);
+        return;
+    }
 
     bool written = false;
     {

@@ -2,7 +2,8 @@
 // File logging of the program's Qt messages.
 //
 // LogManager is the Qt message handler. Debug messages go to standard error only. Other messages, while
-// file logging is switched on, are appended to "log.txt" in the log directory, one line each:
+// file logging is switched on, are appended to "log.txt" in the log directory (while it is off, the
+// same line goes to standard error), one line each:
 //     [W 2026/12/10-12:00:00.123 file.cpp:42] text
 // (level letter W, E, F or I; the source file's name and line, empty and 0 without message context).
 // A new file starts with "create newlog version <version> <time>". A fatal message moves the file to

@@ -19,3 +19,7 @@ void MainWindowBase::InsertRecord(QString text) {
 }
 
 void MainWindowBase::FLushAll() {}
+
+void MainWindowBase::StopInOrder() {
+    FLushAll();
+}

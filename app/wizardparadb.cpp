@@ -2,7 +2,6 @@
 // small files beside them ("sysadd.txt", "name.txt").
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QRegularExpression>
@@ -13,6 +12,7 @@
 #include "globals.h"
 #include "paramhooks.h"
 #include "paramkeys.h"
+#include "savereport.h"
 #include "wizardpara.h"
 
 namespace {
@@ -131,10 +131,8 @@ void loadGroupIndex(WizardPara& p) {
         if (ok) p.para_group_index = v;
         return;
     }
-    QSaveFile out(QString::fromLatin1(kSysAddFile));
-    if (!out.open(QIODevice::WriteOnly) || out.write(QByteArray::number(p.para_group_index)) < 0 ||
-        !out.commit())
-        qWarning("parameters: cannot create %s", kSysAddFile);
+    saveFileReported(SavedFile::GroupIndex, QString::fromLatin1(kSysAddFile),
+                     QByteArray::number(p.para_group_index));
 }
 
 // "name.txt": up to 8 lines, the signal names of inputs 0-3 and outputs 0-3. It describes the four-input
@@ -216,6 +214,12 @@ void WizardPara::ApplyLoadRules() {
     correct(serial_port, u(serial_port) > 100, 0, "serial_port");
     correct(min_spot, u(min_spot) - 1 > 99, 3, "min_spot");
     correct(reserve_value, u(reserve_value) > 100000000, 0, "reserve_value");
+    // Values the cycle multiplies into timer lengths or sums (tenths of a second; the pages offer at
+    // most 1000 s), and a switch the start-up subtracts from 1: out of range they would overflow.
+    for (int i = 0; i < 8; ++i) correct(trig_in_delay[i], u(trig_in_delay[i]) > 10000, 0, "trig_in_delay");
+    correct(re_check_delay, u(re_check_delay) > 10000, 10, "re_check_delay");
+    correct(shake_erase_time, u(shake_erase_time) > 10000, 0, "shake_erase_time");
+    correct(prohibit_optimize, u(prohibit_optimize) > 1, 1, "prohibit_optimize");
     // The multi-detection function choices index the name tables (16 inputs, 14 outputs).
     for (int j = 0; j < 8; ++j) {
         correct(custom_input_func[j], u(custom_input_func[j]) > 15, 0, "custom_input_func");
@@ -332,6 +336,10 @@ void WizardPara::LoadDatafromFile(QSqlQuery query) {
 
 bool WizardPara::SaveDatatoFile(QSqlQuery query) {
     const bool ok = WriteRows(query, gLan);
+    if (ok)
+        reportSaveOk(SavedFile::Parameters);
+    else
+        reportSaveFailure(SavedFile::Parameters, QStringLiteral("PARAM.db"), query.lastError().text());
     sendParamIfConnected();
     return ok;
 }
@@ -366,12 +374,8 @@ bool WizardPara::SaveChkDBItem(QSqlQuery query, const QString& key) {
 }
 
 bool WizardPara::SaveAddFile() {
-    QSaveFile f(QString::fromLatin1(kSysAddFile));
-    if (f.open(QIODevice::WriteOnly) && f.write(QByteArray::number(para_group_index) + '\n') >= 0 &&
-        f.commit())
-        return true;
-    qWarning("parameters: cannot write %s", kSysAddFile);
-    return false;
+    return saveFileReported(SavedFile::GroupIndex, QString::fromLatin1(kSysAddFile),
+                            QByteArray::number(para_group_index) + '\n');
 }
 
 void WizardPara::LoadSN(QSqlQuery query) {

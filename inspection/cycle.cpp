@@ -6,7 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QStackedLayout>
 #include <QStackedWidget>
 #include <QTimer>
@@ -24,6 +24,7 @@
 #include "detect/areagen.h"
 #include "camera/camerabinding.h"
 #include "app/msgbox.h"
+#include "app/savereport.h"
 #include "records/accesslevel.h"
 #include "netbridge/cnt_net.h"
 #include "platform/system/sysclock.h"
@@ -153,9 +154,13 @@ void MainWindow::RunAlgorithm(int camera, int step) {
             img = QImage(v->data.rawBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Indexed8);
             img.setColorTable(greyTable);
         }
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || !img.save(&out, "BMP") || !out.commit())
-            qWarning().noquote() << "raw frame not saved:" << file;
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!img.save(&buffer, "BMP"))
+            qWarning().noquote() << "raw frame not encoded:" << file;
+        else
+            saveFileReported(SavedFile::RawFrames, file, bytes);
     }
     {
         QList<QFileInfo> files;

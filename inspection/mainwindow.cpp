@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRegExp>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QScreen>
 #include <QSqlQuery>
@@ -19,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <limits>
 #include <sys/time.h>
 
 extern "C" {
@@ -59,6 +59,7 @@ extern "C" {
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
+#include "records/resstatisticsparam.h"
 #include "records/savefialimagethread.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/bmessagebox.h"
@@ -204,7 +205,8 @@ void MainWindow::Monitor_Init() {
     gShowH = 982;
     gShowW = 1725;
 
-    // 2. Cycle state.
+    // 2. Cycle state; the watchdog flag is up while the monitor runs.
+    gisRunWTD = 1;
     DetectStep = 0;
     forcedStep = -1;
     multiStep = 0;
@@ -265,7 +267,7 @@ void MainWindow::Monitor_Init() {
     gisCOM = p.serial_port;
     gisGrayHue = p.enable_gray_channel;
     gisColor = p.enable_color_camera;
-    gisCut = 1 - p.prohibit_optimize;
+    gisCut = p.prohibit_optimize ? 0 : 1;  // 1 - the switch, for any stored value
     MouldSide = gLoadMouldSide;
 
     // 8. Question box and the two keypads (no parent until the end of the start-up).
@@ -414,6 +416,9 @@ void MainWindow::Monitor_Init() {
     // 21-22. Record folder and record date (made and read with the database), the date-change timer
     // and its first check; the counters.
     recordDir = QDir(QString::fromLatin1(RecordStore::kArchiveDir));
+    // The statistics archive is made at every start, whether or not statistics are kept.
+    if (!QDir().mkpath(QString::fromLatin1(ResStatisticsParam::kArchiveDir)))
+        qWarning() << "cannot create ./ResStatistics";
     checkDateTimer = new QTimer(this);
     connect(checkDateTimer, &QTimer::timeout, this, &MainWindow::SlotCheckDate);
     SlotCheckDate();
@@ -497,6 +502,25 @@ void MainWindow::FLushAll() {
     QThread::msleep(static_cast<unsigned long>(TimeMs("record.flushPause", 500)));
 }
 
+void MainWindow::StopInOrder() {
+    // No new cycle, no timer acting on the outputs.
+    for (QTimer* t : findChildren<QTimer*>()) t->stop();
+    if (gpControlIO) {
+        gpControlIO->IOResetAllOut();
+        if (IOLinkLost())
+            gpControlIO->IOFlashOut();  // nobody to confirm them
+        else if (!gpControlIO->applyOutputsAndWait(TimeMs("exit.outputs", 1000)))
+            qWarning("stop: the IO board did not confirm the outputs reset");
+        gpControlIO->stopPolling();
+    }
+    if (gpSaveFialImageThread) gpSaveFialImageThread->finish();
+    if (!CountWrite()) qWarning("stop: the counters could not be written");
+    for (CammerWidget* v : views)
+        if (v) v->CameraClose();
+    FLushAll();
+    qInfo("stopped in order");
+}
+
 void MainWindow::installRecordHooks() {
     // Operation records go to the network client whenever the bridge is up, client or not.
     records.setBridgeSink([](const QDateTime& time, const QString& label, const QString& text) {
@@ -576,6 +600,8 @@ void MainWindow::Run() {
         return;
     }
 
+    watchIOLink();
+
     // Frame intake: lock, test, copy and clear under the camera's lock (TakeFrame).
     for (int i = 0; i < kMaxCamera; ++i) freshFrame[i] = false;
     for (int i = 0; i < numCamera; ++i) {
@@ -616,6 +642,14 @@ void MainWindow::Run() {
     if (io) io->IOFlashOut();
     if (titleBar) titleBar->updateIO();
     runTimer->start(TimeMs("run.loop", 3));
+}
+
+void MainWindow::watchIOLink() {
+    const bool lost = gpControlIO && IOLinkLost();
+    if (lost == ioLinkAlarm) return;
+    ioLinkAlarm = lost;
+    if (titleBar) titleBar->setIOLinkAlarm(lost);
+    InsertRecord(lanText(lost ? 601 : 602));
 }
 
 void MainWindow::alarmInputs() {
@@ -898,7 +932,9 @@ void MainWindow::cycleStart(int k) {
         noInputWarned = 0;
         if (gpWarnBox) gpWarnBox->hide();
     } else if (p.input_timeout_len > 0) {
-        inCheckTimer->start(p.input_timeout_len * TimeMs("input.timeoutUnit", 1000));
+        // Up to 100000000 s are stored: the length saturates at the longest a timer takes (24 days).
+        inCheckTimer->start(int(qMin<qint64>(qint64(p.input_timeout_len) * TimeMs("input.timeoutUnit", 1000),
+                                             std::numeric_limits<int>::max())));
     }
     memset(StepArmedMask, 0, sizeof(StepArmedMask));
     if (multi) {

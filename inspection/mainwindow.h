@@ -38,6 +38,7 @@ public:
 
     void InsertRecord(QString text) override;
     void FLushAll() override;
+    void StopInOrder() override;
 
     // Tests only: stops the loop and every timer, the IO poll thread, the image saver and the cameras,
     // so that the process can end cleanly.
@@ -107,6 +108,7 @@ public:
     int lastDelay = 0;
     bool freshFrame[kMaxCamera] = {};
     int testPictureIndex = 0;
+    bool ioLinkAlarm = false;  // the IO board's link is shown as lost
 
     CammerWidget* views[kMaxCamera] = {};  // by screen slot
     QVector<CammerWidget*> cams;           // the views the cycle uses, numCamera of them
@@ -277,6 +279,8 @@ private:
     void confirmTimeout(int k);
     void updateCycleStamp();
     bool stepOn(int d) const;
+    // The IO board's link as the poll thread sees it: alarm on screen and a record at each change.
+    void watchIOLink();
     void alarmInputs();
     void recheckPass();
     void safetyDoorTrigger();

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -106,10 +107,23 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     row->addSpacing(30);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
     row->addSpacing(40);
-    auto* ioRow = new QHBoxLayout;
+    // The IO icons, or in their place the alarm of a board that does not answer.
+    ioStack_ = new QStackedWidget(this);
+    auto* ioPanel = new QWidget(ioStack_);
+    auto* ioRow = new QHBoxLayout(ioPanel);
+    ioRow->setContentsMargins(0, 0, 0, 0);
     ioRow->setSpacing(20);
-    for (QLabel* l : io_) ioRow->addWidget(l);
-    row->addLayout(ioRow);
+    for (QLabel* l : io_) {
+        l->setParent(ioPanel);
+        ioRow->addWidget(l);
+    }
+    linkAlarm_ = new QLabel(ioStack_);
+    linkAlarm_->setAlignment(Qt::AlignCenter);
+    linkAlarm_->setStyleSheet(
+        QStringLiteral("QLabel{background-color:#ee2329;color:#ffffff;font-size:18px;font-weight:bold;}"));
+    ioStack_->addWidget(ioPanel);
+    ioStack_->addWidget(linkAlarm_);
+    row->addWidget(ioStack_);
     row->addSpacing(40);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
     row->addSpacing(30);
@@ -156,6 +170,15 @@ void TitleBar::setCameraInfo(int slot, CameraInfo::DATA_TYPE type, QString text,
         default:
             if (frameRate_->text() != text) frameRate_->setText(text);
     }
+}
+
+void TitleBar::setIOLinkAlarm(bool lost) {
+    if (lost) linkAlarm_->setText(lanText(601));
+    ioStack_->setCurrentIndex(lost ? 1 : 0);
+}
+
+bool TitleBar::ioLinkAlarmShown() const {
+    return ioStack_->currentIndex() == 1;
 }
 
 void TitleBar::setLocation(QString text) {

@@ -10,6 +10,7 @@
 
 class QLabel;
 class FitLabel;
+class QStackedWidget;
 class QTimer;
 
 // Icon of a strip's message: 2 the information icon, any other value the warning icon.
@@ -49,6 +50,10 @@ public:
     void updateIO();
     // kind 0 input, 1 output; index 0 to 3; state non-zero = active.
     void promptSwitching_State(int kind, int index, int state);
+    // A red alarm "IO board does not answer" in place of the IO icons while the link is lost.
+    void setIOLinkAlarm(bool lost);
+    bool ioLinkAlarmShown() const;
+    QLabel* ioLinkAlarmLabel() const { return linkAlarm_; }
 
     CameraInfo* strip(int slot) const { return slot >= 0 && slot < kStrips ? strips_[slot] : nullptr; }
     QLabel* frameRateLabel() const { return frameRate_; }
@@ -61,7 +66,9 @@ public:
 private:
     void tick();
     CameraInfo* strips_[kStrips] = {};
-    QLabel* io_[8] = {};  // inputs 0-3, outputs 0-3
+    QLabel* io_[8] = {};                 // inputs 0-3, outputs 0-3
+    QStackedWidget* ioStack_ = nullptr;  // page 0 the IO icons, page 1 the link alarm
+    QLabel* linkAlarm_ = nullptr;
     int ioIcon_[8] = {};
     QLabel* frameRate_ = nullptr;
     QLabel* location_ = nullptr;

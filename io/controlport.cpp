@@ -1,6 +1,8 @@
 #include "controlport.h"
 
+#include <QElapsedTimer>
 #include <QMutexLocker>
+#include <QThread>
 
 #include "app/globals.h"
 #include "app/wizardpara.h"
@@ -47,9 +49,25 @@ ControlPort::ControlPort() {
 }
 
 ControlPort::~ControlPort() {
+    stopPolling();
+    delete m_thread;
+}
+
+void ControlPort::stopPolling() {
     m_thread->requestInterruption();
     m_thread->wait();
-    delete m_thread;
+}
+
+bool ControlPort::applyOutputsAndWait(int timeoutMs) {
+    IOFlashOut();
+    // The poll thread sends the word once a poll reply shows the board driving something else.
+    QElapsedTimer waited;
+    waited.start();
+    while (gOutputEcho.load() != (m_out & 0x3FF)) {
+        if (waited.elapsed() >= timeoutMs || !m_thread->isRunning()) return false;
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 void ControlPort::IOSetOut(int i, int on) {
@@ -124,7 +142,9 @@ void resetIOGlobals() {
     } else {
         gDataIn = gDataOut = 0;
     }
-    for (int& v : gFTemp) v = 0;
+    for (auto& v : gFTemp) v = 0;
+    gOutputEcho = -1;
+    setIOLinkLost(false);
     delete gpCom;
     gpCom = nullptr;
     resetLedState();

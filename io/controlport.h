@@ -41,6 +41,11 @@ public:
     void IOResetAllOut();
     // Hands the output word to the poll thread.
     void IOFlashOut();
+    // IOFlashOut, then waits up to timeoutMs until the board reports driving that word (before the
+    // program stops). False when it did not within the time (no board, a lost link).
+    bool applyOutputsAndWait(int timeoutMs);
+    // Ends the poll thread after its current pass (the program's orderly stop).
+    void stopPolling();
     // which != 0: bit i of the output word as driven; which == 0: 1 when input i is at its active level
     // in the input word of the last IOInTrigger.
     int IOState(int which, int i);

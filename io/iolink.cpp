@@ -10,8 +10,33 @@ int gisCOM = 0;
 int gDataIn = 0;
 int gDataOut = 0;
 int gIOID = 0;
-int gFTemp[kAnalogCount] = {};
+std::atomic<int> gFTemp[kAnalogCount] = {};
+std::atomic<int> gOutputEcho{-1};
 Posix_QextSerialPort* gpCom = nullptr;
+
+namespace {
+std::atomic<bool> gLinkLost{false};
+
+// Opens gpCom with the link settings; false (logged) when the device does not open.
+bool openPort() {
+    if (!gpCom->open(QIODevice::ReadWrite)) return false;
+    gpCom->setBaudRate(BAUD115200);
+    gpCom->setDataBits(DATA_8);
+    gpCom->setParity(PAR_NONE);
+    gpCom->setStopBits(STOP_1);
+    gpCom->setFlowControl(FLOW_OFF);
+    gpCom->setTimeout(1);
+    return true;
+}
+}  // namespace
+
+bool IOLinkLost() {
+    return gLinkLost.load();
+}
+
+void setIOLinkLost(bool lost) {
+    gLinkLost = lost;
+}
 
 QString comDeviceName(int port) {
     return SysPath(QStringLiteral("/dev/ttyS%1").arg(port > 0 ? port + 1 : 0));
@@ -21,18 +46,18 @@ void ComInit() {
     delete gpCom;
     const QString device = comDeviceName(gisCOM);
     gpCom = new Posix_QextSerialPort(device, QextSerialBase::Polling);
-    if (!gpCom->open(QIODevice::ReadWrite)) {
-        qWarning().noquote() << QStringLiteral("IO board: cannot open %1 (%2); running without the board")
+    if (!openPort()) {
+        qWarning().noquote() << QStringLiteral("IO board: cannot open %1 (%2); trying again until it opens")
                                     .arg(device, QString::fromLocal8Bit(strerror(gpCom->lastError())));
         return;
     }
-    gpCom->setBaudRate(BAUD115200);
-    gpCom->setDataBits(DATA_8);
-    gpCom->setParity(PAR_NONE);
-    gpCom->setStopBits(STOP_1);
-    gpCom->setFlowControl(FLOW_OFF);
-    gpCom->setTimeout(1);
     qInfo().noquote() << "IO board on" << device;
+}
+
+bool ComReopen() {
+    if (!gpCom) return false;
+    gpCom->close();
+    return openPort();
 }
 
 unsigned char calcLRC(const unsigned char* data, unsigned short len) {
@@ -50,9 +75,9 @@ void buildCommand(unsigned char frame[6], int cmd, int value) {
     frame[5] = 0xF5;
 }
 
-void ComSend(int cmd, int value) {
-    if (!gpCom || !gpCom->isOpen()) return;
+bool ComSend(int cmd, int value) {
+    if (!gpCom || !gpCom->isOpen()) return false;
     unsigned char frame[6];
     buildCommand(frame, cmd, value);
-    gpCom->write(reinterpret_cast<const char*>(frame), 6);
+    return gpCom->write(reinterpret_cast<const char*>(frame), 6) == 6;
 }

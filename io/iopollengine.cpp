@@ -60,17 +60,20 @@ bool IOPollEngine::parse(int outWord) {
 void IOPollEngine::handleFrame(const unsigned char* f, int outWord, bool* sendOutputs) {
     switch (f[1]) {
         case kCmdPoll: {
+            ++replies_;
             const int in = ((f[3] & 3) << 8) | f[2];
             {
                 QMutexLocker lock(pMutexIO);
                 gDataIn = in;
             }
             const int echo = ((f[5] & 3) << 8) | f[4];
+            gOutputEcho = echo;
             if (echo != outWord) *sendOutputs = true;
             break;
         }
         case kCmdAnalogLow:
         case kCmdAnalogHigh:
+            ++replies_;
             // A board sending more replies than there are channels: the surplus is dropped.
             if (sCTIdx >= 0 && sCTIdx < kAnalogCount) {
                 const unsigned v =

@@ -17,9 +17,12 @@ public:
     // the output word (only when a poll reply reported different outputs), then the pass's request.
     Sends talk(const unsigned char* data, int len, int outWord);
 
+    // Valid replies (poll or analogue) handled since construction; never reset.
+    unsigned validReplies() const { return replies_; }
     int passCounter() const { return sCT; }
     int analogIndex() const { return sCTIdx; }
     int held() const { return sLen; }
+    // Forgets the bytes held and restarts the pass schedule (a fresh link).
     void reset();
 
 private:
@@ -31,4 +34,5 @@ private:
     int sLen = 0;
     int sCT = 0;
     int sCTIdx = 0;
+    unsigned replies_ = 0;
 };

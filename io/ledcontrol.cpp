@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QThread>
 #include <sys/ioctl.h>
+#include <climits>
 
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
@@ -57,4 +58,34 @@ void StopWTD() {
 void Exit(int status) {
     StopWTD();
     ProcessExit(status);
+}
+
+timeval startT{};
+timeval finishT{};
+long long allT = 0;
+int numT = 0;
+int maxT = 0;
+int minT = 10000;
+int lastT = 0;
+int nextT = 0;
+
+void CaclTime() {
+    gettimeofday(&finishT, nullptr);
+    const long long ms = (static_cast<long long>(finishT.tv_sec) - startT.tv_sec) * 1000 +
+                         (static_cast<long long>(finishT.tv_usec) - startT.tv_usec) / 1000;
+    allT += ms;
+    ++numT;
+    const int value = static_cast<int>(qBound<long long>(INT_MIN, ms, INT_MAX));
+    if (value > maxT) maxT = value;
+    if (value < minT) minT = value;
+    lastT = nextT;
+    nextT = value;
+    qDebug("%f\n", double(nextT));
+}
+
+void resetCaclTime() {
+    startT = finishT = timeval{};
+    allT = 0;
+    numT = maxT = lastT = nextT = 0;
+    minT = 10000;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The panel's indicator LEDs and LCD backlight ("/dev/led", descriptor gfLED), and the process helpers.
+#include <sys/time.h>
+
 #include <functional>
 
 // Request codes of the LED device; the whole meaning is in the code, no argument.
@@ -25,3 +27,14 @@ void resetLedState();
 void StopWTD();
 // StopWTD, then ends the process with status (normal exit: static destructors run).
 void Exit(int status);
+
+// A timing probe: the milliseconds from startT to now go into nextT (the previous value into lastT),
+// are added to allT, counted in numT and kept as maxT and minT (10000 at start), and logged as a debug
+// line. Nothing sets startT but a caller that wants a measurement.
+extern timeval startT;
+extern timeval finishT;
+extern long long allT;
+extern int numT, maxT, minT, lastT, nextT;
+void CaclTime();
+// Back to the start values (tests).
+void resetCaclTime();

@@ -2,8 +2,9 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
+
+#include "app/savereport.h"
 
 int gAllNum[kMaxCamera];
 int gFailNum[kMaxCamera];
@@ -43,10 +44,5 @@ bool CountWrite(const QString& path) {
         text += QByteArray::number(static_cast<quint32>(gAllNum[i])) + ' ';
         text += QByteArray::number(static_cast<quint32>(gFailNum[i])) + ' ';
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit()) {
-        qWarning().noquote() << "counters not saved to" << path << f.errorString();
-        return false;
-    }
-    return true;
+    return saveFileReported(SavedFile::Counters, path, text);
 }

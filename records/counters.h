@@ -15,7 +15,7 @@ constexpr quint32 kCountLimit = 100000000u;  // larger values (negative ones inc
 // out of range reads as 0 without disturbing the numbers after it. False when the file was missing.
 bool CountRead(const QString& path = QString::fromLatin1(kCountFile));
 // Saves both arrays through a temporary file and a rename, so a crash or a full disk leaves the
-// previous counters intact. False when nothing was saved.
+// previous counters intact. False when nothing was saved; the operator is told (app/savereport.h).
 bool CountWrite(const QString& path = QString::fromLatin1(kCountFile));
 
 void resetCounterGlobals();

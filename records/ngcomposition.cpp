@@ -2,13 +2,14 @@
 
 #include <QDebug>
 #include <QFont>
+#include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <cstring>
 
 #include "app/globals.h"
 #include "app/lanstr.h"
+#include "app/savereport.h"
 #include "savefialimagethread.h"
 
 namespace {
@@ -145,15 +146,15 @@ bool saveTemplateBitmap(const QString& path, const unsigned char* data, int widt
     } else {
         img = QImage(data, width, height, width * 4, QImage::Format_RGB32).copy();
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << "template not written:" << path << file.errorString();
+    // Encoded whole in memory, then written checked: a full disk keeps the previous file.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(img)) {
+        qWarning().noquote() << "template not encoded:" << path << writer.errorString();
         return false;
     }
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(img) || !file.commit()) {
-        qWarning().noquote() << "template not written:" << path << writer.errorString();
-        return false;
-    }
-    return true;
+    buffer.close();
+    return saveFileReported(SavedFile::Templates, path, bytes);
 }

@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlTableModel>
 #include <QTableView>
 
 #include "app/globals.h"
 #include "app/lanstr.h"
+#include "app/savereport.h"
 #include "platform/system/sysclock.h"
 
 namespace {
@@ -41,12 +41,7 @@ QString RecordStore::levelLabel(int accessLevel) {
 }
 
 bool RecordStore::writeDate(const QString& date) {
-    QSaveFile f(QString::fromLatin1(kDateFile));
-    if (!f.open(QIODevice::WriteOnly) || f.write(date.toLatin1()) < 0 || !f.commit()) {
-        qWarning().noquote() << "cannot write" << kDateFile;
-        return false;
-    }
-    return true;
+    return saveFileReported(SavedFile::RecordDate, QString::fromLatin1(kDateFile), date.toLatin1());
 }
 
 RecordDb::OpenResult RecordStore::start() {

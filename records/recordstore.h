@@ -46,9 +46,10 @@ public:
     // Language-table label of an access level: 2 "Advanced", 1 "Primary", otherwise "Unlogged".
     static QString levelLabel(int accessLevel);
 
-private:
-    bool writeDate(const QString& date);
+    // Writes "time.txt" (checked; a failure is told to the operator). False when it was not written.
+    static bool writeDate(const QString& date);
 
+private:
     QString recordDate_;
     BridgeSink sink_;
 };

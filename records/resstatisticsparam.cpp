@@ -12,7 +12,6 @@
 
 #include "app/lanstr.h"
 #include "app/msgbox.h"
-#include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 #include "sqlitefile.h"
@@ -146,26 +145,24 @@ ResStatisticsParam::ResStatisticsParam(const QDate& day) {
     m_findNg = zeros();
     connection();
 
+    // A missing or empty file is made again from the template (or made together with the template)
+    // and used at once: nothing of the running production needs a restart for it.
     const QFileInfo fi(QString::fromLatin1(kFile));
-    if (fi.exists() && fi.size() != 0) {
-        if (!openDb()) {
-            // The English text whatever the language: the file may be what holds the language back.
-            showWarnBox(gaLanStr[544 * 3 + 1]);
-        } else {
-            QSqlDatabase db = connection();
-            if (!hasTable(db)) createTable();
-        }
-        load(kAll, kAll);
-        loadTotal(kAll);
-        setFindResAll(1);
-        clcCount();
-        return;
+    if (!fi.exists() || fi.size() == 0) {
+        qWarning() << "statistics database missing or empty: made afresh";
+        if (!restoreMissingFile()) qWarning() << "cannot make the statistics database";
     }
-
-    showWarnBox(gaLanStr[552 * 3 + 0]);
-    if (!restoreMissingFile()) qWarning() << "cannot restore the statistics database";
-    QThread::msleep(static_cast<unsigned long>(TimeMs("stats.reboot", 100)));
-    RunCommand(QStringLiteral("reboot"));
+    if (!openDb()) {
+        // The English text whatever the language: the file may be what holds the language back.
+        showWarnBox(gaLanStr[544 * 3 + 1]);
+    } else {
+        QSqlDatabase db = connection();
+        if (!hasTable(db)) createTable();
+    }
+    load(kAll, kAll);
+    loadTotal(kAll);
+    setFindResAll(1);
+    clcCount();
 }
 
 ResStatisticsParam::~ResStatisticsParam() {

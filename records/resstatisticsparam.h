@@ -35,8 +35,7 @@ public:
 
     // Opens "ResStatistics.db" of the current directory and loads every row (missing rows are
     // inserted with zeros). `day` is the production day the file holds (invalid: today). A missing or
-    // empty file is restored from the template (or made together with the template), the operator is
-    // told and the computer restarted.
+    // empty file is restored from the template (or made together with the template) and used at once.
     explicit ResStatisticsParam(const QDate& day = QDate());
     ~ResStatisticsParam();
     ResStatisticsParam(const ResStatisticsParam&) = delete;

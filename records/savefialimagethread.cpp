@@ -3,11 +3,12 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QBuffer>
 #include <QImageWriter>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <cstring>
 
+#include "app/savereport.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 
@@ -79,7 +80,9 @@ void markFailImagePending(int camera, int step, int k) {
 }
 
 SaveFialImageThread::SaveFialImageThread(const FailImageArchive& archive, QObject* parent)
-    : QThread(parent), archive_(archive) {}
+    : QThread(parent), archive_(archive) {
+    encoded_.reserve(256 * 1024);  // reserved: emptying it between pictures keeps the memory
+}
 
 SaveFialImageThread::~SaveFialImageThread() {
     stopForTest();
@@ -88,6 +91,15 @@ SaveFialImageThread::~SaveFialImageThread() {
 void SaveFialImageThread::stopForTest() {
     stop_ = true;
     wait();
+}
+
+int SaveFialImageThread::finish() {
+    stopForTest();
+    sleep_ = [](int) {};
+    stop_ = false;
+    const int written = savePass();
+    stop_ = true;
+    return written;
 }
 
 QString SaveFialImageThread::folder(const QString& root, int camera, int step, bool ng) {
@@ -175,18 +187,19 @@ bool SaveFialImageThread::writePicture(const QString& dirPath, int limit, int fa
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = dir.absoluteFilePath(name + QLatin1Char('-') + QString::number(n) + QStringLiteral(".jpg"));
 
+    // Encoded whole in memory first: only a complete JPEG reaches the disk, through a checked write.
     const QImage img(image_.data(), gFailImageW, gFailImageH, gFailImageW * 4, QImage::Format_RGB32);
-    QSaveFile file(path);
-    bool ok = !img.isNull() && file.open(QIODevice::WriteOnly);
-    if (ok) {
-        QImageWriter writer(&file, "jpg");
-        ok = writer.write(img);
-        if (!ok) qWarning().noquote() << "picture not encoded:" << writer.errorString();
-    }
-    if (!ok || !file.commit()) {
-        qWarning().noquote() << "picture not written:" << path << file.errorString();
+    if (img.isNull()) return false;
+    encoded_.resize(0);
+    QBuffer buffer(&encoded_);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    if (!writer.write(img)) {
+        qWarning().noquote() << "picture not encoded:" << writer.errorString();
         return false;
     }
+    buffer.close();
+    if (!saveFileReported(SavedFile::Pictures, path, encoded_)) return false;
     if (sink_) {
         QString rel = path;
         const QString cwd = QDir::currentPath();

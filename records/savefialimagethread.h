@@ -69,6 +69,9 @@ public:
     int savePass();
     // Ends the loop after the current pass and waits (tests and orderly exit).
     void stopForTest();
+    // The orderly stop: ends the loop, then writes what is still pending without pauses, on the
+    // calling thread. Returns the number of pictures written.
+    int finish();
 
     static QString folder(const QString& root, int camera, int step, bool ng);
 
@@ -83,6 +86,7 @@ private:
     PictureSink sink_;
     Sleeper sleep_;
     std::vector<unsigned char> image_;
+    QByteArray encoded_;  // the JPEG of the picture being written (capacity kept between pictures)
     std::atomic<bool> stop_{false};
 };
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -23,6 +22,7 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/fileops.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
 #include "platform/system/timing.h"
@@ -400,13 +400,10 @@ void StatisticsWidget::slotConfirm() {
     hide();
 }
 
-bool StatisticsWidget::writeExportFile(const QString& path) const {
+bool writeStatisticsExport(const QString& path, const QString& day, const ResStatisticsParam* store) {
     // The day shown, hour by hour, as tab-separated text.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    const QString day = m_dayList->currentItem() ? m_dayList->currentItem()->text() : QString();
     QString text = day + QStringLiteral("\nhour\tOK\tNG\n");
-    if (ResStatisticsParam* store = gpResStatisticsParam) {
+    if (store) {
         const QList<int> ok = store->getRes(ResStatisticsParam::kWholeDay, true);
         const QList<int> ng = store->getRes(ResStatisticsParam::kWholeDay, false);
         for (int k = 0; k < ResStatisticsParam::kSlots; ++k)
@@ -419,8 +416,15 @@ bool StatisticsWidget::writeExportFile(const QString& path) const {
                     .arg(store->getCount(ResStatisticsParam::kWholeDay, false))
                     .arg(store->getPlan());
     }
-    f.write(text.toUtf8());
-    return f.commit();
+    QString error;
+    if (writeFileAtomically(path, text.toUtf8(), &error)) return true;
+    qWarning().noquote() << "statistics export not written:" << path << "-" << error;
+    return false;
+}
+
+bool StatisticsWidget::writeExportFile(const QString& path) const {
+    const QString day = m_dayList->currentItem() ? m_dayList->currentItem()->text() : QString();
+    return writeStatisticsExport(path, day, gpResStatisticsParam);
 }
 
 void StatisticsWidget::SlotExportData() {

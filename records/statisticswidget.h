@@ -67,6 +67,10 @@ private:
     EditTempBox* m_boxes[8];
 };
 
+// Writes the export of a day: its name, then per hour slot "hh<TAB>OK<TAB>NG", the day's totals and the
+// plan, from what the store shows. Checked whole-file write: false (nothing left at `path`) on failure.
+bool writeStatisticsExport(const QString& path, const QString& day, const ResStatisticsParam* store);
+
 class StatisticsWidget : public QWidget, public ResStatisticsView {
     Q_OBJECT
 public:

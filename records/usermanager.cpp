@@ -1,7 +1,9 @@
 #include "usermanager.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
 
@@ -21,6 +23,13 @@ QString tr(const char* text) {
 
 QSqlDatabase connection() {
     return QSqlDatabase::database(QString::fromLatin1(UserManager::kConnection), false);
+}
+
+// A change the database did not take (full disk, read-only file): nothing is reported as done.
+bool refused(QString& message) {
+    qWarning().noquote() << "accounts: the database refused the change:" << connection().lastError().text();
+    message = tr("数据库写入失败!");
+    return false;
 }
 }  // namespace
 
@@ -102,7 +111,7 @@ bool UserManager::addUser(int type, const QString& name, const QString& password
     q.bindValue(QStringLiteral(":name"), name);
     q.bindValue(QStringLiteral(":password"), password);
     q.bindValue(QStringLiteral(":type"), type);
-    q.exec();
+    if (!q.exec()) return refused(message);
     message = tr("账户添加成功!");
     return true;
 }
@@ -123,7 +132,7 @@ bool UserManager::deleteUser(const QString& name, QString& message) {
     if (m_type < type) {
         q.prepare(QStringLiteral("delete from user_table where name = :name"));
         q.bindValue(QStringLiteral(":name"), name);
-        q.exec();
+        if (!q.exec() || q.numRowsAffected() != 1) return refused(message);
         return true;
     }
     message = tr("你没有权限删除该用户!");
@@ -140,11 +149,11 @@ bool UserManager::changeUserPassword(const QString& oldPassword, const QString& 
         message = tr("旧密码不正确!");
         return false;
     }
-    message = tr("密码已更新!");
     q.prepare(QStringLiteral("update user_table set password=:password where name=:name"));
     q.bindValue(QStringLiteral(":password"), newPassword);
     q.bindValue(QStringLiteral(":name"), m_name);
-    q.exec();
+    if (!q.exec() || q.numRowsAffected() != 1) return refused(message);
+    message = tr("密码已更新!");
     return true;
 }
 

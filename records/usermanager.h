@@ -5,7 +5,8 @@
 //
 // A smaller type outranks a larger one: adding or deleting an account needs a current type strictly
 // smaller than the account's. Types 1 (the seeded "admin") and 2 may change settings.
-// Messages come back as translated texts through the message argument. GUI thread only.
+// Messages come back as translated texts through the message argument. A change that the database
+// does not take (full disk, read-only file) returns false with "数据库写入失败!". GUI thread only.
 #include <QString>
 #include <QStringList>
 #include <QVector>

@@ -165,6 +165,8 @@ void SystemSettingWidget::SlotExit() {
     accept();
     saveLive();
     showWarnBox(setText(296));
+    // Outputs reset, pictures and counters written, databases closed: as for SIGTERM.
+    if (gpWin) gpWin->StopInOrder();
     Exit(0);
 }
 

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/globals.h"
 #include "app/mainwindowbase.h"
 #include "bmessagebox.h"
 #include "kithost.h"
@@ -45,6 +46,7 @@ void MApplication::onRelease() {
     calibrationArmed = false;
     RunCommand("./tsc");
     if (!gpWin) return;
+    gisRunWTD = 0;  // a controlled restart follows
     QThread::msleep(TimeMs("app.calibrationPause", 500));
     gpWin->FLushAll();
     RunCommand("reboot");

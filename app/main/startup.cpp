@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTextCodec>
 #include <QTimer>
+#include <csignal>
 #include <fcntl.h>
 #include <memory>
 #include <QDebug>
@@ -18,6 +19,7 @@
 #include "app/glogsetup.h"
 #include "app/lanstr.h"
 #include "app/parametermanager.h"
+#include "app/stopsignals.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "camera/cameraip.h"
@@ -122,6 +124,9 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     QDir logDir(QStringLiteral("./cnt_net/cnt_log_app/"));
     if (!logDir.exists()) QDir().mkpath(logDir.path());
     gGlog = new GLog(std::string("./cnt_net/cnt_log_app/"), argv, &app);
+    // SIGTERM and SIGINT stop the program in order (glog keeps the other failure signals); one that
+    // arrives during the start-up is acted on once the main window exists.
+    if (!installStopSignals()) qWarning("SIGTERM and SIGINT cannot be caught: they end the program at once");
     // 6. Periodic USB copy.
     if (!TimerRoundManage::__instance) TimerRoundManage::__instance = new TimerRoundManage;
     TimerRoundManage::__instance->init();
@@ -148,6 +153,13 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     auto* window = new MainWindow;
     gpWin = window;
     installDrawROIWidget(window);
+    armStopSignals([window](int sig) {
+        const QString name = sig == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
+        qWarning().noquote() << name << "received: stopping in order";
+        window->InsertRecord(lanText(603).arg(name));
+        window->StopInOrder();
+        Exit(0);
+    });
     // 13. Bridge follow-up.
     startBridgeFollowUp(gpNet, gpWPara ? gpWPara->cnt_net_on : 0);
     // 14. Splash for at least one second.

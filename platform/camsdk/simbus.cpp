@@ -221,7 +221,25 @@ void Bus::reset() {
     k.hikRecords.clear();
 }
 
+QString sizeRule() {
+    return QStringLiteral("a simulated camera is 1 to %1 pixels a side and at most %2 pixels in all")
+        .arg(kMaxSide)
+        .arg(kMaxPixels);
+}
+
+bool sizeAllowed(int width, int height) {
+    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
+           qint64(width) * height <= kMaxPixels;
+}
+
 int Bus::addCamera(const CameraSpec& spec) {
+    // A sensor no camera has would only make every frame buffer fail to allocate.
+    bool ok = sizeAllowed(spec.width, spec.height);
+    for (const auto& p : spec.presets) ok = ok && sizeAllowed(p.first, p.second);
+    if (!ok) {
+        qWarning().noquote() << "simulated camera" << spec.serial << "refused:" << sizeRule();
+        return 0;
+    }
     Core& k = core();
     std::lock_guard<std::mutex> lk(k.m);
     auto c = std::make_unique<Cam>();
@@ -285,8 +303,8 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
         if (!str("model").isEmpty()) s.model = str("model");
         if (!str("maker").isEmpty()) s.maker = str("maker");
         s.gige = str("transport").toLower() != "usb";
-        s.width = std::max(1, num("width", s.width));
-        s.height = std::max(1, num("height", s.height));
+        s.width = num("width", s.width);
+        s.height = num("height", s.height);
         s.color = flag("color");
         s.trigger = flag("trigger");
         s.fps = std::max(1, num("fps", s.fps));
@@ -306,6 +324,18 @@ bool Bus::loadJson(const QByteArray& json, QString* error) {
                 s.ranges.append(
                     {QByteArray(r->string),
                      {cJSON_GetArrayItem(r, 0)->valuedouble, cJSON_GetArrayItem(r, 1)->valuedouble}});
+        }
+        bool sizes = sizeAllowed(s.width, s.height);
+        for (const auto& preset : s.presets) sizes = sizes && sizeAllowed(preset.first, preset.second);
+        if (!sizes) {
+            if (error)
+                *error = QStringLiteral("camera \"%1\": size %2 x %3 refused; %4")
+                             .arg(QString::fromLatin1(s.serial))
+                             .arg(s.width)
+                             .arg(s.height)
+                             .arg(sizeRule());
+            cJSON_Delete(root);
+            return false;
         }
         addCamera(s);
     }

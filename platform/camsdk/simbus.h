@@ -17,6 +17,8 @@
 //                 "ip": "192.168.1.20", "mask": "255.255.255.0", "export": "192.168.1.1",
 //                 "presets": [[w, h], ...], "ranges": {"gain": [min, max], ...}}]}
 // A "v4l2" member in the same file is read by the camera layer, not by the bus.
+// Sizes (the sensor's and every preset's) are 1 to kMaxSide pixels a side and at most kMaxPixels in
+// all; a camera outside that is refused with a message (loadJson: the whole file, with its error).
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -25,6 +27,12 @@
 #include <utility>
 
 namespace simcam {
+
+constexpr int kMaxSide = 16384;
+constexpr qint64 kMaxPixels = 64LL * 1024 * 1024;  // 64 megapixels
+// The size rule as a message, and the rule itself.
+QString sizeRule();
+bool sizeAllowed(int width, int height);
 
 enum class Vendor { Galaxy, Ueye, MindVision, Hikvision };
 
@@ -52,7 +60,8 @@ public:
 
     // Stops every stream, forgets every camera, injection and log entry.
     void reset();
-    // Adds a camera; returns its id (1, 2, ...), stamped into its synthetic frames.
+    // Adds a camera; returns its id (1, 2, ...), stamped into its synthetic frames, or 0 when its size
+    // is refused.
     int addCamera(const CameraSpec& spec);
     bool loadJson(const QByteArray& json, QString* error = nullptr);
     bool loadFile(const QString& path, QString* error = nullptr);

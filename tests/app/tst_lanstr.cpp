@@ -10,10 +10,10 @@
 
 namespace {
 
-// Ids that no screen shows: empty in every language, like the two spare ids at the end.
+// Ids that no screen shows: empty in every language, like the spare ids 598, 599 and the end.
 bool isReservedId(int id) {
-    return id == 153 || id == 321 || id == 322 || (id >= 530 && id <= 539) || id == 567 ||
-           id >= kLanFirstUnused;
+    return id == 153 || id == 321 || id == 322 || (id >= 530 && id <= 539) || id == 567 || id == 598 ||
+           id == 599 || id >= kLanFirstUnused;
 }
 
 // Ids whose Chinese texts deliberately differ from the English one in leading or trailing blanks.

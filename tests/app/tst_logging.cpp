@@ -14,6 +14,7 @@
 #include "app/wizardpara.h"
 #include "platform/system/sysclock.h"
 #include "programdir.h"
+#include "stderrcapture.h"
 
 namespace {
 
@@ -27,35 +28,6 @@ const QDateTime kFixed(QDate(2026, 3, 4), QTime(5, 6, 7, 89));
 const QString kStamp = QStringLiteral("2026/03/04-05:06:07.089");
 const QString kVersionLine = QStringLiteral("create newlog version 26.0.1.2 ") + kStamp;
 const QByteArray kStars(105, '*');
-
-// Standard error captured into a file for the lifetime of the object.
-class StderrCapture {
-public:
-    explicit StderrCapture(const QString& path) : path_(path) {
-        std::fflush(stderr);
-        saved_ = ::dup(STDERR_FILENO);
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(fd, STDERR_FILENO);
-        ::close(fd);
-    }
-    ~StderrCapture() { restore(); }
-    QByteArray take() {
-        restore();
-        QFile f(path_);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0) return;
-        std::fflush(stderr);
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
-    }
-    QString path_;
-    int saved_ = -1;
-};
 
 // Files of `dir` with ascending modification times, the first the oldest.
 void makeAgedFiles(ProgramDir& pd, const QString& dir, int count) {
@@ -85,7 +57,7 @@ private slots:
     void lineFromQtMacroCarriesSourcePosition();
     void existingFileGetsNoVersionLine();
     void debugGoesToStderrOnly();
-    void switchedOffWritesNothing();
+    void switchedOffGoesToStderrOnly();
     void defaultSwitchIsTheLiveRecord();
     void fatalRenamesFile();
     void unwritableLogFallsBackToStderr();
@@ -190,11 +162,15 @@ void TestLogging::debugGoesToStderrOnly() {
     QCOMPARE(err2.take(), QByteArray("still shown\n"));
 }
 
-void TestLogging::switchedOffWritesNothing() {
+void TestLogging::switchedOffGoesToStderrOnly() {
     gLogToFile = false;
     startManager();
-    for (QtMsgType t : {QtWarningMsg, QtCriticalMsg, QtInfoMsg, QtFatalMsg})
-        LogManager::outputMessage(t, QMessageLogContext(), QStringLiteral("dropped"));
+    StderrCapture err(pd_->filePath("stderr.txt"));
+    for (QtMsgType t : {QtWarningMsg, QtCriticalMsg, QtInfoMsg})
+        LogManager::outputMessage(t, QMessageLogContext("s.cpp", 4, "f", "default"), QStringLiteral("shown"));
+    QCOMPARE(err.take(), ("[W " + kStamp + " s.cpp:4] shown\n[E " + kStamp + " s.cpp:4] shown\n[I " + kStamp +
+                          " s.cpp:4] shown\n")
+                             .toUtf8());
     QCOMPARE(listDir(pd_->filePath(kDir)), QStringList());
     // The switch is asked on every message.
     gLogToFile = true;

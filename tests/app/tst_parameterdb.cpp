@@ -96,6 +96,7 @@ WizardPara distinctRecord() {
     p.min_spot = 97;
     p.capture_speed = 96;
     p.serial_port = 3;
+    p.prohibit_optimize = 1;
     p.reserve_value = 4242;
     for (int j = 0; j < 8; ++j) {
         p.custom_input_func[j] = 8 + j;

@@ -1,6 +1,7 @@
 // The parameter record on its own: defaults, whole-record copy and comparison, the load rules and the
 // derivation of the running procedure.
 #include <QtTest>
+#include <climits>
 
 #include "app/globals.h"
 #include "app/paramkeys.h"
@@ -295,7 +296,19 @@ void TestWizardPara::loadRules_data() {
     QTest::newRow("input function negative") << "custom_input_func" << 0 << -1 << 0;
     QTest::newRow("output function 13 kept") << "custom_output_func" << 7 << 13 << 13;
     QTest::newRow("output function 14") << "custom_output_func" << 7 << 14 << 0;
-    QTest::newRow("delay not checked") << "trig_in_delay" << 2 << -7 << -7;
+    // Absurd values of what the cycle multiplies into timer lengths or subtracts from 1.
+    QTest::newRow("delay negative") << "trig_in_delay" << 2 << -7 << 0;
+    QTest::newRow("delay INT_MAX") << "trig_in_delay" << 7 << INT_MAX << 0;
+    QTest::newRow("delay 10000 kept") << "trig_in_delay" << 0 << 10000 << 10000;
+    QTest::newRow("confirmation INT_MAX") << "shake_erase_time" << 0 << INT_MAX << 0;
+    QTest::newRow("confirmation INT_MIN") << "shake_erase_time" << 0 << INT_MIN << 0;
+    QTest::newRow("confirmation 100 kept") << "shake_erase_time" << 0 << 100 << 100;
+    QTest::newRow("re-check delay INT_MIN") << "re_check_delay" << 0 << INT_MIN << 10;
+    QTest::newRow("re-check delay 0 kept") << "re_check_delay" << 0 << 0 << 0;
+    QTest::newRow("no optimisation INT_MIN") << "prohibit_optimize" << 0 << INT_MIN << 1;
+    QTest::newRow("no optimisation -1") << "prohibit_optimize" << 0 << -1 << 1;
+    QTest::newRow("no optimisation 0 kept") << "prohibit_optimize" << 0 << 0 << 0;
+    QTest::newRow("input timeout INT_MIN") << "input_timeout_len" << 0 << INT_MIN << 60;
 }
 
 void TestWizardPara::loadRules() {

@@ -266,6 +266,38 @@ private slots:
         QCOMPARE(gCameraID, 0);
     }
 
+    // A configured size no camera has is refused with a message, never allocated; the largest
+    // allowed sizes still load.
+    void absurdSizesAreRefused_data() {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("200000 x 200000") << R"("width": 200000, "height": 200000)" << false;
+        QTest::newRow("width over a side") << R"("width": 16385, "height": 10)" << false;
+        QTest::newRow("too many pixels") << R"("width": 16384, "height": 8192)" << false;
+        QTest::newRow("negative") << R"("width": -640, "height": 480)" << false;
+        QTest::newRow("zero") << R"("width": 0, "height": 480)" << false;
+        QTest::newRow("absurd preset")
+            << R"("width": 640, "height": 480, "presets": [[99999, 99999]])" << false;
+        QTest::newRow("largest allowed") << R"("width": 8192, "height": 8192)" << true;
+    }
+    void absurdSizesAreRefused() {
+        QFETCH(QString, size);
+        QFETCH(bool, loaded);
+        QString error;
+        const QByteArray json =
+            QStringLiteral(R"({"cameras": [{"vendor": "mindvision", "serial": "BIG0000001", %1}]})")
+                .arg(size)
+                .toUtf8();
+        QCOMPARE(simcam::Bus::instance().loadJson(json, &error), loaded);
+        QCOMPARE(simcam::Bus::instance().cameraCount(), loaded ? 1 : 0);
+        if (!loaded) {
+            QVERIFY2(error.contains("BIG0000001") && error.contains("refused"), qPrintable(error));
+            simcam::CameraSpec s = spec(Vendor::Galaxy, "BIG0000002", 200000, 200000);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("BIG0000002.*refused"));
+            QCOMPARE(simcam::Bus::instance().addCamera(s), 0);
+        }
+    }
+
     void repairWait_data() {
         QTest::addColumn<int>("repaired");
         QTest::addColumn<QList<int>>("sleeps");

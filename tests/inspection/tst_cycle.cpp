@@ -12,6 +12,7 @@
 #include "io/ledcontrol.h"
 #include "cyclesetup.h"
 #include "monitorworld.h"
+#include "stderrcapture.h"
 #include "records/counters.h"
 #include "records/savefialimagethread.h"
 
@@ -93,6 +94,7 @@ private slots:
     void stopCancelsPendingRecheck();
     void alarmViewRecheck();
     void multiStepsWithoutDelayShareOneEdge();
+    void failedCounterSaveIsToldOnce();
 };
 
 void TestCycle::tickOfDetection_data() {
@@ -749,6 +751,43 @@ void TestCycle::multiStepsWithoutDelayShareOneEdge() {
     QVERIFY(QFile::exists(kCountFile));
     QCOMPARE(w->carriedInput, -1);
     QCOMPARE(w->DisplayState, 1);
+}
+
+// "count.txt" cannot be written (a directory in its way, as a full disk would do): the save fails on
+// every cycle, yet the operator gets one box and one record, and the log line reaches standard error
+// with file logging off. Once the counters are saved again, a later failure is told again.
+void TestCycle::failedCounterSaveIsToldOnce() {
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().log_to_file = 0;
+    world.derive();
+    world.build();
+    const QString told = lanText(600).arg("count.txt");
+    auto cycles = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            MonitorWorld::setInputs(1);
+            world.pass();
+            MonitorWorld::setInputs(0);
+            world.pass();
+            QCoreApplication::processEvents();
+        }
+    };
+    QVERIFY(QDir().mkpath("count.txt"));
+    StderrCapture err(world.dir.filePath("stderr.txt"));
+    cycles(3);
+    QCOMPARE(gAllNum[0], 3);
+    QCOMPARE(world.prompter.warnings, QStringList{told});
+    QCOMPARE(world.records().filter(told).size(), 1);
+    const QByteArray log = err.take();
+    QCOMPARE(log.count("file not saved, the previous one is kept: count.txt"), 3);
+
+    QVERIFY(QDir("count.txt").removeRecursively());
+    cycles(1);
+    QVERIFY(world.dir.readFile("count.txt").startsWith("4 0 "));
+    QVERIFY(QFile::remove("count.txt"));
+    QVERIFY(QDir().mkpath("count.txt"));
+    cycles(1);
+    QCOMPARE(world.prompter.warnings, QStringList({told, told}));
 }
 
 QTEST_MAIN(TestCycle)

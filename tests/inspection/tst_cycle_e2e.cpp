@@ -2,10 +2,12 @@
 // the monitor's own loop, timers, IO thread and image saver running (see cycleworld.h). Results are
 // read from the board's output history, the cycle state, the record database, the counters and the
 // picture folders. Durations are only compared with generous margins.
+#include <QLabel>
 #include <QtTest>
 
 #include "cycleworld.h"
 #include "io/ledcontrol.h"
+#include "inspection/titlebar.h"
 #include "widgets/bmessagebox.h"
 
 namespace {
@@ -40,6 +42,7 @@ private slots:
     void inputConfirmation();
     void noInputTimeout();
     void multiDetectionThreeSteps();
+    void ioBoardLinkLostAndRestored();
 };
 
 void TestCycleE2E::initTestCase() {
@@ -264,6 +267,39 @@ void TestCycleE2E::multiDetectionThreeSteps() {
     QCOMPARE(gFailNum[0], 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("count.txt"), kWait);
     w.board.setInput(0, false);
+}
+
+// The board's device goes away while cycles run: the title bar shows the link alarm and a record is
+// written; the port is opened again until the board is back, the alarm ends with a record, and the
+// next mould opening is inspected and released as before.
+void TestCycleE2E::ioBoardLinkLostAndRestored() {
+    CycleWorld w(1);
+    QVERIFY(w.writeRegions(0, cycle::standardRegions(2)));
+    QVERIFY(w.start());
+    QVERIFY(w.showAll(cycle::good()));
+    auto cycle = [&](int count) {
+        w.board.clearRecords();
+        w.board.setInput(0, true);
+        const bool done =
+            QTest::qWaitFor([&] { return gAllNum[0] == count && w.edges(0).size() == 2; }, kWait);
+        w.board.setInput(0, false);
+        return done;
+    };
+    QVERIFY2(cycle(1), qPrintable(w.history()));
+    QVERIFY(!w.window->titleBar->ioLinkAlarmShown());
+
+    w.board.stop();  // the pseudo-terminal and the link to it are gone
+    QTRY_VERIFY_WITH_TIMEOUT(w.window->titleBar->ioLinkAlarmShown(), kWait);
+    QCOMPARE(w.window->titleBar->ioLinkAlarmLabel()->text(), lanText(601));
+    QTRY_VERIFY_WITH_TIMEOUT(w.records().contains(lanText(601)), kWait);
+    QTest::qWait(500);  // the port is tried again meanwhile
+    QCOMPARE(w.records().filter(lanText(601)).size(), 1);
+
+    QVERIFY(w.board.start(w.dir.filePath("sysroot/dev/ttyS0")));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window->titleBar->ioLinkAlarmShown(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w.records().contains(lanText(602)), kWait);
+    QVERIFY2(cycle(2), qPrintable(w.history()));
+    QCOMPARE(gFailNum[0], 0);
 }
 
 QTEST_MAIN(TestCycleE2E)

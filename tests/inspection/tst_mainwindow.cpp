@@ -8,6 +8,7 @@
 
 #include "camera/camerahost.h"
 #include "camera/cameraloss.h"
+#include "app/paramkeys.h"
 #include "monitorworld.h"
 #include "platform/system/timing.h"
 #include "records/iostatus.h"
@@ -32,6 +33,8 @@ private slots:
     void cycleStampDifferenceWraps();
     void silentCameraIsLostAndRestarted_data();
     void silentCameraIsLostAndRestarted();
+    void absurdStoredValues_data();
+    void absurdStoredValues();
 };
 
 void TestMainWindow::startupWithCameras_data() {
@@ -73,6 +76,8 @@ void TestMainWindow::startupWithCameras() {
     QVERIFY(!QDir(QStringLiteral("alarmimage/camera%1").arg(cameras + 1)).exists());
     QVERIFY(world.records().contains(lanText(150).arg(cameras)));
     QVERIFY(QFile::exists("time.txt"));
+    QVERIFY(QDir("ResStatistics").exists());
+    QCOMPARE(gisRunWTD, 1);
     QVERIFY(!world.dir.commands().join('\n').contains("reboot"));
     QCOMPARE(world.prompter.questions.size(), 0);
     // Views above the cameras did not open: not built, not used.
@@ -379,7 +384,6 @@ void TestMainWindow::cycleStampDifferenceWraps() {
     QCOMPARE(w->cycleTime, uint32_t(w->cycleStamp - 0xFFFFFFF0u));
 }
 
-
 void TestMainWindow::silentCameraIsLostAndRestarted_data() {
     QTest::addColumn<int>("trigger");  // camera trigger mode
     QTest::addColumn<int>("seconds");  // frame-rate ticks without a frame
@@ -412,6 +416,44 @@ void TestMainWindow::silentCameraIsLostAndRestarted() {
     world.pass();
     QVERIFY(!gisLost);
     QVERIFY(simcam::Bus::instance().isOpen("SIMCAM0002"));
+}
+
+// Every stored integer of PARAM.db at an absurd value: the load brings what the cycle computes with into
+// range, so the monitor starts, a cycle starts and every timer gets a length it can run with.
+void TestMainWindow::absurdStoredValues_data() {
+    QTest::addColumn<qint64>("value");
+    QTest::newRow("INT_MAX") << qint64(INT_MAX);
+    QTest::newRow("INT_MIN") << qint64(INT_MIN);
+    QTest::newRow("-1") << qint64(-1);
+    QTest::newRow("99999999") << qint64(99999999);  // within the no-input time-out's stored range
+}
+
+void TestMainWindow::absurdStoredValues() {
+    QFETCH(qint64, value);
+    MonitorWorld world(1);
+    ParameterManager* pm = ParameterManager::getInstance();
+    QSqlQuery q(pm->paramDb);
+    for (const ParaIntKey& key : paraIntKeys(ParaKeyOrder::Load)) {
+        QStringList values;
+        for (size_t i = 0; i < key.values.size(); ++i) values << QString::number(value);
+        q.prepare("update sysparam set value = ? where name = ?");
+        q.addBindValue(values.join(' '));
+        q.addBindValue(QString(key.name));
+        QVERIFY(q.exec());
+    }
+    *gpWPara = WizardPara();
+    gpWPara->LoadDatafromFile(pm->paramQuery);
+    QVERIFY(gDNum >= 2 && gDNum <= 8);
+    QVERIFY(gLan >= 0 && gLan <= 2);
+    MainWindow* w = world.build();
+    QVERIFY(gisCut == 0 || gisCut == 1);
+    world.pass();
+    MonitorWorld::setInputs(0x3FF);  // every input at once
+    for (int i = 0; i < 5; ++i) world.pass();
+    for (QTimer* t : w->findChildren<QTimer*>())
+        QVERIFY2(t->interval() >= 0, qPrintable(QString("%1 ms").arg(t->interval())));
+    for (int s = 0; s < kMaxStep; ++s) QVERIFY(w->remainingDelay[s] >= 0);
+    if (value == 99999999) QCOMPARE(w->inCheckTimer->interval(), INT_MAX);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -54,6 +54,7 @@ private slots:
     void backlight();
     void exitStopsWatchdogFirst();
     void exitEndsTheProcess();
+    void timingProbe();
 
 private:
     ControlPort* makePort();
@@ -385,6 +386,30 @@ void TestControlPort::exitEndsTheProcess() {
     QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
     QCOMPARE(helper.exitCode(), 7);
     QCOMPARE(helper.readAllStandardOutput(), QByteArray("static destructors ran\n"));
+}
+
+// The timing probe measures from startT: the value, the previous one, the count, the total and the
+// extremes (the minimum starts at 10000).
+void TestControlPort::timingProbe() {
+    resetCaclTime();
+    gettimeofday(&startT, nullptr);
+    startT.tv_sec -= 3;  // three seconds ago
+    CaclTime();
+    const int first = nextT;
+    QVERIFY2(first >= 3000 && first < 3000 + 60000, qPrintable(QString::number(first)));
+    QCOMPARE(numT, 1);
+    QCOMPARE(lastT, 0);
+    QCOMPARE(maxT, first);
+    QCOMPARE(minT, first);
+    startT.tv_sec -= 20;  // now more than 10000 ms: the minimum stays
+    CaclTime();
+    QCOMPARE(lastT, first);
+    QVERIFY(nextT >= first + 20000);
+    QCOMPARE(numT, 2);
+    QCOMPARE(allT, qint64(first) + nextT);
+    QCOMPARE(maxT, nextT);
+    QCOMPARE(minT, first);
+    resetCaclTime();
 }
 
 QTEST_MAIN(TestControlPort)

@@ -44,6 +44,8 @@ private slots:
     void inputOnTheBoardIsOneEdge();
     void flashedOutputsReachTheBoard();
     void silentBoardNeverGetsOutputs();
+    void linkWatch_data();
+    void linkWatch();
     void lineFaults_data();
     void lineFaults();
     void analogueChannels();
@@ -166,6 +168,43 @@ void TestIOBoard::flashedOutputsReachTheBoard() {
     QCOMPARE(changes.last().to, 0x125);
 }
 
+// A board that goes away, is not there at start, or stops answering: the link is reported lost, the
+// port is opened again until the board answers, and then the outputs the program wants reach it.
+void TestIOBoard::linkWatch_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("device gone and back") << "gone";
+    QTest::newRow("no board at start") << "absent";
+    QTest::newRow("board silent, then answering") << "silent";
+}
+
+void TestIOBoard::linkWatch() {
+    QFETCH(QString, how);
+    if (how != "absent") QVERIFY(startBoard());
+    port_ = new ControlPort;
+    port_->IOSetOut(2, 1);
+    port_->IOFlashOut();
+    if (how != "absent") {
+        QTRY_COMPARE_WITH_TIMEOUT(board_->outputs(), 1 << 2, kWait);
+        QVERIFY(!IOLinkLost());
+        if (how == "gone") board_->stop();  // the pseudo-terminal and its link vanish
+        if (how == "silent") board_->setSilent(true);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(IOLinkLost(), kWait);
+
+    if (how == "silent") {
+        board_->setInputs(0x5);
+        board_->setSilent(false);
+    } else {
+        delete board_;  // a new board behind the same path, driving nothing yet
+        board_ = new IoBoardSim;
+        board_->setInputs(0x5);
+        QVERIFY(startBoard());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!IOLinkLost(), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(board_->outputs(), 1 << 2, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(dataIn(), 0x5, kWait);
+}
+
 void TestIOBoard::silentBoardNeverGetsOutputs() {
     board_->setSilent(true);
     board_->setInputs(0x3FF);
@@ -229,8 +268,8 @@ void TestIOBoard::analogueChannels() {
     port_ = new ControlPort;
     QVERIFY(board_->waitForCommand(4, 0, kWait));
     QVERIFY(waitPolls(*board_, 5));
-    for (int c = 0; c < 8; ++c) QCOMPARE(gFTemp[c], -100 - c);
-    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c], 0x01000000 * c);
+    for (int c = 0; c < 8; ++c) QCOMPARE(gFTemp[c].load(), -100 - c);
+    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c].load(), 0x01000000 * c);
 }
 
 void TestIOBoard::noTalkWhileIOIdIsZero() {

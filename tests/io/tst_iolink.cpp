@@ -187,9 +187,9 @@ void TestIOLink::analogueRepliesFillBothHalves() {
     QByteArray high;
     for (int c = 8; c < 16; ++c) high += reply(4, 0x34, 0x12, c, 0);
     pass(e, high, 0);
-    for (int c = 0; c < 7; ++c) QCOMPARE(gFTemp[c], c);
-    QCOMPARE(quint32(gFTemp[7]), 0x80000007u);  // the raw 32 bits, little-endian
-    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c], 0x1234 | c << 16);
+    for (int c = 0; c < 7; ++c) QCOMPARE(gFTemp[c].load(), c);
+    QCOMPARE(quint32(gFTemp[7].load()), 0x80000007u);  // the raw 32 bits, little-endian
+    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c].load(), 0x1234 | c << 16);
     QCOMPARE(e.analogIndex(), 16);
 }
 
@@ -200,8 +200,8 @@ void TestIOLink::surplusAnalogueRepliesAreDropped() {
     for (int k = 0; k < 12; ++k) many += reply(4, k, 0, 0, 0);
     pass(e, many, 0);
     QCOMPARE(e.analogIndex(), 16);
-    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c], c - 8);
-    QCOMPARE(gFTemp[0], 0);
+    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c].load(), c - 8);
+    QCOMPARE(gFTemp[0].load(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestIOLink)

@@ -54,10 +54,7 @@ QList<int> slotsWith(int index, int value) {
 struct StatsFixture {
     ProgramDir dir;
     ScriptedPrompter prompter;
-    StatsFixture() {
-        setTimeOverride("stats.reboot", 0);
-        setTimeOverride("stats.nextDay", 0);
-    }
+    StatsFixture() { setTimeOverride("stats.nextDay", 0); }
     void makeEmptyDay() {
         { ResStatisticsParam first(kDay); }
         prompter.warnings.clear();
@@ -74,15 +71,15 @@ private slots:
         gLan = 1;
     }
 
-    void missingFileIsMadeAndRestarts_data();
-    void missingFileIsMadeAndRestarts();
+    void missingFileIsMadeAndUsedAtOnce_data();
+    void missingFileIsMadeAndUsedAtOnce();
     void countsRoundTripAndShiftSums();
     void nextDayArchivesAndStartsFresh();
     void failedMoveKeepsTheDay();
     void unreadableFileIsReported();
 };
 
-void TestResStatistics::missingFileIsMadeAndRestarts_data() {
+void TestResStatistics::missingFileIsMadeAndUsedAtOnce_data() {
     QTest::addColumn<bool>("withTemplate");
     QTest::addColumn<bool>("emptyFile");
     QTest::newRow("nothing there") << false << false;
@@ -90,7 +87,8 @@ void TestResStatistics::missingFileIsMadeAndRestarts_data() {
     QTest::newRow("template only") << true << false;
 }
 
-void TestResStatistics::missingFileIsMadeAndRestarts() {
+// A missing or empty statistics file is made again and counts at once, with no box and no restart.
+void TestResStatistics::missingFileIsMadeAndUsedAtOnce() {
     QFETCH(bool, withTemplate);
     QFETCH(bool, emptyFile);
     StatsFixture f;
@@ -103,22 +101,26 @@ void TestResStatistics::missingFileIsMadeAndRestarts() {
     }
     if (emptyFile) QVERIFY(f.dir.writeFile(ResStatisticsParam::kFile, QByteArray()));
 
-    { ResStatisticsParam store(kDay); }
-
-    QCOMPARE(f.prompter.warnings, QStringList{gaLanStr[552 * 3]});
-    QCOMPARE(f.dir.commands(), QStringList{"reboot"});
-    // Both files hold an empty day: plan 0 and every count row with 24 zeros.
-    for (const char* file : {ResStatisticsParam::kFile, ResStatisticsParam::kTemplate}) {
-        const auto rows = rowsOf(file);
-        QCOMPARE(rows.size(), 1 + 8 + 64);
-        QCOMPARE(rows.value("plan"), QString("0|"));
-        for (int s = 0; s < 8; ++s) {
-            QCOMPARE(rows.value(QString("Detect%1").arg(s)), zeros24() + "|" + zeros24());
-            for (int c = 0; c < 8; ++c)
-                QCOMPARE(rows.value(QString("C%1_D%2").arg(c).arg(s)), zeros24() + "|" + zeros24());
-        }
+    QByteArray fileBefore;
+    {
+        ResStatisticsParam store(kDay);
+        fileBefore = f.dir.readFile(ResStatisticsParam::kFile);
+        store.add(3, false, 1, 2);
+        QCOMPARE(store.ngList(1, 2), slotsWith(3, 1));
     }
-    if (withTemplate) QCOMPARE(f.dir.readFile(ResStatisticsParam::kFile), templateBytes);
+    QVERIFY(f.prompter.warnings.isEmpty());
+    QVERIFY(f.dir.commands().isEmpty());
+    QCOMPARE(rowsOf(ResStatisticsParam::kFile).value("C2_D1"), zeros24() + "|0 0 0 1 " + repeated(20, "0"));
+    // The template holds an empty day: plan 0 and every count row with 24 zeros.
+    const auto rows = rowsOf(ResStatisticsParam::kTemplate);
+    QCOMPARE(rows.size(), 1 + 8 + 64);
+    QCOMPARE(rows.value("plan"), QString("0|"));
+    for (int s = 0; s < 8; ++s) {
+        QCOMPARE(rows.value(QString("Detect%1").arg(s)), zeros24() + "|" + zeros24());
+        for (int c = 0; c < 8; ++c)
+            QCOMPARE(rows.value(QString("C%1_D%2").arg(c).arg(s)), zeros24() + "|" + zeros24());
+    }
+    if (withTemplate) QCOMPARE(fileBefore, templateBytes);
 }
 
 void TestResStatistics::countsRoundTripAndShiftSums() {

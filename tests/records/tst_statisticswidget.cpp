@@ -78,7 +78,7 @@ private slots:
         setUsbDiskFinder(&FindAU);  // as the settings layer installs it
     }
     void init() {
-        for (int& v : gFTemp) v = 0;
+        for (auto& v : gFTemp) v = 0;
     }
 
     void chartOfZerosDrawsNoBars();

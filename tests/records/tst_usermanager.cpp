@@ -48,6 +48,7 @@ private slots:
     void rankRules();
     void accountChecks();
     void loginLogoutHistory();
+    void refusedChangesAreNotDone();
     void whoMayChangeSettings_data();
     void whoMayChangeSettings();
     void messageDialogButtons();
@@ -131,6 +132,30 @@ void TestUserManager::accountChecks() {
     QVERIFY(um.changeUser("op", "1", msg));
     QVERIFY(um.changeUser("admin", "24'68", msg));
     QCOMPARE(um.currentName(), QString("admin"));
+}
+
+// A database that takes no change (as a full disk or a read-only file) makes every change fail with
+// its message, and nothing is reported as done.
+void TestUserManager::refusedChangesAreNotDone() {
+    ProgramDir dir;
+    UserManager um;
+    QString msg;
+    QVERIFY(um.addUser(3, "kept", "1", msg));
+    QSqlQuery pragma(QSqlDatabase::database(UserManager::kConnection));
+    QVERIFY(pragma.exec("PRAGMA query_only = 1"));
+    const QString refused = QString("数据库写入失败!");
+
+    QVERIFY(!um.addUser(3, "newcomer", "1", msg));
+    QCOMPARE(msg, refused);
+    QVERIFY(!um.deleteUser("kept", msg));
+    QCOMPARE(msg, refused);
+    QVERIFY(!um.changeUserPassword("583190", "new", msg));
+    QCOMPARE(msg, refused);
+
+    QVERIFY(pragma.exec("PRAGMA query_only = 0"));
+    QCOMPARE(um.getUserType("newcomer"), 0);
+    QCOMPARE(um.getUserType("kept"), 3);
+    QVERIFY(um.changeUserPassword("583190", "new", msg));  // the old password was still in force
 }
 
 void TestUserManager::loginLogoutHistory() {

@@ -256,7 +256,7 @@ void TestMaintenance::exitProgram() {
     QCOMPARE(rig.prompter.questions, QStringList{lan(294)});
     QCOMPARE(rig.prompter.warnings, QStringList{lan(296)});
     QCOMPARE(rig.window.records, QStringList{lan(295)});
-    QCOMPARE(rig.window.events, QStringList{"exit 0"});  // databases not closed first
+    QCOMPARE(rig.window.events, QStringList({"flush", "exit 0"}));  // the orderly stop first
     QVERIFY(rig.commands().isEmpty());
 }
 

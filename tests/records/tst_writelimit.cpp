@@ -1,0 +1,114 @@
+// Whole-file writes when the disk is full: a child process (writelimit_child) lowers its file size
+// limit with SIGXFSZ ignored, which makes write() and the final flush fail as a full disk does, and
+// runs one of the program's writes. Every writer must report the failure and leave the previous file
+// as it was, with no temporary file behind and no truncated picture announced. Without a limit the
+// same writes succeed (the control rows).
+#include <QDir>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "programdir.h"
+
+namespace {
+// Every file below the program directory, with its content.
+QMap<QString, QByteArray> snapshot(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        files[QDir(root).relativeFilePath(path)] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    return files;
+}
+
+QString storedPreCut() {
+    QString value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "peek");
+        db.setDatabaseName("PARAM.db");
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec("select value from sysparam where name='system1'") && q.next())
+                value = q.value(0).toString().split(' ').value(6);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("peek");
+    return value;
+}
+}  // namespace
+
+class TestWriteLimit : public QObject {
+    Q_OBJECT
+private slots:
+    void fullDiskKeepsThePreviousFile_data();
+    void fullDiskKeepsThePreviousFile();
+};
+
+void TestWriteLimit::fullDiskKeepsThePreviousFile_data() {
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("target");  // the file (or the folder of the files) written
+    const struct {
+        const char* which;
+        int limit;
+        const char* target;
+    } cases[] = {
+        // Small writes stay in the file's buffer and fail at the final flush; large ones in write().
+        {"small", 10, "file.bin"},     {"large", 1000, "file.bin"}, {"counters", 0, "count.txt"},
+        {"date", 0, "time.txt"},       {"param", 0, "PARAM.db"},    {"picture", 100, "alarmimage/"},
+        {"export", 100, "export.xls"},
+    };
+    for (const auto& c : cases) {
+        QTest::addRow("%s, full", c.which) << c.which << c.limit << c.target;
+        QTest::addRow("%s, no limit", c.which) << c.which << -1 << c.target;
+    }
+}
+
+void TestWriteLimit::fullDiskKeepsThePreviousFile() {
+    QFETCH(QString, which);
+    QFETCH(int, limit);
+    QFETCH(QString, target);
+    ProgramDir dir;
+    QVERIFY(dir.installFactoryFiles(true));
+    QVERIFY(dir.writeFile("file.bin", "old file"));
+    QVERIFY(dir.writeFile("count.txt", "5 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "));
+    QVERIFY(dir.writeFile("time.txt", "2026-12-09"));
+    const QString preCut = storedPreCut();
+    QVERIFY(!preCut.isEmpty() && preCut != "77");
+    const auto before = snapshot(dir.path());
+
+    QProcess child;
+    child.setWorkingDirectory(dir.path());
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(WRITELIMIT_CHILD, {which, QString::number(limit)});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray out = child.readAll();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    const bool full = limit >= 0;
+    QVERIFY2(child.exitCode() == (full ? 1 : 0), out.constData());
+
+    const auto after = snapshot(dir.path());
+    // What the write left: the target's content, or the files that came under the target's name.
+    QStringList written;
+    for (const QString& f : after.keys())
+        if (f.startsWith(target) && !before.contains(f)) written << f;
+    if (which == "param") {
+        QCOMPARE(storedPreCut(), full ? preCut : QString("77"));
+    } else if (before.contains(target)) {
+        QCOMPARE(after.value(target) == before.value(target), full);
+    } else {
+        QCOMPARE(written.size(), full ? 0 : 1);
+    }
+    if (which == "picture") QVERIFY2(out.contains(full ? "announced 0" : "announced 1"), out.constData());
+    if (!full) return;
+    // No temporary file or journal left beside the target.
+    for (const QString& f : after.keys())
+        QVERIFY2(before.contains(f) || !f.startsWith(target.section('.', 0, 0)), qPrintable(f));
+}
+
+QTEST_GUILESS_MAIN(TestWriteLimit)
+#include "tst_writelimit.moc"
