@@ -3,6 +3,7 @@
 // fit their bars in the three languages, and the camera tiles' figures and region labels.
 #include <QDialog>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QStackedLayout>
 #include <QtTest>
 
@@ -235,6 +236,14 @@ void TestOperatorScreens::barTextsFit() {
     QApplication::processEvents();
     for (QLabel* l : {bar->frameRateLabel(), bar->locationLabel(), bar->dateLabel(), bar->clockLabel()})
         check(l, l->fontMetrics(), l->text(), l->contentsRect().width());
+    // The alarm of an IO board that does not answer, in place of the IO icons: each of its lines.
+    bar->setIOLinkAlarm(true);
+    QApplication::processEvents();
+    QLabel* link = bar->ioLinkAlarmLabel();
+    for (const QString& line : link->text().split(QRegularExpression("[\\r\\n]+")))
+        check(link, link->fontMetrics(), line.trimmed(), link->contentsRect().width());
+    QVERIFY(link->fontMetrics().lineSpacing() * 2 <= link->contentsRect().height());
+    bar->setIOLinkAlarm(false);
 
     // The option bar, with both texts of the start/stop button.
     for (int b = 0; b < OptionBar::ButtonCount; ++b) {
