@@ -13,7 +13,15 @@ namespace {
 // Ids that no screen shows: empty in every language, like the spare ids 598, 599 and the end.
 bool isReservedId(int id) {
     return id == 153 || id == 321 || id == 322 || (id >= 530 && id <= 539) || id == 567 || id == 598 ||
-           id == 599 || id >= kLanFirstUnused;
+           id == 599;
+}
+
+// The monitor's own ids are filled as areas need them; an unused one is empty in every column.
+bool isUnusedOwnId(int id) {
+    if (id < kLanFirstOwnId) return false;
+    for (int c = 0; c < kLanColumns; ++c)
+        if (!gaLanStr[id * kLanColumns + c].isEmpty()) return false;
+    return true;
 }
 
 // Ids whose Chinese texts deliberately differ from the English one in leading or trailing blanks.
@@ -87,6 +95,7 @@ void TestLanStr::everyId() {
         for (int c = 0; c < kLanColumns; ++c) QVERIFY2(lan(id, c).isEmpty(), qPrintable(lan(id, c)));
         return;
     }
+    if (isUnusedOwnId(id)) return;
     for (int c = 0; c < kLanColumns; ++c) {
         const QString text = lan(id, c);
         QVERIFY2(!text.isEmpty(), qPrintable(QStringLiteral("column %1 empty").arg(c)));
