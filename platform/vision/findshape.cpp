@@ -51,13 +51,18 @@ int dirBin(double dx, double dy) {
     return ((b % kBins) + kBins) % kBins;
 }
 
+struct Dir {
+    float ux, uy, px, py;  // unit and peaked gradient direction of a pixel
+};
+
 // Work buffers of the search. They only grow, so after the first search of an image size no search
 // allocates; one set per thread (every search of the monitor runs on the GUI thread), shared by all
 // models, so that memory follows the largest search image, not the number of models.
 struct Scratch {
     std::vector<float> hs, hd, pad;      // filter rows
     std::vector<float> gx, gy;           // gradients of the top level
-    std::vector<float> fu, fv, pu, pv;   // unit and peaked direction fields of a window
+    std::vector<Dir> dirs;               // direction fields of a window
+    std::vector<uchar> done;             // which of them are computed
     std::vector<uchar> pyr[kMaxLevels];  // pyramid levels 1..
     std::vector<int> pyrRow;             // pyramid filter row
     std::vector<uint16_t> bits, rowOr, spread;
@@ -176,90 +181,100 @@ void pyrDown(const cv::Mat& src, cv::Mat& dst, std::vector<int>& rowBuf) {
     }
 }
 
-// Unit gradient directions of a window of a level image; 0 where the gradient is weak. Optionally
-// also a peaked field, g / sqrt(|g|) in place of g / |g|, which peaks on the middle of an edge (the
-// unit field is flat across the edge's width). The fields live in the scratch buffers.
-struct UnitField {
-    int level = -1;  // pyramid level the field belongs to; -1 none
-    bool peaked = false;
-    cv::Rect r;  // in level coordinates
-    cv::Mat ux, uy, pux, puy;
-
-    void clear() { level = -1; }
-
-    // Makes the field cover `want` (clipped to the image) on level l, reusing what is there.
-    void cover(const cv::Mat& img, int l, cv::Rect want, bool withPeaked, Scratch& s) {
-        want &= cv::Rect(0, 0, img.cols, img.rows);
-        if (level == l && (peaked || !withPeaked) && (want & r) == want) return;
-        build(img, l, want, withPeaked, s);
+// Gradient directions of a window of a level image, each computed when it is first read: a search
+// reads a few thousand pixels of windows that may span a whole level. Per pixel the unit direction
+// g / |g| (0 where the gradient is weak) and the peaked one, g / sqrt(|g|), which peaks on the
+// middle of an edge (the unit field is flat across the edge's width). Lives in the scratch buffers.
+class UnitField {
+public:
+    // Makes the field cover `want` (clipped to the image) on level l, keeping what is there when it
+    // covers it already.
+    void cover(const cv::Mat& image, int l, cv::Rect want, Scratch& s) {
+        want &= cv::Rect(0, 0, image.cols, image.rows);
+        if (level_ == l && (want & r_) == want) return;
+        level_ = l;
+        r_ = want;
+        img_ = image;
+        const size_t n = size_t(std::max(0, r_.area()));
+        dirs_ = grow(s.dirs, n);
+        done_ = grow(s.done, n);
+        std::fill(done_, done_ + n, uchar(0));
     }
 
-    void build(const cv::Mat& img, int l, cv::Rect want, bool withPeaked, Scratch& s) {
-        level = l;
-        peaked = withPeaked;
-        r = want & cv::Rect(0, 0, img.cols, img.rows);
-        if (r.empty()) return;
-        ux = header(s.fu, r.height, r.width, CV_32F);
-        uy = header(s.fv, r.height, r.width, CV_32F);
-        gradients(img, r, ux, uy, s);
-        if (withPeaked) {
-            pux = header(s.pu, r.height, r.width, CV_32F);
-            puy = header(s.pv, r.height, r.width, CV_32F);
+    // Unit (peaked false) or peaked direction at level pixel (x, y); 0 outside the window.
+    inline void at(int x, int y, bool peaked, float& u, float& v) {
+        x -= r_.x;
+        y -= r_.y;
+        if (x < 0 || y < 0 || x >= r_.width || y >= r_.height) {
+            u = v = 0;
+            return;
         }
-        const float t2 = kImageEdge * kImageEdge;
-        for (int y = 0; y < r.height; ++y) {
-            float* u = ux.ptr<float>(y);
-            float* v = uy.ptr<float>(y);
-            if (withPeaked) {
-                float* pu = pux.ptr<float>(y);
-                float* pv = puy.ptr<float>(y);
-                for (int x = 0; x < r.width; ++x) {
-                    const float m2 = u[x] * u[x] + v[x] * v[x];
-                    const float k = m2 >= t2 ? 1.f / std::sqrt(std::sqrt(m2)) : 0.f;
-                    pu[x] = u[x] * k;
-                    pv[x] = v[x] * k;
-                }
-            }
-            for (int x = 0; x < r.width; ++x) {
-                const float m2 = u[x] * u[x] + v[x] * v[x];
-                const float k = m2 >= t2 ? 1.f / std::sqrt(m2) : 0.f;
-                u[x] *= k;
-                v[x] *= k;
-            }
+        const size_t i = size_t(y) * size_t(r_.width) + size_t(x);
+        if (!done_[i]) {
+            compute(x + r_.x, y + r_.y, dirs_[i]);
+            done_[i] = 1;
         }
+        const Dir& d = dirs_[i];
+        u = peaked ? d.px : d.ux;
+        v = peaked ? d.py : d.uy;
     }
+
+private:
+    // The same smoothed gradient as gradients(), at one pixel.
+    void compute(int X, int Y, Dir& out) const {
+        const Kernels& k = kernels();
+        const float s0 = k.s[3], s1 = k.s[4], s2 = k.s[5], s3 = k.s[6];
+        const float d1 = k.d[4], d2 = k.d[5], d3 = k.d[6];
+        const bool inX = X >= 3 && X + 3 < img_.cols, inY = Y >= 3 && Y + 3 < img_.rows;
+        float hs[7], hd[7];
+        for (int i = 0; i < 7; ++i) {
+            const uchar* row = img_.ptr<uchar>(
+                inY ? Y - 3 + i : cv::borderInterpolate(Y - 3 + i, img_.rows, cv::BORDER_REFLECT));
+            float p[7];
+            if (inX)
+                for (int j = 0; j < 7; ++j) p[j] = row[X - 3 + j];
+            else
+                for (int j = 0; j < 7; ++j)
+                    p[j] = row[cv::borderInterpolate(X - 3 + j, img_.cols, cv::BORDER_REFLECT)];
+            hs[i] = s0 * p[3] + s1 * (p[2] + p[4]) + s2 * (p[1] + p[5]) + s3 * (p[0] + p[6]);
+            hd[i] = d1 * (p[4] - p[2]) + d2 * (p[5] - p[1]) + d3 * (p[6] - p[0]);
+        }
+        const float gx = s0 * hd[3] + s1 * (hd[2] + hd[4]) + s2 * (hd[1] + hd[5]) + s3 * (hd[0] + hd[6]);
+        const float gy = d1 * (hs[4] - hs[2]) + d2 * (hs[5] - hs[1]) + d3 * (hs[6] - hs[0]);
+        const float m2 = gx * gx + gy * gy;
+        if (m2 < kImageEdge * kImageEdge) {
+            out = {0, 0, 0, 0};
+            return;
+        }
+        const float m = std::sqrt(m2);
+        const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
+        out = {gx * ku, gy * ku, gx * kp, gy * kp};
+    }
+
+    int level_ = -1;  // pyramid level of the window; -1 none
+    cv::Rect r_;      // in level coordinates
+    cv::Mat img_;
+    Dir* dirs_ = nullptr;
+    uchar* done_ = nullptr;
 };
 
-// Nearest sample of a field pair.
-inline void sampleAt(const cv::Rect& r, const cv::Mat& fx, const cv::Mat& fy, float X, float Y, float& u,
-                     float& v) {
-    const int x = cvRound(X) - r.x;
-    const int y = cvRound(Y) - r.y;
-    if (x < 0 || y < 0 || x >= r.width || y >= r.height) {
-        u = v = 0;
-        return;
-    }
-    u = fx.at<float>(y, x);
-    v = fy.at<float>(y, x);
+// Nearest sample.
+inline void sampleAt(UnitField& f, float X, float Y, bool peaked, float& u, float& v) {
+    f.at(cvRound(X), cvRound(Y), peaked, u, v);
 }
 
-// Bilinear sample of a field pair.
-inline void sampleLinear(const cv::Rect& r, const cv::Mat& fx, const cv::Mat& fy, float X, float Y, float& u,
-                         float& v) {
-    const float gx = X - r.x, gy = Y - r.y;
-    const int x0 = static_cast<int>(std::floor(gx)), y0 = static_cast<int>(std::floor(gy));
-    if (x0 < 0 || y0 < 0 || x0 + 1 >= r.width || y0 + 1 >= r.height) {
-        sampleAt(r, fx, fy, X, Y, u, v);
-        return;
-    }
-    const float ax = gx - x0, ay = gy - y0;
+// Bilinear sample.
+inline void sampleLinear(UnitField& f, float X, float Y, bool peaked, float& u, float& v) {
+    const int x0 = static_cast<int>(std::floor(X)), y0 = static_cast<int>(std::floor(Y));
+    const float ax = X - x0, ay = Y - y0;
+    float u00, v00, u01, v01, u10, v10, u11, v11;
+    f.at(x0, y0, peaked, u00, v00);
+    f.at(x0 + 1, y0, peaked, u01, v01);
+    f.at(x0, y0 + 1, peaked, u10, v10);
+    f.at(x0 + 1, y0 + 1, peaked, u11, v11);
     const float w00 = (1 - ax) * (1 - ay), w01 = ax * (1 - ay), w10 = (1 - ax) * ay, w11 = ax * ay;
-    const float* u0 = fx.ptr<float>(y0) + x0;
-    const float* u1 = fx.ptr<float>(y0 + 1) + x0;
-    const float* v0 = fy.ptr<float>(y0) + x0;
-    const float* v1 = fy.ptr<float>(y0 + 1) + x0;
-    u = w00 * u0[0] + w01 * u0[1] + w10 * u1[0] + w11 * u1[1];
-    v = w00 * v0[0] + w01 * v0[1] + w10 * v1[0] + w11 * v1[1];
+    u = w00 * u00 + w01 * u01 + w10 * u10 + w11 * u11;
+    v = w00 * v00 + w01 * v01 + w10 * v10 + w11 * v11;
 }
 
 // Edge points of a model level: strong, thinned (non-maximum along the gradient), inside the mask,
@@ -368,28 +383,28 @@ struct ShapeModelData {
 
 namespace {
 
-double scoreAt(const cv::Rect& r, const cv::Mat& fx, const cv::Mat& fy, const std::vector<Feature>& rot,
-               double px, double py, bool linear) {
+double scoreAt(UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear,
+               bool peaked) {
     // rot holds rotated features: x, y offsets and dx, dy directions.
     double sum = 0;
     float u, v;
-    for (const Feature& f : rot) {
-        const float X = static_cast<float>(px + f.x), Y = static_cast<float>(py + f.y);
+    for (const Feature& r : rot) {
+        const float X = static_cast<float>(px + r.x), Y = static_cast<float>(py + r.y);
         if (linear)
-            sampleLinear(r, fx, fy, X, Y, u, v);
+            sampleLinear(f, X, Y, peaked, u, v);
         else
-            sampleAt(r, fx, fy, X, Y, u, v);
-        sum += f.dx * u + f.dy * v;
+            sampleAt(f, X, Y, peaked, u, v);
+        sum += r.dx * u + r.dy * v;
     }
     return rot.empty() ? 0.0 : sum / rot.size();
 }
 
-double unitScore(const UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear) {
-    return scoreAt(f.r, f.ux, f.uy, rot, px, py, linear);
+double unitScore(UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear) {
+    return scoreAt(f, rot, px, py, linear, false);
 }
 
-double peakedScore(const UnitField& f, const std::vector<Feature>& rot, double px, double py) {
-    return scoreAt(f.r, f.pux, f.puy, rot, px, py, true);
+double peakedScore(UnitField& f, const std::vector<Feature>& rot, double px, double py) {
+    return scoreAt(f, rot, px, py, true, true);
 }
 
 // Response of each model direction bin to a set of image direction bits: 4 for the same bin, 3 for
@@ -617,7 +632,7 @@ Candidate refine(const ShapeModelData& m, int l, const cv::Mat& img, Candidate c
     best.score = -2;
     double cx = std::round(c.x), cy = std::round(c.y), cphi = c.phi;
     for (int move = 0; move <= kMoves; ++move) {
-        f.cover(img, l, refineWindow(lv, cx, cy, radius), l == 0, s);
+        f.cover(img, l, refineWindow(lv, cx, cy, radius), s);
         bool improved = false, onBorder = false;
         for (int k = -steps; k <= steps; ++k) {
             const double phi = m.limit(cphi + k * lv.angleStep);
@@ -656,7 +671,7 @@ Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c, UnitF
     std::vector<Feature>& lo = s.rot[1];
     std::vector<Feature>& hi = s.rot[2];
     for (int iter = 0; iter < 8; ++iter) {
-        f.cover(img, 0, refineWindow(lv, c.x, c.y, 4), true, s);
+        f.cover(img, 0, refineWindow(lv, c.x, c.y, 4), s);
         rotated(lv.feats, c.phi, rot);
         const double s0 = peakedScore(f, rot, c.x, c.y);
         const double sx = vertex(peakedScore(f, rot, c.x - 1, c.y), s0, peakedScore(f, rot, c.x + 1, c.y));
@@ -674,7 +689,7 @@ Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c, UnitF
         }
         if (std::abs(sx) < 0.02 && std::abs(sy) < 0.02 && std::abs(sa) < 0.02) break;
     }
-    f.cover(img, 0, refineWindow(lv, c.x, c.y, 1), true, s);
+    f.cover(img, 0, refineWindow(lv, c.x, c.y, 1), s);
     rotated(lv.feats, c.phi, rot);
     c.score = unitScore(f, rot, c.x, c.y, true);
     return c;
@@ -777,7 +792,8 @@ void prepare(Scratch& s, int w, int h, int levels) {
     grow(s.hs, size_t(h + 6) * size_t(w));
     grow(s.hd, size_t(h + 6) * size_t(w));
     grow(s.pad, size_t(w) + 6);
-    for (auto* v : {&s.fu, &s.fv, &s.pu, &s.pv}) grow(*v, n);
+    grow(s.dirs, n);
+    grow(s.done, n);
     grow(s.pyrRow, size_t(w) + 4);
     const int shift = std::max(0, levels - 1);
     s.all.reserve(size_t((w >> shift) + 1) * size_t((h >> shift) + 1));  // every top-level pixel a peak
@@ -803,16 +819,14 @@ bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     std::vector<Candidate>& cands = s.cands;
     UnitField f;
     auto follow = [&](int l, int radius, int steps, size_t keep) {
-        // One field for all candidates when their windows overlap enough.
+        // One field for all candidates (only what they read is computed).
         cv::Rect all;
-        double areas = 0;
         for (const Candidate& c : cands) {
-            const cv::Rect w =
-                refineWindow(m.lv[size_t(l)], c.x, c.y, radius) & cv::Rect(0, 0, pyr[l].cols, pyr[l].rows);
+            const cv::Rect w = refineWindow(m.lv[size_t(l)], c.x, c.y, radius + 2) &
+                               cv::Rect(0, 0, pyr[l].cols, pyr[l].rows);
             all = all.empty() ? w : (all | w);
-            areas += w.area();
         }
-        if (cands.size() > 1 && all.area() <= areas) f.cover(pyr[l], l, all, l == 0, s);
+        f.cover(pyr[l], l, all, s);
         for (Candidate& c : cands) c = refine(m, l, pyr[l], c, radius, steps, f, s);
         sortByScore(cands);
         dropDuplicates(cands, m.lv[size_t(l)].angleStep);
