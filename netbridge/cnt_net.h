@@ -63,7 +63,8 @@ enum SendType {
 struct VideoShareInfo {
     int source = 0;
     int width = 0, height = 0;
-    int size = 0;  // bytes of one I420 frame
+    int size = 0;    // bytes of one I420 frame
+    int stride = 0;  // bytes per row of the source pixels (an odd width is published one pixel less)
     int shmid = -1;
     int semid = -1;
     void* addr = nullptr;  // the segment attached in this process
@@ -168,7 +169,8 @@ public:
     void CNT_AddUseMemory(int source, int width, int height, void* pixels);
     // Converts one image to I420 and copies it into its segment under the lock; false when nothing
     // was copied (not announced, no client, lock not free in time).
-    bool CNT_UpdateMemory(int source, const void* pixels = nullptr);
+    // `stride`: bytes per row of `pixels` (0: those of the registration).
+    bool CNT_UpdateMemory(int source, const void* pixels = nullptr, int stride = 0);
     // The 50 ms push of every registered source.
     void pushFrames();
     // Detaches and removes every segment and lock.
@@ -231,7 +233,7 @@ private:
     void handleReply(const CNT_ReplyReader::Reply& reply);
     int runStateCode() const;  // 1 stopped, 0 detecting, 2 otherwise
     void statisticsBadKey();
-    void stampTime(VideoShareInfo* e, const uchar* pixels);
+    void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
 
     QString listenError_;
     CNT_ReplyReader reader_;

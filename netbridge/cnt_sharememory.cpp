@@ -63,6 +63,7 @@ int CNT_Net::fpsOfIndex(int index) {
 
 void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) {
     // I420 halves both sizes for U and V: the image is published at even sizes.
+    const int stride = width * 4;
     width &= ~1;
     height &= ~1;
     if (source < 0 || source >= kMaxCamera || width <= 0 || height <= 0) return;
@@ -74,6 +75,7 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) 
     e->width = width;
     e->height = height;
     e->size = width * height * 3 / 2;
+    e->stride = stride;
     const key_t shmKey = ftok(path.constData(), 1000 + source);
     const key_t semKey = ftok(path.constData(), 2000 + source);
     e->shmid = shmKey == -1 ? -1 : segmentFor(shmKey, e->size);
@@ -145,14 +147,14 @@ void CNT_Net::CNT_FirstInit() {
     if (alive_ && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
 }
 
-void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels) {
+void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels, int stride) {
     // The time goes into the bottom rows of the published image only; the view's picture stays as
     // it is.
     const int rows = e->stamp.height();
     const int top = e->height - rows;
     const size_t rowBytes = size_t(e->width) * 4;
     for (int y = 0; y < rows; ++y)
-        memcpy(e->stamp.scanLine(y), pixels + size_t(top + y) * rowBytes, rowBytes);
+        memcpy(e->stamp.scanLine(y), pixels + size_t(top + y) * size_t(stride), rowBytes);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QPainter p(&e->stamp);
         QFont font(QStringLiteral("wqy-microhei"));
@@ -179,15 +181,16 @@ void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels) {
     memcpy(v + ctop * cw, sv, crows * cw);
 }
 
-bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels) {
+bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
     VideoShareInfo* e = share_.value(source);
     if (!alive_ || !memoryInfoSent_ || !e || e->shmid < 0 || e->semid < 0 || !e->addr) return false;
     if (!pixels) pixels = framePixels_.value(source);
     if (!pixels) return false;
-    const cv::Mat src(e->height, e->width, CV_8UC4, const_cast<void*>(pixels));
+    if (stride <= 0) stride = e->stride;
+    const cv::Mat src(e->height, e->width, CV_8UC4, const_cast<void*>(pixels), size_t(stride));
     cv::Mat dst(e->height * 3 / 2, e->width, CV_8UC1, e->i420.data());
     cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
-    if (gpWPara && gpWPara->video_share_mode == 2) stampTime(e, static_cast<const uchar*>(pixels));
+    if (gpWPara && gpWPara->video_share_mode == 2) stampTime(e, static_cast<const uchar*>(pixels), stride);
     // A client that hangs holding the lock costs this frame, never the machine loop.
     if (!e->sem.P_sem(TimeMs("net.shareLock", 20))) return false;
     memcpy(e->addr, e->i420.constData(), size_t(e->size));
@@ -211,8 +214,7 @@ void CNT_Net::pushFrames() {
         if (shot.size() != QSize(e->width, e->height)) shot = shot.scaled(e->width, e->height);
         if (shot.format() != QImage::Format_RGB32 && shot.format() != QImage::Format_ARGB32)
             shot = shot.convertToFormat(QImage::Format_RGB32);
-        if (shot.bytesPerLine() != e->width * 4) return;
-        CNT_UpdateMemory(0, shot.constBits());
+        CNT_UpdateMemory(0, shot.constBits(), shot.bytesPerLine());
     }
 }
 

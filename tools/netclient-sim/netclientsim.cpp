@@ -44,6 +44,9 @@ NetClientSim::NetClientSim(const Options& options, QObject* parent) : QObject(pa
 }
 
 NetClientSim::~NetClientSim() {
+    // The connection outlives the members its signals touch: no signal of it may reach them now.
+    socket_.disconnect(this);
+    socket_.abort();
     detachAll();
 }
 
