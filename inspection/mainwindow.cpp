@@ -174,6 +174,7 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 MainWindow::~MainWindow() {
     stopForTest();
     setRoiStoreLookup(nullptr);
+    setCycleTimeSource(nullptr);
     resetSettingsHost();
     resetCameraPagesHost();
     // The keypads and the password dialog are children of the window and go with it.
@@ -551,6 +552,7 @@ void MainWindow::installRecordHooks() {
                 return v->data.savedStore.get();
         return nullptr;
     });
+    setCycleTimeSource([this] { return int(cycleTime); });
     setParamSendHook(
         {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
     // The parameter record was loaded before the window existed: names that had to come from the
@@ -1083,6 +1085,12 @@ void MainWindow::installSettingsHost() {
     };
     host.showCustomIONames = [this] {
         if (customIONameWidget) customIONameWidget->show();
+    };
+    host.askProductList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetProduct();
+    };
+    host.askRemindList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetRemindList();
     };
     CameraPagesHost& pages = cameraPagesHost();
     pages.showCamera = [this](int camera) {
