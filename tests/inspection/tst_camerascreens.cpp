@@ -135,6 +135,12 @@ void TestCameraScreens::detachedPanelAndOrder() {
     QVERIFY(!sub->isWindow());
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(s));
 
+    // Restore defaults asks first; declined, nothing moves.
+    world.prompter.queueAnswer(false);
+    touch(sub->restoreButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(527)});
+    QCOMPARE(gpWParaBak->expose_time[0], 30);
+
     // The order button: back to the picture, and the order dialog on top of it.
     touch(sub->orderButton);
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
