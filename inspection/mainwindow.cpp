@@ -56,6 +56,7 @@ extern "C" {
 #include "records/counters.h"
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
+#include "settings/helpwidget.h"
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
@@ -336,6 +337,9 @@ void MainWindow::Monitor_Init() {
     customIONameWidget = new CustomIONameWidget(this, settingWidget->ioWidget, settingWidget);
     customIONameWidget->init();
     customIONameWidget->hide();
+    hardwareWidget = new HardwareConfigurationWidget(this);
+    hardwareWidget->hide();
+    connect(hardwareWidget, &HardwareConfigurationWidget::confirmed, settingWidget, &QWidget::show);
     installSettingsHost();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
@@ -1082,6 +1086,17 @@ void MainWindow::installSettingsHost() {
     host.showCustomIONames = [this] {
         if (customIONameWidget) customIONameWidget->show();
     };
+    host.showHardwareConfiguration = [this] {
+        if (hardwareWidget) hardwareWidget->show();
+    };
+    host.setMouldSide = [this](int side) { MouldSide = side; };
+    host.restartScreenOffTimer = [this](int seconds) { screenOffTimer->start(seconds * 1000); };
+    host.rebuildModels = [this](const ModelRebuild& what) { rebuildModels(what); };
+    host.refreshIndexPanel = [this] {
+        if (indexButton) indexButton->ShowHide(3);
+    };
+    host.rawImageSaving = [this] { return rawImageSaving != 0; };
+    host.setRawImageSaving = [this](bool on) { rawImageSaving = on ? 1 : 0; };
 }
 
 void MainWindow::registerCameraViews() {

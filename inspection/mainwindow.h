@@ -27,6 +27,8 @@ class SystemSettingWidget;
 class IOStatusWidget;
 class WidgetChangeCamera;
 class CustomIONameWidget;
+class HardwareConfigurationWidget;
+struct ModelRebuild;
 class WarnBox;
 class ChooseBox;
 
@@ -122,9 +124,10 @@ public:
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
-    IOStatusWidget* ioStatus = nullptr;                // login indicator, shown on page 0 only
-    WidgetChangeCamera* widgetChangeCamera = nullptr;  // camera reorder dialog (hidden)
-    CustomIONameWidget* customIONameWidget = nullptr;  // custom IO names dialog (hidden)
+    IOStatusWidget* ioStatus = nullptr;                     // login indicator, shown on page 0 only
+    WidgetChangeCamera* widgetChangeCamera = nullptr;       // camera reorder dialog (hidden)
+    CustomIONameWidget* customIONameWidget = nullptr;       // custom IO names dialog (hidden)
+    HardwareConfigurationWidget* hardwareWidget = nullptr;  // "conf.txt" and the camera count (hidden)
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
@@ -294,6 +297,9 @@ private:
     void registerCameraViews();
     // Hands the settings dialog what it needs of the main window (page stack, views, dialogs).
     void installSettingsHost();
+    // A saved settings commit: positioning models, region copies between steps and matching models of
+    // every view in use, for its switched-on steps (settings/settingscommit.h).
+    void rebuildModels(const ModelRebuild& what);
     int fpsLedPhase = 0;
 };
 
