@@ -28,7 +28,7 @@ class IOStatusWidget;
 class WidgetChangeCamera;
 class CustomIONameWidget;
 class HardwareConfigurationWidget;
-struct ModelRebuild;
+struct CameraCommit;
 class WarnBox;
 class ChooseBox;
 
@@ -298,8 +298,8 @@ private:
     // Hands the settings dialog what it needs of the main window (page stack, views, dialogs).
     void installSettingsHost();
     // A saved settings commit: positioning models, region copies between steps and matching models of
-    // every view in use, for its switched-on steps (settings/settingscommit.h).
-    void rebuildModels(const ModelRebuild& what);
+    // every view in use, for its switched-on steps, as the commit's changes call for.
+    void rebuildModels(const CameraCommit& commit);
     int fpsLedPhase = 0;
 };
 

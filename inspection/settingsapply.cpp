@@ -1,5 +1,5 @@
 // What a saved settings commit asks of the camera views: positioning models, the copy of regions
-// between detection steps and the matching models (settings/settingscommit.h decides which).
+// between detection steps and the matching models, as the commit's changes call for.
 #include <algorithm>
 #include <cstring>
 
@@ -10,7 +10,7 @@
 #include "camera/cameraglobals.h"
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
-#include "settings/settingscommit.h"
+#include "settings/camerapages.h"
 
 namespace {
 
@@ -48,17 +48,34 @@ void copyRegions(CammerViewData& data, int procedure) {
     }
 }
 
+bool standardLike(int procedure) {
+    return procedure == kDetectStandard || procedure == kDetectAutoParts ||
+           procedure == kDetectStandardNoRecheck;
+}
+
 }  // namespace
 
-void MainWindow::rebuildModels(const ModelRebuild& what) {
+void MainWindow::rebuildModels(const CameraCommit& c) {
     const WizardPara& p = *gpWPara;
     const int steps = std::min(gDNum, kMaxStep);
+    // 1. Positioning models follow the cavity, the search margin and the positioning switch.
+    const bool reshape = c.cavityChanged || c.marginChanged || c.positioningChanged;
+    // 2. A change of same-parameters, product detection or cavity copies the regions between the steps
+    //    when both steps of a mould use the same parameters, then every step is rebuilt.
+    const bool regions = c.sameParamsChanged || c.productChanged || c.cavityChanged;
+    const bool copy = regions && p.enabe_two_test != 0 &&
+                      (p.detect_mode == kDetectTwoColour || p.detect_mode == kDetectTurntable ||
+                       (standardLike(p.detect_mode) && p.enable_prod_detect != 0));
+    const bool reshapeAgain = c.stepsRederived || (regions && !c.positioningChanged && !c.marginChanged);
+    // 3. Otherwise the variation models follow the difference amplification.
+    const bool retrain = c.stepsRederived || regions || c.amplifyChanged;
+    if (!reshape && !copy && !reshapeAgain && !retrain) return;
     for (CammerWidget* v : cams) {
         if (!v->recong) continue;
-        if (what.reshape)
+        if (reshape)
             for (int d = 0; d < steps; ++d)
                 if (stepOn(d)) v->recong->CreateShape(d);
-        if (what.copyRegions) {
+        if (copy) {
             copyRegions(v->data, p.detect_mode);
             if (v->data.savedStore &&
                 !v->data.savedStore->SaveDatatoFile(ParameterManager::getInstance()->paramQuery))
@@ -66,8 +83,8 @@ void MainWindow::rebuildModels(const ModelRebuild& what) {
         }
         for (int d = 0; d < steps; ++d) {
             if (!stepOn(d)) continue;
-            if (what.reshapeAgain) v->recong->CreateShape(d);
-            if (what.retrain) v->recong->VarTrain(d);
+            if (reshapeAgain) v->recong->CreateShape(d);
+            if (retrain) v->recong->VarTrain(d);
         }
         v->update();
     }

@@ -124,11 +124,6 @@ void appendRows(QString& text, const RecordRow* rows, int n, const WizardPara& l
     }
 }
 
-bool standardLike(int procedure) {
-    return procedure == kDetectStandard || procedure == kDetectAutoParts ||
-           procedure == kDetectStandardNoRecheck;
-}
-
 }  // namespace
 
 QString ChangeRecordText(const WizardPara& live, const WizardPara& work) {
@@ -176,25 +171,4 @@ ProcedureTakeOver TakeOverProcedure(WizardPara& work, int steps, int* mouldSide)
     // detection, semi-automatic, cavity position). Multi-detection keeps its running tables.
     if (now != kDetectMulti) deriveFor(work, now, steps, mouldSide);
     return ProcedureTakeOver::NextStart;
-}
-
-ModelRebuild ModelsToRebuild(const WizardPara& before, const WizardPara& after, bool multiTakenOver) {
-    ModelRebuild r;
-    const bool positioning =
-        before.enable_correct != after.enable_correct || before.match_angle != after.match_angle;
-    const bool margin = before.location_adge != after.location_adge;
-    const bool cavity = before.cavity_pos != after.cavity_pos;
-    r.reshape = cavity || margin || positioning;
-    if (before.enabe_two_test != after.enabe_two_test ||
-        before.enable_prod_detect != after.enable_prod_detect || cavity) {
-        const int f = after.detect_mode;
-        r.copyRegions = after.enabe_two_test != 0 && (f == kDetectTwoColour || f == kDetectTurntable ||
-                                                      (standardLike(f) && after.enable_prod_detect != 0));
-        r.reshapeAgain = !positioning && !margin;
-        r.retrain = true;
-    } else if (before.difference_multiplier != after.difference_multiplier) {
-        r.retrain = true;
-    }
-    if (multiTakenOver) r.reshapeAgain = r.retrain = true;
-    return r;
 }

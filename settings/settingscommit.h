@@ -22,14 +22,3 @@ enum class ProcedureTakeOver {
 // needs a step count other than `steps` (the step count in force, gDNum) would leave steps running
 // without their templates and regions: it is only stored, for the next start.
 ProcedureTakeOver TakeOverProcedure(WizardPara& work, int steps, int* mouldSide);
-
-// What the views must redo after a saved commit, from the old and the new live record; the views do
-// it in this order, each for every switched-on step below gDNum.
-struct ModelRebuild {
-    bool reshape = false;       // positioning models recreated (cavity, search margin or positioning)
-    bool copyRegions = false;   // regions copied between steps as the procedure needs, then saved
-    bool reshapeAgain = false;  // positioning models recreated after the copy
-    bool retrain = false;       // matching models retrained
-    bool any() const { return reshape || copyRegions || reshapeAgain || retrain; }
-};
-ModelRebuild ModelsToRebuild(const WizardPara& before, const WizardPara& after, bool multiTakenOver);

@@ -127,6 +127,7 @@ void SystemSettingWidget::BtnConnect() {
     connect(systemLog->dayList, SIGNAL(itemClicked(QListWidgetItem*)), this,
             SLOT(UpdateRecord(QListWidgetItem*)));
     connect(this, SIGNAL(pListWClick()), systemLog, SLOT(modelChange()));
+    connectCameraPages();
 }
 
 bool SystemSettingWidget::factoryParamShown() const {
@@ -214,12 +215,10 @@ void SystemSettingWidget::accept() {
         return;
     }
     if (!showChooseBox(setText(234))) {
-        *gpWParaBak = *gpWPara;
-        // Camera values moved live on the camera pages are put back here (camera pages).
+        restoreCameraValues();  // the working copy back to the live record, the cameras too
         repaint();
         return;
     }
-
     const WizardPara before = *gpWPara;
     const QString record = ChangeRecordText(before, *gpWParaBak);
     int mouldSide = -1;
@@ -228,6 +227,8 @@ void SystemSettingWidget::accept() {
     const bool procedureDeferred = procedure == ProcedureTakeOver::NextStart &&
                                    (gpWParaBak->detect_mode_next != before.detect_mode_next ||
                                     gpWParaBak->multi_step_count != before.multi_step_count);
+    CameraCommit cameraCommit = cameraCommitBegin();
+    cameraCommit.stepsRederived = multi;
     *gpWPara = *gpWParaBak;
     m_unsaved = !saveLive();
     if (gpWin) gpWin->InsertRecord(record + (m_unsaved ? setText(661) : QString()));
@@ -239,14 +240,7 @@ void SystemSettingWidget::accept() {
     if (multi) FillDefaultSignalNames(after);
     if (after.screen_off_time > 0 && host.restartScreenOffTimer)
         host.restartScreenOffTimer(after.screen_off_time);
-    if (after.external_trigger != before.external_trigger) {
-        for (int i = 0; i < numCamera; ++i)
-            if (CameraSlot* view = cameraView(i)) view->CameraChangeTrig(false);
-    }
-    if (after.capture_speed != before.capture_speed) CameraSetSpeed();
-    // Camera values of the working copy are re-applied here (camera pages).
-    const ModelRebuild models = ModelsToRebuild(before, after, multi);
-    if (models.any() && host.rebuildModels) host.rebuildModels(models);
+    applyCameraCommit(cameraCommit);  // trigger mode, capture speed, models and region copies
 
     if (after.max_mold_num != before.max_mold_num || after.ng_max_num != before.ng_max_num ||
         after.ok_record_max_num != before.ok_record_max_num)

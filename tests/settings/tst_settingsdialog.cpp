@@ -12,6 +12,7 @@
 #include "widgets/checkbox.h"
 #include "widgets/blineedit.h"
 #include "io/iofunctionswidget.h"
+#include "settings/camerapages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/splash.h"
@@ -156,6 +157,7 @@ void TestSettingsDialog::noDetectionFunctionRefusesCommit() {
     SystemSettingWidget w;
     w.show();
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
+    w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
     w.accept();
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});
@@ -340,9 +342,9 @@ void TestSettingsDialog::rawImagesOnlyWhenNotDeclined() {
 // What acts only at the next start is said so; what can be rebuilt now is rebuilt.
 void TestSettingsDialog::noticesAndRebuild() {
     SettingsRig rig;
-    QList<ModelRebuild> rebuilt;
+    QList<CameraCommit> rebuilt;
     int panelRefreshed = 0;
-    settingsHost().rebuildModels = [&](const ModelRebuild& r) { rebuilt << r; };
+    cameraPagesHost().rebuildModels = [&](const CameraCommit& c) { rebuilt << c; };
     settingsHost().refreshIndexPanel = [&] { ++panelRefreshed; };
     SystemSettingWidget w;
     w.show();
@@ -356,11 +358,12 @@ void TestSettingsDialog::noticesAndRebuild() {
     w.accept();
     QCOMPARE(rig.prompter.warnings, (QStringList{lan(276), lan(309), lan(662)}));
     QCOMPARE(rebuilt.size(), 1);
-    QVERIFY(rebuilt[0].retrain && !rebuilt[0].reshape && !rebuilt[0].copyRegions);
+    QVERIFY(rebuilt[0].amplifyChanged && !rebuilt[0].positioningChanged && !rebuilt[0].stepsRederived);
     QCOMPARE(panelRefreshed, 1);
     QCOMPARE(gpWPara->detect_mode, int(kDetectStandard));
     QCOMPARE(gpWPara->detect_mode_next, int(kDetectTwoColour));
     QCOMPARE(rig.stored("numFailDetect").split(' ').value(0).toInt(), int(kDetectTwoColour));
+    resetCameraPagesHost();
 }
 
 // The IO function page shows its factory rows by the box as it stands, before any commit.
