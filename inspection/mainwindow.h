@@ -226,6 +226,8 @@ public slots:
     void SlotStartStop();
     void SlotReTrain();
     void SlotAdjustArea();
+    // "Account management" on the index panel: the operator logs in through the password box.
+    void SlotAccount();
     // Stops detection with the stop outputs.
     void StopDetect();
     // The region editor returns after template learning: back to detection.

@@ -97,6 +97,7 @@ void HelpWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const int bar = returnButton->height() + 20;
     const QRect area = rect().adjusted(2, 2, -2, -bar);
+    painter.fillRect(area, QColor(0x65, 0x62, 0x63));  // the stand-in camera picture is white
     const QSize fitted = pm.size().scaled(area.size(), Qt::KeepAspectRatio);
     const QRect target(area.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted);
     painter.drawPixmap(target, pm);

@@ -2,6 +2,7 @@
 // through the top-level window: open it from the option bar, walk every tab, change a switch on three
 // pages and leave through "Exit setup", answering the save question yes or no.
 #include <QCheckBox>
+#include <QDir>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -9,7 +10,11 @@
 #include <QtTest>
 
 #include "inspection/imagecontainer.h"
+#include "inspection/mainbars.h"
 #include "inspection/optionbar.h"
+#include "records/passwordbox.h"
+#include "widgets/blineedit.h"
+#include "widgets/indexbutton.h"
 #include "io/iofunctionswidget.h"
 #include "monitorworld.h"
 #include "records/accesslevel.h"
@@ -61,6 +66,9 @@ private slots:
     void cleanup() { resetAccessGlobals(); }
     void exitSetup_data();
     void exitSetup();
+    void accountButtonLogsIn();
+    void pictures_data();
+    void pictures();
 };
 
 void TestSettingsJourney::exitSetup_data() {
@@ -124,6 +132,59 @@ void TestSettingsJourney::exitSetup() {
         QVERIFY(records.isEmpty());
     }
     QVERIFY(*gpWParaBak == world.p());
+}
+
+// "Account management" of the index panel (a button the panel keeps hidden) is wired to a login through
+// the password box; the inspection display is left as it is.
+void TestSettingsJourney::accountButtonLogsIn() {
+    MonitorWorld world(1);
+    world.p().is_psw_used = 1;
+    qstrncpy(world.p().password, "4711", sizeof(world.p().password));
+    world.derive();
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    int boxes = 0;
+    setPasswordDialogRunner([&](PasswordBox& box) {
+        ++boxes;
+        box.passwordEdit()->setText("4711");
+        box.accept();
+        return box.result();
+    });
+    w->indexButton->button(IndexButton::BtnAccount)->click();
+    QCOMPARE(boxes, 1);
+    QCOMPARE(w->AccessLevel, 1);
+    QCOMPARE(w->DisplayState, 0);  // the inspection display goes on
+}
+
+void TestSettingsJourney::pictures_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Simplified Chinese") << 0;
+    QTest::newRow("English") << 1;
+    QTest::newRow("Traditional Chinese") << 2;
+}
+
+// Pictures of every settings tab for checking by eye: MONITOR_SHOTS_DIR=<dir> runs it.
+void TestSettingsJourney::pictures() {
+    QFETCH(int, language);
+    const QString out = qEnvironmentVariable("MONITOR_SHOTS_DIR");
+    if (out.isEmpty()) QSKIP("MONITOR_SHOTS_DIR not set");
+    MonitorWorld world(1);
+    world.p().is_psw_used = 0;
+    gLan = language;
+    MainWindow* w = world.build();
+    w->resize(1920, 1080);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    QDir().mkpath(out);
+    for (int k = 0; k < s->tabButtons.size(); ++k) {
+        showTab(s, k);
+        QTest::qWait(50);
+        QVERIFY(w->grab().save(
+            QStringLiteral("%1/settings-%2-%3.png").arg(out).arg(language).arg(k, 2, 10, QChar('0'))));
+    }
 }
 
 QTEST_MAIN(TestSettingsJourney)
