@@ -119,7 +119,8 @@ void CammerRecong::ShapeMatch() {
         std::min({size_t(std::max(gColorLen, 0)), view->rawBuffer.size(), view->alignedBuffer.size()});
     if (p.enable_correct != -1 && shapeModels[d].IsValid() && !gisColor && !searchRect[d].empty() &&
         rawImage.type() == CV_8UC1 && !alignedImage.empty()) {
-        cv::Mat search = rawImage(searchRect[d]).clone();
+        // The search rectangle is read in place: the matcher never writes its image.
+        cv::Mat search = rawImage(searchRect[d]);
         int x = 0, y = 0;
         double a = 0, angle = 0;
         if (shapeModels[d].Find(search, 0, &x, &y, &a, &angle)) {

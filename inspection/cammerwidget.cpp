@@ -119,9 +119,13 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     if (!opened_ && s > 0) return;
     buildAfterOpen();
     if (opened_) CameraStart();
+    // Video sharing of camera images: the painted picture goes to the network client.
+    if (opened_ && gpWPara && gpWPara->video_share_mode == 2 && CNT_BridgeUp())
+        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data());
 }
 
 CammerWidget::~CammerWidget() {
+    if (gpNet) gpNet->forgetPixels(slot);
     CameraClose();
 }
 

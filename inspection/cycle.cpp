@@ -745,7 +745,10 @@ void MainWindow::SlotStartStop() {
         showDetecting(false);
     }
     update();
-    if (bridgeConnected()) gpNet->CNT_SendStatistics(QStringLiteral("null"));
+    if (bridgeConnected()) {
+        gpNet->CNT_SendManualStop();
+        gpNet->CNT_SendStatistics(QStringLiteral("null"));
+    }
 }
 
 void MainWindow::SlotReTrain() {

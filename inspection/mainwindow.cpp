@@ -61,6 +61,7 @@ extern "C" {
 #include "records/recorddb.h"
 #include "records/resstatisticsparam.h"
 #include "records/savefialimagethread.h"
+#include "settings/camerapages.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/bmessagebox.h"
 
@@ -173,7 +174,9 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 MainWindow::~MainWindow() {
     stopForTest();
     setRoiStoreLookup(nullptr);
+    setCycleTimeSource(nullptr);
     resetSettingsHost();
+    resetCameraPagesHost();
     // The keypads and the password dialog are children of the window and go with it.
     if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
     if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
@@ -549,6 +552,7 @@ void MainWindow::installRecordHooks() {
                 return v->data.savedStore.get();
         return nullptr;
     });
+    setCycleTimeSource([this] { return int(cycleTime); });
     setParamSendHook(
         {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
     // The parameter record was loaded before the window existed: names that had to come from the
@@ -1081,6 +1085,41 @@ void MainWindow::installSettingsHost() {
     };
     host.showCustomIONames = [this] {
         if (customIONameWidget) customIONameWidget->show();
+    };
+    host.askProductList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetProduct();
+    };
+    host.askRemindList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetRemindList();
+    };
+    CameraPagesHost& pages = cameraPagesHost();
+    pages.showCamera = [this](int camera) {
+        displayedCamera = camera;
+        ChangeCammer();
+    };
+    pages.cameraPramsAdjust = [this](bool enter) { cameraPramsAdjust(enter); };
+    pages.showCameraOrder = [this] {
+        setcontentLayout();
+        if (widgetChangeCamera) {
+            widgetChangeCamera->show();
+            widgetChangeCamera->raise();
+        }
+    };
+    pages.rebuildModels = [this](const CameraCommit& c) {
+        // Positioning models follow the cavity, the search margin and the positioning switch; the
+        // variation models follow everything a shape or the regions' parameters depend on.
+        const bool reshape = c.cavityChanged || c.marginChanged || c.positioningChanged;
+        const bool retrain = c.sameParamsChanged || c.productChanged || c.cavityChanged;
+        if (!reshape && !retrain && !c.amplifyChanged) return;
+        for (CammerWidget* v : cams) {
+            if (!v->recong) continue;
+            for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
+                if (!stepOn(d)) continue;
+                if (reshape || (retrain && !c.positioningChanged && !c.marginChanged))
+                    v->recong->CreateShape(d);
+                if (retrain || c.amplifyChanged) v->recong->VarTrain(d);
+            }
+        }
     };
 }
 

@@ -10,6 +10,8 @@ struct SettingsHost {
     std::function<void()> repaintViews;               // update() on every view in use
     std::function<void()> showCustomIONames;          // the custom IO names dialog
     std::function<void()> showHardwareConfiguration;  // the hardware configuration dialog
+    std::function<void()> askProductList;             // the bridge asks its client (kind 14)
+    std::function<void()> askRemindList;              // the bridge asks its client (kind 17)
 };
 
 SettingsHost& settingsHost();

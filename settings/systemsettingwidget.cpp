@@ -119,6 +119,7 @@ void SystemSettingWidget::BtnConnect() {
     connect(systemLog->dayList, SIGNAL(itemClicked(QListWidgetItem*)), this,
             SLOT(UpdateRecord(QListWidgetItem*)));
     connect(this, SIGNAL(pListWClick()), systemLog, SLOT(modelChange()));
+    connectCameraPages();
 }
 
 bool SystemSettingWidget::factoryParamShown() const {
@@ -198,13 +199,16 @@ void SystemSettingWidget::accept() {
         return;
     }
     if (!showChooseBox(setText(234))) {
+        restoreCameraValues();  // the cameras back to their live values
         *gpWParaBak = *gpWPara;
         repaint();
         return;
     }
     insertRecord(235);
+    const CameraCommit cameraCommit = cameraCommitBegin();
     *gpWPara = *gpWParaBak;
     saveLive();
+    applyCameraCommit(cameraCommit);  // trigger mode, capture speed, models
     repaint();
 }
 

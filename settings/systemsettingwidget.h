@@ -24,6 +24,7 @@ class NetworkParamsWidget;
 class OtherNetworksWidget;
 class QListWidgetItem;
 class QSqlTableModel;
+class QTimer;
 class SplashWidget;
 class SystemFunctionsWidget;
 class SystemLogWidget;
@@ -95,6 +96,22 @@ public slots:
     void ChangePwd();
     void ResetTotal();
 
+    // Camera pages (camerapages.cpp): the image values of camera outSet + 1 go into gpWParaBak and to
+    // the camera at once; automatic exposure and shading re-apply the exposure of every view.
+    void SetExposeTime(int v);
+    void SetAdjust(int v);
+    void SetSharp(int v);
+    void SetContrast(int v);
+    void SetGamma(int v);
+    void SetAutoExp(int state);
+    void SetAutoWDR(int state);
+    void SlotChangeCamera();
+    void SlotRestoreDefaultSettings();
+    void SlotChangeShowMode();
+    void SlotAutoExposeTime();
+    void SlotAutoExposeTimeTimeout();
+    void SlotTuneCamera();
+
 signals:
     // A day's records were shown.
     void pListWClick();
@@ -111,6 +128,11 @@ protected:
 private:
     void sysparaInit();
     void BtnConnect();
+    // Camera pages (camerapages.cpp).
+    void connectCameraPages();
+    void reloadCameraSliders(bool withSpeed);
+    bool cameraShowMode = false;
+    QTimer* autoExposeTimer = nullptr;
     // Save live: the live record into PARAM.db; false (logged) when it could not be written.
     bool saveLive();
     void insertRecord(int textId);

@@ -167,7 +167,7 @@ void Find(benchmark::State& state) {
     const cv::Rect sr = step.rec->searchRect[0];
     int found = 0;
     for (auto _ : state) {
-        cv::Mat search = step.frame(sr).clone();
+        cv::Mat search = step.frame(sr);
         int x = 0, y = 0;
         double a = 0, angle = 0;
         found += step.rec->shapeModels[0].Find(search, 0, &x, &y, &a, &angle) ? 1 : 0;

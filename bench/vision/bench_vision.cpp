@@ -1,13 +1,11 @@
 // Speed of the matching models on camera-sized frames, one thread by default
 // (VISION_BENCH_THREADS=n lets OpenCV use n threads), with cv::matchTemplate as the baseline.
-// VISION_BENCH_KEEP_HEAP=1 keeps freed memory in the heap (as a long-running program's heap
-// does), so that virtual machines with costly page faults measure the work, not the faults.
+// The default allocator is used, as in the monitor.
 #include <benchmark/benchmark.h>
 
 #include <opencv2/imgproc.hpp>
 
 #include <cstdlib>
-#include <malloc.h>
 #include <map>
 #include <tuple>
 
@@ -162,10 +160,6 @@ BENCHMARK(BM_SurfScore)->Args({200, 200, 1})->Args({200, 200, 10})->Unit(benchma
 int main(int argc, char** argv) {
     const char* t = std::getenv("VISION_BENCH_THREADS");
     cv::setNumThreads(t ? std::atoi(t) : 1);
-    if (const char* keep = std::getenv("VISION_BENCH_KEEP_HEAP"); keep && std::atoi(keep)) {
-        mallopt(M_MMAP_THRESHOLD, 512 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
-    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

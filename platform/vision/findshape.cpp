@@ -20,6 +20,7 @@ constexpr int kMinTopSide = 20;          // smallest side of the model on the to
 constexpr float kModelEdge = 30.f;       // gradient magnitude of a model edge point (contrast about 10)
 constexpr float kImageEdge = 16.f;       // weaker image gradients have no direction (contrast about 5)
 constexpr double kCoarseFraction = 0.4;  // top-level acceptance, fraction of the full quantised score
+constexpr int kMoves = 6;                // re-centrings of a refinement window that follow a coarse error
 constexpr double kPi = 3.14159265358979323846;
 
 struct Feature {
@@ -38,105 +39,251 @@ struct Level {
     double angleStep = 0;  // radians
 };
 
+struct Candidate {
+    double x, y;  // level coordinates of the model centre
+    double phi;   // radians
+    double score;
+};
+
 int dirBin(double dx, double dy) {
     double a = std::atan2(dy, dx) * (kBins / (2 * kPi));
     int b = static_cast<int>(std::floor(a + 0.5));
     return ((b % kBins) + kBins) % kBins;
 }
 
-// Smoothed gradients shared by model and image (5x5 Gaussian, sigma 1, then 3x3 Sobel).
-void gradients(const cv::Mat& img, cv::Mat& gx, cv::Mat& gy) {
-    cv::Mat b;
-    cv::GaussianBlur(img, b, cv::Size(5, 5), 1.0, 1.0, cv::BORDER_REFLECT);
-    cv::Sobel(b, gx, CV_32F, 1, 0, 3, 1.0, 0.0, cv::BORDER_REFLECT);
-    cv::Sobel(b, gy, CV_32F, 0, 1, 3, 1.0, 0.0, cv::BORDER_REFLECT);
+struct Dir {
+    float ux, uy, px, py;  // unit and peaked gradient direction of a pixel
+};
+
+// Work buffers of the search. They only grow, so after the first search of an image size no search
+// allocates; one set per thread (every search of the monitor runs on the GUI thread), shared by all
+// models, so that memory follows the largest search image, not the number of models.
+struct Scratch {
+    std::vector<float> hs, hd, pad;      // filter rows
+    std::vector<float> gx, gy;           // gradients of the top level
+    std::vector<Dir> dirs;               // direction fields of a window
+    std::vector<uchar> done;             // which of them are computed
+    std::vector<uchar> pyr[kMaxLevels];  // pyramid levels 1..
+    std::vector<int> pyrRow;             // pyramid filter row
+    std::vector<uint16_t> bits, rowOr, spread;
+    std::vector<uchar> resp;          // response planes of the top level, one per direction bin
+    std::vector<uchar> acc, best;     // per angle stripe
+    std::vector<uint16_t> bestAngle;  // per angle stripe
+    std::vector<Candidate> all, cands;
+    std::vector<Feature> rot[3];
+};
+
+Scratch& scratch() {
+    thread_local Scratch s;
+    return s;
 }
 
-// Unit gradient directions of a window of a level image; 0 where the gradient is weak.
-struct UnitField {
-    cv::Rect r;  // in level coordinates
-    cv::Mat ux, uy;
+template <typename T>
+T* grow(std::vector<T>& v, size_t n) {
+    if (v.size() < n) v.resize(n);
+    return v.data();
+}
 
-    // Fills this field and, when asked, a peaked one: g / sqrt(|g|) in place of g / |g|, which peaks
-    // on the middle of an edge (the unit field is flat across the edge's width).
-    void build(const cv::Mat& img, cv::Rect want, UnitField* peaked = nullptr) {
-        const cv::Rect full(0, 0, img.cols, img.rows);
-        const int m = 3;  // context for the filters
-        cv::Rect ext(want.x - m, want.y - m, want.width + 2 * m, want.height + 2 * m);
-        ext &= full;
-        r = ext;
-        if (peaked) peaked->r = ext;
-        if (ext.empty()) return;
-        cv::Mat gx, gy;
-        gradients(img(ext), gx, gy);
-        ux.create(ext.size(), CV_32F);
-        uy.create(ext.size(), CV_32F);
-        if (peaked) {
-            peaked->ux.create(ext.size(), CV_32F);
-            peaked->uy.create(ext.size(), CV_32F);
+template <typename T>
+cv::Mat header(std::vector<T>& storage, int rows, int cols, int type) {
+    return cv::Mat(rows, cols, type, grow(storage, size_t(rows) * size_t(cols)));
+}
+
+// The combined kernels of a 5x5 Gaussian (sigma 1) and a 3x3 Sobel, taps -3..3: smoothing across the
+// derivative (s) and derivative along it (d).
+struct Kernels {
+    float s[7];
+    float d[7];
+};
+
+const Kernels& kernels() {
+    static const Kernels k = [] {
+        double g[9] = {};  // offsets -4..4, zero beyond +-2
+        double sum = 0;
+        for (int i = -2; i <= 2; ++i) sum += g[i + 4] = std::exp(-0.5 * i * i);
+        for (double& v : g) v /= sum;
+        Kernels out{};
+        for (int o = -3; o <= 3; ++o) {
+            out.s[o + 3] = static_cast<float>(g[o + 3] + 2 * g[o + 4] + g[o + 5]);
+            out.d[o + 3] = static_cast<float>(g[o + 3] - g[o + 5]);
         }
-        const float t2 = kImageEdge * kImageEdge;
-        for (int y = 0; y < ext.height; ++y) {
-            const float* a = gx.ptr<float>(y);
-            const float* b = gy.ptr<float>(y);
-            float* u = ux.ptr<float>(y);
-            float* v = uy.ptr<float>(y);
-            for (int x = 0; x < ext.width; ++x) {
-                const float m2 = a[x] * a[x] + b[x] * b[x];
-                const float k = m2 >= t2 ? 1.f / std::sqrt(m2) : 0.f;
-                u[x] = a[x] * k;
-                v[x] = b[x] * k;
-            }
-            if (!peaked) continue;
-            float* pu = peaked->ux.ptr<float>(y);
-            float* pv = peaked->uy.ptr<float>(y);
-            for (int x = 0; x < ext.width; ++x) {
-                const float m2 = a[x] * a[x] + b[x] * b[x];
-                const float k = m2 >= t2 ? 1.f / std::sqrt(std::sqrt(m2)) : 0.f;
-                pu[x] = a[x] * k;
-                pv[x] = b[x] * k;
-            }
+        return out;
+    }();
+    return k;
+}
+
+// Smoothed gradients of img over the rectangle r (inside img), reflecting at img's own edges, into
+// gx and gy (float, r's size). Used alike for the model and the search images.
+void gradients(const cv::Mat& img, cv::Rect r, cv::Mat& gx, cv::Mat& gy, Scratch& s) {
+    const Kernels& k = kernels();
+    const int W = r.width, H = r.height, rows = H + 6;
+    float* hs = grow(s.hs, size_t(rows) * size_t(W));
+    float* hd = grow(s.hd, size_t(rows) * size_t(W));
+    float* pad = grow(s.pad, size_t(W) + 6);
+    const float s0 = k.s[3], s1 = k.s[4], s2 = k.s[5], s3 = k.s[6];
+    const float d1 = k.d[4], d2 = k.d[5], d3 = k.d[6];
+    const int x0 = r.x - 3;
+    const int inFrom = std::max(0, -x0), inTo = std::min(W + 6, img.cols - x0);  // columns inside img
+    for (int i = 0; i < rows; ++i) {
+        const uchar* src = img.ptr<uchar>(cv::borderInterpolate(r.y - 3 + i, img.rows, cv::BORDER_REFLECT));
+        for (int j = 0; j < inFrom; ++j)
+            pad[j] = src[cv::borderInterpolate(x0 + j, img.cols, cv::BORDER_REFLECT)];
+        for (int j = inFrom; j < inTo; ++j) pad[j] = src[x0 + j];
+        for (int j = std::max(inTo, inFrom); j < W + 6; ++j)
+            pad[j] = src[cv::borderInterpolate(x0 + j, img.cols, cv::BORDER_REFLECT)];
+        float* os = hs + size_t(i) * size_t(W);
+        float* od = hd + size_t(i) * size_t(W);
+        for (int x = 0; x < W; ++x) {
+            const float* p = pad + x;
+            os[x] = s0 * p[3] + s1 * (p[2] + p[4]) + s2 * (p[1] + p[5]) + s3 * (p[0] + p[6]);
+            od[x] = d1 * (p[4] - p[2]) + d2 * (p[5] - p[1]) + d3 * (p[6] - p[0]);
         }
     }
+    for (int y = 0; y < H; ++y) {
+        const float* a[7];
+        const float* b[7];
+        for (int o = 0; o < 7; ++o) {
+            a[o] = hd + size_t(y + o) * size_t(W);
+            b[o] = hs + size_t(y + o) * size_t(W);
+        }
+        float* ox = gx.ptr<float>(y);
+        float* oy = gy.ptr<float>(y);
+        for (int x = 0; x < W; ++x) {
+            ox[x] =
+                s0 * a[3][x] + s1 * (a[2][x] + a[4][x]) + s2 * (a[1][x] + a[5][x]) + s3 * (a[0][x] + a[6][x]);
+            oy[x] = d1 * (b[4][x] - b[2][x]) + d2 * (b[5][x] - b[1][x]) + d3 * (b[6][x] - b[0][x]);
+        }
+    }
+}
 
-    // Nearest sample.
-    inline void at(float X, float Y, float& u, float& v) const {
-        const int x = cvRound(X) - r.x;
-        const int y = cvRound(Y) - r.y;
-        if (x < 0 || y < 0 || x >= r.width || y >= r.height) {
+// One pyramid level down: 5x5 binomial filter, every second pixel, (w + 1) / 2 by (h + 1) / 2.
+void pyrDown(const cv::Mat& src, cv::Mat& dst, std::vector<int>& rowBuf) {
+    const int W = src.cols, H = src.rows;
+    int* row = grow(rowBuf, size_t(W) + 4);
+    const int l1 = cv::borderInterpolate(-1, W, cv::BORDER_REFLECT_101) + 2;
+    const int l2 = cv::borderInterpolate(-2, W, cv::BORDER_REFLECT_101) + 2;
+    const int r1 = cv::borderInterpolate(W, W, cv::BORDER_REFLECT_101) + 2;
+    const int r2 = cv::borderInterpolate(W + 1, W, cv::BORDER_REFLECT_101) + 2;
+    for (int dy = 0; dy < dst.rows; ++dy) {
+        const uchar* p[5];
+        for (int o = 0; o < 5; ++o)
+            p[o] = src.ptr<uchar>(cv::borderInterpolate(2 * dy - 2 + o, H, cv::BORDER_REFLECT_101));
+        for (int x = 0; x < W; ++x) row[x + 2] = p[0][x] + 4 * (p[1][x] + p[3][x]) + 6 * p[2][x] + p[4][x];
+        row[1] = row[l1];
+        row[0] = row[l2];
+        row[W + 2] = row[r1];
+        row[W + 3] = row[r2];
+        uchar* o = dst.ptr<uchar>(dy);
+        for (int dx = 0; dx < dst.cols; ++dx) {
+            const int* q = row + 2 * dx;
+            o[dx] = static_cast<uchar>((q[0] + 4 * (q[1] + q[3]) + 6 * q[2] + q[4] + 128) >> 8);
+        }
+    }
+}
+
+// Gradient directions of a window of a level image, each computed when it is first read: a search
+// reads a few thousand pixels of windows that may span a whole level. Per pixel the unit direction
+// g / |g| (0 where the gradient is weak) and the peaked one, g / sqrt(|g|), which peaks on the
+// middle of an edge (the unit field is flat across the edge's width). Lives in the scratch buffers.
+class UnitField {
+public:
+    // Makes the field cover `want` (clipped to the image) on level l, keeping what is there when it
+    // covers it already.
+    void cover(const cv::Mat& image, int l, cv::Rect want, Scratch& s) {
+        want &= cv::Rect(0, 0, image.cols, image.rows);
+        if (level_ == l && (want & r_) == want) return;
+        level_ = l;
+        r_ = want;
+        img_ = image;
+        const size_t n = size_t(std::max(0, r_.area()));
+        dirs_ = grow(s.dirs, n);
+        done_ = grow(s.done, n);
+        std::fill(done_, done_ + n, uchar(0));
+    }
+
+    // Unit (peaked false) or peaked direction at level pixel (x, y); 0 outside the window.
+    inline void at(int x, int y, bool peaked, float& u, float& v) {
+        x -= r_.x;
+        y -= r_.y;
+        if (x < 0 || y < 0 || x >= r_.width || y >= r_.height) {
             u = v = 0;
             return;
         }
-        u = ux.at<float>(y, x);
-        v = uy.at<float>(y, x);
+        const size_t i = size_t(y) * size_t(r_.width) + size_t(x);
+        if (!done_[i]) {
+            compute(x + r_.x, y + r_.y, dirs_[i]);
+            done_[i] = 1;
+        }
+        const Dir& d = dirs_[i];
+        u = peaked ? d.px : d.ux;
+        v = peaked ? d.py : d.uy;
     }
 
-    // Bilinear sample.
-    inline void atLinear(float X, float Y, float& u, float& v) const {
-        const float fx = X - r.x, fy = Y - r.y;
-        const int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
-        u = v = 0;
-        if (x0 < 0 || y0 < 0 || x0 + 1 >= r.width || y0 + 1 >= r.height) {
-            at(X, Y, u, v);
+private:
+    // The same smoothed gradient as gradients(), at one pixel.
+    void compute(int X, int Y, Dir& out) const {
+        const Kernels& k = kernels();
+        const float s0 = k.s[3], s1 = k.s[4], s2 = k.s[5], s3 = k.s[6];
+        const float d1 = k.d[4], d2 = k.d[5], d3 = k.d[6];
+        const bool inX = X >= 3 && X + 3 < img_.cols, inY = Y >= 3 && Y + 3 < img_.rows;
+        float hs[7], hd[7];
+        for (int i = 0; i < 7; ++i) {
+            const uchar* row = img_.ptr<uchar>(
+                inY ? Y - 3 + i : cv::borderInterpolate(Y - 3 + i, img_.rows, cv::BORDER_REFLECT));
+            float p[7];
+            if (inX)
+                for (int j = 0; j < 7; ++j) p[j] = row[X - 3 + j];
+            else
+                for (int j = 0; j < 7; ++j)
+                    p[j] = row[cv::borderInterpolate(X - 3 + j, img_.cols, cv::BORDER_REFLECT)];
+            hs[i] = s0 * p[3] + s1 * (p[2] + p[4]) + s2 * (p[1] + p[5]) + s3 * (p[0] + p[6]);
+            hd[i] = d1 * (p[4] - p[2]) + d2 * (p[5] - p[1]) + d3 * (p[6] - p[0]);
+        }
+        const float gx = s0 * hd[3] + s1 * (hd[2] + hd[4]) + s2 * (hd[1] + hd[5]) + s3 * (hd[0] + hd[6]);
+        const float gy = d1 * (hs[4] - hs[2]) + d2 * (hs[5] - hs[1]) + d3 * (hs[6] - hs[0]);
+        const float m2 = gx * gx + gy * gy;
+        if (m2 < kImageEdge * kImageEdge) {
+            out = {0, 0, 0, 0};
             return;
         }
-        const float ax = fx - x0, ay = fy - y0;
-        const float w00 = (1 - ax) * (1 - ay), w01 = ax * (1 - ay), w10 = (1 - ax) * ay, w11 = ax * ay;
-        const float* u0 = ux.ptr<float>(y0) + x0;
-        const float* u1 = ux.ptr<float>(y0 + 1) + x0;
-        const float* v0 = uy.ptr<float>(y0) + x0;
-        const float* v1 = uy.ptr<float>(y0 + 1) + x0;
-        u = w00 * u0[0] + w01 * u0[1] + w10 * u1[0] + w11 * u1[1];
-        v = w00 * v0[0] + w01 * v0[1] + w10 * v1[0] + w11 * v1[1];
+        const float m = std::sqrt(m2);
+        const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
+        out = {gx * ku, gy * ku, gx * kp, gy * kp};
     }
+
+    int level_ = -1;  // pyramid level of the window; -1 none
+    cv::Rect r_;      // in level coordinates
+    cv::Mat img_;
+    Dir* dirs_ = nullptr;
+    uchar* done_ = nullptr;
 };
+
+// Nearest sample.
+inline void sampleAt(UnitField& f, float X, float Y, bool peaked, float& u, float& v) {
+    f.at(cvRound(X), cvRound(Y), peaked, u, v);
+}
+
+// Bilinear sample.
+inline void sampleLinear(UnitField& f, float X, float Y, bool peaked, float& u, float& v) {
+    const int x0 = static_cast<int>(std::floor(X)), y0 = static_cast<int>(std::floor(Y));
+    const float ax = X - x0, ay = Y - y0;
+    float u00, v00, u01, v01, u10, v10, u11, v11;
+    f.at(x0, y0, peaked, u00, v00);
+    f.at(x0 + 1, y0, peaked, u01, v01);
+    f.at(x0, y0 + 1, peaked, u10, v10);
+    f.at(x0 + 1, y0 + 1, peaked, u11, v11);
+    const float w00 = (1 - ax) * (1 - ay), w01 = ax * (1 - ay), w10 = (1 - ax) * ay, w11 = ax * ay;
+    u = w00 * u00 + w01 * u01 + w10 * u10 + w11 * u11;
+    v = w00 * v00 + w01 * v01 + w10 * v10 + w11 * v11;
+}
 
 // Edge points of a model level: strong, thinned (non-maximum along the gradient), inside the mask,
 // spread over the outline and at most maxN of them.
 std::vector<Feature> extractFeatures(const cv::Mat& img, const cv::Mat& mask, int maxN, float refX,
                                      float refY) {
-    cv::Mat gx, gy;
-    gradients(img, gx, gy);
+    Scratch s;
+    cv::Mat gx(img.size(), CV_32F), gy(img.size(), CV_32F);
+    gradients(img, cv::Rect(0, 0, img.cols, img.rows), gx, gy, s);
     cv::Mat mag;
     cv::magnitude(gx, gy, mag);
     cv::Mat inside;
@@ -193,12 +340,25 @@ std::vector<Feature> extractFeatures(const cv::Mat& img, const cv::Mat& mask, in
     return out;
 }
 
-void rotate(const Feature& f, double c, double s, float& x, float& y, float& dx, float& dy) {
+void rotate(const Feature& f, double c, double s, Feature& out) {
     // Same sense as cv::getRotationMatrix2D: (x, y) -> (c x + s y, -s x + c y), y pointing down.
-    x = static_cast<float>(c * f.x + s * f.y);
-    y = static_cast<float>(-s * f.x + c * f.y);
-    dx = static_cast<float>(c * f.dx + s * f.dy);
-    dy = static_cast<float>(-s * f.dx + c * f.dy);
+    out.x = static_cast<float>(c * f.x + s * f.y);
+    out.y = static_cast<float>(-s * f.x + c * f.y);
+    out.dx = static_cast<float>(c * f.dx + s * f.dy);
+    out.dy = static_cast<float>(-s * f.dx + c * f.dy);
+}
+
+// The features turned by phi into out (sized to them; no allocation once it has grown).
+void rotated(const std::vector<Feature>& feats, double phi, std::vector<Feature>& out) {
+    const double c = std::cos(phi), s = std::sin(phi);
+    out.resize(feats.size());
+    for (size_t i = 0; i < feats.size(); ++i) rotate(feats[i], c, s, out[i]);
+}
+
+// Into (-pi, pi].
+double wrapAngle(double phi) {
+    phi = std::remainder(phi, 2 * kPi);
+    return phi <= -kPi ? phi + 2 * kPi : phi;
 }
 
 }  // namespace
@@ -210,70 +370,46 @@ struct ShapeModelData {
     std::vector<double> topAngles;           // radians
     std::vector<std::vector<QFeature>> top;  // per top angle
     int pad = 0;                             // largest rounded top offset + 1
+
+    // A rotation the search may take: the whole turn wraps; a smaller range is searched a coarse
+    // step beyond its ends, so that a part just at the end is measured, not clamped.
+    double limit(double phi) const {
+        if (range == 0) return 0.0;
+        if (range >= 180) return wrapAngle(phi);
+        const double lim = range * kPi / 180.0 + lv.back().angleStep;
+        return std::clamp(phi, -lim, lim);
+    }
 };
 
 namespace {
 
-struct Candidate {
-    double x, y;  // level coordinates of the model centre
-    double phi;   // radians
-    double score;
-};
-
-double scoreAt(const UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear) {
+double scoreAt(UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear,
+               bool peaked) {
     // rot holds rotated features: x, y offsets and dx, dy directions.
     double sum = 0;
     float u, v;
     for (const Feature& r : rot) {
+        const float X = static_cast<float>(px + r.x), Y = static_cast<float>(py + r.y);
         if (linear)
-            f.atLinear(static_cast<float>(px + r.x), static_cast<float>(py + r.y), u, v);
+            sampleLinear(f, X, Y, peaked, u, v);
         else
-            f.at(static_cast<float>(px + r.x), static_cast<float>(py + r.y), u, v);
+            sampleAt(f, X, Y, peaked, u, v);
         sum += r.dx * u + r.dy * v;
     }
     return rot.empty() ? 0.0 : sum / rot.size();
 }
 
-std::vector<Feature> rotated(const std::vector<Feature>& feats, double phi) {
-    const double c = std::cos(phi), s = std::sin(phi);
-    std::vector<Feature> out(feats.size());
-    for (size_t i = 0; i < feats.size(); ++i)
-        rotate(feats[i], c, s, out[i].x, out[i].y, out[i].dx, out[i].dy);
-    return out;
+double unitScore(UnitField& f, const std::vector<Feature>& rot, double px, double py, bool linear) {
+    return scoreAt(f, rot, px, py, linear, false);
 }
 
-// Quantised search of the top level: every position, every angle of the model.
-std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img) {
-    const int W = img.cols, H = img.rows, P = m.pad;
-    cv::Mat gx, gy;
-    gradients(img, gx, gy);
+double peakedScore(UnitField& f, const std::vector<Feature>& rot, double px, double py) {
+    return scoreAt(f, rot, px, py, true, true);
+}
 
-    // Direction bit of each pixel, spread over its 3x3 neighbourhood.
-    cv::Mat bits = cv::Mat::zeros(H, W, CV_16U);
-    const float t2 = kImageEdge * kImageEdge;
-    for (int y = 0; y < H; ++y) {
-        const float* a = gx.ptr<float>(y);
-        const float* b = gy.ptr<float>(y);
-        uint16_t* o = bits.ptr<uint16_t>(y);
-        for (int x = 0; x < W; ++x)
-            if (a[x] * a[x] + b[x] * b[x] >= t2) o[x] = static_cast<uint16_t>(1u << dirBin(a[x], b[x]));
-    }
-    cv::Mat rowOr(H, W, CV_16U), spread(H, W, CV_16U);
-    for (int y = 0; y < H; ++y) {
-        const uint16_t* s = bits.ptr<uint16_t>(y);
-        uint16_t* o = rowOr.ptr<uint16_t>(y);
-        for (int x = 0; x < W; ++x)
-            o[x] = static_cast<uint16_t>(s[x] | (x > 0 ? s[x - 1] : 0) | (x + 1 < W ? s[x + 1] : 0));
-    }
-    for (int y = 0; y < H; ++y) {
-        const uint16_t* s = rowOr.ptr<uint16_t>(y);
-        const uint16_t* u = rowOr.ptr<uint16_t>(std::max(0, y - 1));
-        const uint16_t* d = rowOr.ptr<uint16_t>(std::min(H - 1, y + 1));
-        uint16_t* o = spread.ptr<uint16_t>(y);
-        for (int x = 0; x < W; ++x) o[x] = static_cast<uint16_t>(s[x] | u[x] | d[x]);
-    }
-
-    // Response of each model direction: 4 for the same bin, 3 for the next one, 1 two bins apart.
+// Response of each model direction bin to a set of image direction bits: 4 for the same bin, 3 for
+// the next one, 1 two bins apart; indexed by the low and the high byte of the bits.
+const std::array<std::array<uchar, 512>, kBins>& responseTable() {
     static const std::array<std::array<uchar, 512>, kBins> lut = [] {
         std::array<std::array<uchar, 512>, kBins> t{};
         for (int b = 0; b < kBins; ++b)
@@ -291,69 +427,144 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
                 }
         return t;
     }();
-    std::vector<cv::Mat> resp(kBins);
+    return lut;
+}
+
+// The angle stripes of the top-level search: for every position the best summed response over the
+// stripe's angles and the index of that angle. Each stripe has its own accumulator and results.
+class TopAngles : public cv::ParallelLoopBody {
+public:
+    const ShapeModelData* m = nullptr;
+    const uchar* resp = nullptr;
+    size_t plane = 0;  // bytes of one response plane
+    int W = 0, H = 0, P = 0, stride = 0, stripes = 1, nAngles = 1;
+    uchar* acc = nullptr;
+    uchar* best = nullptr;
+    uint16_t* bestAngle = nullptr;
+
+    void operator()(const cv::Range& range) const override {
+        const size_t n = size_t(W) * size_t(H);
+        for (int st = range.start; st < range.end; ++st) {
+            uchar* ac = acc + size_t(st) * n;
+            uchar* b = best + size_t(st) * n;
+            uint16_t* ba = bestAngle + size_t(st) * n;
+            std::fill(b, b + n, uchar(0));
+            std::fill(ba, ba + n, uint16_t(0));
+            for (int a = st * nAngles / stripes; a < (st + 1) * nAngles / stripes; ++a) {
+                bool first = true;
+                for (const QFeature& q : m->top[size_t(a)]) {
+                    const uchar* src =
+                        resp + size_t(q.bin) * plane + size_t(P + q.y) * size_t(stride) + size_t(P + q.x);
+                    for (int y = 0; y < H; ++y) {
+                        const uchar* s = src + size_t(y) * size_t(stride);
+                        uchar* o = ac + size_t(y) * size_t(W);
+                        if (first)
+                            std::copy(s, s + W, o);
+                        else
+                            for (int x = 0; x < W; ++x) o[x] = static_cast<uchar>(o[x] + s[x]);
+                    }
+                    first = false;
+                }
+                if (first) std::fill(ac, ac + n, uchar(0));
+                for (size_t i = 0; i < n; ++i)
+                    if (ac[i] > b[i]) {
+                        b[i] = ac[i];
+                        ba[i] = static_cast<uint16_t>(a);
+                    }
+            }
+        }
+    }
+};
+
+// Quantised search of the top level: every position, every angle of the model. Leaves the best
+// distinct candidates in s.cands.
+void coarseSearch(const ShapeModelData& m, const cv::Mat& img, Scratch& s) {
+    const int W = img.cols, H = img.rows, P = m.pad;
+    const size_t n = size_t(W) * size_t(H);
+    cv::Mat gx = header(s.gx, H, W, CV_32F), gy = header(s.gy, H, W, CV_32F);
+    gradients(img, cv::Rect(0, 0, W, H), gx, gy, s);
+
+    // Direction bit of each pixel, spread over its 3x3 neighbourhood.
+    uint16_t* bits = grow(s.bits, n);
+    uint16_t* rowOr = grow(s.rowOr, n);
+    uint16_t* spread = grow(s.spread, n);
+    const float t2 = kImageEdge * kImageEdge;
+    for (int y = 0; y < H; ++y) {
+        const float* a = gx.ptr<float>(y);
+        const float* b = gy.ptr<float>(y);
+        uint16_t* o = bits + size_t(y) * size_t(W);
+        for (int x = 0; x < W; ++x)
+            o[x] = a[x] * a[x] + b[x] * b[x] >= t2 ? static_cast<uint16_t>(1u << dirBin(a[x], b[x])) : 0;
+    }
+    for (int y = 0; y < H; ++y) {
+        const uint16_t* b = bits + size_t(y) * size_t(W);
+        uint16_t* o = rowOr + size_t(y) * size_t(W);
+        for (int x = 0; x < W; ++x)
+            o[x] = static_cast<uint16_t>(b[x] | (x > 0 ? b[x - 1] : 0) | (x + 1 < W ? b[x + 1] : 0));
+    }
+    for (int y = 0; y < H; ++y) {
+        const uint16_t* c = rowOr + size_t(y) * size_t(W);
+        const uint16_t* u = rowOr + size_t(std::max(0, y - 1)) * size_t(W);
+        const uint16_t* d = rowOr + size_t(std::min(H - 1, y + 1)) * size_t(W);
+        uint16_t* o = spread + size_t(y) * size_t(W);
+        for (int x = 0; x < W; ++x) o[x] = static_cast<uint16_t>(c[x] | u[x] | d[x]);
+    }
+
+    // Response planes, padded by P on every side with zeros.
+    const auto& lut = responseTable();
+    const int stride = W + 2 * P;
+    const size_t plane = size_t(stride) * size_t(H + 2 * P);
+    uchar* resp = grow(s.resp, plane * kBins);
+    std::fill(resp, resp + plane * kBins, uchar(0));
     for (int b = 0; b < kBins; ++b) {
-        resp[b] = cv::Mat::zeros(H + 2 * P, W + 2 * P, CV_8U);
-        const uchar* lo = lut[b].data();
-        const uchar* hi = lut[b].data() + 256;
+        const uchar* lo = lut[size_t(b)].data();
+        const uchar* hi = lo + 256;
         for (int y = 0; y < H; ++y) {
-            const uint16_t* s = spread.ptr<uint16_t>(y);
-            uchar* o = resp[b].ptr<uchar>(y + P) + P;
-            for (int x = 0; x < W; ++x) o[x] = std::max(lo[s[x] & 255], hi[s[x] >> 8]);
+            const uint16_t* sp = spread + size_t(y) * size_t(W);
+            uchar* o = resp + size_t(b) * plane + size_t(y + P) * size_t(stride) + size_t(P);
+            for (int x = 0; x < W; ++x) o[x] = std::max(lo[sp[x] & 255], hi[sp[x] >> 8]);
         }
     }
 
     // Sum over the features of each angle; keep the best angle per position. The angles are split
     // into stripes that OpenCV's threads may share; ties go to the lowest angle index, as in order.
-    const int nAngles = static_cast<int>(m.top.size());
-    const int stripes = std::clamp(cv::getNumThreads(), 1, nAngles);
-    std::vector<cv::Mat> bests(stripes), bestAngles(stripes);
-    cv::parallel_for_(
-        cv::Range(0, stripes),
-        [&](const cv::Range& r) {
-            cv::Mat acc(H, W, CV_8U);
-            for (int st = r.start; st < r.end; ++st) {
-                cv::Mat best = cv::Mat::zeros(H, W, CV_8U), bestAngle = cv::Mat::zeros(H, W, CV_16U);
-                for (int a = st * nAngles / stripes; a < (st + 1) * nAngles / stripes; ++a) {
-                    acc.setTo(0);
-                    for (const QFeature& q : m.top[size_t(a)])
-                        cv::add(acc, resp[size_t(q.bin)](cv::Rect(P + q.x, P + q.y, W, H)), acc);
-                    for (int y = 0; y < H; ++y) {
-                        const uchar* s = acc.ptr<uchar>(y);
-                        uchar* b = best.ptr<uchar>(y);
-                        uint16_t* ba = bestAngle.ptr<uint16_t>(y);
-                        for (int x = 0; x < W; ++x)
-                            if (s[x] > b[x]) {
-                                b[x] = s[x];
-                                ba[x] = static_cast<uint16_t>(a);
-                            }
-                    }
-                }
-                bests[size_t(st)] = best;
-                bestAngles[size_t(st)] = bestAngle;
+    TopAngles body;
+    body.m = &m;
+    body.resp = resp;
+    body.plane = plane;
+    body.W = W;
+    body.H = H;
+    body.P = P;
+    body.stride = stride;
+    body.nAngles = static_cast<int>(m.top.size());
+    body.stripes = std::clamp(cv::getNumThreads(), 1, body.nAngles);
+    body.acc = grow(s.acc, n * size_t(body.stripes));
+    body.best = grow(s.best, n * size_t(body.stripes));
+    body.bestAngle = grow(s.bestAngle, n * size_t(body.stripes));
+    if (body.stripes == 1)
+        body(cv::Range(0, 1));
+    else
+        cv::parallel_for_(cv::Range(0, body.stripes), body, body.stripes);
+    uchar* best = body.best;
+    uint16_t* bestAngle = body.bestAngle;
+    for (int st = 1; st < body.stripes; ++st) {
+        const uchar* sb = body.best + size_t(st) * n;
+        const uint16_t* sa = body.bestAngle + size_t(st) * n;
+        for (size_t i = 0; i < n; ++i)
+            if (sb[i] > best[i]) {
+                best[i] = sb[i];
+                bestAngle[i] = sa[i];
             }
-        },
-        stripes);
-    cv::Mat best = bests[0], bestAngle = bestAngles[0];
-    for (int st = 1; st < stripes; ++st)
-        for (int y = 0; y < H; ++y) {
-            const uchar* s = bests[size_t(st)].ptr<uchar>(y);
-            const uint16_t* sa = bestAngles[size_t(st)].ptr<uint16_t>(y);
-            uchar* b = best.ptr<uchar>(y);
-            uint16_t* ba = bestAngle.ptr<uint16_t>(y);
-            for (int x = 0; x < W; ++x)
-                if (s[x] > b[x]) {
-                    b[x] = s[x];
-                    ba[x] = sa[x];
-                }
-        }
+    }
 
-    // Local maxima above the coarse threshold, strongest first, kept apart by half the model radius.
+    // Local maxima above the coarse threshold, strongest first (ties in scan order), kept apart by
+    // a quarter of the model radius.
     const double full = 4.0 * m.lv.back().feats.size();
     const int thr = static_cast<int>(std::ceil(kCoarseFraction * full));
-    std::vector<Candidate> all;
+    std::vector<Candidate>& all = s.all;
+    all.clear();
     for (int y = 0; y < H; ++y) {
-        const uchar* b = best.ptr<uchar>(y);
+        const uchar* b = best + size_t(y) * size_t(W);
         for (int x = 0; x < W; ++x) {
             const int v = b[x];
             if (v < thr) continue;
@@ -361,18 +572,23 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
             for (int dy = -1; dy <= 1 && peak; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int xx = x + dx, yy = y + dy;
-                    if ((dx || dy) && xx >= 0 && yy >= 0 && xx < W && yy < H && best.at<uchar>(yy, xx) > v) {
+                    if ((dx || dy) && xx >= 0 && yy >= 0 && xx < W && yy < H &&
+                        best[size_t(yy) * size_t(W) + size_t(xx)] > v) {
                         peak = false;
                         break;
                     }
                 }
             if (peak)
-                all.push_back({double(x), double(y), m.topAngles[bestAngle.at<uint16_t>(y, x)], v / full});
+                all.push_back({double(x), double(y),
+                               m.topAngles[bestAngle[size_t(y) * size_t(W) + size_t(x)]], v / full});
         }
     }
-    std::stable_sort(all.begin(), all.end(),
-                     [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
-    std::vector<Candidate> kept;
+    std::sort(all.begin(), all.end(), [](const Candidate& p, const Candidate& q) {
+        if (p.score != q.score) return p.score > q.score;
+        return p.y != q.y ? p.y < q.y : p.x < q.x;
+    });
+    std::vector<Candidate>& kept = s.cands;
+    kept.clear();
     const double minDist2 = std::pow(std::max(2.0, 0.25 * m.lv.back().radius), 2);
     for (const Candidate& c : all) {
         bool near = false;
@@ -385,34 +601,57 @@ std::vector<Candidate> coarseSearch(const ShapeModelData& m, const cv::Mat& img)
         kept.push_back(c);
         if (static_cast<int>(kept.size()) >= m.candidates) break;
     }
-    return kept;
 }
 
-// Best position (+-radius pixels) and angle (+-the coarser level's step, in this level's steps)
-// of a candidate on one level.
-Candidate refine(const ShapeModelData& m, const Level& lv, const cv::Mat& img, Candidate c, int radius,
-                 double coarserStep) {
-    const int R = static_cast<int>(std::ceil(lv.radius)) + radius + 2;
-    UnitField f;
-    f.build(img, cv::Rect(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
-                          2 * R + 1, 2 * R + 1));
-    std::vector<double> angles{c.phi};
-    if (m.range > 0) {
-        const int steps = std::max(1, static_cast<int>(std::ceil(coarserStep / lv.angleStep - 1e-9)));
-        for (int k = 1; k <= steps; ++k) {
-            angles.push_back(c.phi - k * lv.angleStep);
-            angles.push_back(c.phi + k * lv.angleStep);
-        }
+// Best score first; equal scores keep their order (insertion sort: few candidates, no allocation).
+void sortByScore(std::vector<Candidate>& v) {
+    for (size_t i = 1; i < v.size(); ++i) {
+        const Candidate c = v[i];
+        size_t j = i;
+        for (; j > 0 && v[j - 1].score < c.score; --j) v[j] = v[j - 1];
+        v[j] = c;
     }
+}
+
+// Window of the field that the refinement of a candidate at (x, y) reads on level l.
+cv::Rect refineWindow(const Level& lv, double x, double y, int radius) {
+    const int R = static_cast<int>(std::ceil(lv.radius)) + radius + 2;
+    return cv::Rect(static_cast<int>(std::lround(x)) - R, static_cast<int>(std::lround(y)) - R, 2 * R + 1,
+                    2 * R + 1);
+}
+
+// Best position (+-radius pixels) and angle (+-steps of this level's angle step) of a candidate on
+// level l. While the best lies on the border of that window, the window moves there and the search
+// goes on (up to kMoves times), so that a coarse error larger than the window is still corrected.
+Candidate refine(const ShapeModelData& m, int l, const cv::Mat& img, Candidate c, int radius, int steps,
+                 UnitField& f, Scratch& s) {
+    const Level& lv = m.lv[size_t(l)];
+    if (m.range == 0) steps = 0;
+    std::vector<Feature>& rot = s.rot[0];
     Candidate best = c;
     best.score = -2;
-    for (double phi : angles) {
-        const std::vector<Feature> rot = rotated(lv.feats, phi);
-        for (int dy = -radius; dy <= radius; ++dy)
-            for (int dx = -radius; dx <= radius; ++dx) {
-                const double s = scoreAt(f, rot, std::round(c.x) + dx, std::round(c.y) + dy, false);
-                if (s > best.score) best = {std::round(c.x) + dx, std::round(c.y) + dy, phi, s};
-            }
+    double cx = std::round(c.x), cy = std::round(c.y), cphi = c.phi;
+    for (int move = 0; move <= kMoves; ++move) {
+        f.cover(img, l, refineWindow(lv, cx, cy, radius), s);
+        bool improved = false, onBorder = false;
+        for (int k = -steps; k <= steps; ++k) {
+            const double phi = m.limit(cphi + k * lv.angleStep);
+            rotated(lv.feats, phi, rot);
+            for (int dy = -radius; dy <= radius; ++dy)
+                for (int dx = -radius; dx <= radius; ++dx) {
+                    const double sc = unitScore(f, rot, cx + dx, cy + dy, false);
+                    if (sc > best.score) {
+                        best = {cx + dx, cy + dy, phi, sc};
+                        improved = true;
+                        onBorder = std::abs(dx) == radius || std::abs(dy) == radius ||
+                                   (steps && std::abs(k) == steps);
+                    }
+                }
+        }
+        if (!improved || !onBorder) break;
+        cx = best.x;
+        cy = best.y;
+        cphi = best.phi;
     }
     return best;
 }
@@ -426,35 +665,47 @@ double vertex(double a, double b, double c) {
 
 // Sub-pixel and sub-step refinement on the full resolution: parabola fits of the edge-peaked score
 // in x, y and angle with bilinear sampling, then the acceptance score on the unit directions.
-Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c) {
+Candidate polish(const ShapeModelData& m, const cv::Mat& img, Candidate c, UnitField& f, Scratch& s) {
     const Level& lv = m.lv[0];
-    const int R = static_cast<int>(std::ceil(lv.radius)) + 6;
-    const cv::Rect win(static_cast<int>(std::lround(c.x)) - R, static_cast<int>(std::lround(c.y)) - R,
-                       2 * R + 1, 2 * R + 1);
-    UnitField peaked, unit;
-    unit.build(img, win, &peaked);
-    const double lim = m.range * kPi / 180.0;
-    for (int iter = 0; iter < 4; ++iter) {
-        const std::vector<Feature> rot = rotated(lv.feats, c.phi);
-        const double s0 = scoreAt(peaked, rot, c.x, c.y, true);
-        const double sx =
-            vertex(scoreAt(peaked, rot, c.x - 1, c.y, true), s0, scoreAt(peaked, rot, c.x + 1, c.y, true));
-        const double sy =
-            vertex(scoreAt(peaked, rot, c.x, c.y - 1, true), s0, scoreAt(peaked, rot, c.x, c.y + 1, true));
+    std::vector<Feature>& rot = s.rot[0];
+    std::vector<Feature>& lo = s.rot[1];
+    std::vector<Feature>& hi = s.rot[2];
+    for (int iter = 0; iter < 8; ++iter) {
+        f.cover(img, 0, refineWindow(lv, c.x, c.y, 4), s);
+        rotated(lv.feats, c.phi, rot);
+        const double s0 = peakedScore(f, rot, c.x, c.y);
+        const double sx = vertex(peakedScore(f, rot, c.x - 1, c.y), s0, peakedScore(f, rot, c.x + 1, c.y));
+        const double sy = vertex(peakedScore(f, rot, c.x, c.y - 1), s0, peakedScore(f, rot, c.x, c.y + 1));
         c.x += sx;
         c.y += sy;
         double sa = 0;
         if (m.range > 0) {
             const double st = lv.angleStep;
-            sa = vertex(scoreAt(peaked, rotated(lv.feats, c.phi - st), c.x, c.y, true),
-                        scoreAt(peaked, rotated(lv.feats, c.phi), c.x, c.y, true),
-                        scoreAt(peaked, rotated(lv.feats, c.phi + st), c.x, c.y, true));
-            c.phi = std::clamp(c.phi + sa * st, -lim, lim);
+            rotated(lv.feats, c.phi - st, lo);
+            rotated(lv.feats, c.phi + st, hi);
+            sa = vertex(peakedScore(f, lo, c.x, c.y), peakedScore(f, rot, c.x, c.y),
+                        peakedScore(f, hi, c.x, c.y));
+            c.phi = m.limit(c.phi + sa * st);
         }
         if (std::abs(sx) < 0.02 && std::abs(sy) < 0.02 && std::abs(sa) < 0.02) break;
     }
-    c.score = scoreAt(unit, rotated(lv.feats, c.phi), c.x, c.y, true);
+    f.cover(img, 0, refineWindow(lv, c.x, c.y, 1), s);
+    rotated(lv.feats, c.phi, rot);
+    c.score = unitScore(f, rot, c.x, c.y, true);
     return c;
+}
+
+// Drops candidates that have converged onto a better one (same place and angle).
+void dropDuplicates(std::vector<Candidate>& v, double angleStep) {
+    size_t n = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        bool dup = false;
+        for (size_t j = 0; j < n && !dup; ++j)
+            dup = std::abs(v[i].x - v[j].x) <= 1.0 && std::abs(v[i].y - v[j].y) <= 1.0 &&
+                  std::abs(wrapAngle(v[i].phi - v[j].phi)) <= 1.5 * angleStep;
+        if (!dup) v[n++] = v[i];
+    }
+    v.resize(n);
 }
 
 }  // namespace
@@ -483,9 +734,10 @@ bool FindShape::CreateShape(const cv::Mat& image, double, int, int range, int cx
 
     const float refX = static_cast<float>(image.cols / 2), refY = static_cast<float>(image.rows / 2);
     std::vector<cv::Mat> imgs{image}, masks{m01};
+    std::vector<int> row;
     for (int l = 1; l < levels; ++l) {
-        cv::Mat si, sm;
-        cv::pyrDown(imgs.back(), si);
+        cv::Mat si((imgs.back().rows + 1) / 2, (imgs.back().cols + 1) / 2, CV_8U), sm;
+        pyrDown(imgs.back(), si, row);
         cv::resize(masks.back(), sm, si.size(), 0, 0, cv::INTER_NEAREST);
         imgs.push_back(si);
         masks.push_back(sm);
@@ -495,8 +747,8 @@ bool FindShape::CreateShape(const cv::Mat& image, double, int, int range, int cx
         for (int l = 0; l < levels; ++l) {
             const float k = 1.f / static_cast<float>(1 << l);
             Level lv;
-            lv.feats = extractFeatures(imgs[l], masks[l], l == levels - 1 ? kTopFeatures : kFineFeatures,
-                                       refX * k, refY * k);
+            lv.feats = extractFeatures(imgs[size_t(l)], masks[size_t(l)],
+                                       l == levels - 1 ? kTopFeatures : kFineFeatures, refX * k, refY * k);
             for (const Feature& f : lv.feats) lv.radius = std::max(lv.radius, double(std::hypot(f.x, f.y)));
             lv.angleStep = (l == levels - 1 ? 1.5 : 1.0) / lv.radius;
             d->lv.push_back(std::move(lv));
@@ -516,9 +768,11 @@ bool FindShape::CreateShape(const cv::Mat& image, double, int, int range, int cx
     } else {
         d->topAngles.push_back(0.0);
     }
+    std::vector<Feature> rot;
     for (double phi : d->topAngles) {
         std::vector<QFeature> q;
-        for (const Feature& f : rotated(top.feats, phi)) {
+        rotated(top.feats, phi, rot);
+        for (const Feature& f : rot) {
             QFeature e{static_cast<int>(std::lround(f.x)), static_cast<int>(std::lround(f.y)),
                        dirBin(f.dx, f.dy)};
             d->pad = std::max({d->pad, std::abs(e.x) + 1, std::abs(e.y) + 1});
@@ -530,38 +784,68 @@ bool FindShape::CreateShape(const cv::Mat& image, double, int, int range, int cx
     return true;
 }
 
+namespace {
+// Sizes every buffer a search of a w x h image may need (windows are cut from the level images, so
+// none is larger than the full-resolution image), so that the search itself never allocates.
+void prepare(Scratch& s, int w, int h, int levels) {
+    const size_t n = size_t(w) * size_t(h);
+    grow(s.hs, size_t(h + 6) * size_t(w));
+    grow(s.hd, size_t(h + 6) * size_t(w));
+    grow(s.pad, size_t(w) + 6);
+    grow(s.dirs, n);
+    grow(s.done, n);
+    grow(s.pyrRow, size_t(w) + 4);
+    const int shift = std::max(0, levels - 1);
+    s.all.reserve(size_t((w >> shift) + 1) * size_t((h >> shift) + 1));  // every top-level pixel a peak
+    s.cands.reserve(32);
+    for (auto& r : s.rot) r.reserve(kFineFeatures);
+}
+}  // namespace
+
 bool FindShape::Locate(const cv::Mat& image, Result* out) const {
     if (!m_model || image.empty() || image.type() != CV_8UC1) return false;
     const ShapeModelData& m = *m_model;
-    std::vector<cv::Mat> pyr{image};
+    Scratch& s = scratch();
+    prepare(s, image.cols, image.rows, m.levels);
+    cv::Mat pyr[kMaxLevels];
+    pyr[0] = image;
     for (int l = 1; l < m.levels; ++l) {
-        cv::Mat s;
-        cv::pyrDown(pyr.back(), s);
-        if (s.cols < 2 || s.rows < 2) return false;
-        pyr.push_back(s);
+        const int w = (pyr[l - 1].cols + 1) / 2, h = (pyr[l - 1].rows + 1) / 2;
+        if (w < 2 || h < 2) return false;
+        pyr[l] = header(s.pyr[l], h, w, CV_8U);
+        pyrDown(pyr[l - 1], pyr[l], s.pyrRow);
     }
-    std::vector<Candidate> cands = coarseSearch(m, pyr.back());
+    coarseSearch(m, pyr[m.levels - 1], s);
+    std::vector<Candidate>& cands = s.cands;
+    UnitField f;
+    auto follow = [&](int l, int radius, int steps, size_t keep) {
+        // One field for all candidates (only what they read is computed).
+        cv::Rect all;
+        for (const Candidate& c : cands) {
+            const cv::Rect w = refineWindow(m.lv[size_t(l)], c.x, c.y, radius + 2) &
+                               cv::Rect(0, 0, pyr[l].cols, pyr[l].rows);
+            all = all.empty() ? w : (all | w);
+        }
+        f.cover(pyr[l], l, all, s);
+        for (Candidate& c : cands) c = refine(m, l, pyr[l], c, radius, steps, f, s);
+        sortByScore(cands);
+        dropDuplicates(cands, m.lv[size_t(l)].angleStep);
+        // Hopeless candidates go; the fine levels follow only the few best.
+        while (!cands.empty() && (cands.size() > keep || cands.back().score < 0.6 * MinScore()))
+            cands.pop_back();
+    };
     for (int l = m.levels - 2; l >= 0 && !cands.empty(); --l) {
         for (Candidate& c : cands) {
             c.x *= 2;
             c.y *= 2;
-            c = refine(m, m.lv[size_t(l)], pyr[size_t(l)], c, l == m.levels - 2 ? 3 : 2,
-                       m.lv[size_t(l) + 1].angleStep);
         }
-        std::stable_sort(cands.begin(), cands.end(),
-                         [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
-        // Hopeless candidates go; the fine levels follow only the few best.
-        const size_t keep = l >= m.levels - 2 ? 4 : 2;
-        while (!cands.empty() && (cands.size() > keep || cands.back().score < 0.6 * MinScore()))
-            cands.pop_back();
+        const double ratio = m.lv[size_t(l) + 1].angleStep / m.lv[size_t(l)].angleStep;
+        follow(l, l == m.levels - 2 ? 3 : 2, std::max(1, static_cast<int>(std::ceil(ratio - 1e-9))),
+               l >= m.levels - 2 ? 4 : 3);
     }
+    if (m.levels == 1 && !cands.empty()) follow(0, 1, 1, cands.size());
     if (cands.empty()) return false;
-    if (m.levels == 1) {
-        for (Candidate& c : cands) c = refine(m, m.lv[0], pyr[0], c, 1, m.lv[0].angleStep);
-        std::stable_sort(cands.begin(), cands.end(),
-                         [](const Candidate& p, const Candidate& q) { return p.score > q.score; });
-    }
-    const Candidate best = polish(m, pyr[0], cands.front());
+    const Candidate best = polish(m, pyr[0], cands.front(), f, s);
     if (best.score < MinScore()) return false;
     if (out) {
         out->x = best.x;

@@ -7,6 +7,7 @@
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
 #include "records/counters.h"
+#include "settings/camerapages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
 #include "settingsrig.h"
@@ -223,6 +224,7 @@ void TestMaintenance::shutDownWithoutDetectionFunction() {
     SystemSettingWidget w;
     w.show();
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
+    w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     rig.prompter.queueAnswer(true);
     rig.prompter.queueAnswer(false);
     w.SlotShutDown();

@@ -8,6 +8,7 @@
 #include "camera/camerasettings.h"
 #include "io/ioparamswidget.h"
 #include "settings/advancedpages.h"
+#include "settings/camerapages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/splash.h"
@@ -142,6 +143,7 @@ void TestSettingsDialog::noDetectionFunctionRefusesCommit() {
     SystemSettingWidget w;
     w.show();
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
+    w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
     w.accept();
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});

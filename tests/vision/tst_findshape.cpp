@@ -59,6 +59,8 @@ private slots:
     void rejectsWrongScene_data();
     void rejectsWrongScene();
     void partReachingBeyondSearchImage();
+    void hardPoses_data();
+    void hardPoses();
 };
 
 void TestFindShape::emptyUntilCreated() {
@@ -327,6 +329,57 @@ void TestFindShape::sameAnswerOnAnyThreadCount() {
     QCOMPARE(many.y, one.y);
     QCOMPARE(many.rotation, one.rotation);
     QCOMPARE(many.score, one.score);
+}
+
+void TestFindShape::hardPoses_data() {
+    // A camera-sized frame of mould clutter searched whole; the model is a 300 x 300 box around the
+    // part in the middle of the master.
+    QTest::addColumn<int>("range");
+    QTest::addColumn<double>("x");  // part centre in the frame
+    QTest::addColumn<double>("y");
+    QTest::addColumn<double>("phi");
+    QTest::addColumn<double>("gain");
+    QTest::newRow("seen lost: +175.5 in clutter") << 180 << 660.1 << 739.2 << 175.5 << 1.0;
+    QTest::newRow("seen clamped: +179.7") << 180 << 1210.4 << 380.8 << 179.7 << 1.0;
+    QTest::newRow("-179.6") << 180 << 433.0 << 301.5 << -179.6 << 0.85;
+    QTest::newRow("upside down") << 180 << 1500.2 << 820.7 << 180.0 << 1.15;
+    QTest::newRow("-175.2, dimmer") << 180 << 905.5 << 540.3 << -175.2 << 0.8;
+    QTest::newRow("range 30, at +30") << 30 << 640.0 << 500.0 << 30.0 << 1.0;
+    QTest::newRow("range 30, at -29.8") << 30 << 1320.6 << 610.1 << -29.8 << 1.2;
+    QTest::newRow("range 15, at +14.9") << 15 << 800.3 << 300.9 << 14.9 << 0.9;
+    QTest::newRow("range 1, at -1") << 1 << 1111.1 << 777.7 << -1.0 << 1.0;
+}
+
+void TestFindShape::hardPoses() {
+    QFETCH(int, range);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(double, phi);
+    QFETCH(double, gain);
+    const cv::Size frame(1920, 1080);
+    const cv::Point2d centre(960, 540);
+    const cv::Rect box(810, 390, 300, 300);
+    const cv::Mat mst = scenes::scene(frame, centre, 135, scenes::Pose());
+    FindShape fs;
+    QVERIFY(fs.CreateShape(mst(box).clone(), 0.0, 0, range, 960, 540, false, 255,
+                           cv::Mat(box.size(), CV_8U, cv::Scalar(255)), 10, 0));
+    scenes::Look look;
+    look.noise = 4;
+    look.gain = gain;
+    const cv::Mat raw = scenes::scene(frame, centre, 135, {x - centre.x, y - centre.y, phi}, look,
+                                      scenes::foreign(frame, 17));
+    int dx = 0, dy = 0;
+    double a = 0, angle = 0;
+    QVERIFY(fs.Find(raw, 0, &dx, &dy, &a, &angle));
+    // The correction brings the part back: the model centre minus where it was found, the angle
+    // undoing the turn, always within -180..180.
+    QVERIFY2(std::abs(960 - dx - x) <= 1.0 && std::abs(540 - dy - y) <= 1.0,
+             qPrintable(QString("found at %1 %2").arg(960 - dx).arg(540 - dy)));
+    QVERIFY2(angle >= -180.0 && angle <= 180.0, qPrintable(QString::number(angle)));
+    double off = std::fmod(angle + phi, 360.0);
+    if (off > 180) off -= 360;
+    if (off < -180) off += 360;
+    QVERIFY2(std::abs(off) <= 0.5, qPrintable(QString("angle %1 for turn %2").arg(angle).arg(phi)));
 }
 
 QTEST_APPLESS_MAIN(TestFindShape)
