@@ -831,6 +831,7 @@ void MainWindow::SlotAdjustArea() {
     CammerWidget* v = camView(displayedCamera);
     if (!v) return;
     v->ShowHideTool(3);
+    if (para().show_cavity_no && drawROIWidget) drawROIWidget->viewCavityBoxes(v, 1);
     const int step = qBound(0, editorStep, kStepCount - 1);
     const CammerSingleton* store =
         v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();
