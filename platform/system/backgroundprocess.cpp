@@ -26,6 +26,11 @@ bool BackgroundProcess::running() const {
 }
 
 void BackgroundProcess::stop(int graceMs) {
+    // Just started, the process may not have loaded its program yet: give it a moment to show it.
+    QElapsedTimer started;
+    started.start();
+    while (pid_ > 0 && !running() && ::kill(pid_t(pid_), 0) == 0 && started.elapsed() < 500)
+        QThread::msleep(10);
     if (!running()) {
         pid_ = 0;
         return;

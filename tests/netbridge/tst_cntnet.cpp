@@ -224,7 +224,7 @@ void TestCntNet::clientRestartsDoNotPileUp() {
     QVERIFY(client.restart("python3", args));
     CommandRunner::instance().reset();
     QVERIFY(client.pid() != first);
-    QVERIFY(client.running());
+    QTRY_VERIFY(client.running());
     auto cmdline = [](qint64 pid) {
         QFile f(QString("/proc/%1/cmdline").arg(pid));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
