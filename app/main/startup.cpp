@@ -27,6 +27,8 @@
 #include "inspection/mainwindow.h"
 #include "io/ionames.h"
 #include "io/ledcontrol.h"
+#include "platform/system/commandrunner.h"
+#include "platform/system/profile.h"
 #include "platform/system/syspath.h"
 #include "settings/timerroundmanage.h"
 #include "widgets/kithost.h"
@@ -132,6 +134,26 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     // SIGTERM and SIGINT stop the program in order (glog keeps the other failure signals); one that
     // arrives during the start-up is acted on once the main window exists.
     if (!installStopSignals()) qWarning("SIGTERM and SIGINT cannot be caught: they end the program at once");
+    // In the simulated profile a reboot or power-off is recorded, not carried out; the program then
+    // ends as it would on the panel, once the code that asked has returned: stopped in order, with a
+    // status that tells scripts/run whether to start it again.
+    if (isSimulated()) {
+        setMachineCommandHook([](MachineCommand c) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [c] {
+                    static bool ending = false;
+                    if (ending) return;
+                    ending = true;
+                    const bool reboot = c == MachineCommand::Reboot;
+                    qWarning("%s recorded in the simulated profile: stopping in order",
+                             reboot ? "reboot" : "power-off");
+                    if (gpWin) gpWin->StopInOrder();
+                    Exit(reboot ? kExitSimulatedReboot : kExitSimulatedPowerOff);
+                },
+                Qt::QueuedConnection);
+        });
+    }
     // 6. Periodic USB copy.
     if (!TimerRoundManage::__instance) TimerRoundManage::__instance = new TimerRoundManage;
     TimerRoundManage::__instance->init();
@@ -184,6 +206,7 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     splash.finish(window);
     if (whenRunning) QTimer::singleShot(0, &app, whenRunning);
     const int status = app.exec();
+    setMachineCommandHook(nullptr);
     // 18.
     return status;
 }

@@ -27,6 +27,12 @@ QString setApplicationFont(
 // The widget kit's hooks onto the camera layer, the backlight and the live record.
 void installKitHooks();
 
+// Exit statuses of the simulated profile when the program asked the computer to reboot or to power
+// off: it stops in order and ends with these, and scripts/run starts it again after a reboot, as the
+// panel would come back.
+constexpr int kExitSimulatedReboot = 3;
+constexpr int kExitSimulatedPowerOff = 4;
+
 // The whole sequence, from the locale codec to the event loop's return. `whenRunning` (tests) runs
 // once the event loop has started.
 int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning = {});

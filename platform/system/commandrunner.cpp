@@ -144,7 +144,41 @@ CommandResult CommandRunner::run(const QString& command, bool captureOutput) {
         }
     }
     qInfo().noquote() << "command (recorded, not executed):" << command;
+    const MachineCommand machine = machineCommandOf(command);
+    if (machine != MachineCommand::None) {
+        std::function<void(MachineCommand)> hook;
+        {
+            QMutexLocker l(&lock_);
+            hook = machineHook_;
+        }
+        if (hook) hook(machine);
+    }
     return result;
+}
+
+void CommandRunner::setMachineHook(std::function<void(MachineCommand)> hook) {
+    QMutexLocker l(&lock_);
+    machineHook_ = std::move(hook);
+}
+
+MachineCommand machineCommandOf(const QString& command) {
+    const QStringList words = command.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) return MachineCommand::None;
+    const QString& verb = words.first();
+    if (verb == QLatin1String("reboot")) return MachineCommand::Reboot;
+    if (verb == QLatin1String("poweroff") || verb == QLatin1String("halt")) return MachineCommand::PowerOff;
+    if (verb == QLatin1String("init") && words.size() == 2) {
+        if (words[1] == QLatin1String("6")) return MachineCommand::Reboot;
+        if (words[1] == QLatin1String("0")) return MachineCommand::PowerOff;
+        return MachineCommand::None;
+    }
+    if (verb == QLatin1String("shutdown"))
+        return words.contains(QStringLiteral("-r")) ? MachineCommand::Reboot : MachineCommand::PowerOff;
+    return MachineCommand::None;
+}
+
+void setMachineCommandHook(std::function<void(MachineCommand)> hook) {
+    CommandRunner::instance().setMachineHook(std::move(hook));
 }
 
 int RunCommand(const QString& command) {

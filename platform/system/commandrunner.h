@@ -1,9 +1,13 @@
 #pragma once
+#include <functional>
+
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+
+enum class MachineCommand { None, Reboot, PowerOff };
 
 // The one place where the program runs shell commands ("reboot", "sync", "cp -f ...", "ip addr flush ...").
 //
@@ -39,6 +43,7 @@ public:
     void clearHistory();
     // Back to the profile's mode, emulation on, no queued results, empty history.
     void reset();
+    void setMachineHook(std::function<void(MachineCommand)> hook);
 
 private:
     CommandRunner();
@@ -54,7 +59,17 @@ private:
     bool emulate_ = true;
     QList<Canned> canned_;
     QStringList history_;
+    std::function<void(MachineCommand)> machineHook_;
 };
+
+// What a recorded machine command stands for: a reboot ("reboot", "init 6", "shutdown -r ..."), a
+// power-off ("init 0", "poweroff", "halt", "shutdown ..."), or neither.
+MachineCommand machineCommandOf(const QString& command);
+
+// Called (from the thread that ran the command) after a reboot or power-off was recorded instead of
+// carried out. The program installs one in the simulated profile so that it ends as the panel would;
+// tests install none, so a recorded reboot only lands in the history.
+void setMachineCommandHook(std::function<void(MachineCommand)> hook);
 
 // system()-like: runs (or records) the command, waits, returns its exit status.
 int RunCommand(const QString& command);

@@ -15,6 +15,8 @@ private slots:
     void sysPathStaysUnderRoot_data();
     void sysPathStaysUnderRoot();
     void machineCommandsAreOnlyRecorded();
+    void machineCommandsEndTheSimulatedProgram_data();
+    void machineCommandsEndTheSimulatedProgram();
     void fileCommands_data();
     void fileCommands();
     void pathsOutsideAreNeverTouched();
@@ -63,6 +65,38 @@ void TestSystem::machineCommandsAreOnlyRecorded() {
     const QByteArray log = dir.readFile("sysroot/commands.log");
     QVERIFY(log.contains(" reboot\n"));
     QVERIFY(log.contains(" init 0\n"));
+}
+
+void TestSystem::machineCommandsEndTheSimulatedProgram_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("kind");  // MachineCommand
+    QTest::newRow("reboot") << "reboot" << int(MachineCommand::Reboot);
+    QTest::newRow("init 6") << "init 6" << int(MachineCommand::Reboot);
+    QTest::newRow("shutdown -r") << "shutdown -r now" << int(MachineCommand::Reboot);
+    QTest::newRow("init 0") << "init 0" << int(MachineCommand::PowerOff);
+    QTest::newRow("poweroff") << "  poweroff" << int(MachineCommand::PowerOff);
+    QTest::newRow("shutdown") << "shutdown -h now" << int(MachineCommand::PowerOff);
+    QTest::newRow("init 3") << "init 3" << int(MachineCommand::None);
+    QTest::newRow("word inside") << "echo reboot" << int(MachineCommand::None);
+    QTest::newRow("prefix only") << "rebooted" << int(MachineCommand::None);
+    QTest::newRow("hwclock") << "hwclock -w" << int(MachineCommand::None);
+}
+
+// The program installs a hook that ends it as the panel would; it is told of a recorded reboot or
+// power-off and of nothing else, and never of a canned one (tests answer those themselves).
+void TestSystem::machineCommandsEndTheSimulatedProgram() {
+    QFETCH(QString, command);
+    QFETCH(int, kind);
+    ProgramDir dir;
+    QCOMPARE(int(machineCommandOf(command)), kind);
+    QList<int> told;
+    setMachineCommandHook([&](MachineCommand c) { told << int(c); });
+    QCOMPARE(RunCommand(command), 0);
+    CommandRunner::instance().queueResult(command.trimmed(), 0);
+    RunCommand(command.trimmed());
+    setMachineCommandHook(nullptr);
+    RunCommand(command);
+    QCOMPARE(told, kind == int(MachineCommand::None) ? QList<int>() : QList<int>{kind});
 }
 
 void TestSystem::fileCommands_data() {
