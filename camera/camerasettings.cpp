@@ -403,8 +403,11 @@ bool CameraSlot::StopAutoExposure(int* exposeMs, int* gain) {
     if (CameraGetExposureTime(mindHandle, &us) != kMindSuccess ||
         CameraGetAnalogGain(mindHandle, &g) != kMindSuccess)
         return false;
+    // Gain in record steps (1/64 of the range), as the gain slider and SetAdjustPlus count it.
+    int gmin = 0, gmax = 0;
+    CameraGetAeAnalogGainRange(mindHandle, &gmin, &gmax);
     if (exposeMs) *exposeMs = whole(us / 1000);
-    if (gain) *gain = g;
+    if (gain) *gain = steps(g, gmin, double(gmax - gmin) / 64);
     return true;
 }
 

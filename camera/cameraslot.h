@@ -85,7 +85,8 @@ public:
     // Steps the live exposure by 1 towards a mean grey level of 126-130 and applies it.
     void AutoChangeExposeTime(int brightness);
     // MindVision: lets the camera find its exposure (target brightness 120, up to 100 ms, anti-flicker);
-    // StopAutoExposure switches it off again and reads what it found (exposure in ms, analogue gain).
+    // StopAutoExposure switches it off again and reads what it found (exposure in ms, gain in record
+    // steps).
     // Nothing (false) for other back-ends or an inactive slot.
     bool StartAutoExposure();
     bool StopAutoExposure(int* exposeMs, int* gain);

@@ -810,6 +810,13 @@ void MainWindow::BackTrain() {
     gisReTrain = 1;
 }
 
+void MainWindow::SlotAccount() {
+    if (settingsShown() || alarmBarShown() || regionBarShown() || dialogsShown() || DisplayState == 2) return;
+    // The level rises through the password box and the indicator shows it; the inspection display
+    // stays as it is (nothing here leads back from a paused display).
+    accessCheckPassword();
+}
+
 void MainWindow::SlotAdjustArea() {
     if (settingsShown() || alarmBarShown() || regionBarShown() || dialogsShown() || DisplayState == 2) return;
     if (accessCheckPassword() == 0) return;

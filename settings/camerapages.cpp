@@ -212,6 +212,8 @@ CameraParamsSubWidget::CameraParamsSubWidget(QWidget* parent) : BWidget(parent) 
 }
 
 void CameraParamsSubWidget::WizardParaInit() {
+    // The checked button names the camera the sliders show (the dialog starts again at camera 1).
+    if (outSet >= 0 && outSet < kCameraPageButtons) cameraButtons[outSet]->setChecked(true);
     const WizardPara* w = gpWParaBak;
     const int c = pageCamera();
     if (!w || !validCamera(c)) return;

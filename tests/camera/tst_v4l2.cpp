@@ -392,7 +392,7 @@ private slots:
         QFETCH(QString, device);
         QFETCH(int, id);
         ProgramDir dir;
-        QVERIFY(dir.writeFile("sysroot/proc/bus/input/devices", "N: Name=\"USB2.0 PC CAMERA\"\n"));
+        QVERIFY(dir.writeFile("sysroot/proc/bus/input/devices", "N: Name=\"SIM USB CAMERA\"\n"));
         v4l2Config().inputFormat = "lavfi";
         v4l2Config().devicePattern = device;
         CheckCameraID();

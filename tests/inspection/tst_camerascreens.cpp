@@ -52,6 +52,7 @@ private slots:
     void imageValuesThenExit_data();
     void imageValuesThenExit();
     void detachedPanelAndOrder();
+    void backEndFoundNoCameraOpens();
 };
 
 void TestCameraScreens::imageValuesThenExit_data() {
@@ -134,11 +135,42 @@ void TestCameraScreens::detachedPanelAndOrder() {
     QVERIFY(!sub->isWindow());
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(s));
 
+    // Restore defaults asks first; declined, nothing moves.
+    world.prompter.queueAnswer(false);
+    touch(sub->restoreButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(527)});
+    QCOMPARE(gpWParaBak->expose_time[0], 30);
+
     // The order button: back to the picture, and the order dialog on top of it.
     touch(sub->orderButton);
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
     QVERIFY(w->widgetChangeCamera->isVisible());
     QCOMPARE(w->widgetChangeCamera->rowCount(), 2);
+}
+
+// A camera family is found but its camera does not open: the monitor runs with the four test views
+// (every one built and shown), offers to clear the bindings, and the camera pages act on nothing.
+void TestCameraScreens::backEndFoundNoCameraOpens() {
+    MonitorWorld world(1);
+    world.p().factory_param = 1;
+    simcam::Bus::instance().injectStatus("MV_CC_OpenDevice", -1, 100);
+    world.prompter.queueAnswer(false);  // keep the bindings
+    MainWindow* w = world.build();
+    showWindow(w);
+    QCOMPARE(gCameraID, int(kCameraNone));
+    QCOMPARE(numCamera, 4);
+    QCOMPARE(w->cams.size(), 4);
+    for (CammerWidget* v : w->cams) {
+        QVERIFY(v->isBuilt());
+        QVERIFY(v->isVisible());
+    }
+    QCOMPARE(world.prompter.questions, QStringList{lanText(134)});
+    SystemSettingWidget* s = w->settingWidget;
+    touch(w->optionBar->button(OptionBar::Settings));
+    touch(s->tabButtons[3]);
+    touchRightOfHandle(s->cameraParamsSub->exposureSlider);
+    touchRightOfHandle(s->cameraParams->gammaSlider);
+    QCOMPARE(s->cameraParamsSub->exposureValue->text(), QString::number(gpWParaBak->expose_time[0]));
 }
 
 QTEST_MAIN(TestCameraScreens)

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "camera/cameraglobals.h"
+#include "settings/advancedpages.h"
+#include "widgets/checkbox.h"
 #include "camera/camerahost.h"
 #include "camera/camerasettings.h"
 #include "camera/cameraslot.h"
@@ -266,7 +268,8 @@ private slots:
         w.changeWidget(3);
         QVERIFY(!w.cameraParams->sharpSlider->isVisible());
         QVERIFY(w.cameraParamsSub->exposureSlider->isVisible());
-        gpWParaBak->factory_param = 1;  // the factory box ticked
+        w.advanceFunc->switches[AdvanceFuncWidget::kFactoryParam]->setChecked(
+            true);  // the factory box ticked
         w.changeWidget(4);
         QVERIFY(f->box(textId)->isVisible());
         f->box(textId)->setChecked(true);
@@ -355,6 +358,36 @@ private slots:
         QCOMPARE(gpWPara->expose_time[1], 20);
         QCOMPARE(Cameras::feature(1, "ExposureTime"), 20000.0);
         QVERIFY(Cameras::calls(0).isEmpty());
+    }
+
+    // The dialog's automatic exposure (MindVision): the camera finds its exposure for a while, then
+    // what it found lands in the working copy and on the two sliders.
+    void autoExposure() {
+        SettingsRig rig;
+        gpWPara->expose_time[0] = 25;
+        *gpWParaBak = *gpWPara;
+        Cameras cams(1, Vendor::MindVision);
+        Dialog d;
+        simcam::Bus::instance().clearLog();
+        d.w.SlotAutoExposeTime();
+        const QStringList started = Cameras::calls(0);
+        QVERIFY2(started.filter("CameraSetAeState").size() == 1 &&
+                     started.filter("CameraSetAeTarget").size() == 1 &&
+                     started.filter("CameraSetAeExposureRange").size() == 1 &&
+                     started.filter("CameraSetAntiFlick").size() == 1,
+                 qPrintable(started.join('\n')));
+        QCOMPARE(Cameras::feature(0, "AeState"), 1.0);
+        const double us = Cameras::feature(0, "ExposureTime");
+        // The camera's own choice, in the middle of its gain range.
+        simcam::Bus::instance().clearLog();
+        d.w.SlotAutoExposeTimeTimeout();
+        QCOMPARE(Cameras::feature(0, "AeState"), 0.0);
+        QCOMPARE(gpWParaBak->expose_time[0], int(us / 1000));
+        QCOMPARE(d.w.cameraParamsSub->exposureSlider->value(), int(us / 1000));
+        // The gain comes back in record steps: applying it again gives the camera's gain.
+        const int steps = gpWParaBak->adjust_plus[0];
+        QCOMPARE(d.w.cameraParamsSub->gainSlider->value(), steps);
+        QVERIFY(steps >= 0 && steps <= 64);
     }
 
     // The order button hands over to the main window's camera order dialog.
