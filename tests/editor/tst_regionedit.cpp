@@ -82,6 +82,8 @@ private slots:
     void deleteShiftsDown();
     void hoverCursor_data();
     void hoverCursor();
+    void polygonPointLimit();
+    void stepsAddedAtRunTime();
 };
 
 // Area Settings fills the working store from the saved one and shows the template with the tools.
@@ -481,6 +483,43 @@ void TestRegionEdit::hoverCursor() {
     ew.touch.tap({500, 375});
     ew.touch.hover(at);
     QCOMPARE(int(ew.v->cursor().shape()), cursor);
+}
+
+// A click-polygon keeps at most 8095 points: a press at 8096 drops one and warns.
+void TestRegionEdit::polygonPointLimit() {
+    EditorWorld ew;
+    ew.editor->SlotDrawPloygn();
+    ew.touch.tap({500, 500});
+    QVector<QPoint>& pts = ew.v->polyPoints;
+    while (pts.size() < kMaxPolygonPoints) pts.append(QPoint(500 + pts.size() % 300, 500 + pts.size() / 300));
+    ew.touch.tap({900, 900});
+    QCOMPARE(ew.world.prompter.warnings, QStringList{lanText(35)});
+    QCOMPARE(pts.size(), kMaxPolygonPoints - 1);
+    ew.editor->SlotDrawPloygn();
+    QCOMPARE(ew.count(), 1);
+    QCOMPARE(int(ew.work().polygon[ew.step()][0].count), kMaxPolygonPoints - 1);
+}
+
+// The multi-detection step count raised while the monitor runs: regions of the new last step are
+// drawn, deleted and saved on buffers that exist.
+void TestRegionEdit::stepsAddedAtRunTime() {
+    EditorWorld ew(64, 48, [](WizardPara& p) {
+        p.detect_mode = kDetectMulti;
+        p.multi_step_count = 2;
+    });
+    gDNum = 8;
+    ew.w->regiOption->ChangeDetectNum(8);
+    ew.w->regiOption->detectList()->setCurrentIndex(7);
+    QCOMPARE(ew.step(), 7);
+    ew.drawRect({100, 100}, {300, 300});
+    ew.drawRect({400, 100}, {600, 300});
+    QCOMPARE(ew.v->data.selectedRoi, 1);
+    ew.world.prompter.queueAnswer(true);
+    ew.editor->SlotDeleteROI();
+    QCOMPARE(ew.count(), 1);
+    ew.world.prompter.queueAnswer(true);
+    ew.editor->SlotSaveData();
+    QCOMPARE(ew.saved().count[7], 1);
 }
 
 QTEST_MAIN(TestRegionEdit)
