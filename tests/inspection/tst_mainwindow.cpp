@@ -95,11 +95,12 @@ void TestMainWindow::startupWithCameras() {
     QVERIFY(!w->ioStatus->isHidden());
     // The camera layer walks the used views.
     QCOMPARE(cameraViewCount(), cameras);
-    // Picture filters from the stored values, scaled once: contrast 100 is neutral (0).
+    // Picture filters from the stored values, scaled once: contrast and gamma 100 are the camera's own
+    // picture (1.0).
     const WizardPara& p = world.p();
     QCOMPARE(w->cams[0]->FilterDescription(),
-             QString::asprintf("eq=contrast=%f:gamma=%f,unsharp=5:5:%f", p.contrast[0] * 0.02 - 2,
-                               p.gamma[0] * 0.0396 + 0.1, p.sharp[0] * 0.05));
+             QString::asprintf("eq=contrast=%f:gamma=%f,unsharp=5:5:%f", p.contrast[0] / 100.0,
+                               p.gamma[0] / 100.0, p.sharp[0] * 0.05));
     // The snapshot panel is up; the screen-off delay switches the backlight off.
     QVERIFY(!w->indexButton->isHidden());
     w->TimerLCD();
