@@ -312,6 +312,32 @@ void CammerWidget::SaveReTrainImage(int step) {
     if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
 }
 
+namespace {
+RoiEditorHooks* roiEditor() {
+    auto* w = qobject_cast<MainWindow*>(gpWin);
+    return w ? w->drawROIWidget : nullptr;
+}
+}  // namespace
+
+void CammerWidget::mousePressEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMousePress(this, event);
+    QWidget::mousePressEvent(event);
+}
+
+void CammerWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMouseMove(this, event);
+    QWidget::mouseMoveEvent(event);
+}
+
+void CammerWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMouseRelease(this, event);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CammerWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event);
+}
+
 void CammerWidget::TimerShowAlarm() {
     if (data.allOk) {
         blinkPhase = 0;

@@ -56,6 +56,7 @@ extern "C" {
 #include "records/counters.h"
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
+#include "settings/helpwidget.h"
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
@@ -339,6 +340,9 @@ void MainWindow::Monitor_Init() {
     customIONameWidget = new CustomIONameWidget(this, settingWidget->ioWidget, settingWidget);
     customIONameWidget->init();
     customIONameWidget->hide();
+    hardwareWidget = new HardwareConfigurationWidget(this);
+    hardwareWidget->hide();
+    connect(hardwareWidget, &HardwareConfigurationWidget::confirmed, settingWidget, &QWidget::show);
     installSettingsHost();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
@@ -1086,6 +1090,16 @@ void MainWindow::installSettingsHost() {
     host.showCustomIONames = [this] {
         if (customIONameWidget) customIONameWidget->show();
     };
+    host.showHardwareConfiguration = [this] {
+        if (hardwareWidget) hardwareWidget->show();
+    };
+    host.setMouldSide = [this](int side) { MouldSide = side; };
+    host.restartScreenOffTimer = [this](int seconds) { screenOffTimer->start(seconds * 1000); };
+    host.refreshIndexPanel = [this] {
+        if (indexButton) indexButton->ShowHide(3);
+    };
+    host.rawImageSaving = [this] { return rawImageSaving != 0; };
+    host.setRawImageSaving = [this](bool on) { rawImageSaving = on ? 1 : 0; };
     host.askProductList = [] {
         if (CNT_ClientReady()) gpNet->CNT_SendGetProduct();
     };
@@ -1105,22 +1119,7 @@ void MainWindow::installSettingsHost() {
             widgetChangeCamera->raise();
         }
     };
-    pages.rebuildModels = [this](const CameraCommit& c) {
-        // Positioning models follow the cavity, the search margin and the positioning switch; the
-        // variation models follow everything a shape or the regions' parameters depend on.
-        const bool reshape = c.cavityChanged || c.marginChanged || c.positioningChanged;
-        const bool retrain = c.sameParamsChanged || c.productChanged || c.cavityChanged;
-        if (!reshape && !retrain && !c.amplifyChanged) return;
-        for (CammerWidget* v : cams) {
-            if (!v->recong) continue;
-            for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
-                if (!stepOn(d)) continue;
-                if (reshape || (retrain && !c.positioningChanged && !c.marginChanged))
-                    v->recong->CreateShape(d);
-                if (retrain || c.amplifyChanged) v->recong->VarTrain(d);
-            }
-        }
-    };
+    pages.rebuildModels = [this](const CameraCommit& c) { rebuildModels(c); };
 }
 
 void MainWindow::registerCameraViews() {

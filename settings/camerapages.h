@@ -147,6 +147,7 @@ struct CameraCommit {
     bool sameParamsChanged = false;
     bool productChanged = false;
     bool amplifyChanged = false;
+    bool stepsRederived = false;  // multi-detection set-up taken over: every step reshaped and retrained
 };
 CameraCommit cameraCommitBegin();
 void applyCameraCommit(const CameraCommit& commit);

@@ -83,6 +83,11 @@ public slots:
     void SlotShowIOWidget();
     void SlotShowCustomIONameWidget();
     void SlotShowHardwareConfigurationWidget();
+    // Parameter groups: save the committed settings under the typed name, restore the chosen group
+    // and restart, delete the chosen group; the list's choice names the group in the name field.
+    void SlotParaGroupBackup();
+    void SlotParaGroupRestore();
+    void SlotParaGroupDelete();
     void SlotParaGroupChange(int index);
 
     // Maintenance actions.
@@ -136,10 +141,19 @@ private:
     // Save live: the live record into PARAM.db; false (logged) when it could not be written.
     bool saveLive();
     void insertRecord(int textId);
+    // The name check of the group slots (warnings 282, 663; 664 for "default" when `replacing`).
+    bool checkGroupName(const QString& name, bool replacing);
+    // The active group's position, in both records and in "sysadd.txt".
+    void setActiveGroup(int index);
+    // The live record differs from PARAM.db: its last save failed. The next commit saves again.
+    bool m_unsaved = false;
     void flushAll();
     // Asks until a USB disk is mounted on "/mnt"; false when the operator gives up.
     bool mountUsbDisk();
 };
+
+// A parameter group name: 1 to 32 of A-Z, a-z, 0-9, "_" and "-".
+bool validGroupName(const QString& name);
 
 // The name a chosen update file is staged under ("newupdate.tar.gz", "newupdate.tar.xz",
 // "newupdate.rar"), from the endings in that order, case-sensitive; empty for anything else.

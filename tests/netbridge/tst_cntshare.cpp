@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/mainwindowbase.h"
 #include "app/wizardpara.h"
 #include "netbridge/cnt_net.h"
 #include "programdir.h"
@@ -99,6 +100,7 @@ private slots:
     void registration();
     void gating();
     void hungReaderCostsAFrameOnly();
+    void screenInModeOne();
     void readerProcess_data();
     void readerProcess();
 };
@@ -202,6 +204,33 @@ void TestCntShare::hungReaderCostsAFrameOnly() {
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
     b.net->shareTable().value(0)->sem.retInitPV();
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
+}
+
+void TestCntShare::screenInModeOne() {
+    // Mode 1 publishes the window at the display area's size (an odd width one column less), grabbed
+    // and scaled to that size whatever the window's own size.
+    Bridge b(1);
+    MainWindowBase window;
+    window.resize(300, 200);
+    window.setStyleSheet("background-color: white;");
+    gShowW = 173;
+    gShowH = 98;
+    b.net->CNT_FirstInit();
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    QVERIFY(e);
+    QCOMPARE(e->width, 172);
+    QCOMPARE(e->height, 98);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    auto* seg = static_cast<uchar*>(e->addr);
+    memset(seg, 0, size_t(e->size));
+    b.net->pushFrames();
+    QVERIFY(seg[0] > 128);                                     // white above the stamp rows
+    QVERIFY(qAbs(int(seg[e->width * e->height]) - 128) <= 2);  // no colour
+    gShowW = 0;
+    gShowH = 0;
 }
 
 void TestCntShare::readerProcess_data() {

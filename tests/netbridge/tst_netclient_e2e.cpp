@@ -126,11 +126,17 @@ void TestNetClientE2E::clientSeesTheMachine() {
     QTRY_COMPARE_WITH_TIMEOUT(reminders.size(), 1, kWait);
     QVERIFY(products.first().first().toString().contains("cap-28"));
 
+    // The regions of the camera saved: the client gets them, one message per step.
+    CammerWidget* view = w.window->cams[0];
+    QVERIFY(view->data.savedStore->SaveDatatoFile(ParameterManager::getInstance()->paramQuery));
+    QTRY_COMPARE_WITH_TIMEOUT(kindsIn(clientLog()).count(8), kMaxStep, kWait);
+
     // Everything was acknowledged: nothing waits.
     QTRY_VERIFY_WITH_TIMEOUT(net->pendingMessages().isEmpty(), kWait);
     const QByteArray all = clientLog();
     const QList<int> kinds = kindsIn(all);
-    for (int k : {1, 5, 7, 9, 10, 18, 20}) QVERIFY2(kinds.contains(k), qPrintable(QString("kind %1").arg(k)));
+    for (int k : {1, 5, 7, 8, 9, 10, 14, 17, 18, 20})
+        QVERIFY2(kinds.contains(k), qPrintable(QString("kind %1").arg(k)));
     QVERIFY2(bodiesOf(all, 1).contains(lanText(152).toUtf8()), bodiesOf(all, 1).constData());  // alarm record
     QVERIFY(bodiesOf(all, 10).contains("---:--"));
     QVERIFY(bodiesOf(all, 10).contains("\"operator_id\": \"op-7\"") ||
@@ -142,7 +148,6 @@ void TestNetClientE2E::clientSeesTheMachine() {
     QVERIFY(QFile::exists("cnt_net/data/ManualStop"));
 
     // The frame the client read is the camera's picture as the view shows it (above the time stamp).
-    CammerWidget* view = w.window->cams[0];
     const int iw = gImageW & ~1, ih = gImageH & ~1;
     const QString frame = w.dir.filePath("frames/source0.yuv");
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(frame).size() == iw * ih * 3 / 2, kWait);

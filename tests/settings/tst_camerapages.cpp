@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "camera/cameraglobals.h"
+#include "settings/advancedpages.h"
+#include "widgets/checkbox.h"
 #include "camera/camerahost.h"
 #include "camera/camerasettings.h"
 #include "camera/cameraslot.h"
@@ -266,7 +268,8 @@ private slots:
         w.changeWidget(3);
         QVERIFY(!w.cameraParams->sharpSlider->isVisible());
         QVERIFY(w.cameraParamsSub->exposureSlider->isVisible());
-        gpWParaBak->factory_param = 1;  // the factory box ticked
+        w.advanceFunc->switches[AdvanceFuncWidget::kFactoryParam]->setChecked(
+            true);  // the factory box ticked
         w.changeWidget(4);
         QVERIFY(f->box(textId)->isVisible());
         f->box(textId)->setChecked(true);
