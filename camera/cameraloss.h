@@ -13,9 +13,9 @@ extern std::atomic<bool> gisLost;
 // Loss events since the counters were last reset (the settings dialog's counter reset zeroes it).
 extern int gLost;
 
-// A camera (view index) delivered no frame: declares the loss as its back-end requires. Nothing when
-// the cameras are already lost or in test mode (back-end 0); Hikvision only when the device count no
-// longer matches the view count.
+// A camera (view index) delivered no frame: declares the loss, for every back-end (a camera that still
+// enumerates but sends nothing is as blind as one that is gone; enumeration only gates the restart).
+// Nothing when the cameras are already lost or in test mode (back-end 0).
 void CameraCheck(int camera);
 // One restart attempt (see above); a view that does not reopen is declared lost again.
 void CameraRestart();

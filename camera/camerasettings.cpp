@@ -197,8 +197,7 @@ void CameraSlot::SetSharp() {
             break;
         }
         case kCameraV4L2:
-            snprintf(filterText, sizeof(filterText), "unsharp=5:5:%f", v * 0.05);
-            filterSharp = QString::fromLatin1(filterText);
+            filterSharp = v4l2SharpFilter(v);
             RebuildFilters();
             break;
         default:
@@ -224,8 +223,7 @@ void CameraSlot::SetContrast() {
             break;
         }
         case kCameraV4L2:
-            snprintf(filterText, sizeof(filterText), "eq=contrast=%f:", v * 0.02 - 2);
-            filterContrast = QString::fromLatin1(filterText);
+            filterContrast = v4l2ContrastFilter(v);
             RebuildFilters();
             break;
         default:
@@ -263,8 +261,7 @@ void CameraSlot::SetGamma() {
             break;
         }
         case kCameraV4L2:
-            snprintf(filterText, sizeof(filterText), "gamma=%f,", v * 0.0396 + 0.1);
-            filterGamma = QString::fromLatin1(filterText);
+            filterGamma = v4l2GammaFilter(v);
             RebuildFilters();
             break;
         default:
@@ -364,18 +361,15 @@ void CameraSlot::RestoreDefaultSettings() {
             break;
         }
         case kCameraV4L2:
+            // The camera's own picture; the graph is rebuilt here, so the defaults act even when the
+            // sliders already stood at these values.
             if (work) {
-                work->contrast[c] = 140;
-                work->gamma[c] = 40;
-                work->sharp[c] = 0;
+                work->contrast[c] = kV4L2DefaultContrast;
+                work->gamma[c] = kV4L2DefaultGamma;
+                work->sharp[c] = kV4L2DefaultSharp;
             }
-            snprintf(filterText, sizeof(filterText), "eq=contrast=%f:", 140 * 0.02 - 2);
-            filterContrast = QString::fromLatin1(filterText);
-            snprintf(filterText, sizeof(filterText), "gamma=%f,", 40 * 0.0396 + 0.1);
-            filterGamma = QString::fromLatin1(filterText);
-            snprintf(filterText, sizeof(filterText), "unsharp=5:5:%f", 0.0);
-            filterSharp = QString::fromLatin1(filterText);
-            filterExtra.clear();
+            SetFilterTexts(kV4L2DefaultContrast, kV4L2DefaultGamma, kV4L2DefaultSharp);
+            RebuildFilters();
             break;
         default:
             break;
@@ -390,6 +384,31 @@ void CameraSlot::AutoChangeExposeTime(int brightness) {
     else if (brightness <= 125)
         live->expose_time[slot] += 1;
     SetExposeTime();
+}
+
+bool CameraSlot::StartAutoExposure() {
+    if (!isActive() || gCameraID != kCameraMindVision) return false;
+    CameraSetAeState(mindHandle, 1);
+    CameraSetAeTarget(mindHandle, 120);
+    CameraSetAeExposureRange(mindHandle, 0, 100000);
+    CameraSetAntiFlick(mindHandle, 1);
+    return true;
+}
+
+bool CameraSlot::StopAutoExposure(int* exposeMs, int* gain) {
+    if (!isActive() || gCameraID != kCameraMindVision) return false;
+    CameraSetAeState(mindHandle, 0);
+    double us = 0;
+    int g = 0;
+    if (CameraGetExposureTime(mindHandle, &us) != kMindSuccess ||
+        CameraGetAnalogGain(mindHandle, &g) != kMindSuccess)
+        return false;
+    // Gain in record steps (1/64 of the range), as the gain slider and SetAdjustPlus count it.
+    int gmin = 0, gmax = 0;
+    CameraGetAeAnalogGainRange(mindHandle, &gmin, &gmax);
+    if (exposeMs) *exposeMs = whole(us / 1000);
+    if (gain) *gain = steps(g, gmin, double(gmax - gmin) / 64);
+    return true;
 }
 
 QByteArray CameraSlot::ReadSerial() {

@@ -9,8 +9,8 @@
 //   gain       1/64 steps of the range; uEye: v itself
 //   sharpness  1/100 steps; V4L2: unsharp amount v * 0.05
 //   contrast   MindVision: 1/200 steps; Galaxy: software factor (v > 150: 100, else v - 50);
-//              V4L2: eq contrast v * 0.02 - 2
-//   gamma      1/250 steps; uEye: v itself; V4L2: v * 0.0396 + 0.1
+//              V4L2: eq contrast v / 100 (100: the camera's own picture)
+//   gamma      1/250 steps; uEye: v itself; V4L2: v / 100 (100: the camera's own picture)
 #include <QJsonObject>
 #include <QString>
 

@@ -3,6 +3,7 @@
 
 #include <QtDebug>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/globals.h"
@@ -45,13 +46,29 @@ void CameraSlot::AllocCameraBuffers() {
     galaxyBuffer.assign(size_t(gImageLen), 0);
 }
 
+namespace {
+QString filterPart(const char* format, double value, double low, double high) {
+    if (!std::isfinite(value)) value = low;
+    char text[64];
+    snprintf(text, sizeof(text), format, std::min(high, std::max(low, value)));
+    return QString::fromLatin1(text);
+}
+}  // namespace
+
+QString v4l2ContrastFilter(double v) {
+    return filterPart("eq=contrast=%f:", v / 100, -1000, 1000);
+}
+QString v4l2GammaFilter(double v) {
+    return filterPart("gamma=%f,", v / 100, 0.1, 10);
+}
+QString v4l2SharpFilter(double v) {
+    return filterPart("unsharp=5:5:%f", v * 0.05, -2, 5);
+}
+
 void CameraSlot::SetFilterTexts(double contrast, double gamma, double sharp) {
-    snprintf(filterText, sizeof(filterText), "eq=contrast=%f:", contrast * 0.02 - 2);
-    filterContrast = QString::fromLatin1(filterText);
-    snprintf(filterText, sizeof(filterText), "gamma=%f,", gamma * 0.0396 + 0.1);
-    filterGamma = QString::fromLatin1(filterText);
-    snprintf(filterText, sizeof(filterText), "unsharp=5:5:%f", sharp * 0.05);
-    filterSharp = QString::fromLatin1(filterText);
+    filterContrast = v4l2ContrastFilter(contrast);
+    filterGamma = v4l2GammaFilter(gamma);
+    filterSharp = v4l2SharpFilter(sharp);
     filterExtra.clear();
 }
 
@@ -170,6 +187,9 @@ bool CameraSlot::openUeye(const QByteArray& serial) {
     is_SetHardwareGamma(h, kUeyeSetHwGammaOn);
     unsigned clock = 5;
     is_PixelClock(h, kUeyePixelclockCmdSet, &clock, 4);
+    // New images are told by the SDK's frame event: a still scene (a lens cap, a dark mould) gives the
+    // same bytes frame after frame and is still a camera that delivers.
+    is_EnableEvent(h, kUeyeSetEventFrame);
     lastUeyeFrame.assign(size_t(gImageLen), 0);
     return true;
 }
@@ -360,6 +380,7 @@ void CameraSlot::CameraClose() {
             gxHandle = nullptr;
             break;
         case kCameraUeye:
+            is_DisableEvent(ueyeHandle, kUeyeSetEventFrame);
             is_FreeImageMem(ueyeHandle, ueyeMemory, ueyeMemoryId);
             ueyeMemory = nullptr;
             is_ExitCamera(ueyeHandle);
@@ -427,7 +448,7 @@ bool CameraSlot::GrabOnce() {
         }
         case kCameraUeye: {
             if (!ueyeMemory || lastUeyeFrame.size() != size_t(gImageLen)) return false;
-            if (memcmp(ueyeMemory, lastUeyeFrame.data(), size_t(gImageLen)) == 0) return false;
+            if (is_WaitEvent(ueyeHandle, kUeyeSetEventFrame, 0) != kUeyeSuccess) return false;
             memcpy(lastUeyeFrame.data(), ueyeMemory, size_t(gImageLen));
             handOff(lastUeyeFrame.data(), 1);
             return true;

@@ -84,6 +84,12 @@ public:
     void RestoreDefaultSettings();
     // Steps the live exposure by 1 towards a mean grey level of 126-130 and applies it.
     void AutoChangeExposeTime(int brightness);
+    // MindVision: lets the camera find its exposure (target brightness 120, up to 100 ms, anti-flicker);
+    // StopAutoExposure switches it off again and reads what it found (exposure in ms, gain in record
+    // steps).
+    // Nothing (false) for other back-ends or an inactive slot.
+    bool StartAutoExposure();
+    bool StopAutoExposure(int* exposeMs, int* gain);
     // Serial number of the open camera as the binding stores it: uEye, MindVision and Hikvision GigE
     // cameras; empty for every other back-end, a Hikvision USB camera or an inactive slot.
     QByteArray ReadSerial();
@@ -130,7 +136,6 @@ public:
     AVFilterContext* bufferSink = nullptr;
     QMutex graphLock;  // guards the filter graph; the frame lock is only taken to copy a frame
     QString filterContrast, filterGamma, filterSharp, filterExtra;
-    char filterText[128] = {};
 
     std::atomic<bool> v4l2Abort{false};  // makes a blocked V4L2 read return
     AVFrame* filteredFrame = nullptr;
@@ -154,6 +159,18 @@ private:
     void handOff(const uchar* src, int bytesPerPixel);
     void freeFilterGraph();
 };
+
+// V4L2 picture filter texts from the record's values. Contrast and gamma count in hundredths, so that
+// the record's defaults (100) give the camera's own picture (contrast 1.0, gamma 1.0); sharpness is the
+// unsharp amount in twentieths (0: none). Each value is kept within its filter's range: a value the
+// filter refuses would leave the view without a graph, so without frames, after every restart.
+QString v4l2ContrastFilter(double v);  // "eq=contrast=%f:", -1000 to 1000
+QString v4l2GammaFilter(double v);     // "gamma=%f,", 0.1 to 10
+QString v4l2SharpFilter(double v);     // "unsharp=5:5:%f", -2 to 5
+// The record's values that give the camera's own picture (restore defaults).
+constexpr int kV4L2DefaultContrast = 100;
+constexpr int kV4L2DefaultGamma = 100;
+constexpr int kV4L2DefaultSharp = 0;
 
 // The frame, centred on black in a gImageH x gImageW matrix: RGB with colour processing, else grey.
 // A frame larger than the working size is clipped to its centre.

@@ -1,21 +1,45 @@
 #pragma once
-// The region and alarm view controller: region editing on the camera views and the alarm view.
-// For now what the inspection cycle calls: entering the alarm view, leaving editing and the re-check
-// of the alarm view.
+// The region and alarm view controller: enters and leaves the two editing pages (the region bar and
+// the alarm bar), arms the drawing tools of the displayed camera view, deletes regions, switches the
+// alarm page between live pictures and the template, and saves region edits with a change record.
+// Each used camera view has a ViewEditor that runs the view's touch and mouse editing.
+#include <QPointer>
+#include <QStringList>
 #include <QWidget>
+#include <vector>
 
+#include "app/globals.h"
 #include "inspection/roieditorhooks.h"
+#include "vieweditor.h"
 
 class MainWindow;
+class CammerWidget;
+class CammerSingleton;
+struct WizardPara;
+
+// The editor step a visit of the editing pages opens on (alarm page: the inspection step itself).
+// `camera` is the displayed camera among `cameras` used views.
+int chooseEditorStep(const WizardPara& p, int detectStep, bool alarmPage, int camera, int cameras, int steps);
+
+// The operation record texts for the changes from `saved` to `working` of camera `cameraNo` (1-based)
+// in step `step` (one text per added, deleted or changed region; none for a change of function type
+// alone, of output numbers or of cavity flags). *position is set when a Position region is involved.
+QStringList regionChangeRecords(const CammerSingleton& saved, const CammerSingleton& working, int cameraNo,
+                                int step, int detectMode, bool* position);
+// Whether the stores differ in what is saved: counts, flags, output numbers, and each region's
+// parameters and geometry. Selection marks and drag scratch values do not count.
+bool regionsDiffer(const CammerSingleton& a, const CammerSingleton& b);
 
 class DrawROIWidget : public QWidget, public RoiEditorHooks {
     Q_OBJECT
 public:
     explicit DrawROIWidget(MainWindow* window);
+    ~DrawROIWidget() override;
 
-    // Enters editing: the alarm bar in the alarm state, the region bar otherwise.
+    // Enters editing: working stores := saved stores, the editor step chosen, the alarm bar with live
+    // pictures in the alarm state, otherwise the region bar with the template.
     void Reset(bool fromButton) override;
-    // Leaves editing: live display, the controller hidden, every view repainted.
+    // Leaves editing: live display, the controller hidden, every view deselected and repainted.
     void Restart() override;
     // Re-detects the current step of the alarm: outputs set for the step's evaluation, every camera
     // that was not skipped evaluated again and the step decided anew. In the alarm view of one camera
@@ -24,18 +48,49 @@ public:
     // Deletes every template but the master of every camera and step, files included; the matching
     // models are rebuilt after the next result display.
     void SlotTempDeleteAll() override;
-    // Leaves the region page: views back to template 0 and without tools; outside the alarm state
-    // editing ends, and editing entered from template learning hands back to detection.
+    // Leaves the region page: views back to template 0 and without tools; the edits are saved; outside
+    // the alarm state editing ends, and editing entered from template learning hands back to detection.
     void SlotReturn() override;
-    // Stores region edits made in the views; there are none to store while region editing is not
-    // offered.
-    void SlotSaveData() {}
+    // Alarm page: live pictures -> the template with the drawing tools, template -> live pictures with
+    // the NG views blinking.
+    void SlotAutoChange() override;
 
+    void viewMousePress(CammerWidget* view, QMouseEvent* event) override;
+    void viewMouseMove(CammerWidget* view, QMouseEvent* event) override;
+    void viewMouseRelease(CammerWidget* view, QMouseEvent* event) override;
+    void viewDeselect(CammerWidget* view) override;
+    void viewCavityBoxes(CammerWidget* view, int mode) override;
+
+    // Asks once whether to save changed regions, records each change, stores and retrains.
+    void SlotSaveData();
+    // The region bar's step list for `count` multi-detection steps.
+    void ChangeDetectNum(int count);
+    void setSource(int) {}
+
+    // The editor of a view (null for a view the cycle does not use).
+    ViewEditor* editorOf(const CammerWidget* view) const;
+    // The editor of the displayed camera, when editing is allowed on it (a single camera shown and
+    // the template source).
+    ViewEditor* currentEditor() const;
+
+    int freeHand = 0;               // the polygon tool draws free hand
+    bool retrain[kMaxCamera] = {};  // the camera's matching models are retrained at the next save
     int resetCount = 0;
     int restartCount = 0;
 
+public slots:
+    void SlotDrawRect();
+    void SlotDrawCircle();
+    void SlotDrawPloygn();
+    void SlotDrawHand();
+    void SlotCopyArea();
+    void SlotDeleteROI();
+    void SlotDeleteAllROI();
+
 private:
+    void armTool(int tool, bool hand);
     MainWindow* window_;
+    std::vector<QPointer<ViewEditor>> editors_;
 };
 
 // Creates the controller and installs it in the main window.

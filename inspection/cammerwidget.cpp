@@ -119,9 +119,13 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     if (!opened_ && s > 0) return;
     buildAfterOpen();
     if (opened_) CameraStart();
+    // Video sharing of camera images: the painted picture goes to the network client.
+    if (opened_ && gpWPara && gpWPara->video_share_mode == 2 && CNT_BridgeUp())
+        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data());
 }
 
 CammerWidget::~CammerWidget() {
+    if (gpNet) gpNet->forgetPixels(slot);
     CameraClose();
 }
 
@@ -305,6 +309,32 @@ void CammerWidget::SaveReTrainImage(int step) {
         return;
     }
     if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
+}
+
+namespace {
+RoiEditorHooks* roiEditor() {
+    auto* w = qobject_cast<MainWindow*>(gpWin);
+    return w ? w->drawROIWidget : nullptr;
+}
+}  // namespace
+
+void CammerWidget::mousePressEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMousePress(this, event);
+    QWidget::mousePressEvent(event);
+}
+
+void CammerWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMouseMove(this, event);
+    QWidget::mouseMoveEvent(event);
+}
+
+void CammerWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (RoiEditorHooks* e = roiEditor()) e->viewMouseRelease(this, event);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CammerWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event);
 }
 
 void CammerWidget::TimerShowAlarm() {

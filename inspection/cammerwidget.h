@@ -104,6 +104,12 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Handed to the region editor (roieditorhooks.h), then to the base widget; a double tap reaches
+    // the base, which treats it as a press.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     // The three kinds of view painting: archived pictures, recent NG frames, and the live, result,

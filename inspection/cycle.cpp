@@ -746,7 +746,10 @@ void MainWindow::SlotStartStop() {
         showDetecting(false);
     }
     update();
-    if (bridgeConnected()) gpNet->CNT_SendStatistics(QStringLiteral("null"));
+    if (bridgeConnected()) {
+        gpNet->CNT_SendManualStop();
+        gpNet->CNT_SendStatistics(QStringLiteral("null"));
+    }
 }
 
 void MainWindow::SlotReTrain() {
@@ -808,6 +811,13 @@ void MainWindow::BackTrain() {
     gisReTrain = 1;
 }
 
+void MainWindow::SlotAccount() {
+    if (settingsShown() || alarmBarShown() || regionBarShown() || dialogsShown() || DisplayState == 2) return;
+    // The level rises through the password box and the indicator shows it; the inspection display
+    // stays as it is (nothing here leads back from a paused display).
+    accessCheckPassword();
+}
+
 void MainWindow::SlotAdjustArea() {
     if (settingsShown() || alarmBarShown() || regionBarShown() || dialogsShown() || DisplayState == 2) return;
     if (accessCheckPassword() == 0) return;
@@ -822,6 +832,7 @@ void MainWindow::SlotAdjustArea() {
     CammerWidget* v = camView(displayedCamera);
     if (!v) return;
     v->ShowHideTool(3);
+    if (para().show_cavity_no && drawROIWidget) drawROIWidget->viewCavityBoxes(v, 1);
     const int step = qBound(0, editorStep, kStepCount - 1);
     const CammerSingleton* store =
         v->data.workingStore ? v->data.workingStore.get() : v->data.savedStore.get();

@@ -13,6 +13,7 @@
 #include "imagecontainer.h"
 #include "io/customionamewidget.h"
 #include "mainwindow.h"
+#include "netbridge/cnt_net.h"
 #include "platform/system/timing.h"
 #include "records/accesslevel.h"
 #include "settings/systemsettingwidget.h"
@@ -54,6 +55,7 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 void MainWindow::OptBtnsToggledSlot(OptionBar::BTN_TYPE type, bool) {
     if (type == OptionBar::BTN_SETTINGS) {
         if (gpWPara && gpWParaBak) *gpWParaBak = *gpWPara;
+        if (gpNet) gpNet->editCard = gpNet->liveCard;
         if (accessCheckForSettings() == 0) {
             if (optionBar) optionBar->SetTLast();
             return;

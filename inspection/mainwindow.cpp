@@ -56,11 +56,13 @@ extern "C" {
 #include "records/counters.h"
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
+#include "settings/helpwidget.h"
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
 #include "records/resstatisticsparam.h"
 #include "records/savefialimagethread.h"
+#include "settings/camerapages.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/bmessagebox.h"
 
@@ -173,7 +175,9 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 MainWindow::~MainWindow() {
     stopForTest();
     setRoiStoreLookup(nullptr);
+    setCycleTimeSource(nullptr);
     resetSettingsHost();
+    resetCameraPagesHost();
     // The keypads and the password dialog are children of the window and go with it.
     if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
     if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
@@ -336,6 +340,9 @@ void MainWindow::Monitor_Init() {
     customIONameWidget = new CustomIONameWidget(this, settingWidget->ioWidget, settingWidget);
     customIONameWidget->init();
     customIONameWidget->hide();
+    hardwareWidget = new HardwareConfigurationWidget(this);
+    hardwareWidget->hide();
+    connect(hardwareWidget, &HardwareConfigurationWidget::confirmed, settingWidget, &QWidget::show);
     installSettingsHost();
     createGlobalPasswordBox();
     zoomOffX = zoomOffY = 0;
@@ -549,6 +556,7 @@ void MainWindow::installRecordHooks() {
                 return v->data.savedStore.get();
         return nullptr;
     });
+    setCycleTimeSource([this] { return int(cycleTime); });
     setParamSendHook(
         {[] { return gpNet && gpNet->isStarted() && gpNet->isConnected(); }, [] { gpNet->CNT_SendParam(); }});
     // The parameter record was loaded before the window existed: names that had to come from the
@@ -1083,6 +1091,36 @@ void MainWindow::installSettingsHost() {
     host.showCustomIONames = [this] {
         if (customIONameWidget) customIONameWidget->show();
     };
+    host.showHardwareConfiguration = [this] {
+        if (hardwareWidget) hardwareWidget->show();
+    };
+    host.setMouldSide = [this](int side) { MouldSide = side; };
+    host.restartScreenOffTimer = [this](int seconds) { screenOffTimer->start(seconds * 1000); };
+    host.refreshIndexPanel = [this] {
+        if (indexButton) indexButton->ShowHide(3);
+    };
+    host.rawImageSaving = [this] { return rawImageSaving != 0; };
+    host.setRawImageSaving = [this](bool on) { rawImageSaving = on ? 1 : 0; };
+    host.askProductList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetProduct();
+    };
+    host.askRemindList = [] {
+        if (CNT_ClientReady()) gpNet->CNT_SendGetRemindList();
+    };
+    CameraPagesHost& pages = cameraPagesHost();
+    pages.showCamera = [this](int camera) {
+        displayedCamera = camera;
+        ChangeCammer();
+    };
+    pages.cameraPramsAdjust = [this](bool enter) { cameraPramsAdjust(enter); };
+    pages.showCameraOrder = [this] {
+        setcontentLayout();
+        if (widgetChangeCamera) {
+            widgetChangeCamera->show();
+            widgetChangeCamera->raise();
+        }
+    };
+    pages.rebuildModels = [this](const CameraCommit& c) { rebuildModels(c); };
 }
 
 void MainWindow::registerCameraViews() {

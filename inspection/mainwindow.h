@@ -27,6 +27,8 @@ class SystemSettingWidget;
 class IOStatusWidget;
 class WidgetChangeCamera;
 class CustomIONameWidget;
+class HardwareConfigurationWidget;
+struct CameraCommit;
 class WarnBox;
 class ChooseBox;
 
@@ -122,9 +124,10 @@ public:
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
-    IOStatusWidget* ioStatus = nullptr;                // login indicator, shown on page 0 only
-    WidgetChangeCamera* widgetChangeCamera = nullptr;  // camera reorder dialog (hidden)
-    CustomIONameWidget* customIONameWidget = nullptr;  // custom IO names dialog (hidden)
+    IOStatusWidget* ioStatus = nullptr;                     // login indicator, shown on page 0 only
+    WidgetChangeCamera* widgetChangeCamera = nullptr;       // camera reorder dialog (hidden)
+    CustomIONameWidget* customIONameWidget = nullptr;       // custom IO names dialog (hidden)
+    HardwareConfigurationWidget* hardwareWidget = nullptr;  // "conf.txt" and the camera count (hidden)
 
     QDir ngDir[kMaxCamera][kMaxStep];
     QDir okDir[kMaxCamera][kMaxStep];
@@ -223,6 +226,8 @@ public slots:
     void SlotStartStop();
     void SlotReTrain();
     void SlotAdjustArea();
+    // "Account management" on the index panel: the operator logs in through the password box.
+    void SlotAccount();
     // Stops detection with the stop outputs.
     void StopDetect();
     // The region editor returns after template learning: back to detection.
@@ -294,6 +299,9 @@ private:
     void registerCameraViews();
     // Hands the settings dialog what it needs of the main window (page stack, views, dialogs).
     void installSettingsHost();
+    // A saved settings commit: positioning models, region copies between steps and matching models of
+    // every view in use, for its switched-on steps, as the commit's changes call for.
+    void rebuildModels(const CameraCommit& commit);
     int fpsLedPhase = 0;
 };
 

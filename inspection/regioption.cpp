@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QItemDelegate>
+#include <QSignalBlocker>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <cstring>
@@ -188,11 +189,21 @@ void RegiOption::showRecentNG(CammerWidget* v, int step, int index) {
 
 void RegiOption::ChangeSourceSlot(int source) {
     MainWindow* w = window();
+    const int previous = gSource;
     gSource = source;
     if (!w) return;
     w->copyMode = 0;
     const bool alarm = alarmShown(w);
-    if (source == 0 && alarm && accessCheckPassword() == 0) return;
+    if (source == 0 && alarm && accessCheckPassword() == 0) {
+        // Editing needs the password: without it the picture source stays what it was.
+        gSource = previous;
+        if (previous >= 0) {
+            const QSignalBlocker block(sourceList_);
+            sourceList_->setCurrentIndex(previous);
+        }
+        ChangePage();
+        return;
+    }
     if (alarm && source != 1 && gpControlIO) {
         gpControlIO->IOSetOut(kOutAlarm, 0);
         gpControlIO->IOFlashOut();
@@ -200,6 +211,7 @@ void RegiOption::ChangeSourceSlot(int source) {
     for (CammerWidget* v : w->cams) {
         v->data.shownTemplate = 0;
         v->data.selectedRoi = -1;
+        if (w->drawROIWidget) w->drawROIWidget->viewDeselect(v);
     }
     const bool live = source == 1;
     if ((live && w->displayedCamera > numCamera) ||
@@ -211,6 +223,8 @@ void RegiOption::ChangeSourceSlot(int source) {
         const QSignalBlocker block(cameraList_);
         cameraList_->setCurrentIndex(w->displayedCamera);
     }
+    if (w->drawROIWidget && gpWPara && gpWPara->show_cavity_no)
+        for (CammerWidget* view : w->cams) w->drawROIWidget->viewCavityBoxes(view, source == 0 ? 1 : 0);
     CammerWidget* v = selectedView();
     const int step = qBound(0, w->editorStep, kStepCount - 1);
     switch (source) {
@@ -268,13 +282,16 @@ void RegiOption::ChangeCameraSlot(int camera) {
     if (!w) return;
     if (camera >= numCamera) camera = gSource == 1 ? numCamera : numCamera - 1;
     w->displayedCamera = camera;
+    if (w->DisplayState == 3 && gpWPara && gpWPara->show_cavity_no && camera >= 0 && camera < numCamera &&
+        w->drawROIWidget)
+        w->drawROIWidget->viewCavityBoxes(w->camView(camera), 1);
     w->ChangeCammer();
     ChangeSourceSlot(gSource);
 }
 
 void RegiOption::ChangeDetectSlot(int detect) {
     MainWindow* w = window();
-    if (!w || !gpWPara || detect < 0) return;
+    if (!w || !gpWPara || detect < 0 || detect >= gDNum || detect >= kStepCount) return;
     const WizardPara& p = *gpWPara;
     if (w->displayedCamera >= numCamera || w->displayedCamera < 0) return;
     if (gSource == -1 || gSource == 1) return;
@@ -298,7 +315,10 @@ void RegiOption::ChangeDetectSlot(int detect) {
         }
     }
     CammerWidget* v = selectedView();
-    if (v) v->data.selectedRoi = -1;
+    if (v) {
+        v->data.selectedRoi = -1;
+        if (w->drawROIWidget) w->drawROIWidget->viewDeselect(v);
+    }
     w->editorStep = detect;
     ChangeSourceSlot(gSource);
     v = selectedView();
@@ -310,6 +330,8 @@ void RegiOption::ChangeDetectSlot(int detect) {
         w->drawingTool = tool;
         v->update();
     }
+    if (w->DisplayState == 3 && w->drawROIWidget && gpWPara->show_cavity_no)
+        w->drawROIWidget->viewCavityBoxes(selectedView(), 2);
 }
 
 void RegiOption::LoadPic() {

@@ -3,6 +3,9 @@
 // (DrawROIWidget). The editor sits above the main window and installs itself with
 // MainWindow::setRoiEditor; without an editor the calls are skipped. The commands of the bars do
 // nothing until the editor offers them.
+class CammerWidget;
+class QMouseEvent;
+
 class RoiEditorHooks {
 public:
     virtual ~RoiEditorHooks() = default;
@@ -25,4 +28,26 @@ public:
     virtual void SlotNoCheckCur() {}
     virtual void SlotIgnoreAlarmPoint() {}
     virtual void SlotDeleteIgnorePoint() {}
+
+    // A camera view hands its mouse events (touches arrive as synthesised mouse events) to the editor,
+    // whose state machine decides what they do; the view keeps painting.
+    virtual void viewMousePress(CammerWidget* view, QMouseEvent* event) {
+        (void)view;
+        (void)event;
+    }
+    virtual void viewMouseMove(CammerWidget* view, QMouseEvent* event) {
+        (void)view;
+        (void)event;
+    }
+    virtual void viewMouseRelease(CammerWidget* view, QMouseEvent* event) {
+        (void)view;
+        (void)event;
+    }
+    // Clears the view's region selection and drawing state and hides its parameter panel.
+    virtual void viewDeselect(CammerWidget* view) { (void)view; }
+    // The view's eight cavity boxes: 0 hidden, 1 filled from step 1's flags and shown, 2 refilled only.
+    virtual void viewCavityBoxes(CammerWidget* view, int mode) {
+        (void)view;
+        (void)mode;
+    }
 };

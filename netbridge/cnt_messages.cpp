@@ -56,6 +56,20 @@ QByteArray CNT_Net::hostLatin1() const {
     return latin1Text(liveCard.hostName);
 }
 
+bool CNT_Net::keyValueTextOk(const QString& text) {
+    return !text.contains(QLatin1Char('&')) && !text.contains(QLatin1Char('='));
+}
+
+QByteArray CNT_Net::keyValueText(const QString& text) {
+    // The client splits key=value bodies at every "&" and "=" and knows no escape. A text that holds
+    // them anyway (a record describing a change, a name stored before the check existed) goes with
+    // their full-width forms, so that the pairs stay whole and the text stays readable.
+    if (keyValueTextOk(text)) return text.toUtf8();
+    QString t = text;
+    t.replace(QLatin1Char('&'), QChar(0xFF06)).replace(QLatin1Char('='), QChar(0xFF1D));
+    return t.toUtf8();
+}
+
 void CNT_Net::queueJson(int kind, cJSON* root) {
     char* text = cJSON_Print(root);
     if (text) queueMessage(kind, QByteArray(text));
@@ -66,9 +80,9 @@ void CNT_Net::queueJson(int kind, cJSON* root) {
 void CNT_Net::CNT_SendRecord(const QDateTime& time, const QString& oper, const QString& description) {
     if (!kindEnabled(SEND_RECORD)) return;
     // Joined, not substituted: the texts may hold "%" themselves.
-    const QByteArray body = "device_id=" + hostLatin1() + "&operater=" + oper.toUtf8() +
+    const QByteArray body = "device_id=" + hostLatin1() + "&operater=" + keyValueText(oper) +
                             "&utc=" + QByteArray::number(time.toMSecsSinceEpoch()) +
-                            "&description=" + description.toUtf8();
+                            "&description=" + keyValueText(description);
     queueMessage(SEND_RECORD, body);
 }
 
@@ -165,20 +179,6 @@ void CNT_Net::CNT_SendTempPic(const QString& path) {
     queueMessage(SEND_TEMP_PIC, path.toUtf8());
 }
 
-void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
-    if (!kindEnabled(SEND_STATISTICS)) return;
-    if (gpWPara) {
-        // Also called from the image saver's thread.
-        QMutexLocker lock(&sender_->queueLock);
-        statProduct_ = QString::fromUtf8(recordText(gpWPara->CntNet_ProName));
-    }
-    cJSON* root = cJSON_CreateObject();
-    addText(root, "device_id", hostLatin1());
-    addInt(root, "utc", double(nowMs()));
-    addText(root, "ng_image", ngImage.isEmpty() ? QByteArray("null") : ngImage.toUtf8());
-    queueJson(SEND_STATISTICS, root);
-}
-
 QByteArray CNT_Net::roiParamBody(const CammerSingleton& s, int step, const QString& hostName) {
     cJSON* o = cJSON_CreateObject();
     addText(o, "device_id", latin1Text(hostName));
@@ -252,16 +252,25 @@ void CNT_Net::CNT_SendMemoryInfo() {
     if (!kindEnabled(SEND_MEMORY_INFO) || memoryInfoSent_ || !shareMemory_ || !memoryInfo_) return;
     LOG(INFO) << "send shared memory info";
     char* text = cJSON_Print(memoryInfo_);
-    if (text) queueMessage(SEND_MEMORY_INFO, QByteArray(text));
+    if (text && sender_) {
+        // Ahead of what waited for the client (a message in flight to the same client stays first):
+        // the client learns the layout before anything else.
+        QMutexLocker lock(&sender_->queueLock);
+        const bool inFlightHere = sender_->headInFlight() && !connecting_;
+        queue_.insert(inFlightHere && !queue_.isEmpty() ? 1 : 0,
+                      frameMessage(SEND_MEMORY_INFO, QByteArray(text)));
+    }
     cJSON_free(text);
     memoryInfoSent_ = true;
+    StartSend();
 }
 
 void CNT_Net::CNT_SendDelTempPic(int camera, int step, const QString& name) {
     if (!kindEnabled(SEND_DEL_TEMP_PIC)) return;
     const QByteArray body = "deviceId=" + hostLatin1() + "&cameraId=" + QByteArray::number(camera) +
-                            "&detectId=" + QByteArray::number(step) + "&template=" + name.toUtf8() +
-                            "&utc=" + QByteArray::number(nowMs()) + "&operator=" + stopOperator_.toUtf8();
+                            "&detectId=" + QByteArray::number(step) + "&template=" + keyValueText(name) +
+                            "&utc=" + QByteArray::number(nowMs()) +
+                            "&operator=" + keyValueText(manualStop_.operator_id);
     queueMessage(SEND_DEL_TEMP_PIC, body);
 }
 
@@ -275,11 +284,7 @@ void CNT_Net::CNT_SendGetRemindList() {
 
 void CNT_Net::CNT_SendSaveNgVideo(int camera, int isng) {
     if (!kindEnabled(SEND_SAVE_NG_VIDEO)) return;
-    QByteArray product;
-    {
-        QMutexLocker lock(&sender_->queueLock);
-        product = statProduct_.toUtf8();
-    }
+    const QByteArray product = keyValueText(stats_.product_name);
     const QByteArray body = "device_id=" + hostLatin1() + "&camera_id=" + QByteArray::number(camera) +
                             "&product=" + product + "&isng=" + QByteArray::number(isng);
     queueMessage(SEND_SAVE_NG_VIDEO, body);
@@ -292,8 +297,8 @@ void CNT_Net::CNT_SendTelInfo(int step, int count) {
     // Stored as Latin-1.
     const QByteArray body = "device_id=" + hostLatin1() + "&check_id=" + QByteArray::number(step + 1) +
                             "&product_count=" + QByteArray::number(count) +
-                            "&worker_name=" + QString::fromLatin1(tech).toUtf8() +
-                            "&mobile=" + QString::fromLatin1(phone).toUtf8();
+                            "&worker_name=" + keyValueText(QString::fromLatin1(tech)) +
+                            "&mobile=" + keyValueText(QString::fromLatin1(phone));
     queueMessage(SEND_TEL_INFO, body);
 }
 
@@ -417,17 +422,4 @@ void CNT_Net::CNT_SendCancle(int releaseState) {
     addText(o, "method", method);
     addText(o, "product_operator", gpWPara ? recordText(gpWPara->CntNet_Operator) : QByteArray());
     queueJson(SEND_CANCEL, o);
-}
-
-void CNT_Net::ChkandAddStaticticsItem(int camera, int step, int area) {
-    // Counts one alarm of the region in the statistics record (kind 7 document).
-    Q_UNUSED(camera);
-    Q_UNUSED(step);
-    Q_UNUSED(area);
-}
-
-void CNT_Net::CNT_AddNgTimes(qint64 milliseconds) {
-    totalStopAlarmMs_ += milliseconds;
-    stopDurations_.append(milliseconds);
-    while (stopDurations_.size() > 100) stopDurations_.removeFirst();
 }

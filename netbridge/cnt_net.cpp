@@ -1,5 +1,6 @@
 #include "cnt_net.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -13,7 +14,9 @@
 #include "app/globals.h"
 #include "app/wizardpara.h"
 #include "cnt_thread.h"
+#include "platform/system/backgroundprocess.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/profile.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 
@@ -21,7 +24,7 @@ CNT_Net* gpNet = nullptr;
 QList<param_roi> g_listParamROI;
 
 namespace {
-quint16 g_port = 8890;
+int g_port = -1;  // -1: not set by a test
 // A heartbeat older than this at the check marks the client dead.
 constexpr qint64 kHeartbeatLimitMs = 59000;
 
@@ -34,11 +37,18 @@ void CNT_Net::setListenPort(quint16 port) {
     g_port = port;
 }
 quint16 CNT_Net::listenPort() {
-    return g_port;
+    if (g_port >= 0) return quint16(g_port);
+    // A simulated monitor beside others (end-to-end tests, demos) may be given its own port.
+    bool ok = false;
+    const uint env = qEnvironmentVariable("MONITOR_NET_PORT").toUInt(&ok);
+    if (ok && env > 0 && env < 65536 && isSimulated()) return quint16(env);
+    return 8890;
 }
 
 CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
+    liveCard.cards = getNewNetCardInfo();
     liveCard.hostName = getNetHostName();
+    liveCard.macs = getNetMac();
 
     const QString conn = QStringLiteral("isopen");
     bool on = false;
@@ -61,10 +71,15 @@ CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
     }
     if (!on) return;
 
-    RunCommand(QStringLiteral("mkdir -p ./cnt_net/data/"));
-    RunCommand(QStringLiteral("rm -f ./cnt_net/chknettimes"));
-    if (!listen(QHostAddress::LocalHost, g_port))
-        qWarning().noquote() << "CNT: cannot listen on 127.0.0.1 port" << g_port << errorString();
+    QDir().mkpath(QStringLiteral("./cnt_net/data/"));
+    QFile::remove(QStringLiteral("./cnt_net/chknettimes"));
+    if (!listen(QHostAddress::LocalHost, listenPort())) {
+        // The bridge stays down: nothing is queued for a client that cannot come.
+        listenError_ = errorString();
+        LOG(ERROR) << "CNT: cannot listen on 127.0.0.1 port " << listenPort() << ": "
+                   << listenError_.toStdString();
+        return;
+    }
     LOG(INFO) << "CNT: server is alread open...";
     sender_ = std::make_unique<CNT_Thread>(this);
     {
@@ -81,6 +96,8 @@ CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
     cJSON_AddItemToObject(memoryInfo_, "memoryinfo", cJSON_CreateArray());
     sendAttempts_ = 0;
     serverSettingsChanged = false;
+    InitManualStop();
+    InitStatistics();
     started_ = true;
     getWhichSend();
 }
@@ -89,11 +106,8 @@ CNT_Net::~CNT_Net() {
     // The sender loop ends first: nothing may wait on this object once it goes.
     sender_.reset();
     if (client_) client_->disconnect(this);
+    CNT_FreeShareMemory();
     if (memoryInfo_) cJSON_Delete(memoryInfo_);
-}
-
-QString CNT_Net::getNetHostName() {
-    return QHostInfo::localHostName();
 }
 
 void CNT_Net::getWhichSend() {
@@ -115,8 +129,11 @@ void CNT_Net::getWhichSend() {
 }
 
 void CNT_Net::CNT_ReStart() {
-    if (QFile::exists(QStringLiteral("./cnt_net/runNetClient.py")))
-        RunCommand(QStringLiteral("python3.4 ./cnt_net/runNetClient.py &"));
+    // One client at a time: a client that hangs is ended before the next one starts.
+    static BackgroundProcess client;
+    if (!QFile::exists(QStringLiteral("./cnt_net/runNetClient.py"))) return;
+    if (!client.restart(QStringLiteral("python3"), {QStringLiteral("./cnt_net/runNetClient.py")}))
+        LOG(ERROR) << "CNT: the network client could not be started";
 }
 
 QByteArray CNT_Net::frameMessage(int kind, const QByteArray& body) {
@@ -125,10 +142,19 @@ QByteArray CNT_Net::frameMessage(int kind, const QByteArray& body) {
 
 void CNT_Net::queueMessage(int kind, const QByteArray& body) {
     if (!kindEnabled(kind) || !sender_) return;
+    qint64 dropped = 0;
     {
         QMutexLocker lock(&sender_->queueLock);
+        // Bounded while no client takes the messages: the oldest go first, never the one in flight.
+        while (queue_.size() >= kMaxQueued) {
+            queue_.removeAt(sender_->headInFlight() ? 1 : 0);
+            dropped = ++dropped_;
+        }
         queue_.append(frameMessage(kind, body));
     }
+    if (dropped && (dropped == 1 || dropped % 100 == 0))
+        LOG(WARNING) << "CNT: send queue full (" << kMaxQueued << "), oldest message dropped; " << dropped
+                     << " dropped so far";
     StartSend();
 }
 
@@ -169,6 +195,7 @@ void CNT_Net::incomingConnection(qintptr socketDescriptor) {
     }
     alive_ = true;
     lastHeart_ = SysClock::now();
+    reader_.clear();  // a reply cut off by the old connection does not belong to the new one
     LOG(INFO) << "CNT: new connected";
     QTcpSocket* previous = nullptr;
     {
@@ -190,7 +217,11 @@ void CNT_Net::incomingConnection(qintptr socketDescriptor) {
     connect(socket, &QTcpSocket::disconnected, this, &CNT_Net::SlotDisConnetced);
     connect(socket, &QTcpSocket::readyRead, this, &CNT_Net::SlotReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &CNT_Net::onBytesWritten);
-    if (gpWPara && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
+    if (gpWPara && gpWPara->video_share_mode != 0) {
+        connecting_ = true;
+        CNT_SendMemoryInfo();
+        connecting_ = false;
+    }
     StartSend();
     // A message in flight to the replaced connection goes to the new one without waiting.
     if (previous) goThrough();
@@ -233,6 +264,9 @@ void CNT_Net::SlotDisConnetced() {
     }
     alive_ = false;
     memoryInfoSent_ = false;
+    reader_.clear();
+    // Whatever the client left taken, the locks are free for the next one.
+    for (VideoShareInfo* e : qAsConst(share_)) e->sem.retInitPV();
     // The loop stops waiting for an acknowledgement that cannot come; the queue stays for the next
     // client.
     goThrough();
@@ -241,51 +275,56 @@ void CNT_Net::SlotDisConnetced() {
 void CNT_Net::SlotReadyRead() {
     auto* socket = qobject_cast<QTcpSocket*>(sender());
     if (!socket) return;
-    // One read is one reply. Everything available is taken at once, so that a long answer is not
-    // cut into two replies that neither parse.
-    QByteArray data = socket->readAll();
-    const int nul = data.indexOf('\0');
-    if (nul >= 0) data.truncate(nul);
+    const QByteArray data = socket->readAll();
     if (socket != client_) return;
-    ParsingBackBuf(QString::fromUtf8(data));
+    // A read may hold part of a reply or several: the reader cuts the stream into whole replies.
+    reader_.feed(data);
+    CNT_ReplyReader::Reply reply;
+    while (socket == client_ && reader_.next(&reply)) handleReply(reply);
 }
 
 void CNT_Net::ParsingBackBuf(const QString& text) {
-    const QStringList parts = text.split(QStringLiteral("\r\n\r\n"), Qt::KeepEmptyParts);
-    if (parts.size() != 2) return;
-    const QStringList head = parts.first().split(QStringLiteral("\r\n"), Qt::KeepEmptyParts);
-    const QString& first = head.first();
-    if (first.contains(QLatin1String("/back/"))) {
-        if (!sender_) return;
-        bool taken = false;
-        {
-            QMutexLocker lock(&sender_->queueLock);
-            taken = sender_->acknowledge();
+    // One whole reply given as text (as the client sends it, without what follows it).
+    CNT_ReplyReader one;
+    one.feed(text.toUtf8());
+    CNT_ReplyReader::Reply reply;
+    while (one.next(&reply)) handleReply(reply);
+}
+
+void CNT_Net::handleReply(const CNT_ReplyReader::Reply& reply) {
+    switch (reply.type) {
+        case CNT_ReplyReader::Ack: {
+            if (!sender_) return;
+            bool taken = false;
+            {
+                QMutexLocker lock(&sender_->queueLock);
+                taken = sender_->acknowledge();
+            }
+            // An acknowledgement with nothing in flight would take a message the client never saw.
+            if (!taken) qInfo("CNT: acknowledgement without a message in flight ignored");
+            goThrough();
+            break;
         }
-        // An acknowledgement with nothing in flight would take a message the client never saw.
-        if (!taken) qInfo("CNT: acknowledgement without a message in flight ignored");
-        goThrough();
-    } else if (first.contains(QLatin1String("/heart/"))) {
-        alive_ = true;
-        lastHeart_ = SysClock::now();
-    } else if (first.contains(QLatin1String("/reline/"))) {
-        alive_ = false;
-        if (gpWPara && gpWPara->cnt_net_on && started_) {
-            LOG(INFO) << "(recv info) 'NetClinet' will restart...";
-            CNT_ReStart();
-        }
-        lastHeart_ = SysClock::now();
-    } else {
-        int session = 0;
-        for (const QString& line : head) {
-            if (!line.contains(QLatin1String("SessionId"))) continue;
-            const QStringList kv = line.split(QLatin1Char(':'), Qt::KeepEmptyParts);
-            if (kv.size() == 2) session = kv.at(1).toInt();
-        }
-        if (session == SEND_GET_PRODUCT)
-            emit productListReceived(parts.at(1));
-        else if (session == SEND_GET_REMIND)
-            emit remindListReceived(parts.at(1));
+        case CNT_ReplyReader::Heart:
+            // Alive means a client is there to take messages.
+            if (!client_) return;
+            alive_ = true;
+            lastHeart_ = SysClock::now();
+            break;
+        case CNT_ReplyReader::Reline:
+            alive_ = false;
+            if (gpWPara && gpWPara->cnt_net_on && started_) {
+                LOG(INFO) << "(recv info) 'NetClinet' will restart...";
+                CNT_ReStart();
+            }
+            lastHeart_ = SysClock::now();
+            break;
+        case CNT_ReplyReader::Answer:
+            if (reply.session == SEND_GET_PRODUCT)
+                emit productListReceived(QString::fromUtf8(reply.body));
+            else if (reply.session == SEND_GET_REMIND)
+                emit remindListReceived(QString::fromUtf8(reply.body));
+            break;
     }
 }
 
@@ -293,7 +332,8 @@ void CNT_Net::CheckHeartbeat() {
     const qint64 since = nowMs() - lastHeart_.toMSecsSinceEpoch();
     if (since <= kHeartbeatLimitMs) {
         lastHeart_ = SysClock::now();
-        alive_ = true;
+        // A fresh heartbeat of a client that has gone keeps nobody alive.
+        alive_ = client_ != nullptr;
         return;
     }
     alive_ = false;
@@ -302,10 +342,6 @@ void CNT_Net::CheckHeartbeat() {
         CNT_ReStart();
     }
     lastHeart_ = SysClock::now();
-}
-
-void CNT_Net::CNT_FirstInit() {
-    // Image sharing is set up by the shared-memory publisher once it exists; nothing is shared yet.
 }
 
 bool CNT_BridgeUp() {
@@ -319,6 +355,9 @@ bool CNT_ClientReady() {
 void CNT_Net::timerEvent(QTimerEvent* e) {
     const auto it = timerNames_.constFind(e->timerId());
     if (it == timerNames_.constEnd()) return;
-    if (it.value() == QLatin1String("heart_timer")) CheckHeartbeat();
+    if (it.value() == QLatin1String("heart_timer"))
+        CheckHeartbeat();
+    else if (it.value() == QLatin1String("send_timer"))
+        pushFrames();
     QTcpServer::timerEvent(e);
 }

@@ -4,14 +4,20 @@
 // CNT_Net listens on 127.0.0.1 port 8890 for the client, queues the messages of the senders below as
 // framed texts ("<kind>:<utf-8 byte length>:..!<body>") and hands them to its sender thread
 // (CNT_Thread), which sends one at a time and waits for the client's acknowledgement. The client's
-// replies are "<head lines>\r\n\r\n<body>", one per read: "/back/" acknowledges the message in
-// flight, "/heart/" is the heartbeat, "/reline/" asks for a restart of the client, and a head line
-// "SessionId:<n>" answers the product (14) or reminder (17) list request.
+// replies are "<head lines>\r\n\r\n<body>" (CNT_ReplyReader cuts them out of the stream): "/back/"
+// acknowledges the message in flight, "/heart/" is the heartbeat, "/reline/" asks for a restart of
+// the client, and a head line "SessionId:<n>" answers the product (14) or reminder (17) list request.
+//
+// The bridge also keeps the manual-stop and statistics records with their state files
+// (cnt_statistics.h), publishes images through System V shared memory (kind 9 announces them) and
+// reads the computer's network cards (netcard.h).
 //
 // Threads: everything runs on the GUI thread except the sender loop; the senders may also be called
-// from the image saver's thread. All writes to the client connection are made on the GUI thread.
+// from the image saver's thread (the statistics are then handed to the GUI thread). All writes to the
+// client connection are made on the GUI thread.
 #include <QByteArray>
 #include <QDateTime>
+#include <QImage>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -20,6 +26,9 @@
 #include <functional>
 #include <memory>
 
+#include "cnt_replyreader.h"
+#include "cnt_semaphore.h"
+#include "cnt_statistics.h"
 #include "netcard.h"
 #include "param_roi.h"
 
@@ -49,6 +58,24 @@ enum SendType {
     SEND_TYPE_MAX = 20,
 };
 
+// One published image source (camera number, or 0 for the screen): its segment, lock and size, and
+// the buffers its frames are converted in (sized once at registration).
+struct VideoShareInfo {
+    int source = 0;
+    int width = 0, height = 0;
+    int size = 0;    // bytes of one I420 frame
+    int stride = 0;  // bytes per row of the source pixels (an odd width is published one pixel less)
+    int shmid = -1;
+    int semid = -1;
+    void* addr = nullptr;  // the segment attached in this process
+    CNT_Semaphore sem;
+    int fps = 5;
+    QByteArray i420;  // the converted frame before it is copied under the lock
+    QImage stamp;     // the bottom rows with the time painted in (camera images)
+    QByteArray stampI420;
+    QImage screen;  // the screen grabbed at the registered size
+};
+
 class CNT_Net : public QTcpServer {
     Q_OBJECT
 public:
@@ -59,6 +86,8 @@ public:
     bool isStarted() const { return started_; }
     // Client-alive flag: a client is connected and its heartbeat is fresh.
     bool isConnected() const { return alive_; }
+    // Why the server did not start although the bridge was switched on (the listen error), else empty.
+    QString listenError() const { return listenError_; }
     bool memoryInfoSent() const { return memoryInfoSent_; }
     bool hasShareMemory() const { return shareMemory_; }
     QDateTime lastHeartbeat() const { return lastHeart_; }
@@ -71,7 +100,8 @@ public:
     void StartSend();
     // Wakes the sender thread from its acknowledgement wait.
     void goThrough();
-    // Starts the network client script "./cnt_net/runNetClient.py" when it exists.
+    // Starts the network client script "./cnt_net/runNetClient.py" with the system's Python 3 when it
+    // exists, ending the client this program started before, so that restarts never pile up.
     static void CNT_ReStart();
     // Loads the kind switches from "./cnt_net/whichsend.config" (all on unless named false).
     void getWhichSend();
@@ -79,9 +109,13 @@ public:
     void ParsingBackBuf(const QString& text);
     // The heartbeat check of "heart_timer".
     void CheckHeartbeat();
-    // Image sharing set-up at start-up (shared memory, published separately).
+    // Image sharing at start-up: registers the screen in video sharing mode 1 and starts the 50 ms
+    // push when anything is shared; tells a client that is already there.
     void CNT_FirstInit();
 
+    // Network cards (read from the system; see netcard.h).
+    static QMap<QString, QStringList> getNewNetCardInfo();
+    static QMap<QString, QString> getNetMac();
     static QString getNetHostName();
 
     // Senders, one per message kind. Each does nothing when its kind is switched off; the callers
@@ -94,14 +128,17 @@ public:
     void CNT_SendAlarmPic(const QString& path);
     // Kind 6: the absolute path of a template or ignore mask that was written.
     void CNT_SendTempPic(const QString& path);
-    // Kind 7: the statistics document naming the picture just written ("null" for none). For now
-    // the document carries the device, the time and the picture; the production figures join it
-    // with the statistics record.
+    // Kind 7: recomputes the statistics, writes "./cnt_net/data/Statistics" and queues the document
+    // naming the picture just written ("null" for none). Called from another thread, it runs on the
+    // bridge's own thread.
     void CNT_SendStatistics(const QString& ngImage);
     // Kind 8: the saved regions of one camera (store camera number) and detection step (0-based).
     void CNT_SendROIParam(int camera, int step);
     // Kind 9: the shared-memory layout, once per client connection, when something is shared.
     void CNT_SendMemoryInfo();
+    // Kind 10: the operator stopped or started detection: updates the manual-stop record, writes
+    // "./cnt_net/data/ManualStop" and queues the same text.
+    void CNT_SendManualStop();
     // Kind 11: a template was deleted ("deviceId=..&cameraId=..&detectId=..&template=..&utc=..&operator=..").
     void CNT_SendDelTempPic(int camera, int step, const QString& name);
     // Kinds 14 and 17: ask for the product list and the reminder list (answered with SessionId 14, 17).
@@ -117,14 +154,43 @@ public:
     // step, which names the way the alarm was released.
     void CNT_SendCancle(int releaseState);
 
-    // Statistics record (kind 7 document): one alarm of region `area` of camera and step. Comes with
-    // the statistics record; does nothing yet.
+    // Statistics record: one alarm of region `area` of camera and step.
     void ChkandAddStaticticsItem(int camera, int step, int area);
-    // Adds the length of one alarm stop (milliseconds) to the stop durations.
+    // Adds the length of one alarm stop (milliseconds) to the total and the recent stop durations.
     void CNT_AddNgTimes(qint64 milliseconds);
+    // The integer mean of the recent stop durations (at most the last 100; 0 when none).
+    qint64 CNT_AddCycle();
+    // Load the records from their state files (start, production reset).
+    void InitManualStop();
+    void InitStatistics();
+
+    // Shared memory (video sharing): registers image source `source` of width x height 32-bit BGRA
+    // pixels (`pixels` may be null for the screen) with its segment and lock.
+    void CNT_AddUseMemory(int source, int width, int height, void* pixels);
+    // Converts one image to I420 and copies it into its segment under the lock; false when nothing
+    // was copied (not announced, no client, lock not free in time).
+    // `stride`: bytes per row of `pixels` (0: those of the registration).
+    bool CNT_UpdateMemory(int source, const void* pixels = nullptr, int stride = 0);
+    // The 50 ms push of every registered source.
+    void pushFrames();
+    // Detaches and removes every segment and lock.
+    void CNT_FreeShareMemory();
+    // A view that goes away takes its pixels out of the push.
+    void forgetPixels(int source);
+    const QMap<int, VideoShareInfo*>& shareTable() const { return share_; }
+    QByteArray memoryInfoText() const;
+    static int fpsOfIndex(int index);
+    // The directory the shared-memory keys are made from (ftok); default "/tmp" of the system root.
+    static void setShareKeyPath(const QString& path);
+    static QString shareKeyPath();
 
     qint64 lastResultUtc() const { return lastResultUtc_; }  // "utc" of the last kind 18, 0 before
-    qint64 totalStopAlarmMs() const { return totalStopAlarmMs_; }
+    qint64 totalStopAlarmMs() const { return stats_.total_stop_alarm_timelen; }
+    const CNT_Path_ManualStop& manualStop() const { return manualStop_; }
+    const CNT_Path_Statistics& statistics() const { return stats_; }
+    // Messages dropped because the queue was full while no client took them.
+    qint64 droppedMessages() const { return dropped_; }
+    static constexpr int kMaxQueued = 1000;
 
     // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
     static QByteArray frameMessage(int kind, const QByteArray& body);
@@ -137,6 +203,10 @@ public:
     // Loopback port; tests choose a free one so that parallel runs don't collide.
     static void setListenPort(quint16 port);
     static quint16 listenPort();
+    // Key=value bodies: a value may hold no "&" or "=" (they would split the pair list). Fields the
+    // operator types that reach such bodies are checked with this at entry.
+    static bool keyValueTextOk(const QString& text);
+    static QByteArray keyValueText(const QString& text);
 
 signals:
     // Body of the client's answer to the product list (SessionId 14) and reminder list (17) requests.
@@ -160,7 +230,19 @@ private:
     // to the sender thread once the bytes are written or could not be.
     void writeToClient(QTcpSocket* socket, const QByteArray& message, quint64 token);
     void onBytesWritten();
+    void handleReply(const CNT_ReplyReader::Reply& reply);
+    int runStateCode() const;  // 1 stopped, 0 detecting, 2 otherwise
+    void statisticsBadKey();
+    void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
 
+    QString listenError_;
+    CNT_ReplyReader reader_;
+    CNT_Path_ManualStop manualStop_;
+    CNT_Path_Statistics stats_;  // GUI thread only
+    QMap<int, VideoShareInfo*> share_;
+    QMap<int, const void*> framePixels_;
+    qint64 dropped_ = 0;
+    bool connecting_ = false;  // a new client is being taken: what was in flight went to the old one
     std::atomic<bool> started_{false};
     std::atomic<bool> alive_{false};
     std::atomic<bool> memoryInfoSent_{false};
@@ -168,9 +250,6 @@ private:
     QDateTime lastHeart_;
     QList<qint64> stopDurations_;
     qint64 lastResultUtc_ = 0;
-    qint64 totalStopAlarmMs_ = 0;
-    QString statProduct_ = QStringLiteral("no set");  // product of the statistics record; queue lock
-    QString stopOperator_ = QStringLiteral("--");     // operator of the manual-stop record
     QMap<int, QString> timerNames_;
     QTcpSocket* client_ = nullptr;  // changed under the queue lock
     QList<QByteArray> queue_;       // under the queue lock
@@ -191,3 +270,5 @@ bool CNT_ClientReady();
 // Kind 8 reads the saved region store of the view showing a camera (by store camera number); the
 // main window installs the lookup. Without one, or for a camera without a store, nothing is sent.
 void setRoiStoreLookup(std::function<const CammerSingleton*(int camera)> lookup);
+// The statistics' cycle time: the main window installs the last cycle time in tenths of a second.
+void setCycleTimeSource(std::function<int()> tenths);

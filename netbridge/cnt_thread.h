@@ -36,6 +36,8 @@ public:
     // True while the loop runs and has not yet decided to end; a message queued now is sent by it.
     bool active() const { return isRunning() && !ending_; }
     void prepareStart() { ending_ = false; }
+    // The head of the queue was written and waits for its acknowledgement. Queue lock held.
+    bool headInFlight() const { return awaitingAck_; }
     // Ends the loop (destruction of the bridge).
     void requestStop();
 

@@ -32,7 +32,7 @@ public:
 
 public slots:
     // The memorandum tab was pressed: asks the network client for its reminder list.
-    void SlotGetRemindList() {}
+    void SlotGetRemindList();
 };
 
 class DeviceParamsWidget : public BWidget {
@@ -44,7 +44,7 @@ public:
 
 public slots:
     // The device tab was pressed: asks the network client for its product list.
-    void SlotGetProductName() {}
+    void SlotGetProductName();
 };
 
 class MemorandumWidget : public BWidget {

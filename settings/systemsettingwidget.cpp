@@ -17,7 +17,11 @@
 #include "app/wizardpara.h"
 #include "camera/camerasettings.h"
 #include "camera/cameraglobals.h"
+#include "camera/cameraslot.h"
+#include "camera/camerahost.h"
 #include "camerapages.h"
+#include "io/ionames.h"
+#include "settingscommit.h"
 #include "helpwidget.h"
 #include "io/iofunctionswidget.h"
 #include "io/ioparamswidget.h"
@@ -31,6 +35,7 @@
 #include "systempages.h"
 #include "usbdisk.h"
 #include "widgets/modifytimewidget.h"
+#include "widgets/checkbox.h"
 #include "widgets/splash.h"
 
 SystemSettingWidget::SystemSettingWidget(QWidget* parent) : BVerticalTabBar(parent) {
@@ -109,7 +114,10 @@ void SystemSettingWidget::BtnConnect() {
     connect(ioParams->ioNameButton, SIGNAL(clicked()), this, SLOT(SlotShowCustomIONameWidget()));
     connect(advanceFunc->exportButton, SIGNAL(clicked()), this, SLOT(SlotExportData()));
     connect(advanceFunc->factoryButton, SIGNAL(clicked()), this, SLOT(SlotRestoreFactorySet()));
+    connect(advanceParam->groupBackupButton, SIGNAL(clicked()), this, SLOT(SlotParaGroupBackup()));
     connect(advanceParam->groupBox, SIGNAL(currentIndexChanged(int)), this, SLOT(SlotParaGroupChange(int)));
+    connect(advanceParam->groupRestoreButton, SIGNAL(clicked()), this, SLOT(SlotParaGroupRestore()));
+    connect(advanceParam->groupDeleteButton, SIGNAL(clicked()), this, SLOT(SlotParaGroupDelete()));
     connect(systemFunctions->changePwdButton, SIGNAL(clicked()), this, SLOT(ChangePwd()));
     connect(advanceFunc->hardwareButton, SIGNAL(clicked()), this,
             SLOT(SlotShowHardwareConfigurationWidget()));
@@ -119,11 +127,12 @@ void SystemSettingWidget::BtnConnect() {
     connect(systemLog->dayList, SIGNAL(itemClicked(QListWidgetItem*)), this,
             SLOT(UpdateRecord(QListWidgetItem*)));
     connect(this, SIGNAL(pListWClick()), systemLog, SLOT(modelChange()));
+    connectCameraPages();
 }
 
 bool SystemSettingWidget::factoryParamShown() const {
-    const WizardPara* p = gpWParaBak ? gpWParaBak : gpWPara;
-    return p && p->factory_param != 0;
+    // The box as it stands, committed or not.
+    return advanceFunc->switches[AdvanceFuncWidget::kFactoryParam]->isChecked();
 }
 
 void SystemSettingWidget::ResetReCheck1Text(const QString& text) {
@@ -190,33 +199,61 @@ void SystemSettingWidget::accept() {
         showWarnBox(setText(232));
         return;
     }
-    auto repaint = [] {
-        if (settingsHost().repaintViews) settingsHost().repaintViews();
+    SettingsHost& host = settingsHost();
+    auto repaint = [&host] {
+        if (host.repaintViews) host.repaintViews();
+    };
+    // "Save all as test images" is no parameter: it acts unless the operator declines the commit.
+    auto applyRawImages = [this, &host] {
+        if (host.setRawImageSaving)
+            host.setRawImageSaving(advanceFunc->switches[AdvanceFuncWidget::kRawImages]->value());
     };
     if (*gpWParaBak == *gpWPara) {
+        applyRawImages();
+        if (m_unsaved) m_unsaved = !saveLive();  // a save that failed before is tried again
         repaint();
         return;
     }
     if (!showChooseBox(setText(234))) {
-        *gpWParaBak = *gpWPara;
+        restoreCameraValues();  // the working copy back to the live record, the cameras too
         repaint();
         return;
     }
-    insertRecord(235);
+    const WizardPara before = *gpWPara;
+    const QString record = ChangeRecordText(before, *gpWParaBak);
+    int mouldSide = -1;
+    const ProcedureTakeOver procedure = TakeOverProcedure(*gpWParaBak, gDNum, &mouldSide);
+    const bool multi = procedure == ProcedureTakeOver::Now && gpWParaBak->detect_mode == kDetectMulti;
+    const bool procedureDeferred = procedure == ProcedureTakeOver::NextStart &&
+                                   (gpWParaBak->detect_mode_next != before.detect_mode_next ||
+                                    gpWParaBak->multi_step_count != before.multi_step_count);
+    CameraCommit cameraCommit = cameraCommitBegin();
+    cameraCommit.stepsRederived = multi;
     *gpWPara = *gpWParaBak;
-    saveLive();
+    m_unsaved = !saveLive();
+    if (gpWin) gpWin->InsertRecord(record + (m_unsaved ? setText(661) : QString()));
+    if (m_unsaved) showWarnBox(setText(600).arg(QStringLiteral("PARAM.db")));
+    applyRawImages();
+    const WizardPara& after = *gpWPara;
+
+    if (mouldSide >= 0 && host.setMouldSide) host.setMouldSide(mouldSide);
+    if (multi) FillDefaultSignalNames(after);
+    if (after.screen_off_time > 0 && host.restartScreenOffTimer)
+        host.restartScreenOffTimer(after.screen_off_time);
+    applyCameraCommit(cameraCommit);  // trigger mode, capture speed, models and region copies
+
+    if (after.max_mold_num != before.max_mold_num || after.ng_max_num != before.ng_max_num ||
+        after.ok_record_max_num != before.ok_record_max_num)
+        showWarnBox(setText(276));
+    if (after.serial_port != before.serial_port || after.enable_color_camera != before.enable_color_camera ||
+        after.enable_gray_channel != before.enable_gray_channel ||
+        after.prohibit_optimize != before.prohibit_optimize)
+        showWarnBox(setText(309));
+    if (procedureDeferred) showWarnBox(setText(662));
+    if ((after.snap_shot != before.snap_shot || after.enable_prod_detect != before.enable_prod_detect) &&
+        host.refreshIndexPanel)
+        host.refreshIndexPanel();
     repaint();
-}
-
-void SystemSettingWidget::ParaGroupUpdateList() {
-    const bool blocked = advanceParam->groupBox->blockSignals(true);
-    advanceParam->groupBox->clear();
-    advanceParam->groupBox->addItems(groupDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name));
-    advanceParam->groupBox->blockSignals(blocked);
-}
-
-void SystemSettingWidget::SlotParaGroupChange(int index) {
-    advanceParam->groupNameEdit->setText(advanceParam->groupBox->itemText(index));
 }
 
 void SystemSettingWidget::SlotToRecord() {

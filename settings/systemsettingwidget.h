@@ -24,6 +24,7 @@ class NetworkParamsWidget;
 class OtherNetworksWidget;
 class QListWidgetItem;
 class QSqlTableModel;
+class QTimer;
 class SplashWidget;
 class SystemFunctionsWidget;
 class SystemLogWidget;
@@ -82,6 +83,11 @@ public slots:
     void SlotShowIOWidget();
     void SlotShowCustomIONameWidget();
     void SlotShowHardwareConfigurationWidget();
+    // Parameter groups: save the committed settings under the typed name, restore the chosen group
+    // and restart, delete the chosen group; the list's choice names the group in the name field.
+    void SlotParaGroupBackup();
+    void SlotParaGroupRestore();
+    void SlotParaGroupDelete();
     void SlotParaGroupChange(int index);
 
     // Maintenance actions.
@@ -94,6 +100,22 @@ public slots:
     void SlotModifyTime();
     void ChangePwd();
     void ResetTotal();
+
+    // Camera pages (camerapages.cpp): the image values of camera outSet + 1 go into gpWParaBak and to
+    // the camera at once; automatic exposure and shading re-apply the exposure of every view.
+    void SetExposeTime(int v);
+    void SetAdjust(int v);
+    void SetSharp(int v);
+    void SetContrast(int v);
+    void SetGamma(int v);
+    void SetAutoExp(int state);
+    void SetAutoWDR(int state);
+    void SlotChangeCamera();
+    void SlotRestoreDefaultSettings();
+    void SlotChangeShowMode();
+    void SlotAutoExposeTime();
+    void SlotAutoExposeTimeTimeout();
+    void SlotTuneCamera();
 
 signals:
     // A day's records were shown.
@@ -111,13 +133,27 @@ protected:
 private:
     void sysparaInit();
     void BtnConnect();
+    // Camera pages (camerapages.cpp).
+    void connectCameraPages();
+    void reloadCameraSliders(bool withSpeed);
+    bool cameraShowMode = false;
+    QTimer* autoExposeTimer = nullptr;
     // Save live: the live record into PARAM.db; false (logged) when it could not be written.
     bool saveLive();
     void insertRecord(int textId);
+    // The name check of the group slots (warnings 282, 663; 664 for "default" when `replacing`).
+    bool checkGroupName(const QString& name, bool replacing);
+    // The active group's position, in both records and in "sysadd.txt".
+    void setActiveGroup(int index);
+    // The live record differs from PARAM.db: its last save failed. The next commit saves again.
+    bool m_unsaved = false;
     void flushAll();
     // Asks until a USB disk is mounted on "/mnt"; false when the operator gives up.
     bool mountUsbDisk();
 };
+
+// A parameter group name: 1 to 32 of A-Z, a-z, 0-9, "_" and "-".
+bool validGroupName(const QString& name);
 
 // The name a chosen update file is staged under ("newupdate.tar.gz", "newupdate.tar.xz",
 // "newupdate.rar"), from the endings in that order, case-sensitive; empty for anything else.

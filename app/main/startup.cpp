@@ -82,6 +82,11 @@ QTranslator* installEnglishTranslation(QCoreApplication* app, int language) {
 }
 
 bool startBridgeFollowUp(CNT_Net* net, int cntNetOn) {
+    if (cntNetOn != 0 && net && !net->isStarted() && !net->listenError().isEmpty() && gpWin) {
+        // Switched on but not listening (the port is taken): the operator's record says so.
+        gpWin->InsertRecord(lanText(730).arg(CNT_Net::listenPort()).arg(net->listenError()));
+        return false;
+    }
     if (cntNetOn == 0 || !net || !net->isStarted()) return false;
     net->CNT_FirstInit();
     CNT_Net::CNT_ReStart();

@@ -50,6 +50,8 @@ struct Cam {
     size_t fileIndex = 0;
     // uEye image memory (owned by the bus)
     std::vector<char> ueyeMem;
+    bool ueyeFrameEvent = false;  // the frame event is enabled
+    uint32_t ueyeFramesWritten = 0, ueyeFramesTold = 0;
     // MindVision raw frame
     std::vector<uint8_t> raw;
     bool rawLent = false;

@@ -1,5 +1,6 @@
 // Hikvision front-end of the simulated camera bus. Frames reach the registered callback on a thread of
 // the bus; MV_CC_StopGrabbing joins that thread, so no callback runs once it has returned.
+#include <algorithm>
 #include <cstring>
 
 #include "hikvision.h"
@@ -82,7 +83,9 @@ int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
             strncpy(rec->gige.manufacturerName, c->spec.maker.constData(),
                     sizeof(rec->gige.manufacturerName) - 1);
             strncpy(rec->gige.modelName, c->spec.model.constData(), sizeof(rec->gige.modelName) - 1);
-            strncpy(rec->gige.serialNumber, c->spec.serial.constData(), sizeof(rec->gige.serialNumber) - 1);
+            // As the SDK fills it: a serial as long as the field leaves no terminating NUL.
+            memcpy(rec->gige.serialNumber, c->spec.serial.constData(),
+                   std::min(sizeof(rec->gige.serialNumber), size_t(c->spec.serial.size())));
         } else {
             strncpy(rec->usb.manufacturerName, c->spec.maker.constData(),
                     sizeof(rec->usb.manufacturerName) - 1);
@@ -98,9 +101,15 @@ int MV_CC_EnumDevices(unsigned layerTypes, MvDeviceInfoList* list) {
 namespace {
 Cam* camOfRecord(Core& k, const MvDeviceInfo* d) {
     if (!d) return nullptr;
-    const char* sn = d->transportLayerType == kMvGigeDevice ? d->gige.serialNumber : d->usb.serialNumber;
+    const QByteArray sn =
+        d->transportLayerType == kMvGigeDevice
+            ? QByteArray(d->gige.serialNumber,
+                         int(strnlen(d->gige.serialNumber, sizeof(d->gige.serialNumber))))
+            : QByteArray(d->usb.serialNumber, int(strnlen(d->usb.serialNumber, sizeof(d->usb.serialNumber))));
+    const int field = d->transportLayerType == kMvGigeDevice ? int(sizeof(d->gige.serialNumber))
+                                                             : int(sizeof(d->usb.serialNumber)) - 1;
     for (auto& c : k.cams)
-        if (c->spec.vendor == Vendor::Hikvision && c->spec.serial == QByteArray(sn)) return c.get();
+        if (c->spec.vendor == Vendor::Hikvision && c->spec.serial.left(field) == sn) return c.get();
     return nullptr;
 }
 }  // namespace

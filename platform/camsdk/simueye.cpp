@@ -187,8 +187,10 @@ int is_CaptureVideo(UeyeHandle handle, int wait) {
             [&k](Cam* cam, const FrameJob& job, std::vector<uint8_t>& frame) {
                 // Written into the image memory, as the camera's driver does.
                 std::lock_guard<std::mutex> lock(k.m);
-                if (cam->ueyeMem.size() >= frame.size() && cam->outW == job.w && cam->outH == job.h)
+                if (cam->ueyeMem.size() >= frame.size() && cam->outW == job.w && cam->outH == job.h) {
                     memcpy(cam->ueyeMem.data(), frame.data(), frame.size());
+                    ++cam->ueyeFramesWritten;
+                }
             });
     }
     k.cv.notify_all();
@@ -220,5 +222,40 @@ int is_Gamma(UeyeHandle handle, unsigned int command, void* param, unsigned int 
     const int v = param ? *static_cast<int*>(param) : 0;
     UEYE_CALL("is_Gamma", handle, QStringLiteral(", %1, %2, %3").arg(command).arg(v).arg(size));
     c->features["Gamma"] = v;
+    return kUeyeSuccess;
+}
+
+int is_EnableEvent(UeyeHandle handle, int event) {
+    UEYE_CALL("is_EnableEvent", handle, QStringLiteral(", %1").arg(event));
+    if (event != kUeyeSetEventFrame) return kUeyeNoSuccess;
+    c->ueyeFrameEvent = true;
+    c->ueyeFramesTold = c->ueyeFramesWritten;
+    return kUeyeSuccess;
+}
+
+int is_DisableEvent(UeyeHandle handle, int event) {
+    UEYE_CALL("is_DisableEvent", handle, QStringLiteral(", %1").arg(event));
+    if (event != kUeyeSetEventFrame) return kUeyeNoSuccess;
+    c->ueyeFrameEvent = false;
+    return kUeyeSuccess;
+}
+
+int is_WaitEvent(UeyeHandle handle, int event, int timeoutMs) {
+    // Polled by the grab loop: not logged, or the log would grow by a line every 10 ms per camera.
+    Guard g;
+    Core& k = g.k;
+    auto it = k.ueyeHandles.find(handle);
+    if (it == k.ueyeHandles.end()) {
+        k.misuse.append(QStringLiteral("is_WaitEvent on closed handle %1").arg(hex(handle)));
+        return kUeyeNoSuccess;
+    }
+    Cam* c = it->second;
+    int injectedStatus = 0;
+    if (k.injected("is_WaitEvent", &injectedStatus)) return injectedStatus;
+    if (event != kUeyeSetEventFrame || !c->ueyeFrameEvent) return kUeyeNoSuccess;
+    if (c->ueyeFramesWritten == c->ueyeFramesTold && timeoutMs > 0)
+        k.cv.wait_for(g.lk, std::chrono::milliseconds(timeoutMs));
+    if (c->ueyeFramesWritten == c->ueyeFramesTold) return kUeyeTimedOut;
+    c->ueyeFramesTold = c->ueyeFramesWritten;
     return kUeyeSuccess;
 }

@@ -18,6 +18,8 @@ constexpr int kUeyeExposureCmdSetExposure = 12;
 constexpr int kUeyeGammaCmdSet = 1;
 constexpr int kUeyeWait = 1;
 constexpr int kUeyeForceVideoStop = 0x4000;
+constexpr int kUeyeSetEventFrame = 2;  // event: a new image was written into the image memory
+constexpr int kUeyeTimedOut = 122;
 
 struct UeyeSize {
     int32_t width;
@@ -56,3 +58,7 @@ int is_StopLiveVideo(UeyeHandle handle, int wait);
 int is_Exposure(UeyeHandle handle, unsigned int command, void* param, unsigned int size);
 int is_SetHardwareGain(UeyeHandle handle, int master, int red, int green, int blue);
 int is_Gamma(UeyeHandle handle, unsigned int command, void* param, unsigned int size);
+int is_EnableEvent(UeyeHandle handle, int event);
+int is_DisableEvent(UeyeHandle handle, int event);
+// kUeyeSuccess once per new image since the last call; kUeyeTimedOut when none came within timeoutMs.
+int is_WaitEvent(UeyeHandle handle, int event, int timeoutMs);

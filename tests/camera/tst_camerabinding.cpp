@@ -124,6 +124,45 @@ private slots:
         QCOMPARE(win.records, (QStringList{"Save SN 1: 0", "Save SN 2: 0"}));
     }
 
+    // Serials are stored as the camera gives them, quotes and all, and bind at the next start when
+    // they have 9 to 99 characters; a GigE serial that fills its 16-byte field (no NUL) is read whole.
+    void serialTexts_data() {
+        QTest::addColumn<Vendor>("vendor");
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<bool>("bound");
+        QTest::newRow("quote and SQL text") << Vendor::MindVision << QByteArray("SN'0;--\"01") << true;
+        QTest::newRow("nine characters") << Vendor::MindVision << QByteArray("SN0000009") << true;
+        QTest::newRow("eight characters: by position")
+            << Vendor::MindVision << QByteArray("SN000008") << false;
+        QTest::newRow("gige field full") << Vendor::Hikvision << QByteArray("SNFULLFIELD00016") << true;
+    }
+    void serialTexts() {
+        QFETCH(Vendor, vendor);
+        QFETCH(QByteArray, serial);
+        QFETCH(bool, bound);
+        RecordingWindow win;
+        auto& bus = simcam::Bus::instance();
+        bus.addCamera(spec(vendor, serial));
+        {
+            ViewRig rig;
+            rig.openAll(1);
+            QCOMPARE(rig.view(0).ReadSerial(), serial);
+            QVERIFY(SaveSN(0));
+        }
+        QCOMPARE(storedBindings().value(0), QString::fromLatin1(serial));
+        memset(gSerialNB, 0, sizeof(gSerialNB));
+        WizardPara loaded;
+        loaded.LoadSN(ParameterManager::getInstance()->snQuery);
+        QCOMPARE(loaded.serial_count, bound ? 1 : 0);
+        QCOMPARE(QByteArray(gSerialNB[0]), bound ? serial : QByteArray());
+        // Bound or by position, the camera opens again.
+        bus.clearLog();
+        ViewRig again;
+        again.openAll(1);
+        QVERIFY(again.view(0).isActive());
+        QCOMPARE(again.view(0).ReadSerial(), serial);
+    }
+
     // Back-ends without serial binding store "0"; a Hikvision USB camera stores an empty binding.
     void noSerialBinding_data() {
         QTest::addColumn<Vendor>("vendor");

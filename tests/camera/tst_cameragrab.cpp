@@ -156,6 +156,27 @@ private slots:
         QVERIFY(!isImageFill[0]);
     }
 
+    // A still scene (lens cap, dark mould) gives the same picture every time: each new frame is still
+    // handed over, so the watch never takes the camera for lost.
+    void stillSceneKeepsDelivering_data() { framesAdvance_data(); }
+    void stillSceneKeepsDelivering() {
+        QFETCH(Vendor, vendor);
+        ProgramDir dir;
+        const int w = vendor == Vendor::Ueye ? 1280 : 64, h = vendor == Vendor::Ueye ? 1024 : 48;
+        auto s = spec(vendor, "A", w, h);
+        s.staticScene = true;
+        simcam::Bus::instance().addCamera(s);
+        Rig rig;
+        rig.openAll(1);
+        std::vector<uchar> buf(static_cast<size_t>(gColorLen));
+        for (int k = 0; k < 3; ++k) {
+            QElapsedTimer t;
+            t.start();
+            while (!rig.views[0]->TakeFrame(buf.data()) && t.elapsed() < 5000) QTest::qWait(5);
+            QVERIFY2(t.elapsed() < 5000, qPrintable(QString("frame %1").arg(k)));
+        }
+    }
+
     // Frame layout in the hand-off buffer: B, G, R, 0 with colour processing; grey frames of a mono
     // camera are spread over the whole 32-bit buffer instead of filling its first quarter.
     void colourLayout_data() {

@@ -147,20 +147,25 @@ private slots:
         bus.addCamera(spec(Vendor::Hikvision, "H2"));
         ViewRig rig;
         rig.openAll(2);
+        // A camera that still enumerates but sends nothing is lost all the same.
         bus.stall("H2");
-        CameraCheck(1);
-        QVERIFY(!gisLost);
-        QVERIFY(rig.view(1).isActive());
-        bus.unplug("H2");
         CameraCheck(1);
         QVERIFY(gisLost);
         QCOMPARE(win.records, QStringList{lost(1, 2)});
+        QVERIFY(!rig.view(1).isActive());
+
+        // Gone from the bus: the restart finds one camera short and waits.
+        setGigeRepairHooks(nullptr, &countEnsureReach);
+        bus.stall("H2", false);
+        bus.unplug("H2");
+        CameraRestart();
+        QVERIFY(gisLost);
+        QCOMPARE(ensureReachCalls, 1);
 
         // Back: EnsureDeviceReach runs before the enumeration, and everything reopens.
-        setGigeRepairHooks(nullptr, &countEnsureReach);
         bus.replug("H2");
         CameraRestart();
-        QCOMPARE(ensureReachCalls, 1);
+        QCOMPARE(ensureReachCalls, 2);
         QVERIFY(!gisLost);
         QVERIFY(rig.view(0).isActive() && rig.view(1).isActive());
         QVERIFY(rig.frame(1));
@@ -176,6 +181,7 @@ private slots:
                               " face |bytes    packets errs drop fifo frame compressed multicast|bytes\n"
                               "    lo: 1234 10 0 0 0 0 0 0 1234 10 0 0 0 0 0 0\n"
                               "  eth0:98765432 1000 0 0 0 0 0 0 5678 50 0 0 0 0 0 0\n"
+                              "  wlo1: 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
                               "enp3s0: 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"
                               " a;b`c: 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"));
         RecordingWindow win;
@@ -198,11 +204,14 @@ private slots:
         const QStringList reset{"ip addr flush dev eth0 >/dev/null 2>&1",
                                 "ifdown eth0 >/dev/null 2>&1",
                                 "ifup eth0 >/dev/null 2>&1",
+                                "ip addr flush dev wlo1 >/dev/null 2>&1",
+                                "ifdown wlo1 >/dev/null 2>&1",
+                                "ifup wlo1 >/dev/null 2>&1",
                                 "ip addr flush dev enp3s0 >/dev/null 2>&1",
                                 "ifdown enp3s0 >/dev/null 2>&1",
                                 "ifup enp3s0 >/dev/null 2>&1"};
         QCOMPARE(dir.commands(), reset);
-        QCOMPARE(recordedSleeps(), (QList<int>{1000, 1000, 1000, 1000}));
+        QCOMPARE(recordedSleeps(), (QList<int>{1000, 1000, 1000, 1000, 1000, 1000}));
 
         bus.replug("M2");
         CameraRestart();

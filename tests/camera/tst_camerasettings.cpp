@@ -398,6 +398,20 @@ private slots:
         QCOMPARE(rig.work.sharp[0], 0);
     }
 
+    // A Hikvision feature whose range is empty (min = max) reads back as 0 instead of dividing by 0.
+    void restoreEmptyRange() {
+        ProgramDir dir;
+        initParamIndex();
+        addOne(Vendor::Hikvision, "SIM", "Gain=5:5,Sharpness=7:7,Gamma=1:1");
+        ViewRig rig;
+        rig.openAll(1);
+        rig.work.adjust_plus[0] = rig.work.sharp[0] = rig.work.gamma[0] = 77;
+        rig.view(0).RestoreDefaultSettings();
+        QCOMPARE((QList<int>{rig.work.adjust_plus[0], rig.work.sharp[0], rig.work.gamma[0]}),
+                 (QList<int>{0, 0, 0}));
+        QVERIFY(rig.frame(0));
+    }
+
     void paramIndex_data() {
         QTest::addColumn<QString>("maker");
         QTest::addColumn<QString>("key");
@@ -405,7 +419,7 @@ private slots:
         QTest::newRow("hik exposure") << "Hik"
                                       << "ExposureTime"
                                       << "ExposureTime";
-        QTest::newRow("other maker") << "Basler"
+        QTest::newRow("other maker") << "Acme Vision"
                                      << "Gain"
                                      << "Gain";
         QTest::newRow("cognex exposure") << "COGNEX"

@@ -229,7 +229,7 @@ private slots:
 
     void v4l2Detected() {
         ProgramDir dir;
-        QVERIFY(dir.writeFile("sysroot/proc/bus/input/devices", "N: Name=\"UVC Camera (046d:0825)\"\n"));
+        QVERIFY(dir.writeFile("sysroot/proc/bus/input/devices", "N: Name=\"SIM UVC Camera (0000:0001)\"\n"));
         v4l2Config().inputFormat = "lavfi";
         v4l2Config().devicePattern = "testsrc2=size=320x240:rate=30";
         CheckCameraID();

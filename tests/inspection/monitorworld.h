@@ -41,8 +41,9 @@ struct MonitorWorld {
     ScriptedPrompter prompter;
     std::unique_ptr<MainWindow> window;
 
-    // `cameras` simulated mono cameras of 64 x 48 pixels. recordDb: whether RECORD.db exists.
-    explicit MonitorWorld(int cameras, bool recordDb = true) {
+    // `cameras` simulated mono cameras of 64 x 48 pixels (or `width` x `height`). recordDb: whether
+    // RECORD.db exists.
+    explicit MonitorWorld(int cameras, bool recordDb = true, int width = 64, int height = 48) {
         resetMonitorWorld();
         if (gaLanStr[150 * kLanColumns].isEmpty()) loadLanguageTable();
         dir.installFactoryFiles(true);
@@ -52,8 +53,8 @@ struct MonitorWorld {
             simcam::CameraSpec s;
             s.vendor = simcam::Vendor::Hikvision;
             s.serial = QByteArray("SIMCAM000") + QByteArray::number(i + 1);
-            s.width = 64;
-            s.height = 48;
+            s.width = width;
+            s.height = height;
             s.color = false;
             s.fps = 50;
             s.gige = false;

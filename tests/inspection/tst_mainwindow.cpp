@@ -8,6 +8,7 @@
 
 #include "camera/camerahost.h"
 #include "camera/cameraloss.h"
+#include "camera/cameraslot.h"
 #include "app/paramkeys.h"
 #include "monitorworld.h"
 #include "platform/system/timing.h"
@@ -109,11 +110,11 @@ void TestMainWindow::startupWithCameras() {
     QVERIFY(!w->ioStatus->isHidden());
     // The camera layer walks the used views.
     QCOMPARE(cameraViewCount(), cameras);
-    // Picture filters from the stored values, scaled once: contrast 100 is neutral (0).
+    // Picture filters from the stored values, scaled once: the stored defaults (contrast and
+    // gamma 100) give the camera's own picture.
     const WizardPara& p = world.p();
     QCOMPARE(w->cams[0]->FilterDescription(),
-             QString::asprintf("eq=contrast=%f:gamma=%f,unsharp=5:5:%f", p.contrast[0] * 0.02 - 2,
-                               p.gamma[0] * 0.0396 + 0.1, p.sharp[0] * 0.05));
+             v4l2ContrastFilter(p.contrast[0]) + v4l2GammaFilter(p.gamma[0]) + v4l2SharpFilter(p.sharp[0]));
     // The snapshot panel is up; the screen-off delay switches the backlight off.
     QVERIFY(!w->indexButton->isHidden());
     w->TimerLCD();

@@ -268,8 +268,9 @@ void TestIOBoard::analogueChannels() {
     port_ = new ControlPort;
     QVERIFY(board_->waitForCommand(4, 0, kWait));
     QVERIFY(waitPolls(*board_, 5));
-    for (int c = 0; c < 8; ++c) QCOMPARE(gFTemp[c].load(), -100 - c);
-    for (int c = 8; c < 16; ++c) QCOMPARE(gFTemp[c].load(), 0x01000000 * c);
+    // The board has answered; the poll thread takes the values in on its own time.
+    for (int c = 0; c < 8; ++c) QTRY_COMPARE_WITH_TIMEOUT(gFTemp[c].load(), -100 - c, kWait);
+    for (int c = 8; c < 16; ++c) QTRY_COMPARE_WITH_TIMEOUT(gFTemp[c].load(), 0x01000000 * c, kWait);
 }
 
 void TestIOBoard::noTalkWhileIOIdIsZero() {

@@ -7,6 +7,7 @@
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
 #include "records/counters.h"
+#include "settings/camerapages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
 #include "settingsrig.h"
@@ -205,13 +206,16 @@ void TestMaintenance::shutDown() {
     SettingsRig rig;
     SystemSettingWidget w;
     w.show();
-    w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len == 5 ? 6 : 5);
+    const int before = gpWPara->input_timeout_len;
+    const int edited = before == 5 ? 6 : 5;
+    w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(edited);
     rig.prompter.queueAnswer(true);     // power off?
     rig.prompter.queueAnswer(true);     // save the changes?
     rig.prompter.queueAnswer(restart);  // restart?
     w.SlotShutDown();
     QCOMPARE(rig.prompter.questions, QStringList({lan(291), lan(234), lan(293)}));
-    QCOMPARE(rig.window.records, QStringList({lan(235), lan(292)}));
+    const QString change = lan(235) + lan(245).arg(lan(336)).arg(before).arg(edited);
+    QCOMPARE(rig.window.records, QStringList({change, lan(292)}));
     QCOMPARE(rig.window.events, QStringList{"flush"});
     QCOMPARE(rig.commands(), QStringList{command});
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), gpWPara->input_timeout_len);
@@ -223,6 +227,7 @@ void TestMaintenance::shutDownWithoutDetectionFunction() {
     SystemSettingWidget w;
     w.show();
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
+    w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     rig.prompter.queueAnswer(true);
     rig.prompter.queueAnswer(false);
     w.SlotShutDown();

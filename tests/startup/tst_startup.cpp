@@ -1,8 +1,13 @@
 #include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
 #include <QTranslator>
 #include <QtTest>
 
 #include "app/main/startup.h"
+#include "app/lanstr.h"
+#include "app/mainwindowbase.h"
 #include "netbridge/cnt_net.h"
 #include "programdir.h"
 
@@ -65,6 +70,32 @@ void TestStartup::bridgeFollowUpNeedsSwitchAndServer() {
     CNT_Net idle;  // no PARAM.db: never started
     QVERIFY(!startBridgeFollowUp(&idle, 1));
     QVERIFY(!startBridgeFollowUp(nullptr, 1));
+    QVERIFY(dir.commands().isEmpty());
+
+    // Switched on, but the port is taken: the bridge stays down and the operator's record says so.
+    struct Window : MainWindowBase {
+        QStringList records;
+        void InsertRecord(QString text) override { records << text; }
+    } window;
+    if (gaLanStr[730 * kLanColumns].isEmpty()) loadLanguageTable();
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
+        db.setDatabaseName("PARAM.db");
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("create table sysparam (name text, value text)"));
+        QVERIFY(q.exec("insert into sysparam values ('CntNet', '1 0 0')"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("fixture");
+    CNT_Net::setListenPort(taken.serverPort());
+    CNT_Net refused;
+    QVERIFY(!refused.isStarted());
+    QVERIFY(!startBridgeFollowUp(&refused, 1));
+    QCOMPARE(window.records.size(), 1);
+    QVERIFY(window.records.first().contains(QString::number(taken.serverPort())));
     QVERIFY(dir.commands().isEmpty());
 }
 

@@ -42,6 +42,8 @@
 #include "widgets/slider.h"
 #include "widgets/splash.h"
 
+// The camera pages of the settings dialog (camerapages.cpp).
+void galleryCameraPages(const std::function<void(QWidget*, const QString&)>& save);
 // Password dialog, login indicator and index button panel (access.cpp).
 void accessGallery(const QString& out, int lan);
 
@@ -397,6 +399,7 @@ int main(int argc, char* argv[]) {
         accessGallery(g_out, lan);
         cameraDialogs(&background);
         galleryIOPages(&save);
+        galleryCameraPages(&save);
     }
     return 0;
 }

@@ -1,0 +1,29 @@
+#pragma once
+// The lock around one shared-memory image: a System V set of one semaphore used as a mutex between
+// the bridge and the network client (value 1 free, 0 taken). Both sides take it with SEM_UNDO, so a
+// process that dies holding it gives it back.
+#include <QString>
+#include <sys/types.h>
+
+class CNT_Semaphore {
+public:
+    explicit CNT_Semaphore(key_t key = -1) : key_(key) {}
+    // Gets (creating, mode 0666) a set of `count` semaphores for the key and sets the first to 1.
+    // Returns the id, -1 on failure.
+    int create_sem(int count);
+    // Takes the lock, waiting at most `timeoutMs`; false when it was not taken (time-out or error),
+    // so that a client that hangs holding it costs the caller one skipped frame, never a freeze.
+    bool P_sem(int timeoutMs);
+    void V_sem();
+    // After the client went: the lock is free again (value 1), whatever the client left behind.
+    void retInitPV();
+    // Removes the set.
+    void remove();
+    int id() const { return id_; }
+    key_t key() const { return key_; }
+    int value() const;  // GETVAL, -1 when there is no set
+
+private:
+    key_t key_;
+    int id_ = -1;
+};

@@ -1,0 +1,231 @@
+// Images published to the network client through System V shared memory: one segment and one lock
+// per source (camera number, or 0 for the screen), announced by message kind 9 and filled every
+// 50 ms with the latest image as planar YUV 4:2:0 (I420: Y, then U, then V).
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <cerrno>
+#include <cstdlib>
+#include <cjson/cJSON.h>
+#include <glog/logging.h>
+#include <opencv2/imgproc.hpp>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include "app/mainwindowbase.h"
+#include "app/globals.h"
+#include "app/imageglobals.h"
+#include "app/wizardpara.h"
+#include "cnt_net.h"
+#include "platform/system/sysclock.h"
+#include "platform/system/syspath.h"
+#include "platform/system/timing.h"
+
+namespace {
+QString g_keyPath;
+constexpr int kStampRows = 100;
+// The bridges that hold segments, released when the process ends without destroying them (the
+// program's exit path does not delete the bridge).
+QList<CNT_Net*>& holders() {
+    static QList<CNT_Net*> list;
+    return list;
+}
+void releaseAtExit() {
+    for (CNT_Net* net : holders()) net->CNT_FreeShareMemory();
+}
+
+// A segment of `size` bytes for the key; a stale smaller one left by an earlier run is replaced.
+int segmentFor(key_t key, int size) {
+    int id = shmget(key, size_t(size), IPC_CREAT | 0666);
+    if (id < 0 && errno == EINVAL) {
+        const int stale = shmget(key, 0, 0);
+        if (stale >= 0) {
+            LOG(WARNING) << "CNT: shared memory " << stale << " too small; made again";
+            shmctl(stale, IPC_RMID, nullptr);
+        }
+        id = shmget(key, size_t(size), IPC_CREAT | 0666);
+    }
+    return id;
+}
+}  // namespace
+
+void CNT_Net::setShareKeyPath(const QString& path) {
+    g_keyPath = path;
+}
+
+QString CNT_Net::shareKeyPath() {
+    return g_keyPath.isEmpty() ? SysPath(QStringLiteral("/tmp")) : g_keyPath;
+}
+
+int CNT_Net::fpsOfIndex(int index) {
+    return 5 * (qBound(0, index, 4) + 1);  // 0..4 give 5, 10, 15, 20, 25
+}
+
+void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) {
+    // I420 halves both sizes for U and V: the image is published at even sizes.
+    const int stride = width * 4;
+    width &= ~1;
+    height &= ~1;
+    if (source < 0 || source >= kMaxCamera || width <= 0 || height <= 0) return;
+    const QString dir = shareKeyPath();
+    QDir().mkpath(dir);
+    const QByteArray path = QFile::encodeName(dir);
+    auto* e = new VideoShareInfo;
+    e->source = source;
+    e->width = width;
+    e->height = height;
+    e->size = width * height * 3 / 2;
+    e->stride = stride;
+    const key_t shmKey = ftok(path.constData(), 1000 + source);
+    const key_t semKey = ftok(path.constData(), 2000 + source);
+    e->shmid = shmKey == -1 ? -1 : segmentFor(shmKey, e->size);
+    if (e->shmid >= 0) {
+        void* addr = shmat(e->shmid, nullptr, 0);
+        if (addr == reinterpret_cast<void*>(-1))
+            e->shmid = -1;
+        else
+            e->addr = addr;
+    }
+    e->sem = CNT_Semaphore(semKey);
+    e->semid = semKey == -1 ? -1 : e->sem.create_sem(1);
+    if (e->shmid < 0 || e->semid < 0)
+        LOG(ERROR) << "CNT: shared memory of source " << source << " not available (" << strerror(errno)
+                   << ")";
+    e->fps = fpsOfIndex(gpWPara ? gpWPara->video_rate_index : 0);
+    e->i420.resize(e->size);
+    const int stampRows = qMin(kStampRows, height);
+    e->stamp = QImage(width, stampRows, QImage::Format_RGB32);
+    e->stampI420.resize(width * stampRows * 3 / 2);
+    if (VideoShareInfo* old = share_.value(source)) {
+        if (old->addr) shmdt(old->addr);
+        delete old;
+    }
+    share_.insert(source, e);
+
+    if (!memoryInfo_) {
+        memoryInfo_ = cJSON_CreateObject();
+        cJSON_AddItemToObject(memoryInfo_, "memoryinfo", cJSON_CreateArray());
+    }
+    cJSON* info = cJSON_CreateObject();
+    cJSON_AddNumberToObject(info, "shmid", e->shmid);
+    cJSON_AddNumberToObject(info, "semid", e->semid);
+    cJSON_AddNumberToObject(info, "cameraid", source);
+    cJSON_AddNumberToObject(info, "size", e->size);
+    cJSON_AddNumberToObject(info, "width", width);
+    cJSON_AddNumberToObject(info, "height", height);
+    cJSON_AddNumberToObject(info, "fps", e->fps);
+    cJSON_AddItemToArray(cJSON_GetObjectItemCaseSensitive(memoryInfo_, "memoryinfo"), info);
+    shareMemory_ = true;
+    if (pixels && e->shmid >= 0) framePixels_.insert(source, pixels);
+    if (!holders().contains(this)) {
+        static const bool registered = std::atexit(releaseAtExit) == 0;
+        Q_UNUSED(registered);
+        holders().append(this);
+    }
+}
+
+void CNT_Net::forgetPixels(int source) {
+    framePixels_.remove(source);
+}
+
+QByteArray CNT_Net::memoryInfoText() const {
+    if (!memoryInfo_) return QByteArray();
+    char* text = cJSON_Print(memoryInfo_);
+    QByteArray out(text ? text : "");
+    cJSON_free(text);
+    return out;
+}
+
+void CNT_Net::CNT_FirstInit() {
+    if (!started_ || !gpWPara) return;
+    if (gpWPara->video_share_mode == 1) CNT_AddUseMemory(0, gShowW, gShowH, nullptr);
+    if (!share_.isEmpty() && !timerNames_.values().contains(QStringLiteral("send_timer"))) {
+        const int id = startTimer(TimeMs("net.sharePush", 50), Qt::CoarseTimer);
+        timerNames_.insert(id, QStringLiteral("send_timer"));
+    }
+    // A client that came while the views were being built is told now.
+    if (alive_ && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
+}
+
+void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels, int stride) {
+    // The time goes into the bottom rows of the published image only; the view's picture stays as
+    // it is.
+    const int rows = e->stamp.height();
+    const int top = e->height - rows;
+    const size_t rowBytes = size_t(e->width) * 4;
+    for (int y = 0; y < rows; ++y)
+        memcpy(e->stamp.scanLine(y), pixels + size_t(top + y) * size_t(stride), rowBytes);
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QPainter p(&e->stamp);
+        QFont font(QStringLiteral("wqy-microhei"));
+        font.setPointSize(50);
+        p.setFont(font);
+        p.setPen(Qt::green);
+        p.drawText(QRect(0, 0, e->width - 1, rows - 1), Qt::AlignRight | Qt::AlignVCenter,
+                   SysClock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")));
+    }
+    const cv::Mat src(rows, e->width, CV_8UC4, e->stamp.bits(), size_t(e->stamp.bytesPerLine()));
+    cv::Mat strip(rows * 3 / 2, e->width, CV_8UC1, e->stampI420.data());
+    cv::cvtColor(src, strip, cv::COLOR_BGRA2YUV_I420);
+    // Rows of the strip's planes over the matching rows of the frame's planes.
+    uchar* frame = reinterpret_cast<uchar*>(e->i420.data());
+    const uchar* s = strip.data;
+    const size_t w = size_t(e->width), h = size_t(e->height);
+    memcpy(frame + size_t(top) * w, s, size_t(rows) * w);
+    const size_t cw = w / 2, ch = h / 2, ctop = size_t(top) / 2, crows = size_t(rows) / 2;
+    uchar* u = frame + w * h;
+    uchar* v = u + cw * ch;
+    const uchar* su = s + size_t(rows) * w;
+    const uchar* sv = su + cw * crows;
+    memcpy(u + ctop * cw, su, crows * cw);
+    memcpy(v + ctop * cw, sv, crows * cw);
+}
+
+bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
+    VideoShareInfo* e = share_.value(source);
+    if (!alive_ || !memoryInfoSent_ || !e || e->shmid < 0 || e->semid < 0 || !e->addr) return false;
+    if (!pixels) pixels = framePixels_.value(source);
+    if (!pixels) return false;
+    if (stride <= 0) stride = e->stride;
+    const cv::Mat src(e->height, e->width, CV_8UC4, const_cast<void*>(pixels), size_t(stride));
+    cv::Mat dst(e->height * 3 / 2, e->width, CV_8UC1, e->i420.data());
+    cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
+    if (gpWPara && gpWPara->video_share_mode == 2) stampTime(e, static_cast<const uchar*>(pixels), stride);
+    // A client that hangs holding the lock costs this frame, never the machine loop.
+    if (!e->sem.P_sem(TimeMs("net.shareLock", 20))) return false;
+    memcpy(e->addr, e->i420.constData(), size_t(e->size));
+    e->sem.V_sem();
+    return true;
+}
+
+void CNT_Net::pushFrames() {
+    const WizardPara* p = gpWPara;
+    if (!p || p->video_share_mode == 0 || !p->cnt_net_on || !alive_) return;
+    if (qstrncmp(p->CntNet_UseName, "null", kParaTextLen) == 0) return;
+    if (p->video_share_mode == 2) {
+        for (auto it = share_.constBegin(); it != share_.constEnd(); ++it) CNT_UpdateMemory(it.key());
+        return;
+    }
+    if (p->video_share_mode == 1 && gpWin) {
+        VideoShareInfo* e = share_.value(0);
+        if (!e || !memoryInfoSent_) return;
+        // The whole main window, at the size the client was told.
+        QImage shot = gpWin->grab().toImage();
+        if (shot.size() != QSize(e->width, e->height)) shot = shot.scaled(e->width, e->height);
+        if (shot.format() != QImage::Format_RGB32 && shot.format() != QImage::Format_ARGB32)
+            shot = shot.convertToFormat(QImage::Format_RGB32);
+        CNT_UpdateMemory(0, shot.constBits(), shot.bytesPerLine());
+    }
+}
+
+void CNT_Net::CNT_FreeShareMemory() {
+    for (VideoShareInfo* e : qAsConst(share_)) {
+        if (e->addr) shmdt(e->addr);
+        if (e->shmid >= 0) shmctl(e->shmid, IPC_RMID, nullptr);
+        e->sem.remove();
+        delete e;
+    }
+    share_.clear();
+    framePixels_.clear();
+    holders().removeAll(this);
+}

@@ -1,0 +1,80 @@
+// The alarm page through the region editor: every alarm of a run shows the held picture with its NG
+// marks (the live source), and "Resample" ends on the template with the drawing tools.
+#include <QStackedLayout>
+#include <QtTest>
+
+#include "editor/drawroiwidget.h"
+#include "inspection/regioption.h"
+#include "tests/inspection/cyclesetup.h"
+
+class TestAlarmView : public QObject {
+    Q_OBJECT
+private slots:
+    void everyAlarmShowsItsMarks();
+    void resampleEndsOnTemplate();
+};
+
+// Two alarms in one run: each comes up on the alarm bar with the live source, so the view paints the
+// NG mark, the red regions and the alarm boxes; a re-check that passes ends the alarm.
+void TestAlarmView::everyAlarmShowsItsMarks() {
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().enable_prod_detect = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    const int region = addRegion(w->cams[0], 1, true);
+    CammerWidget* v = w->cams[0];
+    for (int alarm = 0; alarm < 2; ++alarm) {
+        MonitorWorld::setInputs(0);
+        world.pass();
+        MonitorWorld::setInputs(1);
+        world.pass();
+        QCOMPARE(w->DisplayState, 2);
+        QCOMPARE(gSource, 1);
+        QVERIFY(w->alarmBarShown());
+        QVERIFY(!v->data.allOk);
+        QVERIFY(v->data.roiBoxes[1][region].count > 0);
+        // The fault is removed and the mould re-checked: the alarm ends.
+        CammerSingleton& s = *v->data.savedStore;
+        s.area[1][region] = 100000000;
+        v->recong->VarTrain(1);
+        editor->SlotReCheck();
+        QVERIFY(w->DisplayState != 2);
+        QCOMPARE(gSource, -1);
+        s.area[1][region] = 10;
+        v->recong->VarTrain(1);
+    }
+    w->setRoiEditor(nullptr);
+    delete editor;
+}
+
+// "Resample" confirmed: the learning pass hands over to region editing, which opens on the template
+// with the browse buttons and the drawing bar of the displayed view.
+void TestAlarmView::resampleEndsOnTemplate() {
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().is_psw_used = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    world.prompter.queueAnswer(true);
+    w->SlotReTrain();
+    QCOMPARE(w->RunState, 2);
+    w->CheckArea(false);
+    QCOMPARE(w->DisplayState, 3);
+    QVERIFY(w->regionBarShown());
+    QCOMPARE(gSource, 0);
+    QVERIFY(!w->cams[0]->drawingBar->isHidden());
+    QVERIFY(!w->cams[0]->prevTemplateButton->isHidden());
+    QCOMPARE(gFromTrain, 1);
+    w->regiOption->button(RegiOption::BTN_END_SET)->click();
+    QCOMPARE(gFromTrain, 0);
+    QCOMPARE(w->RunState, 1);
+    QCOMPARE(gSource, -1);
+    w->setRoiEditor(nullptr);
+    delete editor;
+}
+
+QTEST_MAIN(TestAlarmView)
+#include "tst_alarmview.moc"

@@ -1,0 +1,191 @@
+// The settings dialog as the operator meets it on the whole main window, pressed at screen positions
+// through the top-level window: open it from the option bar, walk every tab, change a switch on three
+// pages and leave through "Exit setup", answering the save question yes or no.
+#include <QCheckBox>
+#include <QDir>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QStyleOptionButton>
+#include <QtTest>
+
+#include "inspection/imagecontainer.h"
+#include "inspection/mainbars.h"
+#include "inspection/optionbar.h"
+#include "records/passwordbox.h"
+#include "widgets/blineedit.h"
+#include "widgets/indexbutton.h"
+#include "io/iofunctionswidget.h"
+#include "monitorworld.h"
+#include "records/accesslevel.h"
+#include "settings/advancedpages.h"
+#include "settings/systempages.h"
+#include "settings/systemsettingwidget.h"
+#include "widgets/checkbox.h"
+
+namespace {
+
+void touchAt(QWidget* target, QPoint local) {
+    QWidget* top = target->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, target->mapTo(top, local));
+}
+
+void touch(QWidget* target) {
+    touchAt(target, target->rect().center());
+}
+
+// A check box takes presses on its indicator (these boxes have no text).
+void touchBox(QCheckBox* box) {
+    QStyleOptionButton opt;
+    opt.initFrom(box);
+    touchAt(box, box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, box).center());
+}
+
+// Presses tab k; a tab below the visible part of the tab column is first brought into view by
+// presses on the column's scroll bar, above or below its handle.
+void showTab(SystemSettingWidget* s, int k) {
+    QWidget* button = s->tabButtons[k];
+    auto* area = qobject_cast<QScrollArea*>(s->tabColumn->parentWidget()->parentWidget());
+    QVERIFY(area);
+    QScrollBar* bar = area->verticalScrollBar();
+    for (int tries = 0; tries < 20; ++tries) {
+        const QRect seen = area->viewport()->rect();
+        const QPoint centre = button->mapTo(area->viewport(), button->rect().center());
+        if (seen.contains(centre)) break;
+        const bool down = centre.y() > seen.bottom();
+        touchAt(bar, QPoint(bar->width() / 2, down ? bar->height() - 50 : 50));
+    }
+    touch(button);
+}
+
+}  // namespace
+
+class TestSettingsJourney : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { resetAccessGlobals(); }
+    void exitSetup_data();
+    void exitSetup();
+    void accountButtonLogsIn();
+    void pictures_data();
+    void pictures();
+};
+
+void TestSettingsJourney::exitSetup_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("saved") << true;
+    QTest::newRow("not saved") << false;
+}
+
+void TestSettingsJourney::exitSetup() {
+    QFETCH(bool, save);
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    const WizardPara before = world.p();
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(s));
+    for (int k = 0; k < s->tabButtons.size(); ++k) {
+        showTab(s, k);
+        QCOMPARE(s->pageStack->currentIndex(), k);
+    }
+    showTab(s, 1);
+    touchBox(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]);
+    showTab(s, 10);
+    touchBox(w->settingWidget->ioFunctions->options[0]);  // "Stop clamping when stopping detection"
+    showTab(s, 12);
+    touchBox(s->advanceFunc->switches[AdvanceFuncWidget::kScreenSound]);
+
+    world.prompter.queueAnswer(save);
+    const int recordsBefore = world.records().size();
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(world.prompter.unexpectedQuestions, 0);
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
+
+    const QStringList records = world.records().mid(recordsBefore);
+    if (save) {
+        QCOMPARE(world.p().semi_auto, before.semi_auto ? 0 : 1);
+        QCOMPARE(world.p().enable_stop_mold, before.enable_stop_mold ? 0 : 1);
+        QCOMPARE(world.p().enable_screen_alert, before.enable_screen_alert ? 0 : 1);
+        QCOMPARE(records.size(), 1);
+        const QString r = records[0];
+        QVERIFY2(r.startsWith(lanText(235)), qPrintable(r));
+        QVERIFY2(r.contains(lanText(174)) && r.contains(lanText(179)) && r.contains(lanText(256)),
+                 qPrintable(r));
+        // Semi-automatic acts at once: step 1 now starts on the ejector input (or back on input 0).
+        QCOMPARE(world.p().step_input[1], world.p().semi_auto ? 2 : 0);
+        // Saved: a fresh load gives the same record.
+        WizardPara loaded;
+        loaded.LoadDatafromFile(ParameterManager::getInstance()->paramQuery);
+        QCOMPARE(loaded.semi_auto, world.p().semi_auto);
+        QCOMPARE(loaded.enable_screen_alert, world.p().enable_screen_alert);
+    } else {
+        QVERIFY(world.p() == before);
+        QVERIFY(records.isEmpty());
+    }
+    QVERIFY(*gpWParaBak == world.p());
+}
+
+// "Account management" of the index panel (a button the panel keeps hidden) is wired to a login through
+// the password box; the inspection display is left as it is.
+void TestSettingsJourney::accountButtonLogsIn() {
+    MonitorWorld world(1);
+    world.p().is_psw_used = 1;
+    qstrncpy(world.p().password, "4711", sizeof(world.p().password));
+    world.derive();
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    int boxes = 0;
+    setPasswordDialogRunner([&](PasswordBox& box) {
+        ++boxes;
+        box.passwordEdit()->setText("4711");
+        box.accept();
+        return box.result();
+    });
+    w->indexButton->button(IndexButton::BtnAccount)->click();
+    QCOMPARE(boxes, 1);
+    QCOMPARE(w->AccessLevel, 1);
+    QCOMPARE(w->DisplayState, 0);  // the inspection display goes on
+}
+
+void TestSettingsJourney::pictures_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Simplified Chinese") << 0;
+    QTest::newRow("English") << 1;
+    QTest::newRow("Traditional Chinese") << 2;
+}
+
+// Pictures of every settings tab for checking by eye: MONITOR_SHOTS_DIR=<dir> runs it.
+void TestSettingsJourney::pictures() {
+    QFETCH(int, language);
+    const QString out = qEnvironmentVariable("MONITOR_SHOTS_DIR");
+    if (out.isEmpty()) QSKIP("MONITOR_SHOTS_DIR not set");
+    MonitorWorld world(1);
+    world.p().is_psw_used = 0;
+    gLan = language;
+    MainWindow* w = world.build();
+    w->resize(1920, 1080);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    QDir().mkpath(out);
+    for (int k = 0; k < s->tabButtons.size(); ++k) {
+        showTab(s, k);
+        QTest::qWait(50);
+        QVERIFY(w->grab().save(
+            QStringLiteral("%1/settings-%2-%3.png").arg(out).arg(language).arg(k, 2, 10, QChar('0'))));
+    }
+}
+
+QTEST_MAIN(TestSettingsJourney)
+#include "tst_settingsjourney.moc"

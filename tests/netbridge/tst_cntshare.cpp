@@ -1,0 +1,287 @@
+// Images published through System V shared memory, read by tools/netclient-sim as a second process
+// the way the network client reads them: keys from ftok, the lock taken around each copy, I420.
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <memory>
+#include <opencv2/imgproc.hpp>
+#include <sys/ipc.h>
+#include <sys/sem.h>
+#include <sys/shm.h>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/mainwindowbase.h"
+#include "app/wizardpara.h"
+#include "netbridge/cnt_net.h"
+#include "programdir.h"
+
+namespace {
+bool writeParamDb() {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
+        db.setDatabaseName("PARAM.db");
+        if (db.open()) {
+            QSqlQuery q(db);
+            ok = q.exec("CREATE TABLE sysparam (name TEXT PRIMARY KEY, value TEXT)") &&
+                 q.exec("INSERT INTO sysparam VALUES ('CntNet', '1 2 3')");
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase("fixture");
+    return ok;
+}
+
+quint16 freePort() {
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
+
+key_t keyOf(int project) {
+    return ftok(QFile::encodeName(CNT_Net::shareKeyPath()).constData(), project);
+}
+
+// Camera pixels (BGRA in memory): left half black, right half white; or one grey.
+std::vector<uint32_t> picture(int w, int h, bool halves) {
+    std::vector<uint32_t> px(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            px[size_t(y) * w + x] = !halves ? 0xFF808080u : x < w / 2 ? 0xFF000000u : 0xFFFFFFFFu;
+    return px;
+}
+
+// The I420 of the picture as published: an odd width loses its last column.
+QByteArray i420Of(const std::vector<uint32_t>& px, int width, int h) {
+    const int w = width & ~1;
+    QByteArray out(w * h * 3 / 2, 0);
+    const cv::Mat src(h, w, CV_8UC4, const_cast<uint32_t*>(px.data()), size_t(width) * 4);
+    cv::Mat dst(h * 3 / 2, w, CV_8UC1, out.data());
+    cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
+    return out;
+}
+
+struct Bridge {
+    explicit Bridge(int mode) {
+        para.cnt_net_on = 1;
+        para.video_share_mode = mode;
+        para.video_rate_index = 3;
+        qstrcpy(para.CntNet_UseName, "eth0");
+        gpWPara = &para;
+        writeParamDb();
+        port = freePort();
+        CNT_Net::setListenPort(port);
+        net = std::make_unique<CNT_Net>();
+        gpNet = net.get();
+    }
+    ~Bridge() {
+        gpNet = nullptr;
+        net.reset();
+        gpWPara = nullptr;
+    }
+    ProgramDir dir;
+    WizardPara para;
+    quint16 port = 0;
+    std::unique_ptr<CNT_Net> net;
+};
+}  // namespace
+
+class TestCntShare : public QObject {
+    Q_OBJECT
+private slots:
+    void registration();
+    void gating();
+    void hungReaderCostsAFrameOnly();
+    void screenInModeOne();
+    void readerProcess_data();
+    void readerProcess();
+};
+
+void TestCntShare::registration() {
+    key_t shmKey, semKey;
+    {
+        Bridge b(2);
+        std::vector<uint32_t> px = picture(1920, 1080, false);
+        b.net->CNT_AddUseMemory(1, 1920, 1080, px.data());
+        const VideoShareInfo* e = b.net->shareTable().value(1);
+        QVERIFY(e);
+        QCOMPARE(e->size, 3110400);
+        shmKey = keyOf(1001);
+        semKey = keyOf(2001);
+        QCOMPARE(shmget(shmKey, 0, 0), e->shmid);
+        QCOMPARE(semget(semKey, 1, 0), e->semid);
+        QCOMPARE(semctl(e->semid, 0, GETVAL), 1);
+        QVERIFY(b.net->hasShareMemory());
+        // The same source again replaces the entry and appends a second description.
+        b.net->CNT_AddUseMemory(1, 1920, 1080, px.data());
+        const QJsonArray info =
+            QJsonDocument::fromJson(b.net->memoryInfoText()).object().value("memoryinfo").toArray();
+        QCOMPARE(info.size(), 2);
+        const QJsonObject o = info.at(0).toObject();
+        QCOMPARE(o.value("fps").toInt(), 20);
+        QCOMPARE(o.value("cameraid").toInt(), 1);
+        QCOMPARE(o.value("width").toInt(), 1920);
+        const QByteArray text = b.net->memoryInfoText();
+        QVERIFY(text.indexOf("\"shmid\"") < text.indexOf("\"semid\"") &&
+                text.indexOf("\"semid\"") < text.indexOf("\"cameraid\"") &&
+                text.indexOf("\"size\"") < text.indexOf("\"width\"") &&
+                text.indexOf("\"height\"") < text.indexOf("\"fps\""));
+        QCOMPARE(CNT_Net::fpsOfIndex(0), 5);
+        QCOMPARE(CNT_Net::fpsOfIndex(4), 25);
+        // A segment left too small by an earlier run is made again at the size asked for.
+        const int small = shmget(keyOf(1002), 100, IPC_CREAT | 0600);
+        QVERIFY(small >= 0);
+        b.net->CNT_AddUseMemory(2, 64, 48, nullptr);
+        QVERIFY(b.net->shareTable().value(2)->shmid >= 0);
+        QVERIFY(b.net->shareTable().value(2)->shmid != small);
+    }
+    // Released with the bridge.
+    QCOMPARE(shmget(shmKey, 0, 0), -1);
+    QCOMPARE(semget(semKey, 1, 0), -1);
+}
+
+void TestCntShare::gating() {
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    // No client, not announced: nothing copied.
+    QVERIFY(!b.net->CNT_UpdateMemory(0));
+    b.net->CNT_SendRecord(QDateTime::fromMSecsSinceEpoch(0), "op", "waiting");
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    // The new client hears of the layout first, then what waited for it.
+    QTRY_VERIFY(client.bytesAvailable() > 0 || client.waitForReadyRead(100));
+    QVERIFY(client.readAll().startsWith("9:"));
+    QCOMPARE(b.net->pendingMessages().size(), 2);
+    QVERIFY(b.net->pendingMessages().at(1).startsWith("1:"));
+    QVERIFY(b.net->CNT_UpdateMemory(0));
+    // The card name "null" stops the push.
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    auto* seg = static_cast<uchar*>(e->addr);
+    memset(seg, 7, size_t(e->size));
+    qstrcpy(b.para.CntNet_UseName, "null");
+    b.net->pushFrames();
+    QCOMPARE(int(seg[0]), 7);
+    qstrcpy(b.para.CntNet_UseName, "eth0");
+    b.net->pushFrames();
+    QVERIFY(seg[0] != 7);
+    // After the client went, nothing until the next client has been told.
+    client.abort();
+    QTRY_VERIFY(!b.net->isConnected());
+    QVERIFY(!b.net->memoryInfoSent());
+    QVERIFY(!b.net->CNT_UpdateMemory(0));
+}
+
+void TestCntShare::hungReaderCostsAFrameOnly() {
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    const int semid = b.net->shareTable().value(0)->semid;
+    // A reader takes the lock and never gives it back.
+    struct sembuf take = {0, -1, 0};
+    QCOMPARE(semop(semid, &take, 1), 0);
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(!b.net->CNT_UpdateMemory(0));
+    QVERIFY(t.elapsed() < 2000);
+    // The reader goes: the lock is free again, and only once (value 1, not 2).
+    client.abort();
+    QTRY_VERIFY(!b.net->isConnected());
+    QCOMPARE(semctl(semid, 0, GETVAL), 1);
+    b.net->shareTable().value(0)->sem.retInitPV();
+    QCOMPARE(semctl(semid, 0, GETVAL), 1);
+}
+
+void TestCntShare::screenInModeOne() {
+    // Mode 1 publishes the window at the display area's size (an odd width one column less), grabbed
+    // and scaled to that size whatever the window's own size.
+    Bridge b(1);
+    MainWindowBase window;
+    window.resize(300, 200);
+    window.setStyleSheet("background-color: white;");
+    gShowW = 173;
+    gShowH = 98;
+    b.net->CNT_FirstInit();
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    QVERIFY(e);
+    QCOMPARE(e->width, 172);
+    QCOMPARE(e->height, 98);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    auto* seg = static_cast<uchar*>(e->addr);
+    memset(seg, 0, size_t(e->size));
+    b.net->pushFrames();
+    QVERIFY(seg[0] > 128);                                     // white above the stamp rows
+    QVERIFY(qAbs(int(seg[e->width * e->height]) - 128) <= 2);  // no colour
+    gShowW = 0;
+    gShowH = 0;
+}
+
+void TestCntShare::readerProcess_data() {
+    QTest::addColumn<bool>("halves");
+    QTest::addColumn<int>("width");
+    QTest::newRow("black and white halves") << true << 64;
+    QTest::newRow("uniform grey") << false << 64;
+    QTest::newRow("odd width") << true << 65;
+}
+
+void TestCntShare::readerProcess() {
+    QFETCH(bool, halves);
+    QFETCH(int, width);
+    Bridge b(2);
+    const int w = width & ~1, h = 160, source = 3;
+    std::vector<uint32_t> px = picture(width, h, halves);
+    b.net->CNT_AddUseMemory(source, width, h, px.data());
+    b.net->CNT_FirstInit();  // starts the 50 ms push
+
+    QProcess reader;
+    reader.setProcessChannelMode(QProcess::MergedChannels);
+    const QString frames = b.dir.filePath("frames");
+    reader.start(NETCLIENT_PROGRAM,
+                 {"--port", QString::number(b.port), "--key-dir", CNT_Net::shareKeyPath(), "--frames", frames,
+                  "--frame-read", "50", "--log", b.dir.filePath("client.log")});
+    QVERIFY(reader.waitForStarted());
+    const QString file = frames + QString("/source%1.yuv").arg(source);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file) && QFileInfo(file).size() == w * h * 3 / 2, 15000);
+    QTest::qWait(200);  // a frame written after the first push
+    reader.terminate();
+    QVERIFY(reader.waitForFinished(5000));
+    const QByteArray log = b.dir.readFile("client.log");
+    QVERIFY2(log.contains("kind=9") && log.contains("attached"), log.constData());
+
+    const QByteArray got = b.dir.readFile(QString("frames/source%1.yuv").arg(source));
+    QCOMPARE(got.size(), w * h * 3 / 2);
+    const QByteArray expected = i420Of(px, width, h);
+    const int stampTop = h - 100;
+    // Above the time stamp the client has the camera's picture exactly; the stamp changes the rest.
+    QCOMPARE(got.left(stampTop * w), expected.left(stampTop * w));
+    QVERIFY(got.mid(stampTop * w, 100 * w) != expected.mid(stampTop * w, 100 * w));
+    const uchar* y = reinterpret_cast<const uchar*>(got.constData());
+    const uchar* u = y + w * h;
+    const uchar* v = u + (w / 2) * (h / 2);
+    if (halves) {
+        QVERIFY(y[10 * w + 2] + 100 < y[10 * w + w - 3]);  // Y rises from left to right
+    } else {
+        QCOMPARE(int(y[0]), int(y[stampTop * w - 1]));
+        QVERIFY(qAbs(int(u[0]) - 128) <= 2 && qAbs(int(v[0]) - 128) <= 2);
+    }
+}
+
+QTEST_MAIN(TestCntShare)
+#include "tst_cntshare.moc"
