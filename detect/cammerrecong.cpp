@@ -30,7 +30,10 @@ void colourToWorking(const cv::Mat& colour, cv::Mat& out) {
 
 cv::Mat ellipse(int k) {
     k = std::max(k, 1);
-    return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(k, k));
+    static cv::Mat kept[64];  // GUI thread only
+    if (k >= 64) return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(k, k));
+    if (kept[k].empty()) kept[k] = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(k, k));
+    return kept[k];
 }
 }  // namespace recong
 
@@ -60,6 +63,13 @@ CammerRecong::CammerRecong(CammerSingleton* s, CammerViewData* v) : store(s), vi
         CreateShape(d);
         VarTrain(d);
     }
+}
+
+cv::Mat CammerRecong::regionWork(int i, cv::Size size) {
+    std::vector<uchar>& buf = regionBuffers[i];
+    const size_t n = size_t(std::max(size.area(), 0));
+    if (buf.size() < n) buf.resize(n);
+    return n ? cv::Mat(size, CV_8UC1, buf.data()) : cv::Mat();
 }
 
 cv::Mat CammerRecong::workingImage(const cv::Mat& image) {
@@ -159,6 +169,16 @@ void CammerRecong::VarTrain(int d) {
         detMask[d](box).setTo(255, part);
     }
     cv::bitwise_not(detMask[d], detMask[d]);
+
+    // The evaluation's work images are sized here for the step's largest region.
+    size_t largest = 0;
+    for (int r = 0; r < count; ++r) {
+        cv::Rect box;
+        if (clipRegionBox(store->imageRect(d, r), view->savedMasks[d][r], imageSize, &box, nullptr))
+            largest = std::max(largest, size_t(box.area()));
+    }
+    for (std::vector<uchar>& buf : regionBuffers)
+        if (buf.size() < largest) buf.resize(largest);
 
     // Colour templates are converted once for all regions.
     std::vector<cv::Mat> samples(view->templates[d].size());

@@ -3,6 +3,7 @@
 // from the view's templates, aligns each fresh image onto the master template of the current step
 // (positioning) and judges every region of a step (evaluation). Runs on the GUI thread.
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "cammersingleton.h"
 #include "cammerviewdata.h"
@@ -65,6 +66,11 @@ public:
     cv::Rect searchRect[kStepCount];
 
 private:
+    // Header of `size` over work buffer i (0 region mask, 1 map, 2 opened map) of the evaluation.
+    // The buffers only grow; training sizes them for the largest region, so Run takes no memory.
+    cv::Mat regionWork(int i, cv::Size size);
+    std::vector<uchar> regionBuffers[3];
+
     // The 8-bit picture that regions are measured on: `image` itself, or its grey/hue conversion in
     // the view's conversion buffer for colour cameras.
     cv::Mat workingImage(const cv::Mat& image);

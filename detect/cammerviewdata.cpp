@@ -1,6 +1,9 @@
 #include "cammerviewdata.h"
 
+#include <algorithm>
+
 #include "app/imageglobals.h"
+#include "app/wizardpara.h"
 
 void CammerViewData::allocate(int s) {
     slot = s;
@@ -8,16 +11,43 @@ void CammerViewData::allocate(int s) {
     alignedBuffer.assign(size_t(gColorLen), 0);
     convBuffer.assign(size_t(gImageLen), 0);
     alarmImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
-    const int type = gisColor ? CV_8UC4 : CV_8UC1;
+    const int used = std::clamp(gDNum, 0, kStepCount);
     for (int d = 0; d < kStepCount; ++d) {
-        ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+        if (d < used)
+            ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+        else
+            ignoreImages[d].release();
         templates[d].assign(size_t(std::max(gTempNum, 0)), cv::Mat());
-        for (cv::Mat& t : templates[d]) t = cv::Mat::zeros(gImageH, gImageW, type);
         templateLoaded[d].assign(size_t(std::max(gTempNum, 0)), 0);
         templateCount[d] = 0;
     }
     if (!savedStore) savedStore = std::make_unique<CammerSingleton>(slot);
     if (!workingStore) workingStore = std::make_unique<CammerSingleton>(slot);
+}
+
+const cv::Mat& CammerViewData::templateImage(int d, int k) const {
+    static const cv::Mat none;
+    if (d < 0 || d >= kStepCount || k < 0 || size_t(k) >= templates[d].size()) return none;
+    return templates[d][size_t(k)];
+}
+
+cv::Mat& CammerViewData::templateSlot(int d, int k) {
+    static cv::Mat outside;
+    if (d < 0 || d >= kStepCount || k < 0 || size_t(k) >= templates[d].size()) {
+        outside.release();
+        return outside;
+    }
+    cv::Mat& t = templates[d][size_t(k)];
+    const int type = gisColor ? CV_8UC4 : CV_8UC1;
+    if (t.rows != gImageH || t.cols != gImageW || t.type() != type)
+        t = cv::Mat::zeros(gImageH, gImageW, type);
+    return t;
+}
+
+void CammerViewData::releaseTemplate(int d, int k) {
+    if (d < 0 || d >= kStepCount || k < 0 || size_t(k) >= templates[d].size()) return;
+    templates[d][size_t(k)].release();
+    if (size_t(k) < templateLoaded[d].size()) templateLoaded[d][size_t(k)] = 0;
 }
 
 static cv::Mat header(std::vector<uchar>& buffer) {

@@ -24,10 +24,20 @@ struct CammerViewData {
     CammerViewData(const CammerViewData&) = delete;
     CammerViewData& operator=(const CammerViewData&) = delete;
 
-    // Sizes the buffers, the alarm image, the ignore images and the template slots from gImageW,
-    // gImageH, gColorLen and gTempNum, all zero; creates the two region stores for `slot` when
-    // they do not exist yet.
+    // Sizes the buffers and the alarm image from gImageW, gImageH and gColorLen, all zero, and the
+    // ignore images of the steps the procedure uses (gDNum); gives every step gTempNum template
+    // slots that hold no image yet; creates the two region stores for `slot` when they do not exist
+    // yet. Memory follows what is used: a template slot takes a frame only when a template is put
+    // in it, a step beyond the procedure's takes none.
     void allocate(int slot);
+
+    // Template k of step d: an empty image when the slot holds none.
+    const cv::Mat& templateImage(int d, int k) const;
+    // Template k of step d to be written: a zero frame of the template type (8UC4 for colour, else
+    // 8UC1) when the slot held none; an unusable reference when d or k lies outside the slots.
+    cv::Mat& templateSlot(int d, int k);
+    // Gives back the frame of template k of step d and marks the slot as not loaded.
+    void releaseTemplate(int d, int k);
 
     // 8-bit header over a buffer of gImageH x gImageW pixels (grey or, for 32-bit buffers, 4 channels).
     cv::Mat rawImage();
@@ -46,7 +56,7 @@ struct CammerViewData {
     cv::Mat workingMasks[kStepCount][kRoiCount];    // 8-bit mask of each edited region
 
     cv::Mat ignoreImages[kStepCount];             // per step, image-sized, 255 at ignored points
-    std::vector<cv::Mat> templates[kStepCount];   // per step gTempNum images, 0 the master (8UC1 or 8UC4)
+    std::vector<cv::Mat> templates[kStepCount];   // per step gTempNum slots, 0 the master; empty: none
     std::vector<int> templateLoaded[kStepCount];  // per step and slot: 1 when that template was read
     int templateCount[kStepCount] = {};           // templates loaded per step
     int shownTemplate = 0;                        // template index the region editor shows

@@ -148,9 +148,10 @@ void CammerRecong::Run(int d) {
         }
         const cv::Mat regionImage = work(box);
         cv::Mat regionAlarm = view->alarmImage(box);
-        cv::Mat regionMask;
+        cv::Mat regionMask = regionWork(0, box.size());
         cv::bitwise_and(detMask[d](box), maskPart, regionMask);
-        cv::Mat map = cv::Mat::zeros(box.size(), CV_8UC1);
+        cv::Mat map = regionWork(1, box.size());
+        map.setTo(0);
 
         RoiRecord rec;
         rec.camera = view->slot;
@@ -161,7 +162,7 @@ void CammerRecong::Run(int d) {
         boxes.count = 0;
         value = 0;
         if (f == kFuncDirection) {
-            cv::Mat marked = cv::Mat::zeros(box.size(), CV_8UC1);
+            cv::Mat& marked = map;
             for (const DirectionBlob& b : directionBlobs(*store, d, r, regionImage)) {
                 if (!b.counted) continue;
                 cv::drawContours(marked, Contours{b.contour}, 0, cv::Scalar(255), cv::FILLED);
@@ -182,7 +183,9 @@ void CammerRecong::Run(int d) {
                     break;
                 case kFuncSimilarity:
                     if (surfModels[d][r].IsValid()) {
-                        cv::Mat copy = regionImage.clone();
+                        // The model scores a crop of its own (opened is not in use yet).
+                        cv::Mat copy = regionWork(2, box.size());
+                        regionImage.copyTo(copy);
                         score = int(surfModels[d][r].Match(copy, map));
                     }
                     break;
@@ -195,7 +198,7 @@ void CammerRecong::Run(int d) {
                 default:
                     break;
             }
-            cv::Mat opened;
+            cv::Mat opened = regionWork(2, box.size());
             cv::morphologyEx(map, opened, cv::MORPH_OPEN, recong::ellipse(k));
             cv::bitwise_or(regionAlarm, opened, regionAlarm);  // overlapping regions keep earlier marks
             Contours contours;

@@ -139,7 +139,7 @@ void CammerWidget::buildAfterOpen() {
     for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
         recentNGCount[d] = 0;
         skipFlag[d] = false;
-        for (auto& buf : recentNG[d]) buf.assign(size_t(gColorLen), 0);
+        for (auto& buf : recentNG[d]) buf.clear();  // taken when the step first stores an NG frame
     }
     LoadIgnorePoint();
     if (ParameterManager* pm = ParameterManager::getInstance(); pm && pm->paramDb.isOpen())
@@ -170,8 +170,7 @@ void CammerWidget::LoadTemplates() {
                 loaded[k] = 1;
                 ++data.templateCount[d];
             } else {
-                temps[k] = cv::Mat::zeros(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1);
-                loaded[k] = 0;
+                data.releaseTemplate(d, int(k));  // an empty slot takes no memory
             }
         }
         if (!temps.empty() && !loaded[0]) {

@@ -244,7 +244,8 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         // Recent NG frames of the step.
         if (ImageState[camera][phys] == 1 && RecheckLeft[slot] == 0) {
             auto& ring = v->recentNG[phys][v->recentNGCount[phys] % 3];
-            if (ring.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
+            if (ring.size() < size_t(gColorLen)) ring.resize(size_t(gColorLen));  // once per slot
+            if (v->displayBuffer.size() >= size_t(gColorLen))
                 memcpy(ring.data(), v->displayBuffer.data(), size_t(gColorLen));
             ++v->recentNGCount[phys];
         }

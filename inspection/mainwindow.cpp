@@ -395,7 +395,7 @@ void MainWindow::Monitor_Init() {
     }
 
     // 18-19. NG image slots and the saver.
-    allocateFailImages(numCamera, gImageW, gImageH);
+    allocateFailImages(numCamera, gImageW, gImageH, gDNum);  // the steps of the procedure only
     for (int c = 0; c < kMaxCamera; ++c) frameCount[c] = prevFrameCount[c] = fps[c] = 0;
     gpSaveFialImageThread = new SaveFialImageThread(
         FailImageArchive{QStringLiteral("./alarmimage"), numCamera, gDNum, gPicNumNG, gPicNumOK});
@@ -593,6 +593,7 @@ void MainWindow::Run() {
     ControlPort* io = gpControlIO;
     ++gRunCount;
     ++passCount;
+    if (gRunCount == 1) qInfo().noquote() << "first poll of the inspection loop";
     if (passCount == 50)
         for (CammerWidget* v : cams) v->SetWB();  // one-shot white balance (colour cameras only)
 

@@ -39,17 +39,19 @@ void resetFailImageGlobals() {
     gFailImageW = gFailImageH = 0;
 }
 
-void allocateFailImages(int cameras, int width, int height) {
+void allocateFailImages(int cameras, int width, int height, int steps) {
     resetFailImageGlobals();
     QMutexLocker lock(pMutexSaveFail);
     gFailImageW = qMax(0, width);
     gFailImageH = qMax(0, height);
     if (slotBytes() == 0) return;
     for (int c = 0; c < qMin(cameras, kMaxCamera); ++c)
-        for (int i = c * 16; i < c * 16 + 16; ++i) {
-            gpFailImage[i] = new unsigned char[slotBytes()];
-            std::memset(gpFailImage[i], 0, slotBytes());
-        }
+        for (int d = 0; d < qBound(0, steps, kMaxStep); ++d)
+            for (int k = 0; k < 2; ++k) {
+                const int i = failSlot(c, d, k);
+                gpFailImage[i] = new unsigned char[slotBytes()];
+                std::memset(gpFailImage[i], 0, slotBytes());
+            }
 }
 
 bool storeFailImage(int camera, int step, int k, const QImage& picture, int firstNgIndex) {

@@ -27,9 +27,10 @@ inline int failSlot(int camera, int step, int k) {
     return camera * 16 + step * 2 + k;
 }
 
-// Allocates the slots of the first `cameras` cameras for pictures of width x height and clears every
-// flag and index (start-up, before the saver starts). Slots of other cameras stay null.
-void allocateFailImages(int cameras, int width, int height);
+// Allocates the slots of the first `cameras` cameras and their first `steps` detection steps for
+// pictures of width x height and clears every flag and index (start-up, before the saver starts).
+// Other slots stay null: a picture for them is not stored.
+void allocateFailImages(int cameras, int width, int height, int steps = kMaxStep);
 // Frees the slots and clears the flags (tests).
 void resetFailImageGlobals();
 

@@ -13,6 +13,7 @@
 #include "monitorworld.h"
 #include "platform/system/timing.h"
 #include "records/iostatus.h"
+#include "records/savefialimagethread.h"
 #include "widgets/bmessagebox.h"
 
 class TestMainWindow : public QObject {
@@ -87,6 +88,19 @@ void TestMainWindow::startupWithCameras() {
     // Only the steps of the procedure get templates: the synthetic master when there is none.
     QCOMPARE(w->cams[0]->data.templateCount[0], 1);
     QCOMPARE(w->cams[0]->data.templateCount[gDNum], 0);
+    // Memory by use: a frame only for the templates that exist (here the synthetic master) and
+    // buffers only for the steps of the procedure; recent NG frames once an NG is stored.
+    const CammerViewData& data = w->cams[0]->data;
+    QVERIFY(!data.templateImage(0, 0).empty());
+    for (int k = 1; k < gTempNum; ++k) QVERIFY(data.templateImage(0, k).empty());
+    QVERIFY(!data.ignoreImages[0].empty());
+    QVERIFY(gpFailImage[failSlot(0, 0, 0)] != nullptr);
+    if (gDNum < kMaxStep) {
+        QVERIFY(data.ignoreImages[gDNum].empty());
+        QVERIFY(data.templateImage(gDNum, 0).empty());
+        QVERIFY(gpFailImage[failSlot(0, gDNum, 0)] == nullptr);
+    }
+    for (const auto& ring : w->cams[0]->recentNG[0]) QVERIFY(ring.empty());
     // The login indicator belongs to the camera page.
     QVERIFY(!w->ioStatus->isHidden());
     QCOMPARE(w->ioStatus->geometry(), QRect(700, 1030, 200, 50));

@@ -140,19 +140,19 @@ void TestNgViews::clearingStampThroughTheView() {
     QImage black(kW, kH, QImage::Format_RGB32);
     black.fill(Qt::black);
     for (const auto& row : rows) {
-        QVERIFY(storeFailImage(0, 2, 0, black));
-        w->ImageState[0][2] = row.state;
-        v->UpdateFailImage(2, 0);
-        QCOMPARE(w->ImageState[0][2], row.next);
-        QCOMPARE(count(failImageCopy(0, 2, 0), QRect(55, 50, 250, 32), isRed) > 20, row.stamped);
-        QCOMPARE(w->ImageState[0][1], 0);  // other steps untouched
+        QVERIFY(storeFailImage(0, 1, 0, black));
+        w->ImageState[0][1] = row.state;
+        v->UpdateFailImage(1, 0);
+        QCOMPARE(w->ImageState[0][1], row.next);
+        QCOMPARE(count(failImageCopy(0, 1, 0), QRect(55, 50, 250, 32), isRed) > 20, row.stamped);
+        QCOMPARE(w->ImageState[0][0], 0);  // other steps untouched
     }
     // 7 moves to 8 and a second call stamps "OK Image Re-detect" on the OK picture, then 10.
-    QVERIFY(storeFailImage(0, 2, 1, black));
-    w->ImageState[0][2] = 8;
-    v->UpdateFailImage(2, 1);
-    QCOMPARE(w->ImageState[0][2], 10);
-    QVERIFY(count(failImageCopy(0, 2, 1), QRect(55, 50, 250, 32), isRed) > 20);
+    QVERIFY(storeFailImage(0, 1, 1, black));
+    w->ImageState[0][1] = 8;
+    v->UpdateFailImage(1, 1);
+    QCOMPARE(w->ImageState[0][1], 10);
+    QVERIFY(count(failImageCopy(0, 1, 1), QRect(55, 50, 250, 32), isRed) > 20);
 }
 
 void TestNgViews::retrainWritesTheMaster_data() {
