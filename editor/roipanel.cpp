@@ -10,6 +10,7 @@
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
 #include "vieweditor.h"
+#include "widgets/fittext.h"
 #include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
 #include "widgets/slider.h"
@@ -201,6 +202,7 @@ void ViewEditor::buildPanel() {
     funcLabel = new QLabel(lanText(2), parent);
     funcLabel->setAlignment(Qt::AlignCenter);
     funcLabel->setStyleSheet(QStringLiteral("color:#00ff00;font-size:30px;"));
+    fitCaption(funcLabel, funcLabel->text(), 80, 30);
     funcButton = new ColorButton(QString(), parent, 3);
     connect(funcButton, &ColorButton::clicked, this, &ViewEditor::SlotChangeFunc);
     greyButton = new ColorButton(lanText(3), parent, 3);

@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "app/lanstr.h"
 #include "edit.h"
+#include "fittext.h"
 #include "indexbutton.h"
 #include "kiticons.h"
 
@@ -126,11 +127,18 @@ void Slider::paintEvent(QPaintEvent*) {
     const int H = height() - 1;
     QPainter p(this);
     QFont f(QStringLiteral("wqy-microhei"));
-    f.setPixelSize(30);
+    // A long caption ("Sensitivity", "Min Area") shrinks to stay whole in its column.
+    if (m_captionFor != objectName()) {
+        m_captionFor = objectName();
+        m_captionPx = fittingPixelSize(m_captionFor, 118, 30, 16, false);
+    }
+    f.setPixelSize(m_captionPx);
     p.setFont(f);
     p.setPen(Qt::green);
 
     p.drawText(QRect(QPoint(0, 0), QPoint(119, H)), Qt::AlignLeft | Qt::AlignVCenter, objectName());
+    f.setPixelSize(30);
+    p.setFont(f);
 
     p.drawPixmap(QRect(kBoxLeft, 3, 80, H - 5), image(gpPixmapEdit, "./images/edit.png"));
     p.drawText(QRect(QPoint(kBoxLeft, 3), QPoint(kBoxRight, H - 3)), Qt::AlignCenter,

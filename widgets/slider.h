@@ -51,5 +51,8 @@ private:
     int m_trackOffset = 0;
     int m_trackSpan = 0;
     QRect m_handle;
+    // The caption's pixel size, fitted to its 120 px column for the caption it was fitted to.
+    int m_captionPx = 30;
+    QString m_captionFor;
     QPoint m_drag{-1, -1};
 };

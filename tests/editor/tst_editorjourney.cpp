@@ -3,6 +3,7 @@
 // Area Settings, three shapes drawn, one moved, resized, copied and deleted, a function and a
 // sensitivity chosen in the panel, a cavity ticked, End Set saving with one record per region, and the
 // regions back after a restart of the program.
+#include <QDir>
 #include <QtTest>
 
 #include "editor/drawroiwidget.h"
@@ -56,6 +57,8 @@ class TestEditorJourney : public QObject {
     Q_OBJECT
 private slots:
     void areaSettingsToRestart();
+    void pictures_data();
+    void pictures();
 };
 
 void TestEditorJourney::areaSettingsToRestart() {
@@ -167,6 +170,64 @@ void TestEditorJourney::areaSettingsToRestart() {
     for (int r = 0; r < 3; ++r) QVERIFY(data.roiOk[1][r] == 0 || data.roiOk[1][r] == 1);
     QCOMPARE(int(data.roiOk[1][3]), 7);
     uninstall(w, editor);
+}
+
+void TestEditorJourney::pictures_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Simplified Chinese") << 0;
+    QTest::newRow("English") << 1;
+    QTest::newRow("Traditional Chinese") << 2;
+}
+
+// Pictures of the editor for checking by eye (MONITOR_SHOTS_DIR=<dir> runs it): each shape selected,
+// then the panel for every function that the function button steps through.
+void TestEditorJourney::pictures() {
+    QFETCH(int, language);
+    const QString out = qEnvironmentVariable("MONITOR_SHOTS_DIR");
+    if (out.isEmpty()) QSKIP("MONITOR_SHOTS_DIR not set");
+    QDir().mkpath(out);
+    MonitorWorld world(1);
+    quietParams(world.p());
+    WizardPara& p = world.p();
+    p.is_psw_used = 0;
+    p.enable_prod_detect = 0;
+    p.show_cavity_no = 1;
+    p.enable_display_detail = 1;
+    p.enable_defect_detect = p.enable_spot_detect = p.enable_ignore_area = p.enable_manual_edit = 1;
+    p.enable_black_area = p.enable_white_area = p.enable_similarity = p.enable_white_num = 1;
+    p.enable_direction = 1;
+    world.derive();
+    gLan = language;
+    MainWindow* w = buildShown(world);
+    QVERIFY(w);
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    Screen screen{w};
+    CammerWidget* v = w->cams[0];
+    ViewEditor* e = editor->editorOf(v);
+    const auto shot = [&](const QString& name) {
+        QTest::qWait(50);
+        QVERIFY(w->grab().save(QStringLiteral("%1/editor-%2-%3.png").arg(out).arg(language).arg(name)));
+    };
+    screen.tap(w->optionBar->button(OptionBar::Area));
+    screen.tap(v->drawingBar->button(0));
+    screen.drag(v, {{200, 200}, {300, 250}, {400, 350}});
+    shot(QStringLiteral("rect"));
+    screen.tap(v->drawingBar->button(1));
+    screen.drag(v, {{600, 200}, {650, 250}, {800, 400}});
+    shot(QStringLiteral("ring"));
+    screen.tap(v->drawingBar->button(2));
+    for (QPoint q : {QPoint(1000, 200), QPoint(1300, 200), QPoint(1150, 450)}) screen.tap(v, q);
+    screen.tap(v, {1004, 204});
+    screen.tap(v, {1150, 300});
+    shot(QStringLiteral("polygon"));
+    screen.tap(v, {300, 300});
+    screen.tap(v, {300, 300});
+    for (int k = 0; k < 9; ++k) {
+        shot(QStringLiteral("function-%1").arg(k));
+        screen.tap(e->funcButton);
+    }
+    w->setRoiEditor(nullptr);
+    delete editor;
 }
 
 QTEST_MAIN(TestEditorJourney)
