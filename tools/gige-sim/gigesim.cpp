@@ -74,7 +74,7 @@ int FakeGigeCamera::received(uint16_t command) const {
 QByteArray FakeGigeCamera::discoveryAck(uint16_t reqId) const {
     QByteArray a = ack(0, 0x0003, 248, reqId);
     char* p = a.data();
-    put16(p + 8, 1);  // specification version 1.2
+    put16(p + 8, 1);  // protocol version 1.2
     put16(p + 10, 2);
     put32(p + 12, 0x80000001u);  // big-endian device, class transmitter
     std::memcpy(p + 18, s_.mac, 6);
