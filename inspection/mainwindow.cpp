@@ -178,6 +178,15 @@ MainWindow::~MainWindow() {
     setCycleTimeSource(nullptr);
     resetSettingsHost();
     resetCameraPagesHost();
+    // The camera layer's hooks into this window and its views go with it (a window made later, as
+    // after a restart in one process, must never reach this one through them).
+    {
+        CameraHost& host = cameraHost();
+        host.settingsVisible = nullptr;
+        host.resetStallCounters = nullptr;
+        host.markViewFailed = nullptr;
+        setCameraViews({});
+    }
     // The keypads and the password dialog are children of the window and go with it.
     if (gpNumPad && gpNumPad->parent() == this) gpNumPad = nullptr;
     if (gpNumCharPad && gpNumCharPad->parent() == this) gpNumCharPad = nullptr;
