@@ -45,7 +45,6 @@ public:
     explicit CameraParamsSubWidget(QWidget* parent = nullptr);
     // Exposure and gain of camera outSet from gpWParaBak.
     void WizardParaInit();
-    void accept() {}
     // Shows or hides the divider and the previous and next buttons (shown while detached).
     void displayIndependent(bool on);
     bool detached() const { return m_detached; }

@@ -121,6 +121,15 @@ void installKitHooks() {
     host.logoutSeconds = [] { return gpWPara ? gpWPara->auto_cancel_timelen : 0; };
 }
 
+namespace {
+// The end of a stop signal and of a recorded reboot alike: outputs, pictures, counters and databases
+// put in order by the main window (when it exists yet), then the exit action.
+void stopInOrderAndExit(int status) {
+    if (gpWin) gpWin->StopInOrder();
+    Exit(status);
+}
+}  // namespace
+
 int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning) {
     // 1-2. Locale codec and application object.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
@@ -148,8 +157,7 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
                     const bool reboot = c == MachineCommand::Reboot;
                     qWarning("%s recorded in the simulated profile: stopping in order",
                              reboot ? "reboot" : "power-off");
-                    if (gpWin) gpWin->StopInOrder();
-                    Exit(reboot ? kExitSimulatedReboot : kExitSimulatedPowerOff);
+                    stopInOrderAndExit(reboot ? kExitSimulatedReboot : kExitSimulatedPowerOff);
                 },
                 Qt::QueuedConnection);
         });
@@ -184,8 +192,7 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
         const QString name = sig == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
         qWarning().noquote() << name << "received: stopping in order";
         window->InsertRecord(lanText(603).arg(name));
-        window->StopInOrder();
-        Exit(0);
+        stopInOrderAndExit(0);
     });
     // 13. Bridge follow-up.
     startBridgeFollowUp(gpNet, gpWPara ? gpWPara->cnt_net_on : 0);
