@@ -260,6 +260,8 @@ void TestNetSettings::commitInstalls() {
     QVERIFY2(rig.prompter.warnings.isEmpty(), qPrintable(rig.prompter.warnings.join('|')));
     QCOMPARE(rig.etc("network/interfaces"), interfaces.isEmpty() ? oldInterfaces : interfaces);
     QCOMPARE(rig.etc("hostname"), hostname);
+    // The simulated computer is called what was installed, also after a restart.
+    if (!hostname.isEmpty()) QCOMPARE(CNT_Net::getNetHostName(), QString(hostname));
     if (hosts) {
         QVERIFY(
             rig.etc("hosts").startsWith("127.0.1.1\tpanel-7\n127.0.0.1\tpanel-7\n\n127.0.0.1\tlocalhost\n"));
