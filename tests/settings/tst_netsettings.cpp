@@ -95,6 +95,8 @@ private slots:
     void invalidEntryRefusesCommit_data();
     void invalidEntryRefusesCommit();
     void failedInstallIsReported();
+    void clientRestart_data();
+    void clientRestart();
     void cardSelection();
     void wirelessCardShowsLiveValues();
     void connectionCheck_data();
@@ -329,6 +331,36 @@ void TestNetSettings::failedInstallIsReported() {
     w.accept();
     QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("/etc/hosts")});
     QCOMPARE(gpNet->liveCard.hostName, QString("old-host"));
+}
+
+// The network client is restarted for updated server settings before anything is asked, and after a
+// saved commit that changed anything of the network.
+void TestNetSettings::clientRestart_data() {
+    QTest::addColumn<bool>("servers");
+    QTest::addColumn<bool>("bridge");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("restarts");
+    QTest::newRow("nothing") << false << false << 0 << 0;
+    QTest::newRow("server settings alone: no question") << true << false << 0 << 1;
+    QTest::newRow("bridge switch, saved") << false << true << 1 << 1;
+}
+
+void TestNetSettings::clientRestart() {
+    QFETCH(bool, servers);
+    QFETCH(bool, bridge);
+    QFETCH(int, questions);
+    QFETCH(int, restarts);
+    NetRig rig;
+    rig.dir.writeFile("cnt_net/runNetClient.py", "");
+    SystemSettingWidget w;
+    w.show();
+    gpNet->serverSettingsChanged = servers;
+    if (bridge) w.networkParams->bridgeBox->setChecked(false);
+    rig.prompter.queueAnswer(true);
+    w.accept();
+    QCOMPARE(rig.prompter.questions.size(), questions);
+    QCOMPARE(rig.commands().filter("runNetClient.py").size(), restarts);
+    QVERIFY(!gpNet->serverSettingsChanged);
 }
 
 void TestNetSettings::cardSelection() {
