@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "settingshost.h"
 #include "widgets/checkbox.h"
 
 NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
@@ -24,18 +23,3 @@ NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
                        static_cast<QWidget*>(testButton)})
         grid->addWidget(w, row++, 0);
 }
-
-OtherNetworksWidget::OtherNetworksWidget(QWidget* parent) : BWidget(parent) {}
-
-void OtherNetworksWidget::SlotGetRemindList() {
-    // Asked only while the bridge is on and its client is connected (the hook tests both).
-    if (settingsHost().askRemindList) settingsHost().askRemindList();
-}
-
-DeviceParamsWidget::DeviceParamsWidget(QWidget* parent) : BWidget(parent) {}
-
-void DeviceParamsWidget::SlotGetProductName() {
-    if (settingsHost().askProductList) settingsHost().askProductList();
-}
-
-MemorandumWidget::MemorandumWidget(QWidget* parent) : BWidget(parent) {}
