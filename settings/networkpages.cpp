@@ -167,18 +167,3 @@ void NetworkParamsWidget::accept() {
     w.video_rate_index = rateGroup->checkedId();
     w.serial_port = comBox->currentIndex();
 }
-
-OtherNetworksWidget::OtherNetworksWidget(QWidget* parent) : BWidget(parent) {}
-
-void OtherNetworksWidget::SlotGetRemindList() {
-    // Asked only while the bridge is on and its client is connected (the hook tests both).
-    if (settingsHost().askRemindList) settingsHost().askRemindList();
-}
-
-DeviceParamsWidget::DeviceParamsWidget(QWidget* parent) : BWidget(parent) {}
-
-void DeviceParamsWidget::SlotGetProductName() {
-    if (settingsHost().askProductList) settingsHost().askProductList();
-}
-
-MemorandumWidget::MemorandumWidget(QWidget* parent) : BWidget(parent) {}

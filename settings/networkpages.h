@@ -1,5 +1,5 @@
 #pragma once
-// Pages of the network, device and memorandum tabs of the settings dialog.
+// The network page of the settings dialog's network group.
 #include "widgets/bwidget.h"
 
 class BComboBox;
@@ -37,34 +37,4 @@ public:
     QButtonGroup* videoGroup;     // 0 no video, 1 screen image, 2 camera images
     QButtonGroup* rateGroup;      // 5, 10, 15, 20, 25 frames per second
     bool useCardPressed = false;  // a press on the use-card box waits for its state change
-};
-
-class OtherNetworksWidget : public BWidget {
-    Q_OBJECT
-public:
-    explicit OtherNetworksWidget(QWidget* parent = nullptr);
-    void WizardParaInit() {}
-    void accept() {}
-
-public slots:
-    // The memorandum tab was pressed: asks the network client for its reminder list.
-    void SlotGetRemindList();
-};
-
-class DeviceParamsWidget : public BWidget {
-    Q_OBJECT
-public:
-    explicit DeviceParamsWidget(QWidget* parent = nullptr);
-    void WizardParaInit() {}
-    void accept() {}
-
-public slots:
-    // The device tab was pressed: asks the network client for its product list.
-    void SlotGetProductName();
-};
-
-class MemorandumWidget : public BWidget {
-    Q_OBJECT
-public:
-    explicit MemorandumWidget(QWidget* parent = nullptr);
 };
