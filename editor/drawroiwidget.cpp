@@ -13,7 +13,7 @@
 #include "inspection/alarmoption.h"
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "io/controlport.h"
 #include "vieweditor.h"
 #include "widgets/numberinput.h"

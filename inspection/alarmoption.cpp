@@ -7,7 +7,7 @@
 
 #include "camera/cameraglobals.h"
 #include "mainwindow.h"
-#include "regioption.h"
+#include "editor/regioption.h"
 
 AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     setFixedWidth(175);

@@ -7,7 +7,7 @@
 
 #include "alarmoption.h"
 #include "optionbar.h"
-#include "regioption.h"
+#include "editor/regioption.h"
 #include "titlebar.h"
 
 class ColorButton;
