@@ -244,6 +244,19 @@ void TestBridgePages::serverRows() {
 
 void TestBridgePages::serverRowsRefused() {
     SettingsRig rig;
+    {
+        // Without the client's database nothing can be written: the operator is told so.
+        OtherNetworksWidget page;
+        page.infoServerEdit->setText("10.0.0.1");
+        page.fileServerEdit->setText("10.0.0.2");
+        page.infoPortEdit->setText("8000");
+        page.filePortEdit->setText("8001");
+        rig.prompter.queueAnswer(true);
+        page.serverButton->click();
+        QCOMPARE(rig.prompter.warnings.takeLast(), lan(754).arg("./cnt_net/sysconf.db"));
+        QVERIFY(!QFile::exists("cnt_net/sysconf.db"));
+        rig.prompter.questions.clear();
+    }
     QVERIFY(QDir().mkpath("cnt_net"));
     QVERIFY(makeServerDb("cnt_net/sysconf.db", {{"serverip_info", "10.0.0.1"}, {"serverport_info", "8000"}}));
     OtherNetworksWidget page;
