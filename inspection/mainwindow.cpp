@@ -57,6 +57,7 @@ extern "C" {
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
 #include "settings/helpwidget.h"
+#include "settings/productionpages.h"
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
@@ -1116,6 +1117,13 @@ void MainWindow::installSettingsHost() {
     host.askRemindList = [] {
         if (CNT_ClientReady()) gpNet->CNT_SendGetRemindList();
     };
+    // The client's answers go to the pages that asked.
+    if (gpNet && settingWidget) {
+        connect(gpNet, &CNT_Net::productListReceived, settingWidget->deviceParams,
+                &DeviceParamsWidget::cnt_reset_product, Qt::UniqueConnection);
+        connect(gpNet, &CNT_Net::remindListReceived, settingWidget->memorandum,
+                &MemorandumWidget::cnt_reset_remind, Qt::UniqueConnection);
+    }
     CameraPagesHost& pages = cameraPagesHost();
     pages.showCamera = [this](int camera) {
         displayedCamera = camera;

@@ -23,6 +23,7 @@
 #include "settingstext.h"
 #include "widgets/blineedit.h"
 #include "widgets/checkbox.h"
+#include "widgets/fittext.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ BLineEdit* rowEdit(QWidget* parent, const QString& title, KeyboardType type) {
 QPushButton* rowButton(int textId, QWidget* parent) {
     auto* button = new QPushButton(setText(textId), parent);
     button->setFixedSize(200, 50);
+    // A caption too long for the button at the page's 22 pixels gets a smaller font.
+    fitCaption(button, button->text(), 200 - 16, 22);
     return button;
 }
 

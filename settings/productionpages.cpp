@@ -62,6 +62,12 @@ BLineEdit* rowEdit(QWidget* parent, int titleId, KeyboardType type) {
     return edit;
 }
 
+QFont cellFont() {
+    QFont font(QStringLiteral("wqy-microhei"));
+    font.setPointSize(15);
+    return font;
+}
+
 // The bridge's state files and the client's picture folders that the statistics reset removes.
 const char* const kStateFiles[] = {"./cnt_net/data/Statistics", "./cnt_net/data/ManualStop"};
 const char* const kClientFolders[] = {"./cnt_net/cnt_alarmimage", "./cnt_net/cnt_tempimage",
@@ -195,12 +201,16 @@ void DeviceParamsWidget::SlotResetStatistics() {
 
 MemorandumWidget::MemorandumWidget(QWidget* parent) : BWidget(parent) {
     model = new QStandardItemModel(0, 5, this);
-    const int widths[5] = {150, 200, 200, 150, 400};
     for (int c = 0; c < 5; ++c) model->setHeaderData(c, Qt::Horizontal, setText(757 + c));
     table = new QTableView(this);
     table->setModel(model);
     table->setFixedSize(1370, 810);
+    // The time columns as wide as a time in the cells' font needs; the reminder takes what is left.
+    const int timeWidth =
+        QFontMetrics(cellFont()).horizontalAdvance(QStringLiteral("00-00-00 00:00:00")) + 24;
+    const int widths[5] = {150, qMax(200, timeWidth), qMax(200, timeWidth), 150, 400};
     for (int c = 0; c < 5; ++c) table->setColumnWidth(c, widths[c]);
+    table->horizontalHeader()->setStretchLastSection(true);
     pageBar = new PageControlBar(this);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -215,8 +225,7 @@ void MemorandumWidget::cnt_reset_remind(const QString& body) {
     // Rows change only while the operator can see them.
     if (!isVisible() || result.isEmpty()) return;
     model->removeRows(0, model->rowCount());
-    QFont font(QStringLiteral("wqy-microhei"));
-    font.setPointSize(15);
+    const QFont font = cellFont();
     for (const QJsonValue& element : result) {
         const QJsonObject o = element.toObject();
         const char* const names[5] = {"operator", "create_utc", "notify_utc", "duration", "reminder_name"};

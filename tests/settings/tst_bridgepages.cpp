@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/paratext.h"
+#include "netbridge/cnt_net.h"
 #include "settings/othernetworks.h"
 #include "settings/productionpages.h"
 #include "widgets/blineedit.h"
@@ -243,6 +244,19 @@ void TestBridgePages::serverRows() {
 
 void TestBridgePages::serverRowsRefused() {
     SettingsRig rig;
+    {
+        // Without the client's database nothing can be written: the operator is told so.
+        OtherNetworksWidget page;
+        page.infoServerEdit->setText("10.0.0.1");
+        page.fileServerEdit->setText("10.0.0.2");
+        page.infoPortEdit->setText("8000");
+        page.filePortEdit->setText("8001");
+        rig.prompter.queueAnswer(true);
+        page.serverButton->click();
+        QCOMPARE(rig.prompter.warnings.takeLast(), lan(754).arg("./cnt_net/sysconf.db"));
+        QVERIFY(!QFile::exists("cnt_net/sysconf.db"));
+        rig.prompter.questions.clear();
+    }
     QVERIFY(QDir().mkpath("cnt_net"));
     QVERIFY(makeServerDb("cnt_net/sysconf.db", {{"serverip_info", "10.0.0.1"}, {"serverport_info", "8000"}}));
     OtherNetworksWidget page;
@@ -412,9 +426,15 @@ void TestBridgePages::statisticsReset() {
     for (const char* f : {"cnt_net/data/Statistics", "cnt_net/data/ManualStop", "cnt_net/cnt_fail/a.jpg",
                           "cnt_net/cnt_alarmimage/b.jpg", "cnt_net/data/Remind"})
         QVERIFY(rig.dir.writeFile(f, "x"));
+    CNT_Net net;
+    gpNet = &net;
+    net.CNT_AddNgTimes(5000);
     DeviceParamsWidget page;
     rig.prompter.queueAnswer(yes);
     QTest::mouseClick(page.resetButton, Qt::LeftButton);
+    gpNet = nullptr;
+    // The bridge loaded its records again: without their files, the statistics start over.
+    QCOMPARE(net.totalStopAlarmMs(), yes ? 0 : 5000);
     QCOMPARE(rig.prompter.questions, QStringList{lan(447)});
     QCOMPARE(QFile::exists("cnt_net/data/Statistics"), !yes);
     QCOMPARE(QFile::exists("cnt_net/data/ManualStop"), !yes);
