@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "alarmoption.h"
 #include "app/globals.h"
 #include "inspection/roieditorhooks.h"
 #include "vieweditor.h"
@@ -73,12 +74,17 @@ public:
     // the template source).
     ViewEditor* currentEditor() const;
 
+    // The alarm page's bar, made with the controller and put in the main window's bar stack.
+    AlarmOption* alarmOption = nullptr;
+
     int freeHand = 0;               // the polygon tool draws free hand
     bool retrain[kMaxCamera] = {};  // the camera's matching models are retrained at the next save
     int resetCount = 0;
     int restartCount = 0;
 
 public slots:
+    // The alarm bar's buttons.
+    void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
     void SlotDrawRect();
     void SlotDrawCircle();
     void SlotDrawPloygn();
@@ -89,6 +95,7 @@ public slots:
 
 private:
     void armTool(int tool, bool hand);
+
     MainWindow* window_;
     std::vector<QPointer<ViewEditor>> editors_;
 };

@@ -7,6 +7,7 @@
 // attempt (isBuilt() false) unless the main window completes it as a test view (CompleteAsTestView).
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <memory>
@@ -18,7 +19,6 @@
 #include "detect/cammerviewdata.h"
 
 class QPushButton;
-class roiOperation;
 class QTimer;
 
 class CammerWidget : public QWidget, public CameraSlot {
@@ -34,7 +34,7 @@ public:
     bool SaveIgnorePoint(int step);
     // Loads the templates of every step 0..gDNum-1; a missing master becomes the synthetic master.
     void LoadTemplates();
-    // Bit 0: both template buttons shown; bit 1: the drawing bar shown.
+    // Bit 0: both template buttons shown; bit 1: the drawing bar shown (when the editor gave one).
     void ShowHideTool(int bits);
 
     // Builds what a view of an unopened camera skipped, so that it can run the cycle on test
@@ -93,7 +93,7 @@ public:
     int paintedLabelPx = 0;
     QPushButton* prevTemplateButton = nullptr;
     QPushButton* nextTemplateButton = nullptr;
-    roiOperation* drawingBar = nullptr;  // drawing panel of the region editor
+    QPointer<QWidget> drawingBar;  // drawing panel, put on the view by the region editor
 
 public slots:
     void TimerShowAlarm();

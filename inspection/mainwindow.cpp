@@ -123,14 +123,13 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
     Monitor_Init();
 
     titleBar = new TitleBar(this);
-    alarmOption = new AlarmOption(this);
     regiOption = new RegiOption(this);
     pageStack = new QStackedWidget(this);
     barStack = new QStackedLayout;
     barStack->setContentsMargins(0, 0, 0, 0);
     barStack->addWidget(optionBar);
     barStack->addWidget(regiOption);
-    barStack->addWidget(alarmOption);
+    barStack->addWidget(new QWidget(this));  // the alarm page's bar comes with the editor
     pageStack->addWidget(imageContainer);
     pageStack->addWidget(settingWidget);
 
@@ -152,8 +151,6 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 
     connect(optionBar, &OptionBar::btnsToggled, this, &MainWindow::OptBtnsToggledSlot);
     connect(regiOption, &RegiOption::btnsToggled, this, &MainWindow::RegionBtnsToggledSlot);
-    connect(alarmOption, &AlarmOption::btnsToggled, this, &MainWindow::AlarmtnsToggledSlot);
-    connect(alarmOption, &AlarmOption::AlarmChangeSource, this, &MainWindow::SlotChangeSource);
     for (CammerWidget* v : views) {
         connect(v, &CammerWidget::templateLastRequested, regiOption, &RegiOption::SlotTempLast);
         connect(v, &CammerWidget::templateNextRequested, regiOption, &RegiOption::SlotTempNext);

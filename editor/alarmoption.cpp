@@ -6,8 +6,9 @@
 #include <QVBoxLayout>
 
 #include "camera/cameraglobals.h"
-#include "mainwindow.h"
-#include "regioption.h"
+#include "drawroiwidget.h"
+#include "inspection/mainwindow.h"
+#include "inspection/regioption.h"
 
 AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     setFixedWidth(175);
@@ -15,7 +16,7 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
         int textId;
         const char* icon;
     } defs[6] = {{212, ":/img/icons/110.png"}, {47, ":/img/icons/43.png"}, {61, ":/img/icons/5.png"},
-                 {48, ":/img/icons/44.png"},  {54, ":/img/icons/45.png"}, {56, ":/img/icons/46.png"}};
+                 {48, ":/img/icons/44.png"},   {54, ":/img/icons/45.png"}, {56, ":/img/icons/46.png"}};
     for (int i = 0; i < 6; ++i) {
         auto* b = new BOptionButton(this);
         b->setCheckable(true);
@@ -44,18 +45,25 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     box->addWidget(buttons_[BTN_RECHECK - 1]);
     box->addStretch();
     buttons_[BTN_RECHECK - 1]->setStyleSheet(QStringLiteral(
-        "BOptionButton{background-color:#4ab74c;icon-size:68px 68px;border-style:none;color:#656263;font-size:18px;"
+        "BOptionButton{background-color:#4ab74c;icon-size:68px "
+        "68px;border-style:none;color:#656263;font-size:18px;"
         "padding:10px 0px 0px 0px;}BOptionButton:pressed{color:#ffffff;background-color:#656263;}"));
     setStyleSheet(QStringLiteral(
-        "BOptionButton{background-color:#4ab74c;icon-size:68px 68px;border-style:none;color:#656263;font-size:18px;"
+        "BOptionButton{background-color:#4ab74c;icon-size:68px "
+        "68px;border-style:none;color:#656263;font-size:18px;"
         "padding:10px 0px 0px 0px;}BOptionButton:checked{color:#ffffff;background-color:#ee2329;}QComboBox { "
-        "combobox-popup: 0;border: 1px solid gray;border-radius: 0px;font-size:18px;background-color:#d3d3d3;padding: "
-        "1px 1px 1px 1px;min-width: 6em; }QComboBox::drop-down {subcontrol-origin: padding;subcontrol-position: "
+        "combobox-popup: 0;border: 1px solid gray;border-radius: "
+        "0px;font-size:18px;background-color:#d3d3d3;padding: "
+        "1px 1px 1px 1px;min-width: 6em; }QComboBox::drop-down {subcontrol-origin: "
+        "padding;subcontrol-position: "
         "right;width: 12px;height: 30px; border:none;}QComboBox QAbstractItemView::item{height:100px;}"));
 
-    for (BOptionButton* b : buttons_) connect(b, &QAbstractButton::toggled, this, &AlarmOption::btnsToggledSlot);
-    connect(cameraList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AlarmOption::ChangeCameraSlot);
-    connect(sourceList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AlarmOption::ChangeSourceSlot);
+    for (BOptionButton* b : buttons_)
+        connect(b, &QAbstractButton::toggled, this, &AlarmOption::btnsToggledSlot);
+    connect(cameraList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AlarmOption::ChangeCameraSlot);
+    connect(sourceList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AlarmOption::ChangeSourceSlot);
 }
 
 void AlarmOption::btnsToggledSlot(bool checked) {
@@ -97,12 +105,12 @@ void AlarmOption::showEvent(QShowEvent* event) {
 }
 
 const char* roiOperation::slotOf(int i) {
-    static const char* const kSlots[7] = {"SlotDrawRect",  "SlotDrawCircle", "SlotDrawPloygn",  "SlotDrawHand",
-                                         "SlotCopyArea", "SlotDeleteROI",  "SlotDeleteAllROI"};
+    static const char* const kSlots[7] = {"SlotDrawRect", "SlotDrawCircle", "SlotDrawPloygn",  "SlotDrawHand",
+                                          "SlotCopyArea", "SlotDeleteROI",  "SlotDeleteAllROI"};
     return i >= 0 && i < 7 ? kSlots[i] : nullptr;
 }
 
-roiOperation::roiOperation(QWidget* parent) : BWidget(parent) {
+roiOperation::roiOperation(QWidget* parent, DrawROIWidget* editor) : BWidget(parent), editor_(editor) {
     const char* icons[7] = {"99", "98", "97", "96", "100", "101", "102"};
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -126,15 +134,11 @@ roiOperation::roiOperation(QWidget* parent) : BWidget(parent) {
 }
 
 void roiOperation::Btnconnect() {
-    for (int i = 0; i < 7; ++i) {
-        connect(buttons_[i], &QPushButton::pressed, this, [i] {
-            auto* w = dynamic_cast<MainWindow*>(gpWin);
-            auto* editor = w ? dynamic_cast<QObject*>(w->drawROIWidget) : nullptr;
-            if (!editor) return;
-            // The editor offers the drawing tools it has; a tool it lacks does nothing.
-            const QByteArray signature = QByteArray(slotOf(i)) + "()";
-            if (editor->metaObject()->indexOfMethod(signature.constData()) >= 0)
-                QMetaObject::invokeMethod(editor, slotOf(i));
-        });
-    }
+    using Slot = void (DrawROIWidget::*)();
+    static const Slot kCalls[7] = {&DrawROIWidget::SlotDrawRect,    &DrawROIWidget::SlotDrawCircle,
+                                   &DrawROIWidget::SlotDrawPloygn,  &DrawROIWidget::SlotDrawHand,
+                                   &DrawROIWidget::SlotCopyArea,    &DrawROIWidget::SlotDeleteROI,
+                                   &DrawROIWidget::SlotDeleteAllROI};
+    if (!editor_) return;
+    for (int i = 0; i < 7; ++i) connect(buttons_[i], &QPushButton::pressed, editor_, kCalls[i]);
 }

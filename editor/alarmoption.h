@@ -4,6 +4,7 @@
 #include "widgets/bwidget.h"
 
 class BComboBox;
+class DrawROIWidget;
 class QPushButton;
 
 class AlarmOption : public BWidget {
@@ -27,7 +28,9 @@ public:
     // Selects entry `camera` of the camera list.
     void SetCamera(int camera);
 
-    BOptionButton* button(BTN_TYPE type) const { return type >= 1 && type <= 6 ? buttons_[type - 1] : nullptr; }
+    BOptionButton* button(BTN_TYPE type) const {
+        return type >= 1 && type <= 6 ? buttons_[type - 1] : nullptr;
+    }
     BComboBox* sourceList() const { return sourceList_; }
     BComboBox* cameraList() const { return cameraList_; }
 
@@ -54,12 +57,13 @@ private:
 class roiOperation : public BWidget {
     Q_OBJECT
 public:
-    explicit roiOperation(QWidget* parent = nullptr);
+    roiOperation(QWidget* parent, DrawROIWidget* editor);
     void Btnconnect();
     QPushButton* button(int i) const { return i >= 0 && i < 7 ? buttons_[i] : nullptr; }
     // The region editor slot of button i ("SlotDrawRect", ...).
     static const char* slotOf(int i);
 
 private:
+    DrawROIWidget* editor_;
     QPushButton* buttons_[7] = {};
 };
