@@ -25,9 +25,6 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
         buttons_[i] = b;
     }
     buttons_[BTN_LIVE_TEMP - 1]->setIconSize(QSize(125, 68));
-    // The ignore-point buttons are not offered on this bar.
-    buttons_[BTN_IGNORE_POINT - 1]->hide();
-    buttons_[BTN_DELETE_IGNORED - 1]->hide();
     sourceList_ = new BComboBox(this);
     cameraList_ = new BComboBox(this);
     for (BComboBox* l : {sourceList_, cameraList_}) styleEditorList(l);
@@ -42,6 +39,8 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     box->addWidget(cameraList_);
     box->addWidget(buttons_[BTN_NO_CHECK - 1]);
     box->addWidget(buttons_[BTN_ADD_TEMP - 1]);
+    box->addWidget(buttons_[BTN_IGNORE_POINT - 1]);
+    box->addWidget(buttons_[BTN_DELETE_IGNORED - 1]);
     box->addWidget(buttons_[BTN_RECHECK - 1]);
     box->addStretch();
     buttons_[BTN_RECHECK - 1]->setStyleSheet(QStringLiteral(
@@ -140,5 +139,32 @@ void roiOperation::Btnconnect() {
                                    &DrawROIWidget::SlotCopyArea,    &DrawROIWidget::SlotDeleteROI,
                                    &DrawROIWidget::SlotDeleteAllROI};
     if (!editor_) return;
-    for (int i = 0; i < 7; ++i) connect(buttons_[i], &QPushButton::pressed, editor_, kCalls[i]);
+    for (int i = 0; i < 7; ++i) {
+        QPushButton* b = buttons_[i];
+        if (!asksOnce(i)) {
+            connect(b, &QPushButton::pressed, editor_, kCalls[i]);
+            continue;
+        }
+        // A held button repeats its pressed() signal; a deletion asks once per touch. The press itself
+        // (seen here before the button handles it) arms the button; the first pressed() uses it up.
+        b->installEventFilter(this);
+        connect(b, &QPushButton::pressed, this, [this, i] {
+            if (!armed_[i]) return;
+            armed_[i] = false;
+            (editor_->*kCalls[i])();
+        });
+    }
+}
+
+bool roiOperation::asksOnce(int i) {
+    return i == 5 || i == 6;  // delete the selected region, delete all regions
+}
+
+bool roiOperation::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick ||
+        event->type() == QEvent::TouchBegin) {
+        for (int i = 0; i < 7; ++i)
+            if (watched == buttons_[i]) armed_[i] = true;
+    }
+    return BWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The option bar of the alarm page (index 2 of the main window's bar stack) and the drawing panel of
-// a camera view.
+// a camera view. The alarm bar offers all six actions, the ignore-point ones included.
 #include "widgets/bwidget.h"
 
 class BComboBox;
@@ -53,7 +53,8 @@ private:
 };
 
 // A row of seven icon buttons under a camera view: rectangle, ring, polygon and free-hand tools, copy,
-// delete and delete all regions. Each press (repeated while held) calls the region editor's slot.
+// delete and delete all regions. Each press (repeated while held) calls the region editor's slot; the
+// two deletions, which ask first, act once per press.
 class roiOperation : public BWidget {
     Q_OBJECT
 public:
@@ -62,8 +63,14 @@ public:
     QPushButton* button(int i) const { return i >= 0 && i < 7 ? buttons_[i] : nullptr; }
     // The region editor slot of button i ("SlotDrawRect", ...).
     static const char* slotOf(int i);
+    // Buttons whose action asks the operator: held down, they act once per press, not per repeat.
+    static bool asksOnce(int i);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     DrawROIWidget* editor_;
     QPushButton* buttons_[7] = {};
+    bool armed_[7] = {};
 };

@@ -199,6 +199,7 @@ bool CammerWidget::SaveIgnorePoint(int step) {
         qWarning().noquote() << "ignore mask kept in memory only, not written:" << file;
         return false;
     }
+    if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
     return true;
 }
 

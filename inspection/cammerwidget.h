@@ -30,7 +30,8 @@ public:
     // (Re)loads the ignore mask of every step 0..gDNum-1 from "./cammer<slot+1><step+1>/ignorepoint.bmp".
     void LoadIgnorePoint();
     // Writes the ignore mask of `step` to "./cammer<slot+1><step+1>/ignorepoint.bmp" (8-bit grey, 255 at
-    // ignored pixels). False when it could not be written.
+    // ignored pixels) through the checked writer, and names the file to the network client (kind 6).
+    // False when it could not be written (the operator has been told).
     bool SaveIgnorePoint(int step);
     // Loads the templates of every step 0..gDNum-1; a missing master becomes the synthetic master.
     void LoadTemplates();
@@ -71,8 +72,10 @@ public:
     int recentNGCount[kMaxStep] = {};
     int shownRecentNG = 0;
     bool learnPending[kMaxStep] = {};
+    // The operator released this step's NG of the current mould in the alarm view ("Don't Detect" or
+    // the picture added as a template): a re-check does not evaluate the camera again. The next cycle,
+    // a manual snapshot and a re-check input clear it.
     bool skipFlag[kMaxStep] = {};
-    bool ngReleased[kMaxStep] = {};  // the operator released this step's NG in the alarm view
     int brightness = 0;
     QTimer* blinkTimer = nullptr;
     int blinkPhase = 0;

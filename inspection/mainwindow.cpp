@@ -682,7 +682,7 @@ void MainWindow::alarmInputs() {
     if (recheck) {
         simulatedInput = -1;
         for (CammerWidget* v : cams)
-            for (bool& r : v->ngReleased) r = false;
+            for (bool& r : v->skipFlag) r = false;
         if (modeNow() == kDetectTurntable) {
             if (l0 && !l3)
                 MouldSide = 1;
@@ -713,10 +713,10 @@ void MainWindow::safetyDoorTrigger() {
     simulatedInput = -1;
     const bool pairs = twoColourOrTurntable();
     for (int c = 0; c < numCamera; ++c) {
-        cams[c]->ngReleased[1] = false;
+        cams[c]->skipFlag[1] = false;
         ImageState[c][1] = 1;
         if (pairs) {
-            cams[c]->ngReleased[3] = false;
+            cams[c]->skipFlag[3] = false;
             ImageState[c][3] = 1;
         }
     }
@@ -965,7 +965,7 @@ void MainWindow::cycleStart(int k) {
     for (int c = 0; c < numCamera; ++c) {
         for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
             if (stepOn(d)) StepArmedMask[multi ? d : (d & 1)] |= 1 << c;
-            cams[c]->ngReleased[d] = false;
+            cams[c]->skipFlag[d] = false;
             ImageState[c][d] = 1;
             stepOk[d] = 1;
         }
@@ -1001,7 +1001,7 @@ void MainWindow::armCavityStep() {
     for (int c = 0; c < numCamera; ++c)
         if (stepOn(1) || (pairs && stepOn(3))) StepArmedMask[1] |= 1 << c;
     for (CammerWidget* v : cams)
-        for (bool& r : v->ngReleased) r = false;
+        for (bool& r : v->skipFlag) r = false;
     if (!p.ok_ng_pulse && p.pre_cut == 0 && !p.cut_clamp_on_mold_alarm && !p.enable_stop_not_alarm)
         gpControlIO->IOSetOut(kOutClampingCut, 1);
     gpControlIO->IOFlashOut();
@@ -1043,7 +1043,7 @@ void MainWindow::SlotManualTrig(int step) {
     }
     manualStepRequest = step;
     for (CammerWidget* v : cams)
-        for (bool& r : v->ngReleased) r = false;
+        for (bool& r : v->skipFlag) r = false;
     if (gCameraID == kCameraNone && numCamera > 0) {
         const int shown = displayedCamera >= numCamera ? 0 : displayedCamera;
         CammerWidget* v = cams[shown];

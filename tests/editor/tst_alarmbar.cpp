@@ -13,6 +13,8 @@ private slots:
     void liveImageInAlarmReturnsToAlarmBar();
     void alarmBarCamerasAndButtons();
     void drawingPanelCallsEditor();
+    void heldDeleteAsksOnce_data();
+    void heldDeleteAsksOnce();
 };
 
 void TestAlarmBar::liveImageInAlarmReturnsToAlarmBar() {
@@ -38,8 +40,11 @@ void TestAlarmBar::alarmBarCamerasAndButtons() {
     MainWindow* w = world.build();
     DrawROIWidget* editor = installDrawROIWidget(w);
     AlarmOption* bar = editor->alarmOption;
-    QVERIFY(bar->button(AlarmOption::BTN_IGNORE_POINT)->isHidden());
-    QVERIFY(bar->button(AlarmOption::BTN_DELETE_IGNORED)->isHidden());
+    // All six actions are offered, the ignore-point ones included.
+    for (int t = AlarmOption::BTN_LIVE_TEMP; t <= AlarmOption::BTN_DELETE_IGNORED; ++t) {
+        QVERIFY(!bar->button(AlarmOption::BTN_TYPE(t))->isHidden());
+        QVERIFY(bar->layout()->indexOf(bar->button(AlarmOption::BTN_TYPE(t))) >= 0);
+    }
     bar->SetCamera(1);
     QCOMPARE(w->displayedCamera, 1);
     QVERIFY(w->camView(0)->isHidden());
@@ -60,6 +65,33 @@ void TestAlarmBar::drawingPanelCallsEditor() {
     QCOMPARE(ew.w->drawingTool, int(kShapeRing));
     QTest::mouseClick(panel->button(0), Qt::LeftButton);
     QCOMPARE(ew.w->drawingTool, int(kShapeRect));
+}
+
+void TestAlarmBar::heldDeleteAsksOnce_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("question");
+    QTest::newRow("delete, nothing selected") << 5 << lanText(65) << false;
+    QTest::newRow("delete all") << 6 << lanText(67) << true;
+}
+
+// A deletion button held down past several auto-repeat intervals asks once; the next press asks again.
+void TestAlarmBar::heldDeleteAsksOnce() {
+    QFETCH(int, button);
+    QFETCH(QString, asked);
+    QFETCH(bool, question);
+    EditorWorld ew;
+    QPushButton* b = ew.e->drawingPanel()->button(button);
+    const auto asks = [&] {
+        return (question ? ew.world.prompter.questions : ew.world.prompter.warnings).count(asked);
+    };
+    for (int press = 1; press <= 2; ++press) {
+        QTest::mousePress(b, Qt::LeftButton);
+        QTest::qWait(b->autoRepeatDelay() + 6 * b->autoRepeatInterval());
+        QTest::mouseRelease(b, Qt::LeftButton);
+        QCOMPARE(asks(), press);
+    }
+    QCOMPARE(ew.count(), 0);
 }
 
 QTEST_MAIN(TestAlarmBar)
