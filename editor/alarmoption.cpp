@@ -8,7 +8,7 @@
 #include "camera/cameraglobals.h"
 #include "drawroiwidget.h"
 #include "inspection/mainwindow.h"
-#include "inspection/regioption.h"
+#include "regioption.h"
 
 AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     setFixedWidth(175);

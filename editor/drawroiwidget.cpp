@@ -12,7 +12,7 @@
 #include "camera/cameraglobals.h"
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "io/controlport.h"
 #include "vieweditor.h"
 #include "widgets/numberinput.h"

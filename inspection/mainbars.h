@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "optionbar.h"
-#include "regioption.h"
+#include "editor/regioption.h"
 #include "titlebar.h"
 
 class ColorButton;

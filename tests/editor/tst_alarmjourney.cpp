@@ -9,7 +9,7 @@
 
 #include "editor/alarmoption.h"
 #include "editor/drawroiwidget.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "tests/inspection/cycleworld.h"
 
 namespace {

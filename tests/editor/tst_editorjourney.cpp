@@ -9,7 +9,7 @@
 #include "editor/drawroiwidget.h"
 #include "editor/vieweditor.h"
 #include "inspection/optionbar.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "tests/inspection/cyclesetup.h"
 #include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
