@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "alarmoption.h"
 #include "optionbar.h"
 #include "editor/regioption.h"
 #include "titlebar.h"
