@@ -34,7 +34,8 @@ void resetRegionNotes() {
 
 void styleEditorList(BComboBox* list) {
     list->setFixedSize(175, 112);
-    list->setIconSize(QSize(80, 100));
+    // Icons at their drawn size leave the entry texts room in the 175-pixel list in every language.
+    list->setIconSize(QSize(48, 48));
     list->setItemDelegate(new QItemDelegate(list));
 }
 
