@@ -10,10 +10,9 @@
 #include "app/msgbox.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
-#include "inspection/alarmoption.h"
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "io/controlport.h"
 #include "vieweditor.h"
 #include "widgets/numberinput.h"
@@ -59,6 +58,10 @@ int chooseEditorStep(const WizardPara& p, int detectStep, bool alarmPage, int ca
 
 DrawROIWidget::DrawROIWidget(MainWindow* window) : QWidget(window), window_(window) {
     hide();
+    alarmOption = new AlarmOption(window_);
+    window_->setAlarmBar(alarmOption);
+    connect(alarmOption, &AlarmOption::btnsToggled, this, &DrawROIWidget::AlarmtnsToggledSlot);
+    connect(alarmOption, &AlarmOption::AlarmChangeSource, window_, &MainWindow::SlotChangeSource);
     for (CammerWidget* v : window_->cams) {
         if (v && v->isBuilt()) editors_.push_back(new ViewEditor(v, window_, this));
     }
@@ -138,7 +141,7 @@ void DrawROIWidget::Reset(bool) {
     if (w->editorStep < 0 || w->editorStep >= std::min(gDNum, kStepCount)) w->editorStep = 0;
     if (w->regiOption) w->regiOption->setDetect(w->editorStep);
     if (alarm) {
-        if (w->alarmOption) w->alarmOption->CheckSource(1);
+        if (alarmOption) alarmOption->CheckSource(1);
         if (w->barStack) w->barStack->setCurrentIndex(2);
     } else {
         if (w->regiOption) w->regiOption->CheckSource(0);
@@ -217,7 +220,7 @@ void DrawROIWidget::SlotReCheck() {
             }
         }
         w->ChangeCammer();
-        if (w->alarmOption) w->alarmOption->SetCamera(w->displayedCamera);
+        if (alarmOption) alarmOption->SetCamera(w->displayedCamera);
     }
     if (w->DisplayState != 2) gSource = -1;
 }
@@ -260,7 +263,7 @@ void DrawROIWidget::SlotReturn() {
     }
     if (w->DisplayState == 2) {
         SlotSaveData();
-        if (w->alarmOption) w->alarmOption->CheckSource(1);
+        if (alarmOption) alarmOption->CheckSource(1);
         return;
     }
     w->copyMode = 0;
@@ -287,6 +290,31 @@ void DrawROIWidget::SlotAutoChange() {
         w->regiOption->CheckSource(1);
         for (CammerWidget* view : w->cams)
             if (!view->data.allOk && view->blinkTimer) view->blinkTimer->start(1000);
+    }
+}
+
+void DrawROIWidget::AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool) {
+    switch (type) {
+        case AlarmOption::BTN_LIVE_TEMP:
+            SlotAutoChange();
+            break;
+        case AlarmOption::BTN_NO_CHECK:
+            SlotNoCheckCur();
+            break;
+        case AlarmOption::BTN_RECHECK:
+            SlotReCheck();
+            break;
+        case AlarmOption::BTN_ADD_TEMP:
+            SlotAddTemp();
+            break;
+        case AlarmOption::BTN_IGNORE_POINT:
+            SlotIgnoreAlarmPoint();
+            break;
+        case AlarmOption::BTN_DELETE_IGNORED:
+            SlotDeleteIgnorePoint();
+            break;
+        default:
+            break;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "alarmoption.h"
 #include "app/globals.h"
 #include "inspection/roieditorhooks.h"
 #include "vieweditor.h"
@@ -54,6 +55,18 @@ public:
     // Alarm page: live pictures -> the template with the drawing tools, template -> live pictures with
     // the NG views blinking.
     void SlotAutoChange() override;
+    // Alarm page, "Don't Detect": after the access check (when switched on) and, with the door release
+    // switch on, only once the safety door has opened. All cameras shown: the mould is accepted for
+    // every camera and the alarm decided anew. One camera: it is not evaluated again for this mould
+    // and the others are re-checked. Each writes its record.
+    void SlotNoCheckCur() override;
+    // Alarm page, on the displayed NG camera: the defect pixels inside the alarm boxes of its NG
+    // regions (those measuring at most kMaxIgnoreValue) become ignored points of the step; the mask
+    // is written and the step retrained. Record, and the mask's path to the network client.
+    void SlotIgnoreAlarmPoint() override;
+    // Alarm page, on the displayed NG camera: every ignored point of the step is cleared, written
+    // and the step retrained.
+    void SlotDeleteIgnorePoint() override;
 
     void viewMousePress(CammerWidget* view, QMouseEvent* event) override;
     void viewMouseMove(CammerWidget* view, QMouseEvent* event) override;
@@ -73,12 +86,17 @@ public:
     // the template source).
     ViewEditor* currentEditor() const;
 
+    // The alarm page's bar, made with the controller and put in the main window's bar stack.
+    AlarmOption* alarmOption = nullptr;
+
     int freeHand = 0;               // the polygon tool draws free hand
     bool retrain[kMaxCamera] = {};  // the camera's matching models are retrained at the next save
     int resetCount = 0;
     int restartCount = 0;
 
 public slots:
+    // The alarm bar's buttons.
+    void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
     void SlotDrawRect();
     void SlotDrawCircle();
     void SlotDrawPloygn();
@@ -89,6 +107,8 @@ public slots:
 
 private:
     void armTool(int tool, bool hand);
+    // The single camera shown on the alarm page (null while all are shown).
+    CammerWidget* alarmCamera() const;
     MainWindow* window_;
     std::vector<QPointer<ViewEditor>> editors_;
 };

@@ -8,7 +8,7 @@
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "drawroiwidget.h"
-#include "inspection/alarmoption.h"
+#include "alarmoption.h"
 #include "inspection/cammerwidget.h"
 #include "inspection/mainwindow.h"
 
@@ -27,10 +27,16 @@ ViewEditor::ViewEditor(CammerWidget* view, MainWindow* window, DrawROIWidget* co
     : QObject(view), v_(view), w_(window), c_(controller) {
     v_->polyPoints.reserve(kMaxPolygonPoints);
     buildPanel();
+    drawingPanel_ = new roiOperation(v_, c_);
+    drawingPanel_->move(950, 850);
+    drawingPanel_->hide();
+    drawingPanel_->lower();  // under the view's other tools, as the first child of the view
+    v_->drawingBar = drawingPanel_.data();
 }
 
 ViewEditor::~ViewEditor() {
     for (const QPointer<QWidget>& wdg : panelWidgets_) delete wdg.data();
+    delete drawingPanel_.data();  // the view's pointer to it clears itself
 }
 
 int ViewEditor::step() const {
@@ -496,7 +502,7 @@ void ViewEditor::mousePress(QMouseEvent* event) {
     if (w_->displayedCamera >= numCamera) {
         w_->displayedCamera = cam;
         w_->ChangeCammer();
-        if (w_->DisplayState == 2 && gSource == 1 && w_->alarmOption) w_->alarmOption->SetCamera(cam);
+        if (w_->DisplayState == 2 && gSource == 1 && c_->alarmOption) c_->alarmOption->SetCamera(cam);
         v_->ShowHideTool(0);
         return;
     }

@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QVector>
 
+#include "alarmoption.h"
 #include "detect/cammersingleton.h"
 
 class CammerWidget;
@@ -58,10 +59,12 @@ class ViewEditor : public QObject {
     Q_OBJECT
 public:
     ViewEditor(CammerWidget* view, MainWindow* window, DrawROIWidget* controller);
-    // Removes the panel from the view.
+    // Removes the panels from the view.
     ~ViewEditor() override;
 
     CammerWidget* view() const { return v_; }
+    // The drawing panel under the view (shown with the view's tools).
+    roiOperation* drawingPanel() const { return drawingPanel_; }
 
     // The state machine (template source only; other sources only pan or set the arrow cursor).
     void mousePress(QMouseEvent* event);
@@ -169,6 +172,7 @@ private:
     int partCount() const;
 
     QList<QPointer<QWidget>> panelWidgets_;
+    QPointer<roiOperation> drawingPanel_;
     CammerWidget* v_;
     MainWindow* w_;
     DrawROIWidget* c_;

@@ -16,7 +16,6 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
-#include "alarmoption.h"
 #include "mainwindow.h"
 #include "netbridge/cnt_net.h"
 #include "records/ngcomposition.h"
@@ -72,8 +71,6 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     QPixmap icon(QStringLiteral(":/img/icons/camNum%1.png").arg(s + 1));
     if (!icon.isNull()) cameraIcon = icon.scaledToWidth(48, Qt::SmoothTransformation);
 
-    drawingBar = new roiOperation(this);
-    drawingBar->move(950, 850);
     prevTemplateButton = new QPushButton(this);
     nextTemplateButton = new QPushButton(this);
     const struct {
@@ -208,13 +205,14 @@ bool CammerWidget::SaveIgnorePoint(int step) {
         qWarning().noquote() << "ignore mask kept in memory only, not written:" << file;
         return false;
     }
+    if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
     return true;
 }
 
 void CammerWidget::ShowHideTool(int bits) {
     prevTemplateButton->setVisible(bits & 1);
     nextTemplateButton->setVisible(bits & 1);
-    drawingBar->setVisible(bits & 2);
+    if (drawingBar) drawingBar->setVisible(bits & 2);
 }
 
 int CammerWidget::cameraIndex() const {

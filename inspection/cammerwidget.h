@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <memory>
@@ -19,7 +20,6 @@
 #include "detect/cammerviewdata.h"
 
 class QPushButton;
-class roiOperation;
 class QTimer;
 
 class CammerWidget : public QWidget, public CameraSlot {
@@ -31,11 +31,12 @@ public:
     // (Re)loads the ignore mask of every step 0..gDNum-1 from "./cammer<slot+1><step+1>/ignorepoint.bmp".
     void LoadIgnorePoint();
     // Writes the ignore mask of `step` to "./cammer<slot+1><step+1>/ignorepoint.bmp" (8-bit grey, 255 at
-    // ignored pixels). False when it could not be written.
+    // ignored pixels) through the checked writer, and names the file to the network client (kind 6).
+    // False when it could not be written (the operator has been told).
     bool SaveIgnorePoint(int step);
     // Loads the templates of every step 0..gDNum-1; a missing master becomes the synthetic master.
     void LoadTemplates();
-    // Bit 0: both template buttons shown; bit 1: the drawing bar shown.
+    // Bit 0: both template buttons shown; bit 1: the drawing bar shown (when the editor gave one).
     void ShowHideTool(int bits);
 
     // Builds what a view of an unopened camera skipped, so that it can run the cycle on test
@@ -72,8 +73,10 @@ public:
     int recentNGCount[kMaxStep] = {};
     int shownRecentNG = 0;
     bool learnPending[kMaxStep] = {};
+    // The operator released this step's NG of the current mould in the alarm view ("Don't Detect" or
+    // the picture added as a template): a re-check does not evaluate the camera again. The next cycle,
+    // a manual snapshot and a re-check input clear it.
     bool skipFlag[kMaxStep] = {};
-    bool ngReleased[kMaxStep] = {};  // the operator released this step's NG in the alarm view
     int brightness = 0;
     QTimer* blinkTimer = nullptr;
     int blinkPhase = 0;
@@ -94,7 +97,7 @@ public:
     int paintedLabelPx = 0;
     QPushButton* prevTemplateButton = nullptr;
     QPushButton* nextTemplateButton = nullptr;
-    roiOperation* drawingBar = nullptr;  // drawing panel of the region editor
+    QPointer<QWidget> drawingBar;  // drawing panel, put on the view by the region editor
 
 public slots:
     void TimerShowAlarm();

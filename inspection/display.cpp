@@ -107,30 +107,16 @@ void MainWindow::RegionBtnsToggledSlot(RegiOption::BTN_TYPE type, bool) {
     }
 }
 
-void MainWindow::AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool) {
-    if (!drawROIWidget) return;
-    switch (type) {
-        case AlarmOption::BTN_LIVE_TEMP:
-            drawROIWidget->SlotAutoChange();
-            break;
-        case AlarmOption::BTN_NO_CHECK:
-            drawROIWidget->SlotNoCheckCur();
-            break;
-        case AlarmOption::BTN_RECHECK:
-            drawROIWidget->SlotReCheck();
-            break;
-        case AlarmOption::BTN_ADD_TEMP:
-            drawROIWidget->SlotAddTemp();
-            break;
-        case AlarmOption::BTN_IGNORE_POINT:
-            drawROIWidget->SlotIgnoreAlarmPoint();
-            break;
-        case AlarmOption::BTN_DELETE_IGNORED:
-            drawROIWidget->SlotDeleteIgnorePoint();
-            break;
-        default:
-            break;
+void MainWindow::setAlarmBar(QWidget* bar) {
+    if (!barStack || !bar) return;
+    const int current = barStack->currentIndex();
+    QWidget* old = barStack->widget(2);
+    barStack->insertWidget(2, bar);
+    if (old) {
+        barStack->removeWidget(old);
+        old->deleteLater();
     }
+    barStack->setCurrentIndex(current);
 }
 
 void MainWindow::SlotChangeSource(int source) {
@@ -221,7 +207,8 @@ void MainWindow::MShowHide(int mode) {
     CammerWidget* shown = camView(displayedCamera);
     QWidget* pad = optionBar ? optionBar->fineTuningPad : nullptr;
     if (shown) {
-        for (QWidget* tool : {static_cast<QWidget*>(zoomInButton), static_cast<QWidget*>(zoomOutButton), pad}) {
+        for (QWidget* tool :
+             {static_cast<QWidget*>(zoomInButton), static_cast<QWidget*>(zoomOutButton), pad}) {
             if (tool && tool->parentWidget() != shown) tool->setParent(shown);
         }
     }

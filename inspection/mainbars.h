@@ -5,9 +5,8 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "alarmoption.h"
 #include "optionbar.h"
-#include "regioption.h"
+#include "editor/regioption.h"
 #include "titlebar.h"
 
 class ColorButton;

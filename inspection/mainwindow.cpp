@@ -57,6 +57,7 @@ extern "C" {
 #include "records/iostatus.h"
 #include "records/passwordbox.h"
 #include "settings/helpwidget.h"
+#include "settings/productionpages.h"
 #include "settings/settingshost.h"
 #include "widgets/numberinput.h"
 #include "records/recorddb.h"
@@ -123,14 +124,13 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
     Monitor_Init();
 
     titleBar = new TitleBar(this);
-    alarmOption = new AlarmOption(this);
     regiOption = new RegiOption(this);
     pageStack = new QStackedWidget(this);
     barStack = new QStackedLayout;
     barStack->setContentsMargins(0, 0, 0, 0);
     barStack->addWidget(optionBar);
     barStack->addWidget(regiOption);
-    barStack->addWidget(alarmOption);
+    barStack->addWidget(new QWidget(this));  // the alarm page's bar comes with the editor
     pageStack->addWidget(imageContainer);
     pageStack->addWidget(settingWidget);
 
@@ -152,8 +152,6 @@ MainWindow::MainWindow(QWidget* parent) : MainWindowBase(parent) {
 
     connect(optionBar, &OptionBar::btnsToggled, this, &MainWindow::OptBtnsToggledSlot);
     connect(regiOption, &RegiOption::btnsToggled, this, &MainWindow::RegionBtnsToggledSlot);
-    connect(alarmOption, &AlarmOption::btnsToggled, this, &MainWindow::AlarmtnsToggledSlot);
-    connect(alarmOption, &AlarmOption::AlarmChangeSource, this, &MainWindow::SlotChangeSource);
     for (CammerWidget* v : views) {
         connect(v, &CammerWidget::templateLastRequested, regiOption, &RegiOption::SlotTempLast);
         connect(v, &CammerWidget::templateNextRequested, regiOption, &RegiOption::SlotTempNext);
@@ -685,7 +683,7 @@ void MainWindow::alarmInputs() {
     if (recheck) {
         simulatedInput = -1;
         for (CammerWidget* v : cams)
-            for (bool& r : v->ngReleased) r = false;
+            for (bool& r : v->skipFlag) r = false;
         if (modeNow() == kDetectTurntable) {
             if (l0 && !l3)
                 MouldSide = 1;
@@ -716,10 +714,10 @@ void MainWindow::safetyDoorTrigger() {
     simulatedInput = -1;
     const bool pairs = twoColourOrTurntable();
     for (int c = 0; c < numCamera; ++c) {
-        cams[c]->ngReleased[1] = false;
+        cams[c]->skipFlag[1] = false;
         ImageState[c][1] = 1;
         if (pairs) {
-            cams[c]->ngReleased[3] = false;
+            cams[c]->skipFlag[3] = false;
             ImageState[c][3] = 1;
         }
     }
@@ -968,7 +966,7 @@ void MainWindow::cycleStart(int k) {
     for (int c = 0; c < numCamera; ++c) {
         for (int d = 0; d < gDNum && d < kMaxStep; ++d) {
             if (stepOn(d)) StepArmedMask[multi ? d : (d & 1)] |= 1 << c;
-            cams[c]->ngReleased[d] = false;
+            cams[c]->skipFlag[d] = false;
             ImageState[c][d] = 1;
             stepOk[d] = 1;
         }
@@ -1004,7 +1002,7 @@ void MainWindow::armCavityStep() {
     for (int c = 0; c < numCamera; ++c)
         if (stepOn(1) || (pairs && stepOn(3))) StepArmedMask[1] |= 1 << c;
     for (CammerWidget* v : cams)
-        for (bool& r : v->ngReleased) r = false;
+        for (bool& r : v->skipFlag) r = false;
     if (!p.ok_ng_pulse && p.pre_cut == 0 && !p.cut_clamp_on_mold_alarm && !p.enable_stop_not_alarm)
         gpControlIO->IOSetOut(kOutClampingCut, 1);
     gpControlIO->IOFlashOut();
@@ -1046,7 +1044,7 @@ void MainWindow::SlotManualTrig(int step) {
     }
     manualStepRequest = step;
     for (CammerWidget* v : cams)
-        for (bool& r : v->ngReleased) r = false;
+        for (bool& r : v->skipFlag) r = false;
     if (gCameraID == kCameraNone && numCamera > 0) {
         const int shown = displayedCamera >= numCamera ? 0 : displayedCamera;
         CammerWidget* v = cams[shown];
@@ -1116,6 +1114,13 @@ void MainWindow::installSettingsHost() {
     host.askRemindList = [] {
         if (CNT_ClientReady()) gpNet->CNT_SendGetRemindList();
     };
+    // The client's answers go to the pages that asked.
+    if (gpNet && settingWidget) {
+        connect(gpNet, &CNT_Net::productListReceived, settingWidget->deviceParams,
+                &DeviceParamsWidget::cnt_reset_product, Qt::UniqueConnection);
+        connect(gpNet, &CNT_Net::remindListReceived, settingWidget->memorandum,
+                &MemorandumWidget::cnt_reset_remind, Qt::UniqueConnection);
+    }
     CameraPagesHost& pages = cameraPagesHost();
     pages.showCamera = [this](int camera) {
         displayedCamera = camera;

@@ -121,7 +121,6 @@ public:
     TitleBar* titleBar = nullptr;
     OptionBar* optionBar = nullptr;
     RegiOption* regiOption = nullptr;
-    AlarmOption* alarmOption = nullptr;
     IndexButton* indexButton = nullptr;
     ImageContainer* imageContainer = nullptr;
     SystemSettingWidget* settingWidget = nullptr;
@@ -171,6 +170,9 @@ public:
     void CheckArea(bool fromButton);
     // The region and alarm editor above this layer installs itself here (may stay null).
     void setRoiEditor(RoiEditorHooks* editor) { drawROIWidget = editor; }
+    // The editor puts its alarm bar at index 2 of the bar stack (an empty page until then); the bar
+    // put there before goes.
+    void setAlarmBar(QWidget* bar);
     RoiEditorHooks* drawROIWidget = nullptr;
     // Repaints the step countdown area of every used view.
     void updateCountdown();
@@ -240,7 +242,6 @@ public slots:
     void ChangeCammer();
     void OptBtnsToggledSlot(OptionBar::BTN_TYPE type, bool checked);
     void RegionBtnsToggledSlot(RegiOption::BTN_TYPE type, bool checked);
-    void AlarmtnsToggledSlot(AlarmOption::BTN_TYPE type, bool checked);
     void SlotChangeSource(int source);
     // The camera parameter page: entering shows the camera page unsplit, leaving restores it.
     void cameraPramsAdjust(bool enter);

@@ -294,11 +294,11 @@ void CNT_Net::CNT_SendTelInfo(int step, int count) {
     if (!kindEnabled(SEND_TEL_INFO)) return;
     const QByteArray tech = gpWPara ? recordText(gpWPara->CntNet_MsgTechName) : QByteArray();
     const QByteArray phone = gpWPara ? recordText(gpWPara->CntNet_MsgTechNum) : QByteArray();
-    // Stored as Latin-1.
+    // Stored as UTF-8 by the other-network page.
     const QByteArray body = "device_id=" + hostLatin1() + "&check_id=" + QByteArray::number(step + 1) +
                             "&product_count=" + QByteArray::number(count) +
-                            "&worker_name=" + keyValueText(QString::fromLatin1(tech)) +
-                            "&mobile=" + keyValueText(QString::fromLatin1(phone));
+                            "&worker_name=" + keyValueText(QString::fromUtf8(tech)) +
+                            "&mobile=" + keyValueText(QString::fromUtf8(phone));
     queueMessage(SEND_TEL_INFO, body);
 }
 

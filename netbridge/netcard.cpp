@@ -4,6 +4,7 @@
 #include <QHostInfo>
 
 #include "cnt_net.h"
+#include "platform/system/profile.h"
 #include "platform/system/syspath.h"
 
 namespace {
@@ -88,5 +89,12 @@ QMap<QString, QString> CNT_Net::getNetMac() {
 }
 
 QString CNT_Net::getNetHostName() {
+    // The simulated computer's name is the one a commit installed under the system root, so that a
+    // device number changed on the network page is still there after a restart.
+    if (isSimulated()) {
+        bool ok = false;
+        const QString name = readText(QStringLiteral("/etc/hostname"), &ok).trimmed();
+        if (ok && !name.isEmpty()) return name;
+    }
     return QHostInfo::localHostName();
 }

@@ -26,8 +26,11 @@
 #include "io/iofunctionswidget.h"
 #include "io/ioparamswidget.h"
 #include "io/iowidget.h"
+#include "netbridge/cnt_net.h"
 #include "networkpages.h"
+#include "othernetworks.h"
 #include "platform/system/sysclock.h"
+#include "productionpages.h"
 #include "records/recordstore.h"
 #include "records/statisticswidget.h"
 #include "settingshost.h"
@@ -128,6 +131,7 @@ void SystemSettingWidget::BtnConnect() {
             SLOT(UpdateRecord(QListWidgetItem*)));
     connect(this, SIGNAL(pListWClick()), systemLog, SLOT(modelChange()));
     connectCameraPages();
+    connectNetworkPage();
 }
 
 bool SystemSettingWidget::factoryParamShown() const {
@@ -162,6 +166,7 @@ void SystemSettingWidget::WizardParaInit() {
     cameraParamsSub->WizardParaInit();
     cameraFunctions->WizardParaInit();
     networkParams->WizardParaInit();
+    InitCntNetWidget();
     otherNetworks->WizardParaInit();
     if (gpWParaBak) {  // the IO pages read the working copy without testing it
         ioParams->WizardParaInit();
@@ -178,6 +183,7 @@ void SystemSettingWidget::accept() {
     // nothing the operator edited, so both start from the live record instead of stale widgets.
     if (!isVisible()) {
         *gpWParaBak = *gpWPara;
+        if (gpNet) gpNet->editCard = gpNet->liveCard;
         WizardParaInit();
     }
     if (gpWin && gpWin->AccessLevel == 2) gpWin->AccessLevel = gpWPara->is_psw_used == 1 ? 1 : 0;
@@ -199,6 +205,16 @@ void SystemSettingWidget::accept() {
         showWarnBox(setText(232));
         return;
     }
+    // Updated server settings restart the network client, whatever is answered below.
+    if (gpNet && gpNet->serverSettingsChanged) {
+        CNT_Net::CNT_ReStart();
+        gpNet->serverSettingsChanged = false;
+    }
+    // The device number belongs to the bridge: with the bridge off it is not changed.
+    if (gpNet && !w.cnt_net_on) gpNet->editCard.hostName = gpNet->liveCard.hostName;
+    if (!checkNetEdits()) return;
+    const bool netSame = !gpNet || (gpNet->editCard.cards == gpNet->liveCard.cards &&
+                                    gpNet->editCard.hostName == gpNet->liveCard.hostName);
     SettingsHost& host = settingsHost();
     auto repaint = [&host] {
         if (host.repaintViews) host.repaintViews();
@@ -208,7 +224,7 @@ void SystemSettingWidget::accept() {
         if (host.setRawImageSaving)
             host.setRawImageSaving(advanceFunc->switches[AdvanceFuncWidget::kRawImages]->value());
     };
-    if (*gpWParaBak == *gpWPara) {
+    if (*gpWParaBak == *gpWPara && netSame) {
         applyRawImages();
         if (m_unsaved) m_unsaved = !saveLive();  // a save that failed before is tried again
         repaint();
@@ -216,6 +232,7 @@ void SystemSettingWidget::accept() {
     }
     if (!showChooseBox(setText(234))) {
         restoreCameraValues();  // the working copy back to the live record, the cameras too
+        if (gpNet) gpNet->editCard = gpNet->liveCard;
         repaint();
         return;
     }
@@ -229,6 +246,7 @@ void SystemSettingWidget::accept() {
                                     gpWParaBak->multi_step_count != before.multi_step_count);
     CameraCommit cameraCommit = cameraCommitBegin();
     cameraCommit.stepsRederived = multi;
+    const int netChanges = SaveNetParam();
     *gpWPara = *gpWParaBak;
     m_unsaved = !saveLive();
     if (gpWin) gpWin->InsertRecord(record + (m_unsaved ? setText(661) : QString()));
@@ -240,6 +258,7 @@ void SystemSettingWidget::accept() {
     if (multi) FillDefaultSignalNames(after);
     if (after.screen_off_time > 0 && host.restartScreenOffTimer)
         host.restartScreenOffTimer(after.screen_off_time);
+    installNetwork(netChanges);
     applyCameraCommit(cameraCommit);  // trigger mode, capture speed, models and region copies
 
     if (after.max_mold_num != before.max_mold_num || after.ng_max_num != before.ng_max_num ||

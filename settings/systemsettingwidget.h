@@ -4,6 +4,8 @@
 // back on the commit (accept). It also carries the maintenance actions (export, update, factory
 // reset, calibration, shutdown, exit, clock, password, counters).
 #include <QDir>
+#include <QStringList>
+#include <memory>
 
 #include "io/iosettingsdialog.h"
 #include "widgets/bverticaltabbar.h"
@@ -18,6 +20,7 @@ class HelpWidget;
 class IOFunctionsWidget;
 class IOParamsWidget;
 class IOWidget;
+class InterfaceSource;
 class MemorandumWidget;
 class ModifyTimeWidget;
 class NetworkParamsWidget;
@@ -70,6 +73,18 @@ public:
     // The commit: every page writes back into gpWParaBak, then the working copy is compared with the
     // live record and, after a question, made live and saved.
     void accept();
+    // Network page (networkslots.cpp): fills the card selector from the edited card record.
+    void InitCntNetWidget();
+    // Stages the network files for a confirmed commit and returns what changed (NetChange bits);
+    // the staged files are kept in stagedNetFiles, a file that could not be written in netStageFailed.
+    int SaveNetParam();
+    QStringList stagedNetFiles;
+    QString netStageFailed;
+    // The connection check's result text, shown on the network page.
+    QString checkResult;
+    // Where the wireless card's live address is read (the simulated profile has no interfaces).
+    std::shared_ptr<InterfaceSource> interfaces;
+
     // Refills the group list of the advanced-parameters page with the folders of "./paraGroup".
     void ParaGroupUpdateList();
 
@@ -100,6 +115,18 @@ public slots:
     void SlotModifyTime();
     void ChangePwd();
     void ResetTotal();
+
+    // Network page (networkslots.cpp): card selection, the three edits of the selected card, the
+    // card the network client uses (a press, then the state change), the bridge switch and the
+    // connection check.
+    void SlotCmbCard(int index);
+    void SlotIpTimelyModify(const QString& text);
+    void SlotMaskTimelyModify(const QString& text);
+    void SlotWayTimelyModify(const QString& text);
+    void SlotCntClick();
+    void SlotCntName(int state);
+    void SlotCBoxIsUseCntNet(int state);
+    void SlotCheckPing();
 
     // Camera pages (camerapages.cpp): the image values of camera outSet + 1 go into gpWParaBak and to
     // the camera at once; automatic exposure and shading re-apply the exposure of every view.
@@ -135,6 +162,15 @@ private:
     void BtnConnect();
     // Camera pages (camerapages.cpp).
     void connectCameraPages();
+    // Network page (networkslots.cpp).
+    void connectNetworkPage();
+    void storeCardValue(int column, const QString& text);
+    void setCheckResult(const QString& text);
+    // The commit's network steps: false (after a warning) when an edit may not be written.
+    bool checkNetEdits();
+    // After a confirmed commit: installs what SaveNetParam staged and restarts the client when
+    // anything changed, then the edited card record becomes the live one.
+    void installNetwork(int mask);
     void reloadCameraSliders(bool withSpeed);
     bool cameraShowMode = false;
     QTimer* autoExposeTimer = nullptr;

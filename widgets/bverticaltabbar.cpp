@@ -7,6 +7,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "fittext.h"
 #include "kittext.h"
 
 BVerticalTabBar::BVerticalTabBar(QWidget* parent) : BWidget(parent) {
@@ -86,6 +87,18 @@ void BVerticalTabBar::addWidgetGroup(QPixmap& icon, QVector<QString> titles, QVe
             row->addStretch();
         } else {
             b->setStyleSheet("border-width:0px 0px 1px 0px;");
+        }
+        // The caption starts 130 pixels in and must end before the column's scroll bar (40 pixels): a
+        // longer one starts further left (not over the group's icon), and shrinks only if that is
+        // not enough.
+        QFont font = b->font();
+        font.setPixelSize(22);
+        const int room = tabColumn->width() - 40 - 10;
+        const int needed = QFontMetrics(font).horizontalAdvance(titles[k]);
+        if (130 + needed > room) {
+            const int padding = qMax(k == 0 ? 100 : 30, room - needed);
+            b->setStyleSheet(b->styleSheet() + QString("padding:0px 0px 0px %1px;").arg(padding));
+            fitCaption(b, titles[k], room - padding, 22);
         }
         tabButtons.append(b);
         pages[k]->setParent(this);

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "editor/drawroiwidget.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "tests/inspection/cyclesetup.h"
 
 class TestAlarmView : public QObject {

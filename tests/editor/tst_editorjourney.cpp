@@ -9,7 +9,7 @@
 #include "editor/drawroiwidget.h"
 #include "editor/vieweditor.h"
 #include "inspection/optionbar.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "tests/inspection/cyclesetup.h"
 #include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
@@ -88,11 +88,11 @@ void TestEditorJourney::areaSettingsToRestart() {
     const CammerSingleton& s = *v->data.workingStore;
 
     // A rectangle, a ring and a click-polygon.
-    screen.tap(v->drawingBar->button(0));
+    screen.tap(e->drawingPanel()->button(0));
     screen.drag(v, {{200, 200}, {300, 250}, {400, 350}});
-    screen.tap(v->drawingBar->button(1));
+    screen.tap(e->drawingPanel()->button(1));
     screen.drag(v, {{600, 200}, {650, 250}, {800, 400}});
-    screen.tap(v->drawingBar->button(2));
+    screen.tap(e->drawingPanel()->button(2));
     for (QPoint p : {QPoint(1000, 200), QPoint(1300, 200), QPoint(1150, 450)}) screen.tap(v, p);
     screen.tap(v, {1004, 204});  // near the first point: closed
     QCOMPARE(s.count[1], 3);
@@ -123,12 +123,12 @@ void TestEditorJourney::areaSettingsToRestart() {
 
     // Copy it to the right, then delete the copy.
     world.prompter.queueAnswer(true);
-    screen.tap(v->drawingBar->button(4));
+    screen.tap(e->drawingPanel()->button(4));
     screen.tap(v, {1400, 700});
     QCOMPARE(s.count[1], 4);
     QCOMPARE(v->data.selectedRoi, 3);
     world.prompter.queueAnswer(true);
-    screen.tap(v->drawingBar->button(5));
+    screen.tap(e->drawingPanel()->button(5));
     QCOMPARE(s.count[1], 3);
 
     // Cavity 2 ticked.
@@ -209,13 +209,13 @@ void TestEditorJourney::pictures() {
         QVERIFY(w->grab().save(QStringLiteral("%1/editor-%2-%3.png").arg(out).arg(language).arg(name)));
     };
     screen.tap(w->optionBar->button(OptionBar::Area));
-    screen.tap(v->drawingBar->button(0));
+    screen.tap(e->drawingPanel()->button(0));
     screen.drag(v, {{200, 200}, {300, 250}, {400, 350}});
     shot(QStringLiteral("rect"));
-    screen.tap(v->drawingBar->button(1));
+    screen.tap(e->drawingPanel()->button(1));
     screen.drag(v, {{600, 200}, {650, 250}, {800, 400}});
     shot(QStringLiteral("ring"));
-    screen.tap(v->drawingBar->button(2));
+    screen.tap(e->drawingPanel()->button(2));
     for (QPoint q : {QPoint(1000, 200), QPoint(1300, 200), QPoint(1150, 450)}) screen.tap(v, q);
     screen.tap(v, {1004, 204});
     screen.tap(v, {1150, 300});

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "editorworld.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 #include "widgets/slider.h"
 
 namespace {

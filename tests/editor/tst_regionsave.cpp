@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "editorworld.h"
-#include "inspection/regioption.h"
+#include "editor/regioption.h"
 
 namespace {
 std::unique_ptr<CammerSingleton> storeWithRects(int n, int step = 0) {

@@ -696,7 +696,7 @@ void TestCycle::alarmViewRecheck() {
     QCOMPARE(w->DisplayState, 2);
     QCOMPARE(w->ImageState[1][1], 3);  // still NG: the picture stays held
     QCOMPARE(w->displayedCamera, 1);
-    QCOMPARE(w->alarmOption->cameraList()->currentIndex(), 1);
+    QCOMPARE(editor->alarmOption->cameraList()->currentIndex(), 1);
     QCOMPARE(gSource, 1);
     QCOMPARE(MonitorWorld::out(kOutAlarm), 1);
     QCOMPARE(gFailNum[0], failed);  // a re-check counts no second NG

@@ -207,13 +207,13 @@ void TestLoopPaths::mouldSideArming() {
     QVERIFY(w->StepArmedMask[1] != 0);
     for (int s = 0; s < 8; ++s) w->timerUp[s]->stop();  // the steps before ran
     w->MouldSide = sideBefore;
-    w->cams[0]->ngReleased[1] = true;
+    w->cams[0]->skipFlag[1] = true;
     clearOutputs();
     MonitorWorld::setInputs(1 | (1 << input));
     world.pass();
     QCOMPARE(w->MouldSide, sideAfter);
     QCOMPARE(MonitorWorld::out(kOutClampingCut), rearmed ? 1 : 0);
-    QCOMPARE(w->cams[0]->ngReleased[1], !rearmed);
+    QCOMPARE(w->cams[0]->skipFlag[1], !rearmed);
     QVERIFY(w->StepArmedMask[1] != 0);
 }
 

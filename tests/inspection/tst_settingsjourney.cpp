@@ -1,7 +1,10 @@
 // The settings dialog as the operator meets it on the whole main window, pressed at screen positions
 // through the top-level window: open it from the option bar, walk every tab, change a switch on three
 // pages and leave through "Exit setup", answering the save question yes or no.
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,6 +20,9 @@
 #include "widgets/indexbutton.h"
 #include "io/iofunctionswidget.h"
 #include "monitorworld.h"
+#include "netbridge/cnt_net.h"
+#include "settings/networkpages.h"
+#include "widgets/keyboards.h"
 #include "records/accesslevel.h"
 #include "settings/advancedpages.h"
 #include "settings/systempages.h"
@@ -58,6 +64,40 @@ void showTab(SystemSettingWidget* s, int k) {
     touch(button);
 }
 
+// Types `text` on the numeric keypad that a press on an entry field opened, key by key at screen
+// positions, and confirms.
+void typeOnKeypad(const QString& text) {
+    auto* kb = qobject_cast<DigitalKeyboard*>(QApplication::activeModalWidget());
+    QVERIFY(kb);
+    QVERIFY(QTest::qWaitForWindowExposed(kb));
+    for (QChar c : text) touch(kb->findChild<QPushButton*>(QStringLiteral("key_") + c));
+    touch(kb->confirmButton);
+}
+
+// The computer's network as the bridge reads it: eth0 configured, eth1 on defaults, a wireless card.
+// The bridge goes with the window, before the world: the views let go of it when they go.
+struct ComputerNetwork {
+    MonitorWorld& world;
+    std::unique_ptr<CNT_Net> net;
+    ~ComputerNetwork() {
+        world.window.reset();
+        gpNet = nullptr;
+    }
+};
+
+ComputerNetwork fakeComputerNetwork(MonitorWorld& world) {
+    world.dir.writeFile("sysroot/etc/network/interfaces",
+                        "auto lo\niface lo inet loopback\n\nauto eth0\niface eth0 inet static\naddress "
+                        "10.0.0.7\nnetmask 255.0.0.0\ngateway 10.0.0.1\n");
+    world.dir.writeFile("sysroot/proc/net/dev", "    lo: 0 0\n  eth0: 0 0\n  eth1: 0 0\n wlan0: 0 0\n");
+    world.dir.writeFile("sysroot/sys/class/net/eth0/address", "00:11:22:33:44:55\n");
+    world.dir.writeFile("sysroot/etc/hosts", "127.0.0.1\tlocalhost\n");
+    auto net = std::make_unique<CNT_Net>();
+    net->liveCard.hostName = QStringLiteral("panel-1");
+    gpNet = net.get();
+    return ComputerNetwork{world, std::move(net)};
+}
+
 }  // namespace
 
 class TestSettingsJourney : public QObject {
@@ -66,6 +106,7 @@ private slots:
     void cleanup() { resetAccessGlobals(); }
     void exitSetup_data();
     void exitSetup();
+    void networkAddress();
     void accountButtonLogsIn();
     void pictures_data();
     void pictures();
@@ -134,6 +175,41 @@ void TestSettingsJourney::exitSetup() {
     QVERIFY(*gpWParaBak == world.p());
 }
 
+// The network page: eth0's address typed on the keypad, saved with "Exit setup", installed as the
+// system's interfaces file.
+void TestSettingsJourney::networkAddress() {
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    ComputerNetwork computer = fakeComputerNetwork(world);
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    showTab(s, 5);
+    NetworkParamsWidget* n = s->networkParams;
+    QCOMPARE(s->pageStack->currentWidget(), static_cast<QWidget*>(n));
+    QCOMPARE(n->cardBox->currentText(), QString("eth0"));
+    QCOMPARE(n->addressEdit->text(), QString("10.0.0.7"));
+    QTimer::singleShot(0, [] { typeOnKeypad("10.0.0.9"); });
+    touch(n->addressEdit);
+    QCOMPARE(n->addressEdit->text(), QString("10.0.0.9"));
+
+    world.prompter.queueAnswer(true);
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(world.prompter.warnings, QStringList{});
+    const QByteArray installed = world.dir.readFile("sysroot/etc/network/interfaces");
+    QVERIFY2(installed.contains("auto eth0\niface eth0 inet static\naddress 10.0.0.9\nnetmask 255.0.0.0\n"
+                                "gateway 10.0.0.1\n\nauto eth1\n"),
+             installed.constData());
+    QVERIFY(!installed.contains("wlan0"));
+    QCOMPARE(computer.net->liveCard.cards["eth0"][0], QString("10.0.0.9"));
+}
+
 // "Account management" of the index panel (a button the panel keeps hidden) is wired to a login through
 // the password box; the inspection display is left as it is.
 void TestSettingsJourney::accountButtonLogsIn() {
@@ -172,6 +248,7 @@ void TestSettingsJourney::pictures() {
     MonitorWorld world(1);
     world.p().is_psw_used = 0;
     gLan = language;
+    ComputerNetwork computer = fakeComputerNetwork(world);
     MainWindow* w = world.build();
     w->resize(1920, 1080);
     w->show();

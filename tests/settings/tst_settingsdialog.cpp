@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -13,6 +14,7 @@
 #include "widgets/blineedit.h"
 #include "io/iofunctionswidget.h"
 #include "settings/camerapages.h"
+#include "settings/networkpages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
 #include "widgets/splash.h"
@@ -352,8 +354,8 @@ void TestSettingsDialog::noticesAndRebuild() {
     w.advanceParam->rows[AdvanceparamWidget::kAmplify].slider->setValue(
         gpWPara->difference_multiplier == 4 ? 3 : 4);
     w.advanceFunc->switches[AdvanceFuncWidget::kSnapshot]->setValue(gpWPara->snap_shot ? 0 : 1);
-    gpWParaBak->serial_port = gpWPara->serial_port + 1;
-    w.ioParams->procedureGroup->button(kDetectTwoColour)->click();  // four steps: next start
+    w.networkParams->comBox->setCurrentIndex((gpWPara->serial_port + 1) % 4);  // the IO board's port
+    w.ioParams->procedureGroup->button(kDetectTwoColour)->click();             // four steps: next start
     rig.prompter.queueAnswer(true);
     w.accept();
     QCOMPARE(rig.prompter.warnings, (QStringList{lan(276), lan(309), lan(662)}));

@@ -29,8 +29,15 @@ public:
         int frameReadMs = 200;
         int reconnectMs = 1000;
         bool acknowledge = true;
-        QByteArray productList = R"({"product": [{"name": "cap-28", "serial": "1"}]})";
-        QByteArray remindList = R"({"remind": []})";
+        // The answers: {"result": [{"product_name": ...}]} and {"result": [{"operator", "create_utc",
+        // "notify_utc" (milliseconds since 1970, UTC), "duration" (minutes), "reminder_name"}]}.
+        QByteArray productList =
+            u8R"({"result": [{"product_name": "cap-28"}, {"product_name": "lid-40"}, {"product_name": "瓶盖-12"}]})";
+        QByteArray remindList =
+            u8R"({"result": [{"operator": "op-7", "create_utc": 1765425600000, "notify_utc": 1765432800000,)"
+            u8R"( "duration": 30, "reminder_name": "Change the nozzle heater"}, {"operator": "张伟",)"
+            u8R"( "create_utc": 1765429200000, "notify_utc": 1765436400000, "duration": 15,)"
+            u8R"( "reminder_name": "清理模具"}]})";
     };
     struct Shared {
         int shmid = -1, semid = -1, source = 0, size = 0, width = 0, height = 0, fps = 0;

@@ -6,7 +6,8 @@
 #include <QVBoxLayout>
 
 #include "camera/cameraglobals.h"
-#include "mainwindow.h"
+#include "drawroiwidget.h"
+#include "inspection/mainwindow.h"
 #include "regioption.h"
 
 AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
@@ -15,7 +16,7 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
         int textId;
         const char* icon;
     } defs[6] = {{212, ":/img/icons/110.png"}, {47, ":/img/icons/43.png"}, {61, ":/img/icons/5.png"},
-                 {48, ":/img/icons/44.png"},  {54, ":/img/icons/45.png"}, {56, ":/img/icons/46.png"}};
+                 {48, ":/img/icons/44.png"},   {54, ":/img/icons/45.png"}, {56, ":/img/icons/46.png"}};
     for (int i = 0; i < 6; ++i) {
         auto* b = new BOptionButton(this);
         b->setCheckable(true);
@@ -24,9 +25,6 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
         buttons_[i] = b;
     }
     buttons_[BTN_LIVE_TEMP - 1]->setIconSize(QSize(125, 68));
-    // The ignore-point buttons are not offered on this bar.
-    buttons_[BTN_IGNORE_POINT - 1]->hide();
-    buttons_[BTN_DELETE_IGNORED - 1]->hide();
     sourceList_ = new BComboBox(this);
     cameraList_ = new BComboBox(this);
     for (BComboBox* l : {sourceList_, cameraList_}) styleEditorList(l);
@@ -41,21 +39,30 @@ AlarmOption::AlarmOption(QWidget* parent) : BWidget(parent) {
     box->addWidget(cameraList_);
     box->addWidget(buttons_[BTN_NO_CHECK - 1]);
     box->addWidget(buttons_[BTN_ADD_TEMP - 1]);
+    box->addWidget(buttons_[BTN_IGNORE_POINT - 1]);
+    box->addWidget(buttons_[BTN_DELETE_IGNORED - 1]);
     box->addWidget(buttons_[BTN_RECHECK - 1]);
     box->addStretch();
     buttons_[BTN_RECHECK - 1]->setStyleSheet(QStringLiteral(
-        "BOptionButton{background-color:#4ab74c;icon-size:68px 68px;border-style:none;color:#656263;font-size:18px;"
+        "BOptionButton{background-color:#4ab74c;icon-size:68px "
+        "68px;border-style:none;color:#656263;font-size:18px;"
         "padding:10px 0px 0px 0px;}BOptionButton:pressed{color:#ffffff;background-color:#656263;}"));
     setStyleSheet(QStringLiteral(
-        "BOptionButton{background-color:#4ab74c;icon-size:68px 68px;border-style:none;color:#656263;font-size:18px;"
+        "BOptionButton{background-color:#4ab74c;icon-size:68px "
+        "68px;border-style:none;color:#656263;font-size:18px;"
         "padding:10px 0px 0px 0px;}BOptionButton:checked{color:#ffffff;background-color:#ee2329;}QComboBox { "
-        "combobox-popup: 0;border: 1px solid gray;border-radius: 0px;font-size:18px;background-color:#d3d3d3;padding: "
-        "1px 1px 1px 1px;min-width: 6em; }QComboBox::drop-down {subcontrol-origin: padding;subcontrol-position: "
+        "combobox-popup: 0;border: 1px solid gray;border-radius: "
+        "0px;font-size:18px;background-color:#d3d3d3;padding: "
+        "1px 1px 1px 1px;min-width: 6em; }QComboBox::drop-down {subcontrol-origin: "
+        "padding;subcontrol-position: "
         "right;width: 12px;height: 30px; border:none;}QComboBox QAbstractItemView::item{height:100px;}"));
 
-    for (BOptionButton* b : buttons_) connect(b, &QAbstractButton::toggled, this, &AlarmOption::btnsToggledSlot);
-    connect(cameraList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AlarmOption::ChangeCameraSlot);
-    connect(sourceList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AlarmOption::ChangeSourceSlot);
+    for (BOptionButton* b : buttons_)
+        connect(b, &QAbstractButton::toggled, this, &AlarmOption::btnsToggledSlot);
+    connect(cameraList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AlarmOption::ChangeCameraSlot);
+    connect(sourceList_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AlarmOption::ChangeSourceSlot);
 }
 
 void AlarmOption::btnsToggledSlot(bool checked) {
@@ -97,12 +104,12 @@ void AlarmOption::showEvent(QShowEvent* event) {
 }
 
 const char* roiOperation::slotOf(int i) {
-    static const char* const kSlots[7] = {"SlotDrawRect",  "SlotDrawCircle", "SlotDrawPloygn",  "SlotDrawHand",
-                                         "SlotCopyArea", "SlotDeleteROI",  "SlotDeleteAllROI"};
+    static const char* const kSlots[7] = {"SlotDrawRect", "SlotDrawCircle", "SlotDrawPloygn",  "SlotDrawHand",
+                                          "SlotCopyArea", "SlotDeleteROI",  "SlotDeleteAllROI"};
     return i >= 0 && i < 7 ? kSlots[i] : nullptr;
 }
 
-roiOperation::roiOperation(QWidget* parent) : BWidget(parent) {
+roiOperation::roiOperation(QWidget* parent, DrawROIWidget* editor) : BWidget(parent), editor_(editor) {
     const char* icons[7] = {"99", "98", "97", "96", "100", "101", "102"};
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -126,15 +133,38 @@ roiOperation::roiOperation(QWidget* parent) : BWidget(parent) {
 }
 
 void roiOperation::Btnconnect() {
+    using Slot = void (DrawROIWidget::*)();
+    static const Slot kCalls[7] = {&DrawROIWidget::SlotDrawRect,    &DrawROIWidget::SlotDrawCircle,
+                                   &DrawROIWidget::SlotDrawPloygn,  &DrawROIWidget::SlotDrawHand,
+                                   &DrawROIWidget::SlotCopyArea,    &DrawROIWidget::SlotDeleteROI,
+                                   &DrawROIWidget::SlotDeleteAllROI};
+    if (!editor_) return;
     for (int i = 0; i < 7; ++i) {
-        connect(buttons_[i], &QPushButton::pressed, this, [i] {
-            auto* w = dynamic_cast<MainWindow*>(gpWin);
-            auto* editor = w ? dynamic_cast<QObject*>(w->drawROIWidget) : nullptr;
-            if (!editor) return;
-            // The editor offers the drawing tools it has; a tool it lacks does nothing.
-            const QByteArray signature = QByteArray(slotOf(i)) + "()";
-            if (editor->metaObject()->indexOfMethod(signature.constData()) >= 0)
-                QMetaObject::invokeMethod(editor, slotOf(i));
+        QPushButton* b = buttons_[i];
+        if (!asksOnce(i)) {
+            connect(b, &QPushButton::pressed, editor_, kCalls[i]);
+            continue;
+        }
+        // A held button repeats its pressed() signal; a deletion asks once per touch. The press itself
+        // (seen here before the button handles it) arms the button; the first pressed() uses it up.
+        b->installEventFilter(this);
+        connect(b, &QPushButton::pressed, this, [this, i] {
+            if (!armed_[i]) return;
+            armed_[i] = false;
+            (editor_->*kCalls[i])();
         });
     }
+}
+
+bool roiOperation::asksOnce(int i) {
+    return i == 5 || i == 6;  // delete the selected region, delete all regions
+}
+
+bool roiOperation::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick ||
+        event->type() == QEvent::TouchBegin) {
+        for (int i = 0; i < 7; ++i)
+            if (watched == buttons_[i]) armed_[i] = true;
+    }
+    return BWidget::eventFilter(watched, event);
 }

@@ -13,11 +13,11 @@
 #include "app/msgbox.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
-#include "cammerwidget.h"
+#include "inspection/cammerwidget.h"
 #include "detect/areagen.h"
 #include "detect/miscfunc.h"
 #include "io/controlport.h"
-#include "mainwindow.h"
+#include "inspection/mainwindow.h"
 #include "records/accesslevel.h"
 
 namespace {

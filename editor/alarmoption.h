@@ -1,9 +1,10 @@
 #pragma once
 // The option bar of the alarm page (index 2 of the main window's bar stack) and the drawing panel of
-// a camera view.
+// a camera view. The alarm bar offers all six actions, the ignore-point ones included.
 #include "widgets/bwidget.h"
 
 class BComboBox;
+class DrawROIWidget;
 class QPushButton;
 
 class AlarmOption : public BWidget {
@@ -27,7 +28,9 @@ public:
     // Selects entry `camera` of the camera list.
     void SetCamera(int camera);
 
-    BOptionButton* button(BTN_TYPE type) const { return type >= 1 && type <= 6 ? buttons_[type - 1] : nullptr; }
+    BOptionButton* button(BTN_TYPE type) const {
+        return type >= 1 && type <= 6 ? buttons_[type - 1] : nullptr;
+    }
     BComboBox* sourceList() const { return sourceList_; }
     BComboBox* cameraList() const { return cameraList_; }
 
@@ -50,16 +53,24 @@ private:
 };
 
 // A row of seven icon buttons under a camera view: rectangle, ring, polygon and free-hand tools, copy,
-// delete and delete all regions. Each press (repeated while held) calls the region editor's slot.
+// delete and delete all regions. Each press (repeated while held) calls the region editor's slot; the
+// two deletions, which ask first, act once per press.
 class roiOperation : public BWidget {
     Q_OBJECT
 public:
-    explicit roiOperation(QWidget* parent = nullptr);
+    roiOperation(QWidget* parent, DrawROIWidget* editor);
     void Btnconnect();
     QPushButton* button(int i) const { return i >= 0 && i < 7 ? buttons_[i] : nullptr; }
     // The region editor slot of button i ("SlotDrawRect", ...).
     static const char* slotOf(int i);
+    // Buttons whose action asks the operator: held down, they act once per press, not per repeat.
+    static bool asksOnce(int i);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    DrawROIWidget* editor_;
     QPushButton* buttons_[7] = {};
+    bool armed_[7] = {};
 };
