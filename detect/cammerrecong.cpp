@@ -119,7 +119,12 @@ void CammerRecong::CreateShape(int d) {
     const int m = p.location_adge;
     searchRect[d] = cv::Rect(box.x - m, box.y - m, box.width + 2 * m, box.height + 2 * m) &
                     cv::Rect(0, 0, gImageW, gImageH);
-    if (searchRect[d].empty()) searchRect[d] = cv::Rect();
+    if (searchRect[d].empty()) {
+        searchRect[d] = cv::Rect();
+        return;
+    }
+    // Here, not on the first positioned frame, the search buffers are sized for this search.
+    shapeModels[d].Prepare(searchRect[d].width, searchRect[d].height);
 }
 
 void CammerRecong::ShapeMatch() {

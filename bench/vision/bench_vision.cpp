@@ -5,8 +5,10 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
+#include <thread>
 #include <tuple>
 
 #include "platform/vision/findshape.h"
@@ -60,6 +62,36 @@ void BM_FindShape(benchmark::State& state) {
     state.counters["levels"] = c.model.Levels();
 }
 
+// The first search after training, as on the first positioned frame after start-up or relearning:
+// each iteration trains a fresh model on a fresh thread (whose search buffers are still empty) and
+// times only the search; prepared=1 readies the model for the search size after training, as the
+// detection engine does.
+void BM_FindShapeFirst(benchmark::State& state) {
+    const ShapeCase& c =
+        shapeCase(int(state.range(0)), int(state.range(1)), int(state.range(2)), int(state.range(3)), 10);
+    const cv::Mat master = c.frame.clone();
+    const bool prepared = state.range(4) != 0;
+    bool found = false;
+    for (auto _ : state) {
+        double seconds = 0;
+        std::thread t([&] {
+            FindShape model;
+            model.CreateShape(master(c.box).clone(), 0.0, 0, 10, c.box.x + c.box.width / 2,
+                              c.box.y + c.box.height / 2, false, 255,
+                              cv::Mat(c.box.size(), CV_8U, cv::Scalar(255)), 10, 0);
+            if (prepared) model.Prepare(c.frame.cols, c.frame.rows);
+            int x = 0, y = 0;
+            double a = 0, angle = 0;
+            const auto t0 = std::chrono::steady_clock::now();
+            found = model.Find(c.frame, 0, &x, &y, &a, &angle);
+            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        });
+        t.join();
+        state.SetIterationTime(seconds);
+    }
+    state.counters["found"] = found;
+}
+
 void BM_MatchTemplateBaseline(benchmark::State& state) {
     const ShapeCase& c =
         shapeCase(int(state.range(0)), int(state.range(1)), int(state.range(2)), int(state.range(3)), 0);
@@ -89,6 +121,12 @@ void baselineArgs(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_FindShape)->Apply(shapeArgs);
 BENCHMARK(BM_MatchTemplateBaseline)->Apply(baselineArgs);
+BENCHMARK(BM_FindShapeFirst)
+    ->ArgNames({"w", "h", "mw", "mh", "prepared"})
+    ->ArgsProduct({{2592}, {1944}, {400}, {300}, {0, 1}})
+    ->UseManualTime()
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
 
 std::vector<cv::Mat> regionSamples(cv::Size size, int n) {
     const cv::Mat clean = scenes::patch(size, 5);

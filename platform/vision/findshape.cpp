@@ -872,6 +872,14 @@ bool FindShape::Find(const cv::Mat& image, int, int* x, int* y, double* a, doubl
     return true;
 }
 
+void FindShape::Prepare(int w, int h) const {
+    if (!m_model || w < 1 || h < 1) return;
+    // A search of a blank image goes through every step that sizes a buffer (it has no edges, so
+    // no candidate, and the buffers the refinement reads are sized by prepare()).
+    const cv::Mat blank = cv::Mat::zeros(h, w, CV_8UC1);
+    Locate(blank, nullptr);
+}
+
 int FindShape::CentreX() const {
     return m_model ? m_model->cx : 0;
 }

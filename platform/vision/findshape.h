@@ -64,6 +64,13 @@ public:
                      int speed, int);
     bool Find(const cv::Mat& image, int, int* x, int* y, double* a, double* angle) const;
 
+    // Readies the calling thread for searches of w x h images with this model: sizes and touches
+    // the search buffers, builds the lookup tables and starts OpenCV's worker threads, all of
+    // which the first search would otherwise do (most of a second on a 5-megapixel image). Call
+    // it on the searching thread after CreateShape when the search size is known. No effect on
+    // any result.
+    void Prepare(int w, int h) const;
+
     // Same search with the result in the search image's coordinates (for tests and tools):
     // centre of the found model and rotation phi of the part (degrees, counter-clockwise positive),
     // score 0..1. Returns false when not found.
