@@ -509,6 +509,7 @@ void TestCycle::productOkReleasesAlarm() {
     world.p().trig_in_delay[1] = 10;
     world.derive();
     MainWindow* w = world.build();
+    gpSaveFialImageThread->stopForTest();  // the hand-off stays visible
     auto editor = std::make_unique<RecordingEditor>();
     w->setRoiEditor(editor.get());
     // The alarm of a product NG is shown.
@@ -732,6 +733,7 @@ void TestCycle::multiStepsWithoutDelayShareOneEdge() {
     world.derive();
     QCOMPARE(gDNum, 3);
     MainWindow* w = world.build();
+    gpSaveFialImageThread->stopForTest();  // the hand-off stays visible
     world.pass();
     MonitorWorld::setInputs(1);
     QList<int> decided;
