@@ -45,7 +45,10 @@ CameraInfo::CameraInfo(int slot, QWidget* parent) : QWidget(parent) {
     row->setSpacing(4);  // an icon beside its text; the longest status of a strip needs the rest
     row->addWidget(messageIcon);
     row->addWidget(message, 1);
-    row->addWidget(iconLabel(QStringLiteral(":/img/icons/17a.png"), this), 0, Qt::AlignRight);
+    // The message is fitted to its own width: the gap keeps its last letter off the NG icon.
+    row->addSpacing(kMessageGap - 4);
+    ngIcon = iconLabel(QStringLiteral(":/img/icons/17a.png"), this);
+    row->addWidget(ngIcon, 0, Qt::AlignRight);
     row->addWidget(ngNum, 0, Qt::AlignRight);
     row->addWidget(iconLabel(QStringLiteral(":/img/icons/layer.png"), this), 0, Qt::AlignRight);
     row->addWidget(layerNum, 0, Qt::AlignRight);
@@ -106,7 +109,7 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     row->addLayout(column(strips_[1], strips_[3]), 1);
     row->addSpacing(30);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
-    row->addSpacing(40);
+    row->addSpacing(30);
     // The IO icons, or in their place the alarm of a board that does not answer.
     ioStack_ = new QStackedWidget(this);
     auto* ioPanel = new QWidget(ioStack_);
@@ -124,7 +127,7 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     ioStack_->addWidget(ioPanel);
     ioStack_->addWidget(linkAlarm_);
     row->addWidget(ioStack_);
-    row->addSpacing(40);
+    row->addSpacing(30);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
     row->addSpacing(30);
     auto* right = new QVBoxLayout;

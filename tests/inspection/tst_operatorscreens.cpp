@@ -224,6 +224,10 @@ void TestOperatorScreens::barTextsFit() {
             strip->message->setText(m);
             check(strip->message, strip->message->fontMetrics(), m, strip->message->contentsRect().width());
         }
+        // Clear of the icons beside it: its own on the left, the NG count's on the right.
+        const QRect text = strip->message->geometry();
+        QVERIFY(text.left() > strip->messageIcon->geometry().right());
+        QVERIFY(strip->ngIcon->geometry().left() - text.right() > CameraInfo::kMessageGap - 2);
         for (QLabel* count : {strip->ngNum, strip->layerNum}) {
             count->setText("999999");
             QApplication::processEvents();
