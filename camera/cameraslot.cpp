@@ -39,11 +39,21 @@ CameraSlot::~CameraSlot() {
 }
 
 void CameraSlot::AllocCameraBuffers() {
-    frameBuffer.assign(size_t(gColorLen), 0);
-    procBuffer.assign(size_t(gImageLen) * 4, 0);
-    // RGB staging: 3 bytes per pixel from the Hikvision conversion, 4 for the 32-bit pixels.
-    stagingBuffer.assign(size_t(std::max(gColorLen, gImageLen * 3)), 0);
-    galaxyBuffer.assign(size_t(gImageLen), 0);
+    // The hand-off buffer, and the work buffers of the back-end in use only: Galaxy grabs into its
+    // own buffer and stretches the contrast into the processing buffer, MindVision processes into
+    // it (3 bytes a pixel for colour), Hikvision converts Bayer frames into the RGB staging buffer;
+    // V4L2 hands its decoded frames over directly.
+    const size_t pixels = size_t(std::max(gImageLen, 0));
+    sizeZeroed(frameBuffer, size_t(std::max(gColorLen, 0)));
+    sizeZeroed(procBuffer, gCameraID == kCameraGalaxy       ? pixels
+                           : gCameraID == kCameraMindVision ? pixels * 4
+                                                            : 0);
+    sizeZeroed(stagingBuffer, gCameraID == kCameraHikvision ? pixels * 3 : 0);
+    sizeZeroed(galaxyBuffer, gCameraID == kCameraGalaxy ? pixels : 0);
+}
+
+void CameraSlot::FreeCameraBuffers() {
+    for (PictureBuffer* b : {&frameBuffer, &procBuffer, &stagingBuffer, &galaxyBuffer}) sizeZeroed(*b, 0);
 }
 
 namespace {

@@ -14,6 +14,8 @@
 #include <atomic>
 #include <vector>
 
+#include "app/zeropages.h"
+
 #include "platform/camsdk/galaxy.h"
 #include "platform/camsdk/hikvision.h"
 #include "platform/camsdk/mindvision.h"
@@ -37,8 +39,11 @@ public:
     CameraSlot(const CameraSlot&) = delete;
     CameraSlot& operator=(const CameraSlot&) = delete;
 
-    // Allocates the frame, processing, staging and Galaxy buffers for the current gImageLen/gColorLen.
+    // Allocates the frame buffer and the back-end's (gCameraID) processing, staging or Galaxy buffers
+    // for the current gImageLen/gColorLen; the buffers another back-end would use stay empty.
     void AllocCameraBuffers();
+    // Gives the buffers back (a slot that found no camera).
+    void FreeCameraBuffers();
     // The four V4L2 filter texts from the slot's contrast, gamma and sharpness values.
     void SetFilterTexts(double contrast, double gamma, double sharp);
     QString FilterDescription() const;
@@ -99,10 +104,10 @@ public:
 
     int slot;
     // Buffers (sizes fixed for the run).
-    std::vector<uchar> frameBuffer;    // gColorLen: the hand-off buffer
-    std::vector<uchar> procBuffer;     // 4 * gImageLen: DxContrast output, ISP output
-    std::vector<uchar> stagingBuffer;  // gColorLen (colour processing): RGB, then 32-bit pixels
-    std::vector<uchar> galaxyBuffer;   // gImageLen: GXGetImage target
+    PictureBuffer frameBuffer;    // gColorLen: the hand-off buffer
+    PictureBuffer procBuffer;     // Galaxy gImageLen: DxContrast output; MindVision 4 * gImageLen: ISP output
+    PictureBuffer stagingBuffer;  // Hikvision 3 * gImageLen: the RGB conversion of a Bayer frame
+    PictureBuffer galaxyBuffer;   // Galaxy gImageLen: GXGetImage target
 
     // Galaxy
     GxHandle gxHandle = nullptr;

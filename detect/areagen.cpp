@@ -1,7 +1,6 @@
 #include "areagen.h"
 
 #include <algorithm>
-#include <new>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -56,7 +55,7 @@ bool AutogenerationRegion(CammerViewData* view, int step, int* drawingTool) {
     CammerSingleton& s = *view->workingStore;
     const WizardPara& p = recong::para();
     RePolygon& poly = s.polygon[step][0];
-    new (&poly) RePolygon();
+    poly = RePolygon();
     poly.count = n;
     for (int i = 0; i < n; ++i) {
         int x = int(std::lround(approx[size_t(i)].x * gShowAW));

@@ -4,7 +4,7 @@
 #include <QSqlError>
 #include <QStringList>
 #include <algorithm>
-#include <new>
+#include <type_traits>
 
 #include "app/globals.h"
 #include "app/lanstr.h"
@@ -13,13 +13,10 @@
 #include "cammerviewdata.h"
 #include "detecthooks.h"
 
-// The editors compare stores byte by byte: every byte must belong to a member that the constructors
-// set, so the record may hold no padding of its own (the shapes zero theirs).
-static_assert(sizeof(CammerSingleton) ==
-                  sizeof(int32_t) *
-                          (1 + kStepCount + 5 * kStepCount * kRoiCount + kRoiCount + kStepCount * 8) +
-                      kStepCount * kRoiCount * (sizeof(ClustomRect) + sizeof(Circle) + sizeof(RePolygon)),
-              "CammerSingleton must not hold padding");
+// The editors compare stores whole: the rectangles and rings byte by byte (their constructors zero
+// their padding), the polygons member by member.
+static_assert(std::is_trivially_copyable_v<ClustomRect> && std::is_trivially_copyable_v<Circle>,
+              "rectangles and rings are compared byte by byte");
 
 namespace {
 constexpr int kDefaultPara1 = 5;
@@ -81,6 +78,18 @@ CammerSingleton::CammerSingleton(int cam) {
     std::memset(shape, 0, sizeof(shape));
     std::memset(outN, 0, sizeof(outN));
     std::memset(flags, 0, sizeof(flags));
+}
+
+bool CammerSingleton::operator==(const CammerSingleton& o) const {
+    const auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; };
+    if (camera != o.camera || !same(count, o.count) || !same(para1, o.para1) || !same(sens, o.sens) ||
+        !same(area, o.area) || !same(func, o.func) || !same(rect, o.rect) || !same(circle, o.circle) ||
+        !same(shape, o.shape) || !same(outN, o.outN) || !same(flags, o.flags))
+        return false;
+    for (int d = 0; d < kStepCount; ++d)
+        for (int r = 0; r < kRoiCount; ++r)
+            if (polygon[d][r] != o.polygon[d][r]) return false;
+    return true;
 }
 
 QRect CammerSingleton::imageRect(int d, int r) const {
@@ -274,8 +283,9 @@ bool CammerSingleton::LoadDatafromFile(QSqlQuery query, CammerViewData* view) {
                     case kShapePolygon:
                         if (n >= 1 && n <= kMaxPolygonPoints) {
                             RePolygon& p = polygon[d][r];
-                            new (&p) RePolygon();  // in place: no large temporary
+                            p = RePolygon();
                             p.count = n;
+                            p.pts[n - 1] = QPoint();  // one allocation for all the vertices
                             for (int i = 0; i < n; ++i) {
                                 int x = in.next(), y = in.next();
                                 CheckInRange(&x, 1);

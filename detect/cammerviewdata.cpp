@@ -7,9 +7,9 @@
 
 void CammerViewData::allocate(int s) {
     slot = s;
-    rawBuffer.assign(size_t(gColorLen), 0);
-    alignedBuffer.assign(size_t(gColorLen), 0);
-    convBuffer.assign(size_t(gImageLen), 0);
+    sizeZeroed(rawBuffer, size_t(std::max(gColorLen, 0)));
+    sizeZeroed(alignedBuffer, size_t(std::max(gColorLen, 0)));
+    sizeZeroed(convBuffer, size_t(std::max(gImageLen, 0)));
     alarmImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     const int used = std::clamp(gDNum, 0, kStepCount);
     for (int d = 0; d < kStepCount; ++d) {
@@ -50,7 +50,7 @@ void CammerViewData::releaseTemplate(int d, int k) {
     if (size_t(k) < templateLoaded[d].size()) templateLoaded[d][size_t(k)] = 0;
 }
 
-static cv::Mat header(std::vector<uchar>& buffer) {
+static cv::Mat header(PictureBuffer& buffer) {
     const int channels = gisColor ? 4 : 1;
     if (buffer.size() < size_t(gImageLen) * size_t(channels) || gImageLen <= 0) return cv::Mat();
     return cv::Mat(gImageH, gImageW, CV_8UC(channels), buffer.data());

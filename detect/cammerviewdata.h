@@ -9,6 +9,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
+#include "app/zeropages.h"
 #include "cammersingleton.h"
 
 constexpr int kMaxRoiBoxes = 99;
@@ -46,9 +47,9 @@ struct CammerViewData {
 
     int slot = 0;  // camera index 0-7; names the table "cammer<slot>"
 
-    std::vector<uchar> rawBuffer;      // last frame taken from the camera, gColorLen bytes
-    std::vector<uchar> alignedBuffer;  // the positioned frame, gColorLen bytes
-    std::vector<uchar> convBuffer;     // grey or hue conversion of a colour image, gImageLen bytes
+    PictureBuffer rawBuffer;      // last frame taken from the camera, gColorLen bytes
+    PictureBuffer alignedBuffer;  // the positioned frame, gColorLen bytes
+    PictureBuffer convBuffer;     // grey or hue conversion of a colour image, gImageLen bytes
 
     std::unique_ptr<CammerSingleton> savedStore;    // used by the inspection
     std::unique_ptr<CammerSingleton> workingStore;  // edited by the region editor until saved

@@ -265,16 +265,29 @@ cv::Mat Circle::UpdateMask() const {
 
 // ---------------------------------------------------------------- polygon
 
-RePolygon::RePolygon() {
-    std::memset(static_cast<void*>(this), 0, sizeof(*this));
-    rect = QRect();
-    imgRect = QRect();
-    spareRect = QRect();
+const QPoint* PolygonPoints::first(int n) const {
+    n = std::clamp(n, 0, kMaxPolygonPoints);
+    if (points_.size() < size_t(n)) points_.resize(size_t(n));
+    return points_.data();
 }
 
-RePolygon::RePolygon(int n, const QPoint* points) : RePolygon() {
+bool PolygonPoints::operator==(const PolygonPoints& o) const {
+    const int n = int(std::max(points_.size(), o.points_.size()));
+    for (int i = 0; i < n; ++i)
+        if ((*this)[i] != o[i]) return false;
+    return true;
+}
+
+RePolygon::RePolygon() = default;
+
+RePolygon::RePolygon(int n, const QPoint* points) {
     count = std::clamp(n, 0, kMaxPolygonPoints);
-    for (int i = 0; i < count; ++i) pts[i] = points[i];
+    for (int i = count - 1; i >= 0; --i) pts[i] = points[i];  // the last first: one allocation
+}
+
+bool RePolygon::operator==(const RePolygon& o) const {
+    return count == o.count && rect == o.rect && imgRect == o.imgRect && selected == o.selected &&
+           dx == o.dx && dy == o.dy && spareRect == o.spareRect && pts == o.pts && imgPts == o.imgPts;
 }
 
 void RePolygon::Draw(QPainter& painter) const {
@@ -282,7 +295,7 @@ void RePolygon::Draw(QPainter& painter) const {
     pen.setWidth(3);
     if (selected) pen.setColor(Qt::magenta);
     painter.setPen(pen);
-    if (count > 0) painter.drawPolygon(pts, count, Qt::OddEvenFill);
+    if (count > 0) painter.drawPolygon(pts.first(count), count, Qt::OddEvenFill);
 }
 
 bool RePolygon::PtInCtrl(QPoint p, int* handle) const {
@@ -345,7 +358,7 @@ void RePolygon::BoundingRect() {
 }
 
 cv::Mat RePolygon::UpdateMask() const {
-    return PolygonMask(imgPts, count, imgRect);
+    return PolygonMask(imgPts.first(count), count, imgRect);
 }
 
 cv::Mat PolygonMask(const QPoint* pts, int n, const QRect& box) {

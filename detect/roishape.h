@@ -3,12 +3,14 @@
 //
 // Each shape keeps its geometry twice: in screen pixels of the camera display area (gShowW x gShowH),
 // where the operator draws and drags it, and in pixels of the working image (gImageW x gImageH), where
-// the recogniser crops and masks. The shapes are plain values inside the region store, copied and
-// compared byte by byte, so every constructor zeroes the whole object (padding included) first.
+// the recogniser crops and masks. The shapes are values inside the region store, copied and compared
+// whole: the rectangle and the ring byte by byte, so their constructors zero the whole object (padding
+// included) first; the polygon member by member.
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
 #include <opencv2/core.hpp>
+#include <vector>
 
 class QPainter;
 
@@ -82,10 +84,37 @@ public:
     bool selected;
 };
 
+// The vertices of a polygon, indexed like an array of kMaxPolygonPoints points that all start at
+// (0, 0), holding memory only up to the last vertex written (a store has 400 polygons, nearly all of
+// them unused). Reading past it gives (0, 0); an index outside 0..kMaxPolygonPoints-1 reads (0, 0)
+// and writes nowhere. Not for concurrent use.
+class PolygonPoints {
+public:
+    QPoint& operator[](int i) {
+        static QPoint outside;
+        if (i < 0 || i >= kMaxPolygonPoints) return outside = QPoint();
+        if (size_t(i) >= points_.size()) points_.resize(size_t(i) + 1);
+        return points_[size_t(i)];
+    }
+    QPoint operator[](int i) const {
+        return i >= 0 && size_t(i) < points_.size() ? points_[size_t(i)] : QPoint();
+    }
+    // The first n vertices (n clamped to 0..kMaxPolygonPoints) as one array, for drawing and masks.
+    const QPoint* first(int n) const;
+    // Equal as the arrays they stand for: every index reads the same point.
+    bool operator==(const PolygonPoints& o) const;
+    bool operator!=(const PolygonPoints& o) const { return !(*this == o); }
+
+private:
+    mutable std::vector<QPoint> points_;  // grown with (0, 0) points by first()
+};
+
 class RePolygon {
 public:
     RePolygon();
     RePolygon(int n, const QPoint* points);
+    bool operator==(const RePolygon& o) const;
+    bool operator!=(const RePolygon& o) const { return !(*this == o); }
 
     void Draw(QPainter& painter) const;
     bool IsSelected() const { return selected; }
@@ -99,14 +128,14 @@ public:
     void BoundingRect();
     cv::Mat UpdateMask() const;
 
-    int32_t count;
-    QPoint pts[kMaxPolygonPoints];     // screen vertices
-    QPoint imgPts[kMaxPolygonPoints];  // image vertices
-    QRect rect;                        // screen bounds, 20-pixel margin left and top
-    QRect imgRect;                     // image bounds
-    bool selected;
-    int32_t dx;
-    int32_t dy;
+    int32_t count = 0;
+    PolygonPoints pts;     // screen vertices
+    PolygonPoints imgPts;  // image vertices
+    QRect rect;            // screen bounds, 20-pixel margin left and top
+    QRect imgRect;         // image bounds
+    bool selected = false;
+    int32_t dx = 0;
+    int32_t dy = 0;
     QRect spareRect;
 };
 

@@ -225,28 +225,6 @@ void DrawROIWidget::SlotReCheck() {
     if (w->DisplayState != 2) gSource = -1;
 }
 
-void DrawROIWidget::SlotTempDeleteAll() {
-    MainWindow* w = window_;
-    const int steps = std::min(gDNum, kMaxStep);
-    for (CammerWidget* v : w->cams) {
-        for (int d = 0; d < steps; ++d) {
-            v->data.templateCount[d] = 1;
-            std::vector<int>& loaded = v->data.templateLoaded[d];
-            for (size_t k = 1; k < loaded.size(); ++k) loaded[k] = 0;
-            const QDir dir(QStringLiteral("./cammer%1%2").arg(v->slot + 1).arg(d + 1));
-            const QStringList files =
-                dir.entryList(QStringList{QStringLiteral("template*")}, QDir::Files, QDir::Name);
-            for (int i = 1; i < files.size(); ++i) {
-                if (!QFile::remove(dir.filePath(files[i])))
-                    qWarning().noquote() << "template not deleted:" << dir.filePath(files[i]);
-            }
-        }
-        v->data.shownTemplate = 0;
-    }
-    gisReTrain = 1;
-    w->InsertRecord(lanText(71));
-}
-
 void DrawROIWidget::SlotReturn() {
     MainWindow* w = window_;
     if (gpNumPad) gpNumPad->HideUpdate();

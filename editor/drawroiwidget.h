@@ -49,6 +49,16 @@ public:
     // Deletes every template but the master of every camera and step, files included; the matching
     // models are rebuilt after the next result display.
     void SlotTempDeleteAll() override;
+    // Adds the shown picture (the judged frame in the alarm view, else the recent NG picture shown)
+    // as a template of the camera and step, after the guards, the password and a confirmation.
+    void SlotAddTemp() override;
+    // Deletes the template shown with the template source (never the master), file included, and
+    // shows the next one.
+    void SlotTempDeleteCur() override;
+    // Shows the next valid template of the editor step.
+    void SlotTempNext();
+    // gTempTime := the file time of template `slot` of camera and step.
+    void GetTempTIme(int camera, int step, int slot);
     // Leaves the region page: views back to template 0 and without tools; the edits are saved; outside
     // the alarm state editing ends, and editing entered from template learning hands back to detection.
     void SlotReturn() override;

@@ -34,7 +34,8 @@ void resetRegionNotes() {
 
 void styleEditorList(BComboBox* list) {
     list->setFixedSize(175, 112);
-    list->setIconSize(QSize(80, 100));
+    // Icons at their drawn size leave the entry texts room in the 175-pixel list in every language.
+    list->setIconSize(QSize(48, 48));
     list->setItemDelegate(new QItemDelegate(list));
 }
 
@@ -43,10 +44,15 @@ void fillSourceList(BComboBox* list) {
     for (int i = 0; i < 5; ++i) list->addItem(QIcon(QStringLiteral(":/img/icons/104.png")), lanText(ids[i]), i);
 }
 
+QString cameraListIcon(int camera) {
+    return camera <= 4 ? QStringLiteral(":/img/icons/%1.png").arg(2 * camera + 57)
+                       : QStringLiteral(":/img/icons/camList%1.png").arg(camera);
+}
+
 void fillCameraList(BComboBox* list, int cameras) {
     const int n = qBound(0, cameras, kMaxCamera);
     for (int c = 1; c <= n; ++c)
-        list->addItem(QIcon(QStringLiteral(":/img/icons/%1.png").arg(2 * c + 57)), lanText(43).arg(c));
+        list->addItem(QIcon(cameraListIcon(c)), lanText(43).arg(c));
     if (n > 1) list->addItem(QIcon(QStringLiteral(":/img/icons/39a.png")), lanText(44));
 }
 

@@ -77,5 +77,7 @@ void styleEditorList(BComboBox* list);
 // The five picture sources, the camera entries and the step entries of the editor's lists.
 void fillSourceList(BComboBox* list);
 void fillCameraList(BComboBox* list, int cameras);
+// The icon of camera `camera` (1-8) in the camera lists.
+QString cameraListIcon(int camera);
 // Notes of "Two same parameters" are shown once per program run; tests restore the flag.
 void resetRegionNotes();

@@ -1,5 +1,6 @@
 #include "cammerwidget.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QDebug>
@@ -100,25 +101,24 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     hide();
 
-    AllocCameraBuffers();
-    displayBuffer.assign(size_t(gColorLen), 0);
-    paintPixels.assign(size_t(gImageLen), 0xFF000000u);
-    if (gImageLen > 0)
-        paintImage = QImage(reinterpret_cast<uchar*>(paintPixels.data()), gImageW, gImageH, gImageW * 4,
-                            QImage::Format_RGB32);
-    scratchMask.assign(size_t(gImageLen), 0);
     data.selectedRoi = -1;
     brightness = 0;
 
+    AllocCameraBuffers();  // before the open: the back-ends are handed their buffers there
     CameraOpen();
     opened_ = s >= 0 && s < kMaxCamera && gCameraActive[s];
     if (opened_) ++numCamera;
-    if (!opened_ && s > 0) return;
+    if (!opened_ && s > 0) {
+        // A slot without a camera stays an empty view: it takes no picture memory (a test view is
+        // given it when it is completed).
+        FreeCameraBuffers();
+        return;
+    }
     buildAfterOpen();
     if (opened_) CameraStart();
     // Video sharing of camera images: the painted picture goes to the network client.
     if (opened_ && gpWPara && gpWPara->video_share_mode == 2 && CNT_BridgeUp())
-        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data());
+        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data(), &paintLock);
 }
 
 CammerWidget::~CammerWidget() {
@@ -127,6 +127,12 @@ CammerWidget::~CammerWidget() {
 }
 
 void CammerWidget::buildAfterOpen() {
+    if (frameBuffer.size() != size_t(std::max(gColorLen, 0))) AllocCameraBuffers();
+    sizeZeroed(displayBuffer, size_t(std::max(gColorLen, 0)));
+    sizeZeroed(paintPixels, size_t(std::max(gImageLen, 0)));  // black until the first paint
+    if (gImageLen > 0)
+        paintImage = QImage(reinterpret_cast<uchar*>(paintPixels.data()), gImageW, gImageH, gImageW * 4,
+                            QImage::Format_RGB32);
     data.allocate(slot);  // working buffer, aligned image, alarm map, templates, ignore masks, stores
     data.allOk = true;
     blinkPhase = 0;
@@ -274,10 +280,13 @@ void CammerWidget::SaveFailImage(int step, int k) {
     int firstNg = 0;
     const QImage picture = composeFailImage(aligned, c, &firstNg);
     // The view's own pixel buffer holds the composed picture until the next paint.
-    if (paintPixels.size() >= size_t(gImageLen) && picture.width() == gImageW && picture.height() == gImageH)
+    if (paintPixels.size() >= size_t(gImageLen) && picture.width() == gImageW &&
+        picture.height() == gImageH) {
+        QMutexLocker pixels(&paintLock);
         for (int y = 0; y < gImageH; ++y)
             memcpy(paintPixels.data() + size_t(y) * size_t(gImageW), picture.constScanLine(y),
                    size_t(gImageW) * 4);
+    }
     if (!storeFailImage(cam, step, k, picture, firstNg))
         qWarning().noquote() << "NG picture not stored: camera" << cam + 1 << "step" << step + 1;
 }

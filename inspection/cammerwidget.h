@@ -6,6 +6,7 @@
 // A view whose camera did not open and whose slot is above 0 stops building right after the opening
 // attempt (isBuilt() false) unless the main window completes it as a test view (CompleteAsTestView).
 #include <QImage>
+#include <QMutex>
 #include <QPixmap>
 #include <QPointer>
 #include <QVector>
@@ -63,10 +64,10 @@ public:
     // Members shared with the main window, the editor, the recogniser and the bridge.
     CammerViewData data;  // working buffer (rawBuffer), aligned image, templates, masks, results
     std::unique_ptr<CammerRecong> recong;
-    std::vector<uchar> displayBuffer;   // gColorLen bytes: the picture the view shows
-    std::vector<uint32_t> paintPixels;  // gImageLen 32-bit pixels
-    QImage paintImage;                  // RGB32 over paintPixels
-    std::vector<uchar> scratchMask;     // gImageLen bytes, region editor work area
+    PictureBuffer displayBuffer;       // gColorLen bytes: the picture the view shows
+    ZeroVector<uint32_t> paintPixels;  // gImageLen 32-bit pixels
+    QImage paintImage;                 // RGB32 over paintPixels
+    QMutex paintLock;                  // held while paintPixels are written: the bridge's push reads them
 
     std::vector<uchar> recentNG[kMaxStep][3];  // most recent NG frames per step
     int recentNGCount[kMaxStep] = {};

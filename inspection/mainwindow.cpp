@@ -86,7 +86,7 @@ uint32_t cycleStampNow() {
     return static_cast<uint32_t>(static_cast<uint64_t>(ms) / 100u);
 }
 
-bool loadTestPicture(const QString& file, std::vector<uchar>& buffer) {
+bool loadTestPicture(const QString& file, PictureBuffer& buffer) {
     QImage img;
     if (!QFile::exists(file) || !img.load(file)) return false;
     if (img.width() != gImageW || img.height() != gImageH || gImageLen <= 0) return false;

@@ -12,6 +12,7 @@
 
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
+#include "app/zeropages.h"
 #include "mainbars.h"
 #include "records/recordstore.h"
 #include "roieditorhooks.h"
@@ -323,7 +324,7 @@ QString lanText(int id);
 uint32_t cycleStampNow();
 // Reads a test picture of gImageW x gImageH pixels, converted to the frame format (grey, or 32-bit
 // B, G, R, 0 with colour processing). False when missing or of another size.
-bool loadTestPicture(const QString& file, std::vector<uchar>& buffer);
+bool loadTestPicture(const QString& file, PictureBuffer& buffer);
 
 // Decision and alarm flags shared with the region editor and the template learning.
 extern int gFromTrain;  // region editing took over from template learning: the decision waits

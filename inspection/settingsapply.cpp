@@ -1,6 +1,7 @@
 // What a saved settings commit asks of the camera views: positioning models, the copy of regions
 // between detection steps and the matching models, as the commit's changes call for.
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 
 #include "app/globals.h"
@@ -23,7 +24,7 @@ void copyStep(CammerSingleton& s, int from, int to) {
     std::memcpy(s.func[to], s.func[from], sizeof(s.func[to]));
     std::memcpy(s.rect[to], s.rect[from], sizeof(s.rect[to]));
     std::memcpy(s.circle[to], s.circle[from], sizeof(s.circle[to]));
-    std::memcpy(s.polygon[to], s.polygon[from], sizeof(s.polygon[to]));
+    std::copy(std::begin(s.polygon[from]), std::end(s.polygon[from]), s.polygon[to]);
     std::memcpy(s.shape[to], s.shape[from], sizeof(s.shape[to]));
     std::memcpy(s.flags[to], s.flags[from], sizeof(s.flags[to]));
 }

@@ -137,7 +137,7 @@ MainWindow* mainWindow() {
 
 // Writes `value` into the paint pixels inside the image box wherever `mask` is non-zero. Only the box
 // is walked.
-void overlay(std::vector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box, uint32_t value) {
+void overlay(ZeroVector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box, uint32_t value) {
     if (mask.empty() || box.isNull() || mask.cols != gImageW || mask.rows != gImageH) return;
     const QRect r = box.normalized() & QRect(0, 0, gImageW, gImageH);
     if (r.isEmpty() || pixels.size() < size_t(gImageLen)) return;
@@ -207,7 +207,10 @@ void CammerWidget::paintRecordPicture(QPainter& p) {
 
 void CammerWidget::paintRecentNG(QPainter& p) {
     MainWindow* w = mainWindow();
-    fillPaintPixels();
+    {
+        QMutexLocker pixels(&paintLock);
+        fillPaintPixels();
+    }
     const bool displayed = w && cameraIndex() >= 0 && w->displayedCamera == cameraIndex();
     const QTransform base = p.transform();
     if (displayed) p.setTransform(zoomTransform(w), true);
@@ -248,7 +251,8 @@ void CammerWidget::paintView(QPainter& p) {
     paintedBrightness = QRect();
     paintedLabelPx = 0;
 
-    // Picture with its pixel overlays.
+    // Picture with its pixel overlays (the bridge's push reads the pixels between paints).
+    QMutexLocker pixels(&paintLock);
     fillPaintPixels();
     if (display == 2 && source == 1 && blinkPhase == 1) {
         for (int r = 0; r < count; ++r)
@@ -261,6 +265,7 @@ void CammerWidget::paintView(QPainter& p) {
     }
     if (data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
         overlay(paintPixels, data.alarmImage, store->imageRect(step, data.selectedRoi), kOverlayCyan);
+    pixels.unlock();
 
     const QTransform base = p.transform();
     const QTransform zoomed = displayed ? zoomTransform(w) * base : base;

@@ -13,6 +13,7 @@
 
 #include "app/globals.h"
 #include "app/wizardpara.h"
+#include "cnt_sharepusher.h"
 #include "cnt_thread.h"
 #include "platform/system/backgroundprocess.h"
 #include "platform/system/commandrunner.h"
@@ -103,8 +104,9 @@ CNT_Net::CNT_Net(QObject* parent) : QTcpServer(parent) {
 }
 
 CNT_Net::~CNT_Net() {
-    // The sender loop ends first: nothing may wait on this object once it goes.
+    // The sender loop and the pusher end first: nothing may wait on this object once it goes.
     sender_.reset();
+    pusher_.reset();
     if (client_) client_->disconnect(this);
     CNT_FreeShareMemory();
     if (memoryInfo_) cJSON_Delete(memoryInfo_);
@@ -358,6 +360,6 @@ void CNT_Net::timerEvent(QTimerEvent* e) {
     if (it.value() == QLatin1String("heart_timer"))
         CheckHeartbeat();
     else if (it.value() == QLatin1String("send_timer"))
-        pushFrames();
+        pushFramesInBackground();
     QTcpServer::timerEvent(e);
 }

@@ -12,14 +12,16 @@
 // (cnt_statistics.h), publishes images through System V shared memory (kind 9 announces them) and
 // reads the computer's network cards (netcard.h).
 //
-// Threads: everything runs on the GUI thread except the sender loop; the senders may also be called
-// from the image saver's thread (the statistics are then handed to the GUI thread). All writes to the
-// client connection are made on the GUI thread.
+// Threads: everything runs on the GUI thread except the sender loop and the push of the camera
+// pictures (CNT_SharePusher); the senders may also be called from the image saver's thread (the
+// statistics are then handed to the GUI thread). All writes to the client connection are made on the
+// GUI thread.
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QMap>
+#include <QMutex>
 #include <QString>
 #include <QTcpServer>
 #include <atomic>
@@ -34,6 +36,7 @@
 
 class QTcpSocket;
 class CNT_Thread;
+class CNT_SharePusher;
 class CammerSingleton;
 struct cJSON;
 
@@ -165,14 +168,21 @@ public:
     void InitStatistics();
 
     // Shared memory (video sharing): registers image source `source` of width x height 32-bit BGRA
-    // pixels (`pixels` may be null for the screen) with its segment and lock.
-    void CNT_AddUseMemory(int source, int width, int height, void* pixels);
+    // pixels (`pixels` may be null for the screen) with its segment and lock. `pixelsLock`, when
+    // given, is held by the owner of the pixels while it writes them: the push copies them under it.
+    void CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock = nullptr);
     // Converts one image to I420 and copies it into its segment under the lock; false when nothing
-    // was copied (not announced, no client, lock not free in time).
-    // `stride`: bytes per row of `pixels` (0: those of the registration).
+    // was copied (not announced, no client, lock not free in time). Any thread.
+    // `stride`: bytes per row of `pixels` (0: those of the registration); null pixels: the registered
+    // ones, copied under their lock first.
     bool CNT_UpdateMemory(int source, const void* pixels = nullptr, int stride = 0);
-    // The 50 ms push of every registered source.
+    // The push of every registered source, made on the calling thread.
     void pushFrames();
+    // The 50 ms push: camera pictures are converted and copied on the pusher thread (the GUI thread
+    // only wakes it); the screen of mode 1 is grabbed and published on the GUI thread.
+    void pushFramesInBackground();
+    // Waits until the pusher thread has no pass asked for or running (tests, benches).
+    void waitForPush();
     // Detaches and removes every segment and lock.
     void CNT_FreeShareMemory();
     // A view that goes away takes its pixels out of the push.
@@ -234,13 +244,24 @@ private:
     int runStateCode() const;  // 1 stopped, 0 detecting, 2 otherwise
     void statisticsBadKey();
     void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
+    // One push of every registered camera picture (pusher thread, or the caller of pushFrames).
+    void pushCameraPictures();
 
     QString listenError_;
     CNT_ReplyReader reader_;
     CNT_Path_ManualStop manualStop_;
     CNT_Path_Statistics stats_;  // GUI thread only
+    // Guards share_, framePixels_ and the conversion buffers: the GUI thread registers and frees,
+    // the pusher thread converts.
+    mutable QMutex shareLock_;
     QMap<int, VideoShareInfo*> share_;
-    QMap<int, const void*> framePixels_;
+    struct SharedPixels {
+        const void* pixels = nullptr;
+        QMutex* lock = nullptr;  // held by the owner while it writes the pixels; may be null
+    };
+    QMap<int, SharedPixels> framePixels_;
+    QByteArray pixelCopy_;  // a registered picture copied under its lock, converted outside it
+    std::unique_ptr<CNT_SharePusher> pusher_;
     qint64 dropped_ = 0;
     bool connecting_ = false;  // a new client is being taken: what was in flight went to the old one
     std::atomic<bool> started_{false};

@@ -17,6 +17,7 @@
 #include "app/imageglobals.h"
 #include "app/wizardpara.h"
 #include "cnt_net.h"
+#include "cnt_sharepusher.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
 #include "platform/system/timing.h"
@@ -61,7 +62,7 @@ int CNT_Net::fpsOfIndex(int index) {
     return 5 * (qBound(0, index, 4) + 1);  // 0..4 give 5, 10, 15, 20, 25
 }
 
-void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) {
+void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock) {
     // I420 halves both sizes for U and V: the image is published at even sizes.
     const int stride = width * 4;
     width &= ~1;
@@ -96,11 +97,19 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) 
     const int stampRows = qMin(kStampRows, height);
     e->stamp = QImage(width, stampRows, QImage::Format_RGB32);
     e->stampI420.resize(width * stampRows * 3 / 2);
+    QMutexLocker share(&shareLock_);
     if (VideoShareInfo* old = share_.value(source)) {
         if (old->addr) shmdt(old->addr);
         delete old;
     }
     share_.insert(source, e);
+    framePixels_.remove(source);
+    if (pixels && e->shmid >= 0) {
+        framePixels_.insert(source, SharedPixels{pixels, pixelsLock});
+        // The copy taken under the pixels' lock: sized here, once for the largest picture.
+        if (pixelCopy_.size() < e->stride * e->height) pixelCopy_.resize(e->stride * e->height);
+    }
+    share.unlock();
 
     if (!memoryInfo_) {
         memoryInfo_ = cJSON_CreateObject();
@@ -116,7 +125,6 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) 
     cJSON_AddNumberToObject(info, "fps", e->fps);
     cJSON_AddItemToArray(cJSON_GetObjectItemCaseSensitive(memoryInfo_, "memoryinfo"), info);
     shareMemory_ = true;
-    if (pixels && e->shmid >= 0) framePixels_.insert(source, pixels);
     if (!holders().contains(this)) {
         static const bool registered = std::atexit(releaseAtExit) == 0;
         Q_UNUSED(registered);
@@ -125,6 +133,7 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels) 
 }
 
 void CNT_Net::forgetPixels(int source) {
+    QMutexLocker share(&shareLock_);
     framePixels_.remove(source);
 }
 
@@ -182,10 +191,21 @@ void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels, int stride) {
 }
 
 bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
+    QMutexLocker share(&shareLock_);
     VideoShareInfo* e = share_.value(source);
     if (!alive_ || !memoryInfoSent_ || !e || e->shmid < 0 || e->semid < 0 || !e->addr) return false;
-    if (!pixels) pixels = framePixels_.value(source);
-    if (!pixels) return false;
+    if (!pixels) {
+        // A view's painted picture: copied while its owner cannot write it (it paints on the GUI
+        // thread), converted after.
+        const SharedPixels shared = framePixels_.value(source);
+        const size_t bytes = size_t(e->stride) * size_t(e->height);
+        if (!shared.pixels || size_t(pixelCopy_.size()) < bytes) return false;
+        if (shared.lock) shared.lock->lock();
+        memcpy(pixelCopy_.data(), shared.pixels, bytes);
+        if (shared.lock) shared.lock->unlock();
+        pixels = pixelCopy_.constData();
+        stride = e->stride;
+    }
     if (stride <= 0) stride = e->stride;
     const cv::Mat src(e->height, e->width, CV_8UC4, const_cast<void*>(pixels), size_t(stride));
     cv::Mat dst(e->height * 3 / 2, e->width, CV_8UC1, e->i420.data());
@@ -203,7 +223,7 @@ void CNT_Net::pushFrames() {
     if (!p || p->video_share_mode == 0 || !p->cnt_net_on || !alive_) return;
     if (qstrncmp(p->CntNet_UseName, "null", kParaTextLen) == 0) return;
     if (p->video_share_mode == 2) {
-        for (auto it = share_.constBegin(); it != share_.constEnd(); ++it) CNT_UpdateMemory(it.key());
+        pushCameraPictures();
         return;
     }
     if (p->video_share_mode == 1 && gpWin) {
@@ -218,7 +238,33 @@ void CNT_Net::pushFrames() {
     }
 }
 
+void CNT_Net::pushCameraPictures() {
+    QList<int> sources;
+    {
+        QMutexLocker share(&shareLock_);
+        sources = share_.keys();
+    }
+    for (int source : qAsConst(sources)) CNT_UpdateMemory(source);
+}
+
+void CNT_Net::pushFramesInBackground() {
+    const WizardPara* p = gpWPara;
+    if (!p || p->video_share_mode == 0 || !p->cnt_net_on || !alive_) return;
+    if (qstrncmp(p->CntNet_UseName, "null", kParaTextLen) == 0) return;
+    if (p->video_share_mode != 2) {
+        pushFrames();  // the screen can only be grabbed here
+        return;
+    }
+    if (!pusher_) pusher_ = std::make_unique<CNT_SharePusher>([this] { pushCameraPictures(); });
+    pusher_->request();
+}
+
+void CNT_Net::waitForPush() {
+    if (pusher_) pusher_->waitIdle();
+}
+
 void CNT_Net::CNT_FreeShareMemory() {
+    QMutexLocker share(&shareLock_);
     for (VideoShareInfo* e : qAsConst(share_)) {
         if (e->addr) shmdt(e->addr);
         if (e->shmid >= 0) shmctl(e->shmid, IPC_RMID, nullptr);

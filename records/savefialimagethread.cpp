@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/savereport.h"
+#include "app/zeropages.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/timing.h"
 
@@ -31,7 +32,7 @@ bool validSlot(int camera, int step, int k) {
 void resetFailImageGlobals() {
     QMutexLocker lock(pMutexSaveFail);
     for (int i = 0; i < kFailSlots; ++i) {
-        delete[] gpFailImage[i];
+        zeroPagesFree(gpFailImage[i], slotBytes());
         gpFailImage[i] = nullptr;
         gisSaveFail[i] = 0;
     }
@@ -49,8 +50,8 @@ void allocateFailImages(int cameras, int width, int height, int steps) {
         for (int d = 0; d < qBound(0, steps, kMaxStep); ++d)
             for (int k = 0; k < 2; ++k) {
                 const int i = failSlot(c, d, k);
-                gpFailImage[i] = new unsigned char[slotBytes()];
-                std::memset(gpFailImage[i], 0, slotBytes());
+                // Zero pages: a slot takes memory once a picture is stored in it.
+                gpFailImage[i] = static_cast<unsigned char*>(zeroPagesAlloc(slotBytes()));
             }
 }
 

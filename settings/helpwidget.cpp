@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -52,34 +53,43 @@ QString HelpWidget::pageFolder() {
 }
 
 void HelpWidget::loadPages() {
-    pages.clear();
     files.clear();
-    const QString folder = pageFolder();
+    shown = QPixmap();
+    shownIndex = -1;
+    folder = pageFolder();
     const QStringList names =
         QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QString& name : names) {
-        if (pages.size() >= kMaxPages) break;
-        QPixmap page(QStringLiteral("%1%2").arg(folder, name));
-        if (page.isNull()) continue;
-        pages.append(page);
+        if (files.size() >= kMaxPages) break;
+        // The header only: a page is decoded when it is shown.
+        QImageReader reader(folder + name);
+        if (!reader.canRead() || !reader.size().isValid()) continue;
         files.append(name);
     }
-    if (pages.isEmpty()) pages.append(QPixmap(QStringLiteral(":/img/icons/camera.png")));
     gHelpC = 0;
 }
 
+const QPixmap& HelpWidget::page(int index) {
+    if (index != shownIndex) {
+        shownIndex = index;
+        shown = files.isEmpty() ? QPixmap(QStringLiteral(":/img/icons/camera.png"))
+                                : QPixmap(folder + files.value(index));
+    }
+    return shown;
+}
+
 void HelpWidget::SlotNext() {
-    gHelpC = gHelpC + 1 < pages.size() ? gHelpC + 1 : 0;
+    gHelpC = gHelpC + 1 < pageCount() ? gHelpC + 1 : 0;
     update();
 }
 
 void HelpWidget::SlotLast() {
-    gHelpC = gHelpC > 0 ? qMin(gHelpC - 1, pages.size() - 1) : pages.size() - 1;
+    gHelpC = gHelpC > 0 ? qMin(gHelpC - 1, pageCount() - 1) : pageCount() - 1;
     update();
 }
 
 void HelpWidget::SlotAlarm() {
-    gHelpC = qMin(kAlarmPage, pages.size() - 1);
+    gHelpC = qMin(kAlarmPage, pageCount() - 1);
     update();
 }
 
@@ -90,9 +100,7 @@ void HelpWidget::SlotReturn() {
 
 void HelpWidget::paintEvent(QPaintEvent* event) {
     BWidget::paintEvent(event);
-    if (pages.isEmpty()) return;
-    const int page = qBound(0, gHelpC, pages.size() - 1);  // gHelpC is shared: never trusted
-    const QPixmap& pm = pages[page];
+    const QPixmap& pm = page(qBound(0, gHelpC, pageCount() - 1));  // gHelpC is shared: never trusted
     if (pm.isNull()) return;
     QPainter painter(this);
     const int bar = returnButton->height() + 20;

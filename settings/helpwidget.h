@@ -23,9 +23,10 @@ public:
 
     // "./help/" in Simplified Chinese, "./help-en/" otherwise.
     static QString pageFolder();
-    // Reads the first 50 PNG files of the folder by name; none: the camera picture as the only page.
+    // Lists the first 50 readable PNG files of the folder by name; none: the camera picture as the
+    // only page. A page is decoded when it is shown, and only the page shown is kept.
     void loadPages();
-    int pageCount() const { return pages.size(); }
+    int pageCount() const { return files.isEmpty() ? 1 : files.size(); }
     const QStringList& pageFiles() const { return files; }
 
     QPushButton* lastButton;    // 339 "pre step"
@@ -45,8 +46,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QVector<QPixmap> pages;
+    // Page `index` (0..pageCount()-1) decoded; null when its file cannot be read any more.
+    const QPixmap& page(int index);
+
+    QString folder;
     QStringList files;
+    QPixmap shown;
+    int shownIndex = -1;
 };
 
 class HardwareConfigurationWidget : public QWidget {

@@ -118,17 +118,28 @@ void Core::render(const FrameJob& j, uint8_t* dst) {
     const int w = j.w, h = j.h;
     if (w <= 0 || h <= 0) return;
     const uint32_t n = j.counter;
-    std::vector<uint8_t> rgb(size_t(w) * h * 3);
+    // Rows are made one at a time as RGB: from the decoded file (read in place), or drawn into a row
+    // buffer kept by the streaming thread.
+    QImage img;
     if (!j.file.isNull()) {
-        QImage img = j.file.convertToFormat(QImage::Format_RGB888);
+        img = j.file.convertToFormat(QImage::Format_RGB888);  // no copy: files are decoded as RGB888
         if (img.width() != w || img.height() != h) img = img.scaled(w, h);
-        for (int y = 0; y < h; ++y) memcpy(&rgb[size_t(y) * w * 3], img.constScanLine(y), size_t(w) * 3);
-    } else {
-        for (int y = 0; y < h; ++y) {
+    }
+    thread_local std::vector<uint8_t> drawn;
+    if (img.isNull() && drawn.size() < size_t(w) * 3) drawn.resize(size_t(w) * 3);
+    const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(j.id),    uint8_t(n),
+                                         uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    const bool stamped = img.isNull() && !j.staticScene && w >= 2 * kStampBlocks && h >= 2;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row;
+        if (!img.isNull()) {
+            row = img.constScanLine(y);
+        } else {
+            uint8_t* out = drawn.data();
             for (int x = 0; x < w; ++x) {
                 int g = (x * 200) / w + (y * 55) / h;
                 if (!j.staticScene && ((x - int(n * 8) % w + w) % w) < 16) g = 255;
-                uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
+                uint8_t* p = out + size_t(x) * 3;
                 if (j.color) {
                     p[0] = uint8_t(g);
                     p[1] = uint8_t(g * 3 / 4);
@@ -137,30 +148,25 @@ void Core::render(const FrameJob& j, uint8_t* dst) {
                     p[0] = p[1] = p[2] = uint8_t(g);
                 }
             }
+            if (stamped && y < 2)
+                for (int k = 0; k < kStampBlocks; ++k)
+                    for (int dx = 0; dx < 2; ++dx) memset(out + size_t(2 * k + dx) * 3, stamp[k], 3);
+            row = out;
         }
-        if (!j.staticScene && w >= 2 * kStampBlocks && h >= 2) {
-            const uint8_t stamp[kStampBlocks] = {kStampMarker,    uint8_t(j.id),    uint8_t(n),
-                                                 uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-            for (int k = 0; k < kStampBlocks; ++k)
-                for (int dy = 0; dy < 2; ++dy)
-                    for (int dx = 0; dx < 2; ++dx)
-                        memset(&rgb[(size_t(dy) * w + 2 * k + dx) * 3], stamp[k], 3);
-        }
-    }
-    const size_t px = size_t(w) * h;
-    if (j.bayer) {
-        for (int y = 0; y < h; ++y)
+        if (j.bayer) {
+            uint8_t* o = dst + size_t(y) * w;
             for (int x = 0; x < w; ++x) {
-                const uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
                 const int ch = (y % 2 == 0) ? (x % 2 == 0 ? 0 : 1) : (x % 2 == 0 ? 1 : 2);
-                dst[size_t(y) * w + x] = p[ch];
+                o[x] = row[size_t(x) * 3 + size_t(ch)];
             }
-    } else if (j.bytesPerPixel == 3) {
-        memcpy(dst, rgb.data(), px * 3);
-    } else {
-        for (size_t i = 0; i < px; ++i) {
-            const uint8_t* p = &rgb[i * 3];
-            dst[i] = j.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
+        } else if (j.bytesPerPixel == 3) {
+            memcpy(dst + size_t(y) * w * 3, row, size_t(w) * 3);
+        } else {
+            uint8_t* o = dst + size_t(y) * w;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* p = row + size_t(x) * 3;
+                o[x] = j.color ? uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000) : p[0];
+            }
         }
     }
 }
@@ -219,6 +225,7 @@ void Bus::reset() {
     k.misuse.clear();
     k.inject.clear();
     k.hikRecords.clear();
+    k.decodedFiles.clear();
 }
 
 QString sizeRule() {
@@ -253,8 +260,15 @@ int Bus::addCamera(const CameraSpec& spec) {
         const QStringList names =
             dir.entryList({"*.bmp", "*.pgm", "*.ppm", "*.png", "*.jpg"}, QDir::Files, QDir::Name);
         for (const QString& name : names) {
-            QImage img(dir.filePath(name));
-            if (!img.isNull()) c->files.push_back(img);
+            const QString path = dir.filePath(name);
+            const QString key = QFileInfo(path).canonicalFilePath();
+            auto it = k.decodedFiles.constFind(key);
+            if (it == k.decodedFiles.constEnd()) {
+                QImage img(path);
+                if (!img.isNull()) img = img.convertToFormat(QImage::Format_RGB888);
+                it = k.decodedFiles.insert(key, img);
+            }
+            if (!it->isNull()) c->files.push_back(*it);  // shares the decoded pixels
         }
         if (c->files.empty())
             qWarning() << "simulated camera" << spec.serial << ": no images in" << spec.folder;

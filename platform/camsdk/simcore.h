@@ -1,5 +1,6 @@
 #pragma once
 // Inside of the simulated camera bus, shared by its vendor front-ends. Not for the camera layer.
+#include <QHash>
 #include <QImage>
 #include <QSet>
 #include <atomic>
@@ -76,6 +77,9 @@ public:
     QStringList misuse;
     std::map<QByteArray, std::pair<int, int>> inject;  // function -> (status, times)
     std::vector<std::unique_ptr<MvDeviceInfo>> hikRecords;
+    // Image files decoded once (RGB888) by canonical path: demonstration folders name a few scenes
+    // under many frame names, and cameras may share a folder.
+    QHash<QString, QImage> decodedFiles;
 
     // All of these expect `m` to be held.
     void call(const QString& text) { log.append(text); }

@@ -595,6 +595,18 @@ bool drawIcons(const QString& d) {
             p.drawRoundedRect(QRectF(22, 10 + 18 * i, 36, 8), 3, 3);
         }
     });
+    // Camera entries of the editor bars' camera lists: cameras 1 to 4 under the list's numbers
+    // 59, 61, 63, 65; cameras 5 to 8 under their own names (67 to 73 are other icons).
+    for (int i = 1; i <= 8; ++i) {
+        const QByteArray name =
+            i <= 4 ? QByteArray::number(2 * i + 57) + ".png" : "camList" + QByteArray::number(i) + ".png";
+        ok &= icon(d, name.constData(), 48, 48, [i](QPainter& p) {
+            cameraGlyph(p, kInk, QRectF(4, 2, 40, 40));
+            fillOnly(p, kInk);
+            p.drawRoundedRect(QRectF(34, 32, 28, 30), 6, 6);
+            digit(p, Qt::white, QRectF(34, 34, 28, 26), QString::number(i));
+        });
+    }
     ok &= icon(d, "106.png", 68, 68, [](QPainter& p) {  // template stack
         p.setPen(QPen(Qt::white, 3));
         p.setBrush(QColor(255, 255, 255, 50));

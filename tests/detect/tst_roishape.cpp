@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <memory>
+#include <utility>
 #include <opencv2/imgproc.hpp>
 #include <random>
 
@@ -78,7 +79,7 @@ private slots:
     void polygonBounds();
     void polygonMaskMatchesPointTest_data();
     void polygonMaskMatchesPointTest();
-    void shapesCompareBytewise();
+    void shapesCompare();
 };
 
 void TestRoiShape::helpers() {
@@ -391,15 +392,33 @@ void TestRoiShape::polygonMaskMatchesPointTest() {
     QCOMPARE(cv::countNonZero(gotWide != referenceMask(pts, wide)), 0);
 }
 
-void TestRoiShape::shapesCompareBytewise() {
-    auto a = std::make_unique<RePolygon>(), b = std::make_unique<RePolygon>();
-    QCOMPARE(std::memcmp(a.get(), b.get(), sizeof(RePolygon)), 0);
+void TestRoiShape::shapesCompare() {
+    // Rectangles and rings are compared byte by byte: their constructors zero their padding.
     ClustomRect r1, r2;
     QCOMPARE(std::memcmp(&r1, &r2, sizeof(ClustomRect)), 0);
     Circle c1, c2;
     QCOMPARE(std::memcmp(&c1, &c2, sizeof(Circle)), 0);
     r2.selected = true;
     QVERIFY(std::memcmp(&r1, &r2, sizeof(ClustomRect)) != 0);
+
+    // Polygons compare as the vertex arrays they stand for: a vertex never written reads (0, 0), an
+    // index outside the array reads (0, 0) and writes nowhere.
+    RePolygon a, b;
+    QVERIFY(a == b);
+    b.pts[5] = QPoint();
+    QVERIFY(a == b);
+    QCOMPARE(std::as_const(b).pts[3], QPoint());
+    QCOMPARE(b.pts.first(8)[7], QPoint());
+    b.pts[kMaxPolygonPoints] = QPoint(9, 9);
+    b.pts[-1] = QPoint(9, 9);
+    QVERIFY(a == b);
+    QCOMPARE(std::as_const(b).pts[kMaxPolygonPoints], QPoint());
+    b.imgPts[kMaxPolygonPoints - 1] = QPoint(1, 0);
+    QVERIFY(a != b);
+    a = b;
+    QVERIFY(a == b);
+    a.selected = true;
+    QVERIFY(a != b);
 }
 
 QTEST_GUILESS_MAIN(TestRoiShape)

@@ -82,8 +82,11 @@ void TestMainWindow::startupWithCameras() {
     QCOMPARE(gisRunWTD, 1);
     QVERIFY(!world.dir.commands().join('\n').contains("reboot"));
     QCOMPARE(world.prompter.questions.size(), 0);
-    // Views above the cameras did not open: not built, not used.
+    // Views above the cameras did not open: not built, not used, and no picture memory.
     QVERIFY(!w->views[cameras]->isBuilt());
+    QVERIFY(w->views[cameras]->frameBuffer.empty());
+    QVERIFY(w->views[cameras]->displayBuffer.empty());
+    QVERIFY(w->views[cameras]->paintPixels.empty());
     for (int c = 0; c < cameras; ++c) QVERIFY(w->cams[c]->isBuilt());
     // Only the steps of the procedure get templates: the synthetic master when there is none.
     QCOMPARE(w->cams[0]->data.templateCount[0], 1);

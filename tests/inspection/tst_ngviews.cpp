@@ -170,7 +170,7 @@ void TestNgViews::retrainWritesTheMaster() {
     for (size_t i = 0; i < v->data.rawBuffer.size(); ++i) v->data.rawBuffer[i] = uchar((i * 7) % 251);
     if (colour)
         for (size_t i = 3; i < v->data.rawBuffer.size(); i += 4) v->data.rawBuffer[i] = 255;
-    const std::vector<uchar> frame = v->data.rawBuffer;
+    const PictureBuffer frame = v->data.rawBuffer;
 
     v->SaveReTrainImage(0);
     QVERIFY(v->data.alignedBuffer == frame);

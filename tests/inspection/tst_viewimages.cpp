@@ -135,7 +135,7 @@ void TestViewImages::testPictureConvertedToFrameFormat() {
     setImageGeometry(41, 7, colour);
     QImage img = greyFile ? greyPicture(41, 7) : colourPicture(41, 7);
     QVERIFY(img.save("p.bmp"));
-    std::vector<uchar> buffer(size_t(gColorLen) + 16, 0xAB);  // guard bytes after the frame
+    PictureBuffer buffer(size_t(gColorLen) + 16, 0xAB);  // guard bytes after the frame
     QVERIFY(loadTestPicture("p.bmp", buffer));
     for (size_t i = size_t(gColorLen); i < buffer.size(); ++i) QCOMPARE(int(buffer[i]), 0xAB);
     const QImage expect = img.convertToFormat(colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
@@ -143,7 +143,7 @@ void TestViewImages::testPictureConvertedToFrameFormat() {
     QCOMPARE(memcmp(buffer.data() + 6 * 41 * bpp, expect.constScanLine(6), size_t(41 * bpp)), 0);
     // Another size leaves the buffer alone.
     QVERIFY(greyPicture(40, 7).save("q.bmp"));
-    std::vector<uchar> untouched(size_t(gColorLen), 7);
+    PictureBuffer untouched(size_t(gColorLen), 7);
     QVERIFY(!loadTestPicture("q.bmp", untouched));
     QCOMPARE(int(untouched[0]), 7);
 }

@@ -94,6 +94,7 @@ private slots:
     void registration();
     void gating();
     void hungReaderCostsAFrameOnly();
+    void backgroundPushWaitsForThePainter();
     void screenInModeOne();
     void readerProcess_data();
     void readerProcess();
@@ -198,6 +199,40 @@ void TestCntShare::hungReaderCostsAFrameOnly() {
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
     b.net->shareTable().value(0)->sem.retInitPV();
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
+}
+
+void TestCntShare::backgroundPushWaitsForThePainter() {
+    // The timer's push runs on the pusher thread and publishes what the synchronous push does; it
+    // copies a view's pixels only while the view is not writing them (the view holds the lock).
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 200, true);
+    QMutex paintLock;
+    b.net->CNT_AddUseMemory(0, 64, 200, px.data(), &paintLock);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    auto* seg = static_cast<uchar*>(e->addr);
+    const int aboveStamp = 64 * 100;  // the Y rows above the time stamp
+    b.net->pushFrames();
+    const QByteArray direct(reinterpret_cast<const char*>(seg), aboveStamp);
+    QCOMPARE(direct, i420Of(px, 64, 200).left(aboveStamp));
+
+    memset(seg, 7, size_t(e->size));
+    paintLock.lock();  // the view is painting
+    b.net->pushFramesInBackground();
+    QTest::qWait(100);
+    QCOMPARE(int(seg[0]), 7);
+    paintLock.unlock();
+    b.net->waitForPush();
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(seg), aboveStamp), direct);
+    // The view goes: its pixels are no longer read.
+    b.net->forgetPixels(0);
+    memset(seg, 7, size_t(e->size));
+    b.net->pushFramesInBackground();
+    b.net->waitForPush();
+    QCOMPARE(int(seg[0]), 7);
 }
 
 void TestCntShare::screenInModeOne() {
