@@ -118,10 +118,11 @@ void DrawROIWidget::SlotAddTemp() {
     // The picture: the frame just judged, or the recent NG picture shown.
     const bool fromNG = gSource == 2 && (alarm || w->DisplayState == 3);
     if (!v || !(live || fromNG)) return;
-    const std::vector<uchar>& picture =
-        live ? v->data.rawBuffer : v->recentNG[d][qBound(0, v->shownRecentNG, 2)];
+    const std::vector<uchar>& ng = v->recentNG[d][qBound(0, v->shownRecentNG, 2)];
+    const uchar* pictureData = live ? v->data.rawBuffer.data() : ng.data();
+    const size_t pictureSize = live ? v->data.rawBuffer.size() : ng.size();
     const size_t len = size_t(gColorLen);
-    if (len == 0 || picture.size() < len) return;
+    if (len == 0 || pictureSize < len) return;
 
     const QDir folder(stepFolder(v->slot, d));
     const TemplateChoice choice = chooseTemplateSlot(v->data.templateLoaded[d], gTempNum, folder);
@@ -130,13 +131,13 @@ void DrawROIWidget::SlotAddTemp() {
     // Written first: a template that is not on disk is neither used, recorded nor announced. The
     // writer reports a failure to the operator.
     if (!QDir().mkpath(folder.path()) ||
-        !saveTemplateBitmap(file, picture.data(), gImageW, gImageH, !gisColor))
+        !saveTemplateBitmap(file, pictureData, gImageW, gImageH, !gisColor))
         return;
     if (!choice.staleFile.isEmpty() && removeTemplateFile(folder.filePath(choice.staleFile)))
         announceRemoval(v, d, choice.staleFile);
     cv::Mat& slot = v->data.templateSlot(d, choice.slot);
     if (slot.empty() || slot.total() * slot.elemSize() != len) return;
-    std::memcpy(slot.data, picture.data(), len);
+    std::memcpy(slot.data, pictureData, len);
     v->data.templateLoaded[d][size_t(choice.slot)] = 1;
     recount(v->data, d);
     w->InsertRecord(lanText(109).arg(c + 1));
