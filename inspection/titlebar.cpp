@@ -86,7 +86,8 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     frameRate_->setMinimumWidth(60);
     location_ = new QLabel(QStringLiteral("311,432,0"), this);
     date_ = new QLabel(QStringLiteral("0000-00-00"), this);
-    clock_ = new QLabel(QStringLiteral("00:00"), this);
+    // As wide as the clock's text will be (with seconds): the strips beside it keep their room.
+    clock_ = new QLabel(QStringLiteral("00:00:00"), this);
 
     clockTimer_ = new QTimer(this);
     clockTimer_->setInterval(1000);
@@ -115,7 +116,7 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     auto* ioPanel = new QWidget(ioStack_);
     auto* ioRow = new QHBoxLayout(ioPanel);
     ioRow->setContentsMargins(0, 0, 0, 0);
-    ioRow->setSpacing(20);
+    ioRow->setSpacing(16);
     for (QLabel* l : io_) {
         l->setParent(ioPanel);
         ioRow->addWidget(l);

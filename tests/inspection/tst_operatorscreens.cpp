@@ -218,6 +218,10 @@ void TestOperatorScreens::barTextsFit() {
                 const QString text = status == 593 ? lanText(593).arg(3) : lanText(status);
                 messages << lanText(313).arg("4", stepLabel(mode, step), text);
             }
+    // With the clock running: its text (seconds included) takes more room than a placeholder.
+    w->titleBar->dateLabel()->setText("2026-12-31");
+    w->titleBar->clockLabel()->setText("23:59:59");
+    QApplication::processEvents();
     for (int slot = 0; slot < TitleBar::kStrips; ++slot) {
         CameraInfo* strip = w->titleBar->strip(slot);
         for (const QString& m : messages) {
