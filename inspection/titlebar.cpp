@@ -45,7 +45,10 @@ CameraInfo::CameraInfo(int slot, QWidget* parent) : QWidget(parent) {
     row->setSpacing(4);  // an icon beside its text; the longest status of a strip needs the rest
     row->addWidget(messageIcon);
     row->addWidget(message, 1);
-    row->addWidget(iconLabel(QStringLiteral(":/img/icons/17a.png"), this), 0, Qt::AlignRight);
+    // The message is fitted to its own width: the gap keeps its last letter off the NG icon.
+    row->addSpacing(kMessageGap - 4);
+    ngIcon = iconLabel(QStringLiteral(":/img/icons/17a.png"), this);
+    row->addWidget(ngIcon, 0, Qt::AlignRight);
     row->addWidget(ngNum, 0, Qt::AlignRight);
     row->addWidget(iconLabel(QStringLiteral(":/img/icons/layer.png"), this), 0, Qt::AlignRight);
     row->addWidget(layerNum, 0, Qt::AlignRight);
@@ -83,7 +86,8 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     frameRate_->setMinimumWidth(60);
     location_ = new QLabel(QStringLiteral("311,432,0"), this);
     date_ = new QLabel(QStringLiteral("0000-00-00"), this);
-    clock_ = new QLabel(QStringLiteral("00:00"), this);
+    // As wide as the clock's text will be (with seconds): the strips beside it keep their room.
+    clock_ = new QLabel(QStringLiteral("00:00:00"), this);
 
     clockTimer_ = new QTimer(this);
     clockTimer_->setInterval(1000);
@@ -106,13 +110,13 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     row->addLayout(column(strips_[1], strips_[3]), 1);
     row->addSpacing(30);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
-    row->addSpacing(40);
+    row->addSpacing(30);
     // The IO icons, or in their place the alarm of a board that does not answer.
     ioStack_ = new QStackedWidget(this);
     auto* ioPanel = new QWidget(ioStack_);
     auto* ioRow = new QHBoxLayout(ioPanel);
     ioRow->setContentsMargins(0, 0, 0, 0);
-    ioRow->setSpacing(20);
+    ioRow->setSpacing(16);
     for (QLabel* l : io_) {
         l->setParent(ioPanel);
         ioRow->addWidget(l);
@@ -124,7 +128,7 @@ TitleBar::TitleBar(QWidget* parent) : BWidget(parent) {
     ioStack_->addWidget(ioPanel);
     ioStack_->addWidget(linkAlarm_);
     row->addWidget(ioStack_);
-    row->addSpacing(40);
+    row->addSpacing(30);
     row->addWidget(createVerticalSplitLine(this, QStringLiteral("#ffffff")));
     row->addSpacing(30);
     auto* right = new QVBoxLayout;

@@ -23,6 +23,9 @@ public:
     // other value the title bar's frame-rate label.
     enum DATA_TYPE { FrameRate = 0, Message = 1, LayerNum = 2, NGNum = 3 };
 
+    // At least this many pixels between the message and the NG count's icon right of it.
+    static constexpr int kMessageGap = 12;
+
     CameraInfo(int slot, QWidget* parent = nullptr);
     void setMessage(QString text, MessageType icon);
     void setNGNum(QString text);
@@ -30,6 +33,7 @@ public:
 
     QLabel* messageIcon = nullptr;
     FitLabel* message = nullptr;
+    QLabel* ngIcon = nullptr;
     QLabel* ngNum = nullptr;
     QLabel* layerNum = nullptr;
     QString messageIconPath;  // the icon last loaded into messageIcon

@@ -231,14 +231,17 @@ void OtherNetworksWidget::SlotUpdateWifi() {
     if (!validWifiPassword(password)) return showWarnBox(setText(751));
     if (!showChooseBox(setText(448))) return;
     // Staged beside the program, then installed by a temporary file and a rename: the supplicant
-    // never reads half a file, and a full disk keeps the old one.
+    // never reads half a file, and a full disk keeps the old one. The block holds the passphrase: both
+    // copies are for their owner only, whatever the mode of the file they replace.
     const QByteArray block = wifiBlock(name, password);
     const QString installed = SysPath(kInstalledWifi);
     for (const QString& path : {QString::fromLatin1(kStagedWifi), installed}) {
         QString error;
         if (!QDir().mkpath(QFileInfo(path).absolutePath()))
             error = QStringLiteral("cannot create the folder");
-        if (error.isEmpty() && writeFileAtomically(path, block, &error)) continue;
+        if (error.isEmpty() &&
+            writeFileAtomically(path, block, &error, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            continue;
         qWarning("Wi-Fi settings not written to %s: %s", qPrintable(path), qPrintable(error));
         return showWarnBox(setText(600).arg(path));
     }

@@ -1,7 +1,9 @@
 #include "bverticaltabbar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedLayout>
@@ -57,7 +59,7 @@ BVerticalTabBar::BVerticalTabBar(QWidget* parent) : BWidget(parent) {
         "border-style:solid;border-color:#d3d3d3;");
     tabColumn->setStyleSheet(
         "QPushButton{background-color:#ffffff;border-width:1px 0px 1px 0px;border-style:solid;"
-        "border-color:#d3d3d3;color:#656263;font-size:22px;text-align:left;padding:0px 0px 0px 130px;}"
+        "border-color:#d3d3d3;color:#656263;font-size:22px;text-align:left;}"
         "QPushButton:checked{background-color:#656263;color:#ffffff;}");
     setStyleSheet(
         "BVerticalTabBar{background-color:#ffffff;border-width:0px 1px 0px 0px;border-style:solid;"
@@ -79,26 +81,22 @@ void BVerticalTabBar::addWidgetGroup(QPixmap& icon, QVector<QString> titles, QVe
         connect(b, &QPushButton::pressed, this, &BVerticalTabBar::tabBtnPressed);
         b->setFixedHeight(80);
         if (k == 0) {
+            // The artwork is white, drawn for the dark selected tab; on a white tab it is drawn in the
+            // captions' grey.
             auto* iconLabel = new QLabel(b);
-            iconLabel->setPixmap(icon.scaledToWidth(46, Qt::SmoothTransformation));
+            const QPixmap light = icon.scaledToWidth(kIconWidth, Qt::SmoothTransformation);
+            const QPixmap dark = tinted(light, QColor(0x65, 0x62, 0x63));
+            iconLabel->setPixmap(dark);
+            iconLabel->setFixedWidth(kIconWidth);
+            // The tab's own style (the caption's padding) would reach the icon too.
+            iconLabel->setStyleSheet(QStringLiteral("padding:0px;border-width:0px;"));
+            connect(b, &QPushButton::toggled, iconLabel,
+                    [iconLabel, light, dark](bool on) { iconLabel->setPixmap(on ? light : dark); });
             auto* row = new QHBoxLayout(b);
-            row->addSpacing(45);
+            row->setContentsMargins(kIconLeft, 0, 0, 0);
+            row->setSpacing(0);
             row->addWidget(iconLabel);
             row->addStretch();
-        } else {
-            b->setStyleSheet("border-width:0px 0px 1px 0px;");
-        }
-        // The caption starts 130 pixels in and must end before the column's scroll bar (40 pixels): a
-        // longer one starts further left (not over the group's icon), and shrinks only if that is
-        // not enough.
-        QFont font = b->font();
-        font.setPixelSize(22);
-        const int room = tabColumn->width() - 40 - 10;
-        const int needed = QFontMetrics(font).horizontalAdvance(titles[k]);
-        if (130 + needed > room) {
-            const int padding = qMax(k == 0 ? 100 : 30, room - needed);
-            b->setStyleSheet(b->styleSheet() + QString("padding:0px 0px 0px %1px;").arg(padding));
-            fitCaption(b, titles[k], room - padding, 22);
         }
         tabButtons.append(b);
         pages[k]->setParent(this);
@@ -106,6 +104,7 @@ void BVerticalTabBar::addWidgetGroup(QPixmap& icon, QVector<QString> titles, QVe
     }
     tabTitles += titles;
     tabPages += pages;
+    alignCaptions();
     tabColumnLayout->insertSpacing(groupCount + tabButtons.size(), 30);
     ++groupCount;
     tabColumn->adjustSize();
@@ -113,6 +112,36 @@ void BVerticalTabBar::addWidgetGroup(QPixmap& icon, QVector<QString> titles, QVe
         tabButtons[0]->setChecked(true);
         titleLabel->setText(tabTitles[0]);
         pageStack->setCurrentIndex(0);
+    }
+}
+
+QPixmap BVerticalTabBar::tinted(const QPixmap& artwork, const QColor& colour) {
+    QPixmap out = artwork;
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(out.rect(), colour);
+    return out;
+}
+
+void BVerticalTabBar::alignCaptions() {
+    // Every caption starts at one inset, so that the column reads as one: 130 pixels in when all fit
+    // from there before the scroll bar, further left for the widest (never over a group's icon); a
+    // caption that still does not fit is drawn smaller.
+    QFont font = QApplication::font();
+    font.setPixelSize(kCaptionPx);
+    const QFontMetrics fm(font);
+    const int room = tabColumn->width() - kScrollBarRoom;
+    int widest = 0;
+    for (const QString& t : qAsConst(tabTitles)) widest = qMax(widest, fm.horizontalAdvance(t));
+    captionInset = qBound(kIconLeft + kIconWidth + kIconGap, room - widest, kDefaultInset);
+    for (int i = 0; i < tabButtons.size(); ++i) {
+        QPushButton* b = tabButtons[i];
+        // A group's first tab keeps its top border, the others share the one above them.
+        const bool groupHead = b->findChild<QLabel*>() != nullptr;
+        b->setStyleSheet(QString("%1padding:0px 0px 0px %2px;")
+                             .arg(groupHead ? QString() : QStringLiteral("border-width:0px 0px 1px 0px;"))
+                             .arg(captionInset));
+        fitCaption(b, tabTitles[i], room - captionInset, kCaptionPx);
     }
 }
 

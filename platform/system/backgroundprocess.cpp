@@ -1,5 +1,6 @@
 #include "backgroundprocess.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -32,6 +33,11 @@ void BackgroundProcess::stop(int graceMs) {
     while (pid_ > 0 && !running() && ::kill(pid_t(pid_), 0) == 0 && started.elapsed() < 500)
         QThread::msleep(10);
     if (!running()) {
+        // Still a copy of this program that has not loaded the client yet (a loaded machine): it
+        // would load it later and run beside the next one, so it ends here.
+        if (pid_ > 0 && ::kill(pid_t(pid_), 0) == 0 &&
+            cmdlineOf(pid_) == cmdlineOf(QCoreApplication::applicationPid()))
+            ::kill(pid_t(pid_), SIGKILL);
         pid_ = 0;
         return;
     }

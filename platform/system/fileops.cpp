@@ -150,7 +150,8 @@ bool emulateFileCommand(const QString& command, int* status) {
     return true;
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error) {
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                         QFileDevice::Permissions permissions) {
     QSaveFile f(path);
     auto fail = [&](const QString& why) {
         if (error) *error = why;
@@ -158,6 +159,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
         return false;
     };
     if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
+    if (permissions && !f.setPermissions(permissions)) return fail(f.errorString());
     // QSaveFile only buffers: the flush is where a full disk shows, and commit() would not say so.
     if (f.write(data) != data.size()) return fail(f.errorString());
     if (!f.flush()) return fail(f.errorString());

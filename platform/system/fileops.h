@@ -1,4 +1,5 @@
 #pragma once
+#include <QFileDevice>
 #include <QString>
 
 // Carries out a plain file command ("mkdir -p a/b", "cp -f x y", "cp -rf dir/* ./", "mv -f a b",
@@ -12,5 +13,8 @@ bool copyPathRecursively(const QString& from, const QString& to);
 
 // Writes a whole file through a temporary file and a rename, so that a crash or a full disk leaves
 // the old file in place. Every write, the final flush and the commit are checked: false (with the
-// reason in *error) means the old file, if any, is still there and untouched.
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
+// reason in *error) means the old file, if any, is still there and untouched. With `permissions`, the
+// new file has those (set on the temporary file before any byte is written, so a secret is never
+// readable by others, not even for a moment); without, it keeps the old file's.
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
+                         QFileDevice::Permissions permissions = {});

@@ -218,12 +218,20 @@ void TestOperatorScreens::barTextsFit() {
                 const QString text = status == 593 ? lanText(593).arg(3) : lanText(status);
                 messages << lanText(313).arg("4", stepLabel(mode, step), text);
             }
+    // With the clock running: its text (seconds included) takes more room than a placeholder.
+    w->titleBar->dateLabel()->setText("2026-12-31");
+    w->titleBar->clockLabel()->setText("23:59:59");
+    QApplication::processEvents();
     for (int slot = 0; slot < TitleBar::kStrips; ++slot) {
         CameraInfo* strip = w->titleBar->strip(slot);
         for (const QString& m : messages) {
             strip->message->setText(m);
             check(strip->message, strip->message->fontMetrics(), m, strip->message->contentsRect().width());
         }
+        // Clear of the icons beside it: its own on the left, the NG count's on the right.
+        const QRect text = strip->message->geometry();
+        QVERIFY(text.left() > strip->messageIcon->geometry().right());
+        QVERIFY(strip->ngIcon->geometry().left() - text.right() > CameraInfo::kMessageGap - 2);
         for (QLabel* count : {strip->ngNum, strip->layerNum}) {
             count->setText("999999");
             QApplication::processEvents();

@@ -28,12 +28,6 @@ constexpr int kDeviceTab = 2;
 constexpr int kOtherNetworksTab = 6;
 constexpr int kMemorandumTab = 8;
 
-quint16 freePort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
-
 void touchAt(QWidget* target, QPoint local) {
     QWidget* top = target->window();
     QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, target->mapTo(top, local));
@@ -101,9 +95,9 @@ struct BridgeWorld {
         world.derive();
         QSqlQuery q(ParameterManager::getInstance()->paramDb);
         if (!q.exec("update sysparam set value='1 0 0 0 0 6 1 10000' where name='CntNet'")) return false;
-        const quint16 port = freePort();
-        CNT_Net::setListenPort(port);
+        CNT_Net::setListenPort(0);  // any free port, so that tests beside this one cannot take it
         net.reset(new CNT_Net);
+        const quint16 port = net->serverPort();
         gpNet = net.get();
         if (!net->isStarted()) return false;
         w = world.build();

@@ -40,12 +40,6 @@ bool writeParamDb() {
     return ok;
 }
 
-quint16 freePort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
-
 key_t keyOf(int project) {
     return ftok(QFile::encodeName(CNT_Net::shareKeyPath()).constData(), project);
 }
@@ -77,9 +71,9 @@ struct Bridge {
         qstrcpy(para.CntNet_UseName, "eth0");
         gpWPara = &para;
         writeParamDb();
-        port = freePort();
-        CNT_Net::setListenPort(port);
+        CNT_Net::setListenPort(0);  // any free port, so that tests beside this one cannot take it
         net = std::make_unique<CNT_Net>();
+        port = net->serverPort();
         gpNet = net.get();
     }
     ~Bridge() {

@@ -17,12 +17,6 @@
 namespace {
 constexpr int kWait = 20000;
 
-quint16 freePort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
-
 // The kinds of the messages the client logged, in order.
 QList<int> kindsIn(const QByteArray& log) {
     QList<int> kinds;
@@ -69,9 +63,9 @@ void TestNetClientE2E::clientSeesTheMachine() {
         QSqlQuery q(ParameterManager::getInstance()->paramDb);
         QVERIFY(q.exec("update sysparam set value='1 2 1 0 0 1 10000 1' where name='CntNet'"));
     }
-    const quint16 port = freePort();
-    CNT_Net::setListenPort(port);
+    CNT_Net::setListenPort(0);  // any free port, so that tests beside this one cannot take it
     std::unique_ptr<CNT_Net> net(new CNT_Net);
+    const quint16 port = net->serverPort();
     gpNet = net.get();
     QVERIFY(net->isStarted());
     QVERIFY(w.writeRegions(0, cycle::standardRegions(2)));

@@ -189,6 +189,12 @@ void TestBridgePages::wifiUpdate() {
     QCOMPARE(rig.dir.readFile(kInstalled), file.isEmpty() ? old : file);
     QCOMPARE(rig.dir.readFile("cnt_net/wlanpwd.conf"), file);
     QVERIFY(rig.commands().isEmpty());  // installed by the program itself, no shell copy
+    // The passphrase is for root's eyes only, though the file it replaced was readable by everyone.
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!file.isEmpty()) {
+        for (const char* path : {kInstalled, "cnt_net/wlanpwd.conf"})
+            QCOMPARE(QFile::permissions(rig.dir.filePath(path)) & 0xf0ff, ownerOnly);  // less the user's
+    }
 }
 
 // Shown again, the page reads the installed block: a value with a quote inside runs to the last quote

@@ -74,6 +74,7 @@ private slots:
     void tabBarIgnoresBadGroups();
     void tabBarExitAndSlideOff();
     void tabBarScrollsVertically();
+    void tabBarCaptionsAlignedAndIconsVisible();
 
     void styleBuildersParse();
     void styleSchemeOutOfRangeLeavesSheet();
@@ -203,11 +204,12 @@ void TestKitWidgets::tabBarStructure() {
     QCOMPARE(f.bar.pageStack->currentIndex(), 0);
     QVERIFY(f.bar.tabButtons[0]->isChecked());
     QCOMPARE(f.bar.exitButton->text(), kitText(590));
-    // The group's icon sits left of the text, which starts at 130 pixels.
+    // The group's icon sits left of the text, which starts at 130 pixels when every caption fits.
     auto* iconLabel = f.bar.tabButtons[0]->findChild<QLabel*>();
     QVERIFY(iconLabel);
     QCOMPARE(iconLabel->pixmap(Qt::ReturnByValue).width(), 46);
-    QVERIFY(iconLabel->geometry().right() < 130);
+    QCOMPARE(f.bar.captionInset, 130);
+    QVERIFY2(iconLabel->geometry().right() < 130, qPrintable(QString::number(iconLabel->geometry().right())));
     QVERIFY(f.bar.tabButtons[3]->findChild<QLabel*>());
     QVERIFY(!f.bar.tabButtons[1]->findChild<QLabel*>());
 }
@@ -298,6 +300,66 @@ void TestKitWidgets::tabBarScrollsVertically() {
     QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
     QCOMPARE(scroll->verticalScrollBar()->width(), 40);
     QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+}
+
+namespace {
+// The first and last columns at or right of x0 that hold a pixel unlike `background` (-1 if none).
+QPair<int, int> inkColumns(const QImage& img, int x0, QColor background) {
+    int first = -1, last = -1;
+    for (int x = x0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y) {
+            const QColor c = img.pixelColor(x, y);
+            if (qAbs(c.red() - background.red()) + qAbs(c.green() - background.green()) +
+                    qAbs(c.blue() - background.blue()) >
+                120) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+        }
+    return {first, last};
+}
+}  // namespace
+
+void TestKitWidgets::tabBarCaptionsAlignedAndIconsVisible() {
+    // White artwork, as the settings' icons are; one caption wider than the room after 130 pixels and
+    // one too wide for the column at the normal size.
+    TabFixture f;
+    f.icon.fill(Qt::white);
+    f.addGroup({"a", "Device parameters"});
+    f.addGroup({"b", "Caption", "Advanced parameter set"});
+    f.bar.resize(1500, 900);
+    f.bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.bar));
+    const QColor white(Qt::white), grey(0x65, 0x62, 0x63);
+    const int scrollBar = 40;
+    // The captions of the unselected tabs without an icon start in one column and end before the
+    // scroll bar; a glyph's side bearing may move the first ink a pixel or two.
+    QList<int> starts;
+    for (int i : {1, 3, 4}) {
+        const QImage img = f.bar.tabButtons[i]->grab().toImage();
+        const QPair<int, int> ink = inkColumns(img.copy(1, 2, img.width() - 2, img.height() - 4), 0, white);
+        QVERIFY2(ink.first >= 0, qPrintable(f.bar.tabTitles[i]));
+        QVERIFY2(ink.second + 1 < img.width() - scrollBar, qPrintable(f.bar.tabTitles[i]));
+        starts << ink.first;
+    }
+    for (int x : starts) QVERIFY2(qAbs(x - starts.first()) <= 3, qPrintable(QString::number(x)));
+    // The unselected group's white icon is drawn in grey, clear of its caption, which starts in the
+    // same column; selected, the tab is dark and the icon white.
+    QPushButton* head = f.bar.tabButtons[2];
+    const QRect icon = head->findChild<QLabel*>()->geometry();
+    QImage img = head->grab().toImage();
+    QCOMPARE(img.pixelColor(icon.center()), grey);
+    const QPair<int, int> caption =
+        inkColumns(img.copy(1, 2, img.width() - 2, img.height() - 4), icon.right() + 1, white);
+    QVERIFY(caption.first >= icon.right() + BVerticalTabBar::kIconGap);
+    QVERIFY(qAbs(caption.first - starts.first()) <= 3);
+    QTest::mousePress(head, Qt::LeftButton);
+    QTest::mouseRelease(head, Qt::LeftButton);
+    QVERIFY(head->isChecked());
+    img = head->grab().toImage();
+    QCOMPARE(img.pixelColor(icon.center()), white);
+    QCOMPARE(img.pixelColor(icon.right() + 4, icon.center().y()), grey);
 }
 
 void TestKitWidgets::styleBuildersParse() {
