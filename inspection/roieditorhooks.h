@@ -1,8 +1,8 @@
 #pragma once
 // What the inspection cycle and the main window's bars ask of the region and alarm editor
 // (DrawROIWidget). The editor sits above the main window and installs itself with
-// MainWindow::setRoiEditor; without an editor the calls are skipped. The commands of the bars do
-// nothing until the editor offers them.
+// MainWindow::setRoiEditor; without an editor the calls are skipped. Every command of the bars is
+// the editor's to carry out, so an editor must offer each of them.
 class CammerWidget;
 class QMouseEvent;
 
@@ -17,17 +17,17 @@ public:
     virtual void SlotReCheck() = 0;
 
     // Templates: delete all but the masters, delete the shown one, add the shown picture.
-    virtual void SlotTempDeleteAll() {}
-    virtual void SlotTempDeleteCur() {}
-    virtual void SlotAddTemp() {}
+    virtual void SlotTempDeleteAll() = 0;
+    virtual void SlotTempDeleteCur() = 0;
+    virtual void SlotAddTemp() = 0;
     // Ends region editing.
-    virtual void SlotReturn() {}
+    virtual void SlotReturn() = 0;
     // Switches the alarm view between live image and template.
-    virtual void SlotAutoChange() {}
+    virtual void SlotAutoChange() = 0;
     // Alarm view: skip the mould, ignore the alarm's pixels, clear the ignored pixels.
-    virtual void SlotNoCheckCur() {}
-    virtual void SlotIgnoreAlarmPoint() {}
-    virtual void SlotDeleteIgnorePoint() {}
+    virtual void SlotNoCheckCur() = 0;
+    virtual void SlotIgnoreAlarmPoint() = 0;
+    virtual void SlotDeleteIgnorePoint() = 0;
 
     // A camera view hands its mouse events (touches arrive as synthesised mouse events) to the editor,
     // whose state machine decides what they do; the view keeps painting.

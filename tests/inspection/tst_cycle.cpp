@@ -54,6 +54,15 @@ struct RecordingEditor : RoiEditorHooks {
     void Reset(bool) override { ++resets; }
     void Restart() override { ++restarts; }
     void SlotReCheck() override {}
+    // The cycle never calls the bars' commands.
+    void SlotTempDeleteAll() override {}
+    void SlotTempDeleteCur() override {}
+    void SlotAddTemp() override {}
+    void SlotReturn() override {}
+    void SlotAutoChange() override {}
+    void SlotNoCheckCur() override {}
+    void SlotIgnoreAlarmPoint() override {}
+    void SlotDeleteIgnorePoint() override {}
 };
 
 // Arms one cycle by hand: every camera armed for `step`, its picture armed, counters pending.
