@@ -112,6 +112,22 @@ const Kernels& kernels() {
     return k;
 }
 
+// The vertical half of gradients() for one output row: a and b point at the first of the seven
+// horizontally filtered rows (derivative and smoothing), consecutive rows W floats apart.
+void verticalPass(const float* a, const float* b, int W, float* __restrict ox, float* __restrict oy) {
+    const Kernels& k = kernels();
+    const float s0 = k.s[3], s1 = k.s[4], s2 = k.s[5], s3 = k.s[6];
+    const float d1 = k.d[4], d2 = k.d[5], d3 = k.d[6];
+    const size_t w = size_t(W);
+    const float *a0 = a, *a1 = a + w, *a2 = a + 2 * w, *a3 = a + 3 * w, *a4 = a + 4 * w, *a5 = a + 5 * w,
+                *a6 = a + 6 * w;
+    const float *b0 = b, *b1 = b + w, *b2 = b + 2 * w, *b4 = b + 4 * w, *b5 = b + 5 * w, *b6 = b + 6 * w;
+    for (int x = 0; x < W; ++x) {
+        ox[x] = s0 * a3[x] + s1 * (a2[x] + a4[x]) + s2 * (a1[x] + a5[x]) + s3 * (a0[x] + a6[x]);
+        oy[x] = d1 * (b4[x] - b2[x]) + d2 * (b5[x] - b1[x]) + d3 * (b6[x] - b0[x]);
+    }
+}
+
 // Smoothed gradients of img over the rectangle r (inside img), reflecting at img's own edges, into
 // gx and gy (float, r's size). Used alike for the model and the search images.
 void gradients(const cv::Mat& img, cv::Rect r, cv::Mat& gx, cv::Mat& gy, Scratch& s) {
@@ -140,31 +156,23 @@ void gradients(const cv::Mat& img, cv::Rect r, cv::Mat& gx, cv::Mat& gy, Scratch
         }
     }
     for (int y = 0; y < H; ++y) {
-        const float* a[7];
-        const float* b[7];
-        for (int o = 0; o < 7; ++o) {
-            a[o] = hd + size_t(y + o) * size_t(W);
-            b[o] = hs + size_t(y + o) * size_t(W);
-        }
-        float* ox = gx.ptr<float>(y);
-        float* oy = gy.ptr<float>(y);
-        for (int x = 0; x < W; ++x) {
-            ox[x] =
-                s0 * a[3][x] + s1 * (a[2][x] + a[4][x]) + s2 * (a[1][x] + a[5][x]) + s3 * (a[0][x] + a[6][x]);
-            oy[x] = d1 * (b[4][x] - b[2][x]) + d2 * (b[5][x] - b[1][x]) + d3 * (b[6][x] - b[0][x]);
-        }
+        // Named row pointers (not an array, which the loop would reload) and restrict-qualified
+        // outputs: the loop vectorises.
+        const float* const a = hd + size_t(y) * size_t(W);
+        const float* const b = hs + size_t(y) * size_t(W);
+        verticalPass(a, b, W, gx.ptr<float>(y), gy.ptr<float>(y));
     }
 }
 
 // One pyramid level down: 5x5 binomial filter, every second pixel, (w + 1) / 2 by (h + 1) / 2.
 void pyrDown(const cv::Mat& src, cv::Mat& dst, std::vector<int>& rowBuf) {
-    const int W = src.cols, H = src.rows;
+    const int W = src.cols, H = src.rows, dw = dst.cols, dh = dst.rows;
     int* row = grow(rowBuf, size_t(W) + 4);
     const int l1 = cv::borderInterpolate(-1, W, cv::BORDER_REFLECT_101) + 2;
     const int l2 = cv::borderInterpolate(-2, W, cv::BORDER_REFLECT_101) + 2;
     const int r1 = cv::borderInterpolate(W, W, cv::BORDER_REFLECT_101) + 2;
     const int r2 = cv::borderInterpolate(W + 1, W, cv::BORDER_REFLECT_101) + 2;
-    for (int dy = 0; dy < dst.rows; ++dy) {
+    for (int dy = 0; dy < dh; ++dy) {
         const uchar* p[5];
         for (int o = 0; o < 5; ++o)
             p[o] = src.ptr<uchar>(cv::borderInterpolate(2 * dy - 2 + o, H, cv::BORDER_REFLECT_101));
@@ -174,7 +182,7 @@ void pyrDown(const cv::Mat& src, cv::Mat& dst, std::vector<int>& rowBuf) {
         row[W + 2] = row[r1];
         row[W + 3] = row[r2];
         uchar* o = dst.ptr<uchar>(dy);
-        for (int dx = 0; dx < dst.cols; ++dx) {
+        for (int dx = 0; dx < dw; ++dx) {
             const int* q = row + 2 * dx;
             o[dx] = static_cast<uchar>((q[0] + 4 * (q[1] + q[3]) + 6 * q[2] + q[4] + 128) >> 8);
         }
@@ -443,38 +451,67 @@ public:
     uint16_t* bestAngle = nullptr;
 
     void operator()(const cv::Range& range) const override {
-        const size_t n = size_t(W) * size_t(H);
+        // Everything the loops read is copied into locals first: the stores go through uchar*, which
+        // may alias any member, so a bound read through `this` would be reloaded after every byte
+        // and the loops would not vectorise.
+        const int w = W, h = H, nA = nAngles, nS = stripes;
+        const size_t n = size_t(w) * size_t(h), step = size_t(stride), pl = plane, p = size_t(P);
+        const uchar* const r = resp;
+        const std::vector<std::vector<QFeature>>& top = m->top;
         for (int st = range.start; st < range.end; ++st) {
-            uchar* ac = acc + size_t(st) * n;
-            uchar* b = best + size_t(st) * n;
-            uint16_t* ba = bestAngle + size_t(st) * n;
+            uchar* const ac = acc + size_t(st) * n;
+            uchar* const b = best + size_t(st) * n;
+            uint16_t* const ba = bestAngle + size_t(st) * n;
             std::fill(b, b + n, uchar(0));
             std::fill(ba, ba + n, uint16_t(0));
-            for (int a = st * nAngles / stripes; a < (st + 1) * nAngles / stripes; ++a) {
-                bool first = true;
-                for (const QFeature& q : m->top[size_t(a)]) {
-                    const uchar* src =
-                        resp + size_t(q.bin) * plane + size_t(P + q.y) * size_t(stride) + size_t(P + q.x);
-                    for (int y = 0; y < H; ++y) {
-                        const uchar* s = src + size_t(y) * size_t(stride);
-                        uchar* o = ac + size_t(y) * size_t(W);
-                        if (first)
-                            std::copy(s, s + W, o);
-                        else
-                            for (int x = 0; x < W; ++x) o[x] = static_cast<uchar>(o[x] + s[x]);
-                    }
-                    first = false;
+            for (int a = st * nA / nS; a < (st + 1) * nA / nS; ++a) {
+                const std::vector<QFeature>& feats = top[size_t(a)];
+                const size_t nf = feats.size();
+                if (nf == 0) std::fill(ac, ac + n, uchar(0));
+                for (size_t i = 0; i < nf; ++i) {
+                    const QFeature q = feats[i];
+                    const uchar* const src =
+                        r + size_t(q.bin) * pl + (p + size_t(q.y)) * step + p + size_t(q.x);
+                    addRows(ac, src, w, h, step, i == 0);
                 }
-                if (first) std::fill(ac, ac + n, uchar(0));
-                for (size_t i = 0; i < n; ++i)
-                    if (ac[i] > b[i]) {
-                        b[i] = ac[i];
-                        ba[i] = static_cast<uint16_t>(a);
-                    }
+                keepBest(ac, b, ba, n, static_cast<uint16_t>(a));
             }
         }
     }
+
+private:
+    // o = s (first) or o += s, row by row: h rows of w bytes, source rows `step` apart.
+    static void addRows(uchar* __restrict o, const uchar* __restrict s, int w, int h, size_t step,
+                        bool first) {
+        for (int y = 0; y < h; ++y, o += w, s += step) {
+            if (first)
+                for (int x = 0; x < w; ++x) o[x] = s[x];
+            else
+                for (int x = 0; x < w; ++x) o[x] = static_cast<uchar>(o[x] + s[x]);
+        }
+    }
+
+    // Where the sum ac beats the best so far: the sum and the angle index become the best.
+    static void keepBest(const uchar* __restrict ac, uchar* __restrict b, uint16_t* __restrict ba, size_t n,
+                         uint16_t a) {
+        for (size_t i = 0; i < n; ++i) {
+            const bool better = ac[i] > b[i];
+            b[i] = better ? ac[i] : b[i];
+            ba[i] = better ? a : ba[i];
+        }
+    }
 };
+
+// Where a later stripe's best sb beats best: its score and angle index win (ties keep the earlier).
+void mergeBest(const uchar* __restrict sb, const uint16_t* __restrict sa, uchar* __restrict best,
+               uint16_t* __restrict bestAngle, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const uchar s = sb[i], b = best[i];
+        const uint16_t keep = static_cast<uint16_t>(-static_cast<int>(s > b));  // all ones: s wins
+        best[i] = s > b ? s : b;
+        bestAngle[i] = static_cast<uint16_t>((sa[i] & keep) | (bestAngle[i] & ~keep));
+    }
+}
 
 // Quantised search of the top level: every position, every angle of the model. Leaves the best
 // distinct candidates in s.cands.
@@ -499,8 +536,11 @@ void coarseSearch(const ShapeModelData& m, const cv::Mat& img, Scratch& s) {
     for (int y = 0; y < H; ++y) {
         const uint16_t* b = bits + size_t(y) * size_t(W);
         uint16_t* o = rowOr + size_t(y) * size_t(W);
-        for (int x = 0; x < W; ++x)
-            o[x] = static_cast<uint16_t>(b[x] | (x > 0 ? b[x - 1] : 0) | (x + 1 < W ? b[x + 1] : 0));
+        // Ends apart, so that the middle has no branch and vectorises.
+        if (W < 1) continue;
+        o[0] = static_cast<uint16_t>(b[0] | (W > 1 ? b[1] : 0));
+        for (int x = 1; x + 1 < W; ++x) o[x] = static_cast<uint16_t>(b[x] | b[x - 1] | b[x + 1]);
+        if (W > 1) o[W - 1] = static_cast<uint16_t>(b[W - 1] | b[W - 2]);
     }
     for (int y = 0; y < H; ++y) {
         const uint16_t* c = rowOr + size_t(y) * size_t(W);
@@ -547,15 +587,8 @@ void coarseSearch(const ShapeModelData& m, const cv::Mat& img, Scratch& s) {
         cv::parallel_for_(cv::Range(0, body.stripes), body, body.stripes);
     uchar* best = body.best;
     uint16_t* bestAngle = body.bestAngle;
-    for (int st = 1; st < body.stripes; ++st) {
-        const uchar* sb = body.best + size_t(st) * n;
-        const uint16_t* sa = body.bestAngle + size_t(st) * n;
-        for (size_t i = 0; i < n; ++i)
-            if (sb[i] > best[i]) {
-                best[i] = sb[i];
-                bestAngle[i] = sa[i];
-            }
-    }
+    for (int st = 1; st < body.stripes; ++st)
+        mergeBest(body.best + size_t(st) * n, body.bestAngle + size_t(st) * n, best, bestAngle, n);
 
     // Local maxima above the coarse threshold, strongest first (ties in scan order), kept apart by
     // a quarter of the model radius.
