@@ -122,6 +122,7 @@ void SystemSettingWidget::SlotUpdateApp() {
     }
     StopWTD();
     if (RunCommand(QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged)) != 0) {
+        gisRunWTD = 1;  // the program goes on, and so does its watchdog
         showWarnBox(tr("程序更新失败"));
         return;
     }
