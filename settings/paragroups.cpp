@@ -44,7 +44,7 @@ bool removePath(const QString& path) {
 }  // namespace
 
 bool validGroupName(const QString& name) {
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
+    static const QRegularExpression allowed(QStringLiteral("\\A[A-Za-z0-9_-]{1,32}\\z"));
     return allowed.match(name).hasMatch();
 }
 
