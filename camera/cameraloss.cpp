@@ -30,7 +30,7 @@ void resetNetworkInterfaces() {
     f.close();
     static const QRegularExpression nameRe(QStringLiteral("\\s+(\\S+):"));
     // Interface names go into shell commands: anything but the kernel's usual characters is refused.
-    static const QRegularExpression safeRe(QStringLiteral("^[A-Za-z0-9_.@-]+$"));
+    static const QRegularExpression safeRe(QStringLiteral("\\A[A-Za-z0-9_.@-]+\\z"));
     auto it = nameRe.globalMatch(text);
     while (it.hasNext()) {
         const QString name = it.next().captured(1);

@@ -2,6 +2,7 @@
 // "/sys/class/net/<card>/address" (through the system root of the profile).
 #include <QFile>
 #include <QHostInfo>
+#include <QRegularExpression>
 
 #include "cnt_net.h"
 #include "platform/system/profile.h"
@@ -54,7 +55,10 @@ QMap<QString, QStringList> CNT_Net::getNewNetCardInfo() {
     }
     const QString dev = readText(QStringLiteral("/proc/net/dev"), &ok);
     QStringList present, wireless;
-    for (const QString& part : dev.split(QLatin1Char(' '), Qt::KeepEmptyParts)) {
+    // Split at any blank or line end: a long name starts its line without a blank, and must not
+    // take the line feed before it.
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString& part : dev.split(blanks, Qt::SkipEmptyParts)) {
         const int colon = part.indexOf(QLatin1Char(':'));
         if (colon < 0) continue;
         const QString name = part.left(colon);

@@ -38,7 +38,7 @@ void pause(const char* key, int ms) {
 
 // A path for a shell command: kept as it is when it is plain, quoted otherwise.
 QString shellPath(const QString& path) {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._/+-]+$"));
+    static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z0-9._/+-]+\\z"));
     return plain.match(path).hasMatch() ? path : shellQuote(path);
 }
 
@@ -122,6 +122,7 @@ void SystemSettingWidget::SlotUpdateApp() {
     }
     StopWTD();
     if (RunCommand(QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged)) != 0) {
+        gisRunWTD = 1;  // the program goes on, and so does its watchdog
         showWarnBox(tr("程序更新失败"));
         return;
     }

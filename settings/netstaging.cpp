@@ -28,7 +28,7 @@ QString systemFileOf(const QString& staged) {
 // The value of a dotted address, false when it is not one.
 bool parseIPv4(const QString& text, quint32* value) {
     static const QRegularExpression re(QStringLiteral(
-        "^(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})$"));
+        "\\A(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\.(0|[1-9][0-9]{0,2})\\z"));
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch()) return false;
     quint32 v = 0;
@@ -88,14 +88,15 @@ bool validNetmask(const QString& text) {
 
 bool validHostName(const QString& text) {
     if (text.isEmpty() || text.size() > 253) return false;
-    static const QRegularExpression label(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$"));
-    for (const QString& l : text.split(QLatin1Char('.')))
-        if (!label.match(l).hasMatch()) return false;
-    return true;
+    // The whole text at once: "\z" is its very end ("$" would let a final line feed through).
+    static const QRegularExpression name(
+        QStringLiteral("\\A[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?(\\.[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-"
+                       "Za-z0-9])?)*\\z"));
+    return name.match(text).hasMatch();
 }
 
 bool validInterfaceName(const QString& name) {
-    static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9_.:-]{1,15}$"));
+    static const QRegularExpression re(QStringLiteral("\\A[A-Za-z0-9_.:-]{1,15}\\z"));
     return re.match(name).hasMatch();
 }
 
@@ -127,8 +128,11 @@ QByteArray interfacesText(const QMap<QString, QStringList>& cards) {
     for (auto it = cards.cbegin(); it != cards.cend(); ++it) {
         const QString& name = it.key();
         if (!wiredCard(name)) continue;
-        // Names come from the system; one that the file could not carry safely is left out.
-        if (!validInterfaceName(name) || it.value().size() != 3) {
+        // Names and values come from the system too; a card the file could not carry safely (a line
+        // feed in its name or an address) is left out.
+        const QStringList& v = it.value();
+        if (!validInterfaceName(name) || v.size() != 3 || !validIPv4(v[0]) || !validNetmask(v[1]) ||
+            !validIPv4(v[2])) {
             qWarning("network staging: card %s left out of the interfaces file", qPrintable(name));
             continue;
         }

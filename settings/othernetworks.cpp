@@ -40,7 +40,7 @@ const char* const kServerConnection = "otherNetworksSysconf";
 const char* const kServerKeys[4] = {"serverip_info", "serverip_file", "serverport_info", "serverport_file"};
 
 bool isHex64(const QString& s) {
-    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{64}$"));
+    static const QRegularExpression hex(QStringLiteral("\\A[0-9A-Fa-f]{64}\\z"));
     return hex.match(s).hasMatch();
 }
 
@@ -143,7 +143,7 @@ bool validWifiPassword(const QString& password) {
 
 bool validServerAddress(const QString& address) {
     static const QRegularExpression quad(
-        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+        QStringLiteral("\\A(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\z"));
     const QRegularExpressionMatch m = quad.match(address);
     if (!m.hasMatch()) return false;
     for (int i = 1; i <= 4; ++i)
@@ -152,7 +152,7 @@ bool validServerAddress(const QString& address) {
 }
 
 bool validServerPort(const QString& port) {
-    static const QRegularExpression digits(QStringLiteral("^\\d{1,5}$"));
+    static const QRegularExpression digits(QStringLiteral("\\A\\d{1,5}\\z"));
     if (!digits.match(port).hasMatch()) return false;
     const int n = port.toInt();
     return n >= 1 && n <= 65535;

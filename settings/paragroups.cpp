@@ -44,7 +44,7 @@ bool removePath(const QString& path) {
 }  // namespace
 
 bool validGroupName(const QString& name) {
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
+    static const QRegularExpression allowed(QStringLiteral("\\A[A-Za-z0-9_-]{1,32}\\z"));
     return allowed.match(name).hasMatch();
 }
 
@@ -102,8 +102,8 @@ void SystemSettingWidget::SlotParaGroupBackup() {
         if (QFileInfo(folder).isDir()) ok = copyPathRecursively(folder, staging + QLatin1Char('/') + folder);
     }
     if (ok) ok = copyPathRecursively(QLatin1String(kParamDb), staging + QLatin1Char('/') + kParamDb);
-    const QString target = groupDir.filePath(name);
-    if (ok) ok = removePath(target) && QDir().rename(staging, target);
+    // The old group of that name is renamed aside and stays whole until the new one is in place.
+    if (ok) ok = replaceTree(staging, groupDir.filePath(name));
     if (!ok) {
         removePath(staging);
         showWarnBox(setText(666));

@@ -46,7 +46,7 @@ QString usbPartitionFromBlkid(const QString& blkidOutput) {
     }
     if (candidates.isEmpty()) return QString();
     // The device path goes into a shell command: only a plain device name is taken.
-    static const QRegularExpression plainDevice(QStringLiteral("^/dev/[A-Za-z0-9._/-]+$"));
+    static const QRegularExpression plainDevice(QStringLiteral("\\A/dev/[A-Za-z0-9._/-]+\\z"));
     const QString dev = candidates.first();
     return plainDevice.match(dev).hasMatch() ? dev : QString();
 }

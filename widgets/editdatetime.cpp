@@ -88,7 +88,7 @@ bool EditDateTime::setSystemClock(const QDateTime& t) {
     }
     const QString text = t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     // Only this exact form ever reaches the shell.
-    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
+    static const QRegularExpression form(QStringLiteral("\\A\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\z"));
     if (!form.match(text).hasMatch()) {
         qWarning().noquote() << "clock not set: unexpected time text" << text;
         return false;

@@ -9,6 +9,8 @@
 
 #include "syspath.h"
 
+#include <unistd.h>
+
 namespace {
 
 bool insideDir(const QString& path, const QString& dir) {
@@ -50,11 +52,25 @@ bool removePath(const QString& p, bool recursive) {
 }  // namespace
 
 bool copyPathRecursively(const QString& from, const QString& to) {
-    QFileInfo src(from);
+    const QFileInfo src(from);
+    if (src.isSymLink()) {
+        // A link is copied as the link it is, never followed: a link to a folder outside the tree
+        // copies nothing from there, and a link back into the tree cannot make the copy recurse.
+        const QByteArray link = QFile::encodeName(from);
+        QByteArray target(4096, '\0');
+        const ssize_t n = ::readlink(link.constData(), target.data(), static_cast<size_t>(target.size()));
+        if (n <= 0 || n >= target.size()) return false;
+        target.truncate(static_cast<int>(n));
+        const QFileInfo dst(to);
+        if ((dst.exists() || dst.isSymLink()) && !removePath(to, dst.isDir() && !dst.isSymLink()))
+            return false;
+        return ::symlink(target.constData(), QFile::encodeName(to).constData()) == 0;
+    }
     if (src.isDir()) {
         if (!QDir().mkpath(to)) return false;
         QDir d(from);
-        const auto entries = d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const auto entries =
+            d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         for (const QString& e : entries)
             if (!copyPathRecursively(d.filePath(e), QDir(to).filePath(e))) return false;
         return true;
@@ -62,6 +78,21 @@ bool copyPathRecursively(const QString& from, const QString& to) {
     if (!src.exists()) return false;
     if (QFileInfo::exists(to) && !QFile::remove(to)) return false;
     return QFile::copy(from, to);
+}
+
+bool replaceTree(const QString& staged, const QString& target) {
+    if (!QFileInfo(staged).isDir()) return false;
+    const QFileInfo old(target);
+    if (!old.exists() && !old.isSymLink()) return QDir().rename(staged, target);
+    const QString aside =
+        QFileInfo(old.absolutePath(), QStringLiteral(".%1.old").arg(old.fileName())).filePath();
+    if (!removePath(aside, true) || !QDir().rename(target, aside)) return false;
+    if (!QDir().rename(staged, target)) {
+        QDir().rename(aside, target);  // the old tree back in its place
+        return false;
+    }
+    if (!removePath(aside, true)) qWarning("%s: the replaced copy could not be removed", qPrintable(aside));
+    return true;
 }
 
 bool emulateFileCommand(const QString& command, int* status) {

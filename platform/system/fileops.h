@@ -8,8 +8,15 @@
 // is touched); otherwise true with *status 0 on success and 1 on failure, as the tools would.
 bool emulateFileCommand(const QString& command, int* status);
 
-// Copies a file or, recursively, a directory. Existing files are replaced. False on any failure.
+// Copies a file or, recursively, a directory. Existing files are replaced. A symbolic link is copied
+// as a link with the same target and never followed (as `cp -r` does). False on any failure.
 bool copyPathRecursively(const QString& from, const QString& to);
+
+// Puts the complete directory `staged` in the place of `target`: an existing target is first renamed
+// aside (".<name>.old" beside it), and put back if the staged tree cannot take its place; it is removed
+// only once the new tree is in place. False (nothing replaced) on failure; `staged` is then left for the
+// caller to remove.
+bool replaceTree(const QString& staged, const QString& target);
 
 // Writes a whole file through a temporary file and a rename, so that a crash or a full disk leaves
 // the old file in place. Every write, the final flush and the commit are checked: false (with the

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "platform/system/commandrunner.h"
+#include "platform/system/fileops.h"
 #include "platform/system/profile.h"
 #include "platform/system/syspath.h"
 #include "platform/system/timing.h"
@@ -23,6 +24,9 @@ private slots:
     void cannedResults();
     void executeModeRunsShell();
     void timeOverrides();
+    void copyNeverFollowsLinks();
+    void replaceTree_data();
+    void replaceTree();
 };
 
 void TestSystem::defaultProfileIsSimulated() {
@@ -183,6 +187,60 @@ void TestSystem::timeOverrides() {
     QCOMPARE(TimeMs("run.loop", 3), 3);
     clearTimeOverrides();
     QCOMPARE(TimeMs("cycle.show", 2000), 2000);
+}
+
+// A template folder with a link back to itself, a link to a folder outside and a dangling link: the
+// copy ends, takes nothing from outside and keeps every link as a link.
+void TestSystem::copyNeverFollowsLinks() {
+    ProgramDir dir;
+    QTemporaryDir outside;
+    QVERIFY(QDir().mkpath(outside.filePath("secret")));
+    QVERIFY(dir.writeFile("tree/0.bmp", "bmp"));
+    QVERIFY(QDir().mkpath(dir.filePath("tree/sub")));
+    QVERIFY(QFile::link(".", dir.filePath("tree/loop")));
+    QVERIFY(QFile::link("../tree", dir.filePath("tree/sub/back")));
+    QVERIFY(QFile::link(outside.filePath("secret"), dir.filePath("tree/out")));
+    QVERIFY(QFile::link("gone.bmp", dir.filePath("tree/dangling")));
+    QVERIFY(copyPathRecursively(dir.filePath("tree"), dir.filePath("copy")));
+    QCOMPARE(dir.readFile("copy/0.bmp"), QByteArray("bmp"));
+    for (const char* link : {"copy/loop", "copy/sub/back", "copy/out", "copy/dangling"})
+        QVERIFY2(QFileInfo(dir.filePath(link)).isSymLink(), link);
+    QCOMPARE(QFile::symLinkTarget(dir.filePath("copy/out")),
+             QFileInfo(outside.filePath("secret")).canonicalFilePath());
+    QCOMPARE(
+        QDir(dir.filePath("copy")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+        5);
+    // Through the file command as well.
+    QCOMPARE(RunCommand("cp -rf ./tree ./again"), 0);
+    QVERIFY(QFileInfo(dir.filePath("again/loop")).isSymLink());
+}
+
+void TestSystem::replaceTree_data() {
+    QTest::addColumn<bool>("oldTree");
+    QTest::addColumn<bool>("staged");
+    QTest::addColumn<bool>("leftover");  // an aside copy left by an earlier attempt
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("new name") << false << true << false << true;
+    QTest::newRow("over an old tree") << true << true << false << true;
+    QTest::newRow("over a leftover") << true << true << true << true;
+    QTest::newRow("nothing staged") << true << false << false << false;
+}
+
+void TestSystem::replaceTree() {
+    QFETCH(bool, oldTree);
+    QFETCH(bool, staged);
+    QFETCH(bool, leftover);
+    QFETCH(bool, replaced);
+    ProgramDir dir;
+    if (oldTree) QVERIFY(dir.writeFile("groups/g/PARAM.db", "old"));
+    if (staged) QVERIFY(dir.writeFile("groups/.g.new/PARAM.db", "new"));
+    if (leftover) QVERIFY(dir.writeFile("groups/.g.old/x/PARAM.db", "older"));
+    QCOMPARE(::replaceTree(dir.filePath("groups/.g.new"), dir.filePath("groups/g")), replaced);
+    QCOMPARE(dir.readFile("groups/g/PARAM.db"), QByteArray(replaced ? "new" : "old"));
+    if (replaced)
+        QCOMPARE(
+            QDir(dir.filePath("groups")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{"g"});
 }
 
 QTEST_GUILESS_MAIN(TestSystem)

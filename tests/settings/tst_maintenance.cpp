@@ -137,35 +137,44 @@ void TestMaintenance::exportWithoutDisk() {
 void TestMaintenance::updateApp_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("copy");  // the staging command; empty: nothing staged
+    QTest::addColumn<bool>("present");  // false: the package vanished, the copy fails
     QTest::newRow("tar.xz") << "/mnt/pkg/monitor-2.tar.xz"
-                            << "cp -rf /mnt/pkg/monitor-2.tar.xz ./newupdate.tar.xz";
+                            << "cp -rf /mnt/pkg/monitor-2.tar.xz ./newupdate.tar.xz" << true;
     QTest::newRow("tar.gz") << "/mnt/a.tar.gz"
-                            << "cp -rf /mnt/a.tar.gz ./newupdate.tar.gz";
+                            << "cp -rf /mnt/a.tar.gz ./newupdate.tar.gz" << true;
     QTest::newRow("rar") << "/mnt/a.rar"
-                         << "cp -rf /mnt/a.rar ./newupdate.rar";
+                         << "cp -rf /mnt/a.rar ./newupdate.rar" << true;
     QTest::newRow("upper case") << "/mnt/a.TAR.GZ"
-                                << "";
+                                << "" << true;
     QTest::newRow("quoted") << "/mnt/new $(reboot).tar.gz"
-                            << "cp -rf '/mnt/new $(reboot).tar.gz' ./newupdate.tar.gz";
+                            << "cp -rf '/mnt/new $(reboot).tar.gz' ./newupdate.tar.gz" << true;
+    QTest::newRow("copy fails") << "/mnt/a.tar.gz"
+                                << "cp -rf /mnt/a.tar.gz ./newupdate.tar.gz" << false;
 }
 
 void TestMaintenance::updateApp() {
     QFETCH(QString, file);
     QFETCH(QString, copy);
+    QFETCH(bool, present);
     SettingsRig rig;
+    gisRunWTD = 1;
     plugUsbDisk(rig);
-    if (!copy.isEmpty()) QVERIFY(rig.dir.writeFile("sysroot" + file, "pkg"));
+    if (!copy.isEmpty() && present) QVERIFY(rig.dir.writeFile("sysroot" + file, "pkg"));
     ScriptedDialog w;
     w.updateFile = file;
     rig.prompter.queueAnswer(true);
     w.SlotUpdateApp();
     QCOMPARE(rig.prompter.questions, QStringList{lan(323)});
     QStringList expected = {"blkid", "umount /mnt", "mount /dev/sdb1 /mnt"};
-    if (!copy.isEmpty())
-        expected << copy << "sync"
+    if (!copy.isEmpty()) expected << copy;
+    if (!copy.isEmpty() && present)
+        expected << "sync"
                  << "reboot";
     QCOMPARE(rig.commands(), expected);
-    QCOMPARE(rig.window.events, copy.isEmpty() ? QStringList() : QStringList{"flush"});
+    const bool staged = !copy.isEmpty() && present;
+    QCOMPARE(rig.window.events, staged ? QStringList{"flush"} : QStringList());
+    QCOMPARE(rig.prompter.warnings.size(), !copy.isEmpty() && !present ? 1 : 0);
+    QCOMPARE(gisRunWTD, staged ? 0 : 1);  // a program that goes on keeps its watchdog
 }
 
 void TestMaintenance::factoryReset_data() {

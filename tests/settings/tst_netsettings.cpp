@@ -14,6 +14,7 @@
 #include "platform/gige/netinterfaces.h"
 #include "settings/netstaging.h"
 #include "settings/networkpages.h"
+#include "settings/othernetworks.h"
 #include "settings/systemsettingwidget.h"
 #include "settingsrig.h"
 #include "widgets/blineedit.h"
@@ -86,6 +87,7 @@ private slots:
     }
     void validation_data();
     void validation();
+    void systemNamesInFiles();
     void stagingMask_data();
     void stagingMask();
     void hostsRewrite_data();
@@ -104,40 +106,136 @@ private slots:
     void loadAndStore();
 };
 
+// Every check of a text that reaches a system file, a shell command, a folder name or the bridge's
+// messages, over the whole text: a line feed or another control character at the end, in the middle
+// or alone never passes.
 void TestNetSettings::validation_data() {
-    QTest::addColumn<int>("kind");  // 0 address, 1 netmask, 2 host name, 3 interface name
+    QTest::addColumn<QString>("check");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
-    QTest::newRow("address") << 0 << "192.168.3.5" << true;
-    QTest::newRow("address empty") << 0 << "" << false;
-    QTest::newRow("address part above 255") << 0 << "192.168.3.256" << false;
-    QTest::newRow("address three parts") << 0 << "192.168.3" << false;
-    QTest::newRow("address leading zero") << 0 << "192.168.03.5" << false;
-    QTest::newRow("address with a line break") << 0 << "10.0.0.7\nup reboot" << false;
-    QTest::newRow("netmask") << 1 << "255.255.254.0" << true;
-    QTest::newRow("netmask with holes") << 1 << "255.0.255.0" << false;
-    QTest::newRow("netmask zero") << 1 << "0.0.0.0" << false;
-    QTest::newRow("host name") << 2 << "panel-7.plant" << true;
-    QTest::newRow("host name of digits") << 2 << "1024" << true;
-    QTest::newRow("host name with a blank") << 2 << "panel 7" << false;
-    QTest::newRow("host name with underscore") << 2 << "panel_7" << false;
-    QTest::newRow("host name ending in a hyphen") << 2 << "panel-" << false;
-    QTest::newRow("host name with a 64-letter label") << 2 << QString(64, 'a') << false;
-    QTest::newRow("host name with & for the bridge") << 2 << "a&b=c" << false;
-    QTest::newRow("interface") << 3 << "enp3s0:1" << true;
-    QTest::newRow("interface of 16") << 3 << "abcdefghijklmnop" << false;
-    QTest::newRow("interface with a slash") << 3 << "../x" << false;
+    QTest::newRow("address") << "address"
+                             << "192.168.3.5" << true;
+    QTest::newRow("address empty") << "address"
+                                   << "" << false;
+    QTest::newRow("address part above 255") << "address"
+                                            << "192.168.3.256" << false;
+    QTest::newRow("address three parts") << "address"
+                                         << "192.168.3" << false;
+    QTest::newRow("address leading zero") << "address"
+                                          << "192.168.03.5" << false;
+    QTest::newRow("address with a line break") << "address"
+                                               << "10.0.0.7\nup reboot" << false;
+    QTest::newRow("address\\n") << "address"
+                                << "10.0.0.9\n"
+                                << false;
+    QTest::newRow("address\\r\\n") << "address"
+                                   << "10.0.0.9\r\n"
+                                   << false;
+    QTest::newRow("netmask") << "netmask"
+                             << "255.255.254.0" << true;
+    QTest::newRow("netmask with holes") << "netmask"
+                                        << "255.0.255.0" << false;
+    QTest::newRow("netmask zero") << "netmask"
+                                  << "0.0.0.0" << false;
+    QTest::newRow("netmask\\n") << "netmask"
+                                << "255.255.255.0\n"
+                                << false;
+    QTest::newRow("host name") << "host"
+                               << "panel-7.plant" << true;
+    QTest::newRow("host name of digits") << "host"
+                                         << "1024" << true;
+    QTest::newRow("host name with a blank") << "host"
+                                            << "panel 7" << false;
+    QTest::newRow("host name with underscore") << "host"
+                                               << "panel_7" << false;
+    QTest::newRow("host name ending in a hyphen") << "host"
+                                                  << "panel-" << false;
+    QTest::newRow("host name with a 64-letter label") << "host" << QString(64, 'a') << false;
+    QTest::newRow("host name with & for the bridge") << "host"
+                                                     << "a&b=c" << false;
+    QTest::newRow("host name\\n") << "host"
+                                  << "panel-7\n"
+                                  << false;
+    QTest::newRow("host name a\\n.b\\n.c") << "host"
+                                           << "a\n.b\n.c" << false;
+    QTest::newRow("host name with an empty label") << "host"
+                                                   << "a..b" << false;
+    QTest::newRow("interface") << "interface"
+                               << "enp3s0:1" << true;
+    QTest::newRow("interface of 16") << "interface"
+                                     << "abcdefghijklmnop" << false;
+    QTest::newRow("interface with a slash") << "interface"
+                                            << "../x" << false;
+    QTest::newRow("interface\\n") << "interface"
+                                  << "eth0\n"
+                                  << false;
+    QTest::newRow("interface \\neth0") << "interface"
+                                       << "\neth0" << false;
+    QTest::newRow("group") << "group"
+                           << "mould_7-b" << true;
+    QTest::newRow("group\\n") << "group"
+                              << "x\n"
+                              << false;
+    QTest::newRow("group\\t") << "group"
+                              << "x\t" << false;
+    QTest::newRow("server") << "server"
+                            << "192.168.3.1" << true;
+    QTest::newRow("server\\n") << "server"
+                               << "192.168.3.1\n"
+                               << false;
+    QTest::newRow("port") << "port"
+                          << "8080" << true;
+    QTest::newRow("port 0") << "port"
+                            << "0" << false;
+    QTest::newRow("port\\n") << "port"
+                             << "8080\n"
+                             << false;
+    QTest::newRow("Wi-Fi name\\n") << "wifi name"
+                                   << "shop\n"
+                                   << false;
+    QTest::newRow("Wi-Fi hex key") << "wifi password" << QString(64, 'a') << true;
+    QTest::newRow("Wi-Fi hex key\\n") << "wifi password" << QString(64, 'a') + "\n" << false;
+    QTest::newRow("Wi-Fi password\\n") << "wifi password"
+                                       << "12345678\n"
+                                       << false;
 }
 
 void TestNetSettings::validation() {
-    QFETCH(int, kind);
+    QFETCH(QString, check);
     QFETCH(QString, text);
     QFETCH(bool, valid);
-    const bool got = kind == 0   ? validIPv4(text)
-                     : kind == 1 ? validNetmask(text)
-                     : kind == 2 ? validHostName(text)
-                                 : validInterfaceName(text);
-    QCOMPARE(got, valid);
+    const QMap<QString, bool (*)(const QString&)> checks = {{"address", &validIPv4},
+                                                            {"netmask", &validNetmask},
+                                                            {"host", &validHostName},
+                                                            {"interface", &validInterfaceName},
+                                                            {"group", &validGroupName},
+                                                            {"server", &validServerAddress},
+                                                            {"port", &validServerPort},
+                                                            {"wifi name", &validWifiName},
+                                                            {"wifi password", &validWifiPassword}};
+    QVERIFY(checks.contains(check));
+    QCOMPARE(checks[check](text), valid);
+}
+
+// Names and addresses read from the system: a card whose name or address carries a line feed is
+// left out of the interfaces text, and a long name read from "/proc/net/dev" (its line starts
+// without a blank) comes without the line feed before it.
+void TestNetSettings::systemNamesInFiles() {
+    NetRig rig;
+    QMap<QString, QStringList> cards;
+    cards.insert("eth0", {"10.0.0.7", "255.0.0.0", "10.0.0.1"});
+    cards.insert("eth9\n", {"10.0.9.7", "255.0.0.0", "10.0.9.1"});
+    cards.insert("eth1", {"10.0.1.7\n", "255.0.0.0", "10.0.1.1"});
+    const QByteArray text = interfacesText(cards);
+    QVERIFY(text.contains("auto eth0\n"));
+    QVERIFY(!text.contains("eth9") && !text.contains("10.0.1.7"));
+    QVERIFY(!text.contains("\n\n\n"));
+    QVERIFY(
+        rig.dir.writeFile("sysroot/proc/net/dev",
+                          "Inter-|   Receive\n face |bytes\n    lo: 0 0\n  eth0: 0 0\nenp10s0f1u2:0 0\n"));
+    const QMap<QString, QStringList> read = CNT_Net::getNewNetCardInfo();
+    QCOMPARE(read.keys(), (QStringList{"enp10s0f1u2", "eth0"}));
+    QVERIFY(interfacesText(read).contains("auto enp10s0f1u2\niface enp10s0f1u2 inet static\n"));
 }
 
 // The change mask and the files staged for it, from the records alone.
@@ -294,6 +392,11 @@ void TestNetSettings::invalidEntryRefusesCommit_data() {
                                             << "10.0.1" << 331;
     QTest::newRow("device number with a dot at the end") << "host"
                                                          << "7." << 733;
+    QTest::newRow("device number a\\n.b\\n.c") << "host"
+                                               << "a\n.b\n.c" << 733;
+    QTest::newRow("address\\n") << "address"
+                                << "10.0.0.9\n"
+                                << 329;
 }
 
 void TestNetSettings::invalidEntryRefusesCommit() {

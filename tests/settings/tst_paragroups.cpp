@@ -29,6 +29,8 @@ private slots:
     }
     void backupNewName();
     void backupExistingAnsweredNo();
+    void backupOverExistingGroup_data();
+    void backupOverExistingGroup();
     void restore();
     void restoreIncompleteGroupChangesNothing();
     void deleteKeepsActiveGroup();
@@ -75,6 +77,45 @@ void TestParaGroups::backupExistingAnsweredNo() {
     QCOMPARE(rig.prompter.questions, (QStringList{lan(283), lan(234), lan(284)}));
     QCOMPARE(rig.dir.readFile("paraGroup/mouldA/PARAM.db"), QByteArray("old"));
     QCOMPARE(gpWPara->input_timeout_len, gpWParaBak->input_timeout_len);  // the commit stays
+}
+
+void TestParaGroups::backupOverExistingGroup_data() {
+    QTest::addColumn<bool>("complete");  // false: the new group cannot be completed (PARAM.db missing)
+    QTest::newRow("replaced") << true;
+    QTest::newRow("copy fails") << false;
+}
+
+// The old group stays whole until the new one is complete; a template folder with a link loop and a
+// link out of the tree is copied without following them.
+void TestParaGroups::backupOverExistingGroup() {
+    QFETCH(bool, complete);
+    SettingsRig rig;
+    gDNum = 1;
+    makeTemplates(rig.dir, {"cammer11"}, "new");
+    QVERIFY(QFile::link(".", "cammer11/loop"));
+    QVERIFY(QFile::link("/", "cammer11/root"));
+    QVERIFY(rig.dir.writeFile("paraGroup/mouldA/PARAM.db", "old"));
+    QVERIFY(rig.dir.writeFile("paraGroup/mouldA/cammer11/0.bmp", "old"));
+    if (!complete) QVERIFY(QFile::remove("PARAM.db"));
+    SystemSettingWidget w;
+    w.show();
+    w.ParaGroupUpdateList();
+    w.advanceParam->groupNameEdit->setText("mouldA");
+    rig.prompter.queueAnswer(true);  // back up?
+    rig.prompter.queueAnswer(true);  // overwrite?
+    w.advanceParam->groupBackupButton->click();
+    QCOMPARE(rig.prompter.questions, (QStringList{lan(283), lan(284)}));
+    QCOMPARE(rig.prompter.warnings, complete ? QStringList() : QStringList{lan(666)});
+    QCOMPARE(rig.dir.readFile("paraGroup/mouldA/cammer11/0.bmp"),
+             complete ? QByteArray("new") : QByteArray("old"));
+    if (complete) {
+        QVERIFY(QFileInfo("paraGroup/mouldA/cammer11/loop").isSymLink());
+        QVERIFY(QFileInfo("paraGroup/mouldA/cammer11/root").isSymLink());
+    } else {
+        QCOMPARE(rig.dir.readFile("paraGroup/mouldA/PARAM.db"), QByteArray("old"));
+    }
+    QCOMPARE(QDir("paraGroup").entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{"default", "mouldA"}));  // nothing staged or set aside is left
 }
 
 void TestParaGroups::restore() {
