@@ -99,6 +99,10 @@ public:
     QPushButton* nextTemplateButton = nullptr;
     QPointer<QWidget> drawingBar;  // drawing panel, put on the view by the region editor
 
+    // This camera's strip on the title bar (state, shots, NG count) from the cycle's state; the views
+    // report on painting, and the main window once a second for every view, shown or hidden.
+    void updateTitleStrip();
+
 public slots:
     void TimerShowAlarm();
 

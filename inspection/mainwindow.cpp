@@ -1069,7 +1069,10 @@ void MainWindow::SlotFPS() {
         const int frames = frameCount[i];
         fps[i] = frames - prevFrameCount[i];
         prevFrameCount[i] = frames;
-        if (i >= numCamera || triggered) continue;
+        if (i >= numCamera) continue;
+        // A hidden view does not paint: its strip on the title bar is kept current from here.
+        if (views[i]) views[i]->updateTitleStrip();
+        if (triggered) continue;
         if (fps[i] != 0) {
             stallCount[i] = 0;
         } else if (++stallCount[i] > 5) {

@@ -229,6 +229,26 @@ void CammerWidget::paintRecentNG(QPainter& p) {
                                 QString::number(std::min(recentNGCount[step], 3))));
 }
 
+void CammerWidget::updateTitleStrip() {
+    MainWindow* w = mainWindow();
+    const int cam = cameraIndex();
+    TitleBar* bar = w ? w->titleBar : nullptr;
+    if (!bar || cam < 0 || !built_) return;
+    const bool templ = gSource == 0;
+    const WizardPara* wp = gpWPara;
+    const int mode = wp ? wp->detect_mode : 0;
+    const int step = qBound(0, templ ? w->editorStep : w->DetectStep, kStepCount - 1);
+    const int recheckCount = wp ? wp->front_auto_check_time : 0;
+    const ViewStatus st =
+        viewStatus(w->RunState, w->StepPhase, w->recheckPending != 0, recheckCount, w->RecheckLeft[step]);
+    bar->setCameraInfo(slot, CameraInfo::Message,
+                       lanText(313).arg(QString::number(slot + 1), stepLabel(mode, step), st.text),
+                       MessageWarning);
+    if (templ) return;  // the counts stay as the cycle left them while templates are shown
+    bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[cam]));
+    bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[cam]));
+}
+
 void CammerWidget::paintView(QPainter& p) {
     MainWindow* w = mainWindow();
     const int cam = cameraIndex();
@@ -239,7 +259,6 @@ void CammerWidget::paintView(QPainter& p) {
     const CammerSingleton* store = templ ? data.workingStore.get() : data.savedStore.get();
     if (!store) return;
     const WizardPara* wp = gpWPara;
-    const int mode = wp ? wp->detect_mode : 0;
     const int step = qBound(0, templ ? w->editorStep : w->DetectStep, kStepCount - 1);
     const int count = qBound(0, int(store->count[step]), kRoiCount);
     const int display = w->DisplayState;
@@ -412,10 +431,7 @@ void CammerWidget::paintView(QPainter& p) {
         viewStatus(w->RunState, w->StepPhase, w->recheckPending != 0, recheckCount, w->RecheckLeft[step]);
     p.setPen(st.colour);
     TitleBar* bar = w->titleBar;
-    if (bar)
-        bar->setCameraInfo(slot, CameraInfo::Message,
-                           lanText(313).arg(QString::number(slot + 1), stepLabel(mode, step), st.text),
-                           MessageWarning);
+    updateTitleStrip();
     bool active[kMaxStep] = {};
     const int steps = qBound(0, gDNum, kMaxStep);
     for (int s = 0; s < steps; ++s) active[s] = w->timerUp[s] && w->timerUp[s]->isActive();
@@ -429,11 +445,7 @@ void CammerWidget::paintView(QPainter& p) {
                    lanText(315).arg(QString::number(data.shownTemplate + 1),
                                     QString::number(data.templateCount[step]), editorRegionText));
     } else {
-        if (bar) {
-            bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[cam]));
-            bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[cam]));
-            bar->setCameraInfo(slot, CameraInfo::FrameRate, QString::number(w->fps[cam]));
-        }
+        if (bar) bar->setCameraInfo(slot, CameraInfo::FrameRate, QString::number(w->fps[cam]));
         if (display != 3 && wp && wp->show_cavity_no) {
             p.drawText(177, 85, QStringLiteral("%1").arg(lanText(468)));
             for (const auto& t : mouldNumberTexts(store->flags[1])) p.drawText(t.first, 85, t.second);

@@ -165,7 +165,9 @@ OtherNetworksWidget::OtherNetworksWidget(QWidget* parent) : BWidget(parent) {
     techPhoneEdit = rowEdit(this, setText(428), 0);
     ngVideoBox = new CheckBox(this);
     wifiNameEdit = rowEdit(this, setText(445), 1);
-    wifiPasswordEdit = rowEdit(this, setText(446), 0);
+    // A WPA passphrase has letters and signs: typed on the full keyboard, shown masked.
+    wifiPasswordEdit = rowEdit(this, setText(446), 1);
+    wifiPasswordEdit->setEchoMode(QLineEdit::Password);
     wifiButton = rowButton(444, this);
     infoServerEdit = rowEdit(this, QStringLiteral("192.168.3.1"), 0);
     infoPortEdit = rowEdit(this, QStringLiteral("8000"), 0);

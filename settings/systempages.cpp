@@ -295,6 +295,10 @@ void SystemLogWidget::pageCount(QTableView* table) {
     const int rowHeight = rows > 0 ? table->rowHeight(0) : 0;
     pages = pageCountFor(rows, rowHeight, table ? table->viewport()->height() : 0);
     pageRange = pages > 0 ? table->verticalScrollBar()->maximum() / pages : 0;
+    // Only the pages there are get a numbered button.
+    QPushButton* numbered[4] = {pageBar->pageButton1, pageBar->pageButton2, pageBar->pageButton3,
+                                pageBar->pageButton4};
+    for (int k = 0; k < 4; ++k) numbered[k]->setVisible(k < pages);
     statusLabel->setText(rows > 0 ? QStringLiteral("%1 / %2").arg(qMax(1, currentPage)).arg(pages)
                                   : QString());
 }

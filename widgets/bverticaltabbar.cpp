@@ -149,6 +149,9 @@ void BVerticalTabBar::tabBtnPressed() {
     auto* b = qobject_cast<QPushButton*>(sender());
     const int i = tabButtons.indexOf(b);
     if (!b || i < 0) return;
+    // The page changes on the press: the highlight goes with it, even when the finger then slides off
+    // the tab (a click would only check it on a release inside).
+    b->setChecked(true);
     titleLabel->setText(tabTitles[i]);
     if (tabTitles[i] == kitText(575)) emit recordshow();
     if (tabTitles[i] == kitText(576)) emit Memorandum();

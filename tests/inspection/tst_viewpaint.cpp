@@ -41,6 +41,7 @@ private slots:
     void overlays_data();
     void overlays();
     void reportsToTitleBar();
+    void hiddenViewStripsCurrent();
     void titleBarStripsAndIcons();
     void regionAtImageEdgeClipped_data();
     void regionAtImageEdgeClipped();
@@ -239,6 +240,34 @@ void TestViewPaint::reportsToTitleBar() {
     unused->render(&other);
     QCOMPARE(w->titleBar->strip(1)->ngNum->text(), QStringLiteral("0"));
     gAllNum[0] = gFailNum[0] = 0;
+}
+
+// Only camera 1 is shown: camera 2's view does not paint, yet its strip follows the cycle (once a
+// second, with the frame counts).
+void TestViewPaint::hiddenViewStripsCurrent() {
+    MonitorWorld world(2);
+    MainWindow* w = world.build();
+    QVERIFY(w->camView(1) && w->camView(1)->cameraIndex() >= 0);
+    w->displayedCamera = 0;
+    w->camView(1)->hide();
+    gSource = -1;
+    w->RunState = 3;
+    w->SlotFPS();
+    CameraInfo* strip = w->titleBar->strip(1);
+    const QString stopped = strip->message->text();
+    QVERIFY(!stopped.isEmpty());
+    gAllNum[1] = 7;
+    gFailNum[1] = 2;
+    w->RunState = 1;
+    w->StepPhase = 1;
+    w->DetectStep = 0;
+    w->SlotFPS();
+    QCOMPARE(strip->message->text(),
+             lanText(313).arg("2", stepLabel(world.p().detect_mode, 0), lanText(312)));
+    QVERIFY(strip->message->text() != stopped);
+    QCOMPARE(strip->layerNum->text(), QStringLiteral("7"));
+    QCOMPARE(strip->ngNum->text(), QStringLiteral("2"));
+    gAllNum[1] = gFailNum[1] = 0;
 }
 
 void TestViewPaint::titleBarStripsAndIcons() {

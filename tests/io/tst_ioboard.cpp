@@ -1,5 +1,6 @@
 // The IO link end to end: ControlPort and its poll thread on a real pseudo-terminal, with the
 // simulated IO board on the other side (linked where the program opens its serial device).
+#include <QFile>
 #include <QtTest>
 
 #include "app/globals.h"
@@ -332,6 +333,12 @@ void TestIOBoard::cycleScripts_data() {
     QTest::newRow("until, output out of range") << "until 16 off\n" << -1;
     QTest::newRow("until, toggle too often") << "until 0 off 100 1\n" << -1;
     QTest::newRow("until, period without input") << "until 0 off 6000\n" << -1;
+    // The scripts the demonstration plays (scripts/run, MONITOR_IOBOARD_SCRIPT).
+    for (const char* name : {"standard-cycle.txt", "calm-cycle.txt"}) {
+        QFile f(QStringLiteral(IOBOARD_SCRIPT_DIR "/") + QLatin1String(name));
+        QVERIFY2(f.open(QIODevice::ReadOnly), name);
+        QTest::newRow(name) << QString::fromUtf8(f.readAll()) << 14;
+    }
 }
 
 void TestIOBoard::cycleScripts() {

@@ -14,6 +14,7 @@
 #include "widgets/blineedit.h"
 #include "widgets/bwidget.h"
 #include "widgets/checkbox.h"
+#include "widgets/keyboards.h"
 #include "settingsrig.h"
 
 namespace {
@@ -98,6 +99,7 @@ private slots:
     void wifiUpdate_data();
     void wifiUpdate();
     void wifiReadBack();
+    void wifiPasswordEntry();
     void serverRows();
     void serverRowsRefused();
     void recordTexts_data();
@@ -213,6 +215,32 @@ void TestBridgePages::wifiReadBack() {
     const WifiCredentials c = readWifiBlock(wifiBlock("车间", hex));
     QCOMPARE(c.name, QString("车间"));
     QCOMPARE(c.password, hex);
+}
+
+// A tap on the password field opens the full keyboard (a passphrase has letters), its field masked
+// like the page's; the confirmed passphrase is kept and shown masked, and checked as before.
+void TestBridgePages::wifiPasswordEntry() {
+    SettingsRig rig;
+    OtherNetworksWidget page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QCOMPARE(page.wifiPasswordEdit->echoMode(), QLineEdit::Password);
+    bool fullKeyboard = false;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    QTimer::singleShot(0, [&] {
+        auto* kb = qobject_cast<FullKeyboard*>(QApplication::activeModalWidget());
+        if (!kb) return;
+        fullKeyboard = true;
+        echo = kb->textEdit->echoMode();
+        kb->textEdit->setText("Shop Floor 5a!");
+        kb->confirmButton->click();
+    });
+    QTest::mouseClick(page.wifiPasswordEdit, Qt::LeftButton);
+    QVERIFY(fullKeyboard);
+    QCOMPARE(echo, QLineEdit::Password);
+    QCOMPARE(page.wifiPasswordEdit->text(), QString("Shop Floor 5a!"));
+    QVERIFY(validWifiPassword(page.wifiPasswordEdit->text()));
+    QVERIFY(!validWifiPassword("short"));
 }
 
 // The client's rows: three of the four exist. Shown, the page reads them; updated, exactly those three

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QtTest>
 
 #include "settings/advancedpages.h"
@@ -32,6 +34,8 @@ private slots:
     void advancedSwitches();
     void pageCount_data();
     void pageCount();
+    void pageButtons_data();
+    void pageButtons();
     void helpPages_data();
     void helpPages();
     void hardwareConfiguration();
@@ -184,6 +188,33 @@ void TestSettingsPages::pageCount() {
     QFETCH(int, visible);
     QFETCH(int, pages);
     QCOMPARE(SystemLogWidget::pageCountFor(rows, rowHeight, visible), pages);
+}
+
+// The page bar offers a numbered button for each page there is (at most four), no more.
+void TestSettingsPages::pageButtons_data() {
+    QTest::addColumn<int>("rows");
+    QTest::newRow("empty day") << 0;
+    QTest::newRow("one page") << 5;
+    QTest::newRow("two pages") << 40;
+    QTest::newRow("many pages") << 400;
+}
+
+void TestSettingsPages::pageButtons() {
+    QFETCH(int, rows);
+    SystemLogWidget log;
+    log.resize(1500, 800);
+    log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&log));
+    QStandardItemModel model(rows, 3);
+    log.recordTable->setModel(&model);
+    log.modelChange();
+    QCOMPARE(log.pages, SystemLogWidget::pageCountFor(rows, rows ? log.recordTable->rowHeight(0) : 0,
+                                                      log.recordTable->viewport()->height()));
+    if (rows == 40) QCOMPARE(log.pages, 2);
+    QPushButton* numbered[4] = {log.pageBar->pageButton1, log.pageBar->pageButton2, log.pageBar->pageButton3,
+                                log.pageBar->pageButton4};
+    for (int k = 0; k < 4; ++k) QCOMPARE(numbered[k]->isVisible(), k < log.pages);
+    log.recordTable->setModel(nullptr);
 }
 
 void TestSettingsPages::helpPages_data() {

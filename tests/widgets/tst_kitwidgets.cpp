@@ -281,12 +281,25 @@ void TestKitWidgets::tabBarExitAndSlideOff() {
     QCOMPARE(exitSpy.count(), 1);
     QCOMPARE(f.bar.pageStack->currentIndex(), 0);
     QCOMPARE(f.bar.titleLabel->text(), QString("a"));
-    // Press tab b and slide off: page and title follow the press, the dark tab stays a.
+    // Press tab b and slide off: page, title and the dark tab all follow the press.
     QTest::mousePress(f.bar.tabButtons[1], Qt::LeftButton);
     QTest::mouseRelease(f.bar.tabButtons[1], Qt::LeftButton, {}, QPoint(-30, -30));
     QCOMPARE(f.bar.pageStack->currentIndex(), 1);
     QCOMPARE(f.bar.titleLabel->text(), QString("b"));
+    QVERIFY(f.bar.tabButtons[1]->isChecked());
+    QVERIFY(!f.bar.tabButtons[0]->isChecked());
+    // A drag down the column from a to b, through the bar's window as a finger does: the page shown
+    // is the pressed one and so is the highlighted tab.
+    QVERIFY(QTest::qWaitForWindowExposed(&f.bar));
+    QWindow* win = f.bar.windowHandle();
+    const QPoint a = f.bar.tabButtons[0]->mapTo(&f.bar, f.bar.tabButtons[0]->rect().center());
+    const QPoint b = f.bar.tabButtons[1]->mapTo(&f.bar, f.bar.tabButtons[1]->rect().center());
+    QTest::mousePress(win, Qt::LeftButton, {}, a);
+    QTest::mouseMove(win, b);
+    QTest::mouseRelease(win, Qt::LeftButton, {}, b);
+    QCOMPARE(f.bar.pageStack->currentIndex(), 0);
     QVERIFY(f.bar.tabButtons[0]->isChecked());
+    QVERIFY(!f.bar.tabButtons[1]->isChecked());
 }
 
 void TestKitWidgets::tabBarScrollsVertically() {

@@ -44,6 +44,8 @@
 
 // The camera pages of the settings dialog (camerapages.cpp).
 void galleryCameraPages(const std::function<void(QWidget*, const QString&)>& save);
+// Every page of the settings dialog (settingspages.cpp).
+void gallerySettingsPages(const std::function<void(QWidget*, const QString&)>& save);
 // Password dialog, login indicator and index button panel (access.cpp).
 void accessGallery(const QString& out, int lan);
 
@@ -400,6 +402,7 @@ int main(int argc, char* argv[]) {
         cameraDialogs(&background);
         galleryIOPages(&save);
         galleryCameraPages(&save);
+        gallerySettingsPages(&save);
     }
     return 0;
 }
