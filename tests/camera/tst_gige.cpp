@@ -690,7 +690,7 @@ private slots:
         resetGigeEnv();
         installGigeRepair();
         auto s = spec(simcam::Vendor::Hikvision, "H1");
-        s.model = "MV-SIM-GM";
+        s.model = "SIM-GM";
         s.ip = ip("192.0.2.60");
         s.mask = ip("255.255.255.0");
         s.netExport = ip("192.0.2.9");
