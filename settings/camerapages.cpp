@@ -38,8 +38,7 @@ const char* const kValueStyle =
 const char* const kUnitStyle = "font-size:16px;color:#656263;";
 const char* const kTextButtonStyle =
     "QPushButton {   color:#656263;   border-radius: 23px;   border: 2px solid #656263;   text-align: center;"
-    "   padding-top: 0px;   padding-bottom: 0px;   padding-left: 0px;   padding-right: 0px;   display: "
-    "block;}";
+    "   padding-top: 0px;   padding-bottom: 0px;   padding-left: 0px;   padding-right: 0px;}";
 constexpr int kSliderWidth = 600;
 constexpr QSize kDetachedSize(1105, 325);
 constexpr QPoint kDetachedPos(342, 653);
