@@ -142,8 +142,7 @@ CameraParamsSubWidget::CameraParamsSubWidget(QWidget* parent) : BWidget(parent) 
         top->addWidget(cameraButtons[i]);
     }
     cameraButtons[0]->setChecked(true);
-    cameraButtons[2]->hide();
-    cameraButtons[3]->hide();
+    for (int i = 1; i < kCameraPageButtons; ++i) cameraButtons[i]->hide();
     top->addSpacing(20);
     restoreButton = new QPushButton(tr("恢复默认"), this);
     restoreButton->setIcon(QIcon(QStringLiteral(":/img/icons/57-1.png")));
@@ -227,8 +226,9 @@ void CameraParamsSubWidget::displayIndependent(bool on) {
 }
 
 void CameraParamsSubWidget::showEvent(QShowEvent* event) {
-    cameraButtons[2]->setVisible(numCamera > 2);
-    cameraButtons[3]->setVisible(numCamera > 3);
+    // One button per camera (camera 1's always): a button past the last camera would highlight a
+    // camera that the sliders do not act on.
+    for (int i = 1; i < kCameraPageButtons; ++i) cameraButtons[i]->setVisible(i < numCamera);
     BWidget::showEvent(event);
 }
 

@@ -53,6 +53,8 @@ private slots:
     void imageValuesThenExit();
     void detachedPanelAndOrder();
     void backEndFoundNoCameraOpens();
+    void oneButtonPerCamera_data();
+    void oneButtonPerCamera();
 };
 
 void TestCameraScreens::imageValuesThenExit_data() {
@@ -171,6 +173,33 @@ void TestCameraScreens::backEndFoundNoCameraOpens() {
     touchRightOfHandle(s->cameraParamsSub->exposureSlider);
     touchRightOfHandle(s->cameraParams->gammaSlider);
     QCOMPARE(s->cameraParamsSub->exposureValue->text(), QString::number(gpWParaBak->expose_time[0]));
+}
+
+// The camera choice offers one button per camera: with one camera nothing can highlight a camera the
+// sliders do not act on, and "next" on the detached panel stays on the last camera.
+void TestCameraScreens::oneButtonPerCamera_data() {
+    QTest::addColumn<int>("cameras");
+    QTest::newRow("one camera") << 1;
+    QTest::newRow("two cameras") << 2;
+}
+
+void TestCameraScreens::oneButtonPerCamera() {
+    QFETCH(int, cameras);
+    MonitorWorld world(cameras);
+    MainWindow* w = world.build();
+    showWindow(w);
+    SystemSettingWidget* s = w->settingWidget;
+    touch(w->optionBar->button(OptionBar::Settings));
+    touch(s->tabButtons[3]);
+    CameraParamsSubWidget* sub = s->cameraParamsSub;
+    for (int i = 0; i < kCameraPageButtons; ++i) QCOMPARE(sub->cameraButtons[i]->isVisible(), i < cameras);
+    touch(sub->viewButton);
+    QVERIFY(QTest::qWaitForWindowExposed(sub));
+    touch(sub->nextButton);
+    touch(sub->nextButton);
+    QCOMPARE(outSet, cameras - 1);
+    QCOMPARE(sub->cameraGroup->checkedId(), cameras - 1);
+    touch(sub->viewButton);
 }
 
 QTEST_MAIN(TestCameraScreens)
