@@ -105,8 +105,10 @@ int EnsureDeviceReach() {
             unsigned int chosen = 0;
             // Only a mask longer than /24 can put part of the /24 outside the interface's subnet.
             const bool narrow = (mask & 0xFFu) != 0;
+            // The gateway is host 254 of the /24, or the highest host of a narrower subnet.
+            const unsigned int gateway = narrow ? (ifIp & mask) | (~mask - 1u) : base + 254;
             if (bChooseNoUseIp(base, devIp & 0xFFu, &chosen, narrow ? ifIp : 0, narrow ? mask : 0) &&
-                DoForceIp(dev, chosen, mask, base + 254))
+                DoForceIp(dev, chosen, mask, gateway))
                 ++counted;
         } else if (MV_CC_IsDeviceAccessible(dev, kMvAccessExclusive)) {
             ++counted;

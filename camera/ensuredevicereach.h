@@ -1,7 +1,8 @@
 #pragma once
 // Reachability of the Hikvision GigE cameras, run before every Hikvision enumeration: a camera on
 // another subnet than the interface it was found through is moved, with the SDK's force-IP, to the
-// first address of that interface's /24 that does not answer a ping.
+// first address of that interface's /24 (inside its subnet when the mask is narrower) that does not
+// answer a ping; the gateway given is host 254 of the /24, or the highest host of a narrower subnet.
 #include <QByteArray>
 #include <cstdint>
 

@@ -600,11 +600,17 @@ private slots:
             << "198.51.100.50/24"
             << "192.0.2.9" << QStringList{} << "" << 0 << QStringList{"192.0.2.50", "192.0.2.51"}
             << "192.0.2.51 255.255.255.0 192.0.2.254";
-        // A /25 at .0: hosts 128 and up lie outside it, 127 is its broadcast address.
+        // A /25 at .0: hosts 128 and up lie outside it, 127 is its broadcast address; the gateway is
+        // its highest host, not .254 of the /24.
         QTest::newRow("narrow subnet")
             << "198.51.100.200/24"
             << "192.0.2.9" << QStringList{"eth0=192.0.2.9/25"} << "" << 0
-            << QStringList{"192.0.2.126", "192.0.2.125"} << "192.0.2.125 255.255.255.128 192.0.2.254";
+            << QStringList{"192.0.2.126", "192.0.2.125"} << "192.0.2.125 255.255.255.128 192.0.2.126";
+        // A /26 at .192: only hosts 193 to 254 are tried.
+        QTest::newRow("narrow subnet, high quarter")
+            << "198.51.100.10/24"
+            << "192.0.2.200" << QStringList{"eth0=192.0.2.200/26"} << "" << 0
+            << QStringList{"192.0.2.193", "192.0.2.194"} << "192.0.2.194 255.255.255.192 192.0.2.254";
         QTest::newRow("interface list unreadable")
             << "198.51.100.50/24"
             << "192.0.2.9" << QStringList{"unreadable"} << "" << -1 << QStringList{} << "";
