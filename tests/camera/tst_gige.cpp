@@ -440,6 +440,54 @@ private slots:
         QVERIFY(!config.AutoSetIpAddr(1));
     }
 
+    // A discovered camera formatted for display: link speed and state from the two letters after
+    // the filter text; text fields that fill their whole room are read without running over.
+    void devInfo_data() {
+        QTest::addColumn<QByteArray>("makerInfo");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("gigabit, idle") << QByteArray("F622CI") << "1000M"
+                                       << "IDLE";
+        QTest::newRow("100M, busy") << QByteArray("F622BX") << "100M"
+                                    << "BUSY";
+        QTest::newRow("other letters") << QByteArray("F622ib") << "10M"
+                                       << "BUSY";
+        QTest::newRow("filter text alone") << QByteArray("F622") << "10M"
+                                           << "BUSY";
+    }
+    void devInfo() {
+        QFETCH(QByteArray, makerInfo);
+        QFETCH(QString, speed);
+        QFETCH(QString, state);
+        GigeRig rig;
+        rig.addInterface("eth0=192.0.2.1/24");
+        CameraState cam = camera("192.0.2.60", 26, 0xAB, makerInfo.constData());
+        cam.gateway = ip("192.0.2.62");
+        cam.model = QByteArray(32, 'M');
+        cam.serial = "SN-0042";
+        cam.userName = "ABCDEFGHIJKLMNOP";  // all 16 bytes, no terminating zero
+        rig.net.addCamera(cam);
+        CIpConfig config;
+        QVERIFY(config.Init());
+        QCOMPARE(config.RefreshDevList(), 1);
+        GevDevInfo info;
+        QVERIFY(config.GetDevInfo(0, &info));
+        QCOMPARE(info.ip, QString("192.0.2.60"));
+        QCOMPARE(info.mask, QString("255.255.255.192"));
+        QCOMPARE(info.gateway, QString("192.0.2.62"));
+        QCOMPARE(info.mac, QString("02-00-5E-10-00-AB"));
+        QCOMPARE(info.model, QString(32, 'M'));
+        QCOMPARE(info.serial, QString("SN-0042"));
+        QCOMPARE(info.userName, QString("ABCDEFGHIJKLMNOP"));
+        QCOMPARE(info.speed, speed);
+        QCOMPARE(info.state, state);
+        GevDevInfo untouched;
+        untouched.ip = "kept";
+        QVERIFY(!config.GetDevInfo(1, &untouched));
+        QVERIFY(!config.GetDevInfo(-1, &untouched));
+        QCOMPARE(untouched.ip, QString("kept"));
+    }
+
     // The whole repair on two interfaces: who is moved, who is left alone, what is counted.
     void repairAll() {
         GigeRig rig;
