@@ -320,6 +320,7 @@ CameraParamsWidget::CameraParamsWidget(QWidget* parent) : BWidget(parent) {
         ++r;
     }
     grid->setColumnStretch(4, 1);
+    connect(speedSlider, &QSlider::valueChanged, this, [this] { speedMoved_ = true; });
     connect(subWidget->exposureSlider, &QSlider::valueChanged, this, &CameraParamsWidget::slotQSliderValue);
     connect(subWidget->gainSlider, &QSlider::valueChanged, this, &CameraParamsWidget::slotQSliderValue);
 
@@ -350,11 +351,18 @@ void CameraParamsWidget::WizardParaInit() {
     load(sharpSlider, valueLabels[0], w->sharp[c]);
     load(gammaSlider, valueLabels[1], w->gamma[c]);
     load(contrastSlider, valueLabels[2], w->contrast[c]);
-    load(speedSlider, valueLabels[3], w->capture_speed);
+    loadSpeed(w->capture_speed);
+}
+
+void CameraParamsWidget::loadSpeed(int value) {
+    load(speedSlider, valueLabels[3], value);
+    speedMoved_ = false;
 }
 
 void CameraParamsWidget::accept() {
-    if (gpWParaBak) gpWParaBak->capture_speed = speedSlider->value();
+    // Only a speed the operator set is stored: an unmoved slider keeps the stored value, even one
+    // outside the slider's range.
+    if (gpWParaBak && speedMoved_) gpWParaBak->capture_speed = speedSlider->value();
 }
 
 void CameraParamsWidget::showEvent(QShowEvent* event) {
@@ -500,13 +508,16 @@ void SystemSettingWidget::reloadCameraSliders(bool withSpeed) {
     const WizardPara* w = gpWParaBak;
     const int c = pageCamera();
     if (!w || !validCamera(c)) return;
-    // Setting a slider emits its change signal, which applies the value to the camera.
-    cameraParamsSub->exposureSlider->setValue(w->expose_time[c]);
-    cameraParamsSub->gainSlider->setValue(w->adjust_plus[c]);
-    cameraParams->sharpSlider->setValue(w->sharp[c]);
-    cameraParams->contrastSlider->setValue(w->contrast[c]);
-    cameraParams->gammaSlider->setValue(w->gamma[c]);
-    if (withSpeed) cameraParams->speedSlider->setValue(w->capture_speed);
+    // Loaded without the change signal: showing a camera's values writes nothing. A stored value
+    // outside a slider's range is shown clamped and kept until the operator moves that slider.
+    CameraParamsSubWidget* sub = cameraParamsSub;
+    CameraParamsWidget* page = cameraParams;
+    load(sub->exposureSlider, sub->exposureValue, w->expose_time[c]);
+    load(sub->gainSlider, sub->gainValue, w->adjust_plus[c]);
+    load(page->sharpSlider, page->valueLabels[0], w->sharp[c]);
+    load(page->gammaSlider, page->valueLabels[1], w->gamma[c]);
+    load(page->contrastSlider, page->valueLabels[2], w->contrast[c]);
+    if (withSpeed) page->loadSpeed(w->capture_speed);
 }
 
 void SystemSettingWidget::SlotChangeCamera() {
