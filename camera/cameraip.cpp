@@ -154,6 +154,35 @@ bool CIpConfig::SetIpAddr(int d, const char* ip, const char* mask, const char* g
     return force(d, gvcpGet32(a), gvcpGet32(m), gvcpGet32(g));
 }
 
+namespace {
+// A text field of a discovery answer: up to its size, ending at the first zero byte.
+QString ackText(const char* field, size_t size) {
+    return QString::fromLatin1(field, int(strnlen(field, size)));
+}
+}  // namespace
+
+bool CIpConfig::GetDevInfo(int d, GevDevInfo* info) const {
+    if (!validDevice(d) || !info) return false;
+    const gvcp_discovery_ack_s& a = devices_[size_t(d)];
+    info->ip = ipText(ackIp(a));
+    info->mask = ipText(ackMask(a));
+    info->gateway = ipText(gvcpGet32(a.gateway));
+    info->mac = macText(a.mac);
+    info->model = ackText(a.model, sizeof(a.model));
+    info->serial = ackText(a.serial, sizeof(a.serial));
+    info->userName = ackText(a.userName, sizeof(a.userName));
+    // The two letters after the filter text (a zero byte there reads as "other").
+    const size_t filter = sizeof(kRepairFilter) - 1;
+    const size_t infoLength = strnlen(a.makerInfo, sizeof(a.makerInfo));
+    const char speed = infoLength > filter ? a.makerInfo[filter] : '\0';
+    const char state = infoLength > filter + 1 ? a.makerInfo[filter + 1] : '\0';
+    info->speed = speed == 'C'   ? QStringLiteral("1000M")
+                  : speed == 'B' ? QStringLiteral("100M")
+                                 : QStringLiteral("10M");
+    info->state = state == 'I' ? QStringLiteral("IDLE") : QStringLiteral("BUSY");
+    return true;
+}
+
 int RepairAllCameraIP() {
     auto config = std::make_unique<CIpConfig>();
     if (!config->Init()) return -1;

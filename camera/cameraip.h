@@ -2,6 +2,7 @@
 // GigE address repair: before camera detection, every GigE camera of the repaired kind (discovery
 // answer whose manufacturer-specific information begins with "F622") that is not reachable on the
 // subnet of the interface it answered on gets a free random address on that subnet.
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -10,6 +11,17 @@
 
 class CGevDiscovery;
 class CGevForceIp;
+
+// A discovered camera as a maintenance screen shows it. The manufacturer-specific information of the
+// repaired kind is the filter text "F622", then a link-speed letter ('C' 1000M, 'B' 100M, any other
+// 10M), then a state letter ('I' idle, any other busy).
+struct GevDevInfo {
+    QString ip, mask, gateway;  // "%d.%d.%d.%d"
+    QString mac;                // "%02X-%02X-%02X-%02X-%02X-%02X"
+    QString model, serial, userName;
+    QString speed;  // "1000M", "100M" or "10M"
+    QString state;  // "IDLE" or "BUSY"
+};
 
 // One discovery and one address repair; lives on the heap for one RepairAllCameraIP.
 class CIpConfig {
@@ -46,6 +58,9 @@ public:
     // Sends the given dotted address, mask and gateway to device d. False on a malformed text or
     // no acknowledge.
     bool SetIpAddr(int d, const char* ip, const char* mask, const char* gateway);
+    // Device d of the last list, formatted for display; false (and `info` untouched) for an index
+    // outside the list.
+    bool GetDevInfo(int d, GevDevInfo* info) const;
 
     int interfaceCount() const { return interfaceCount_; }
     const Interface& interfaceAt(int i) const { return interfaces_[i]; }

@@ -1,8 +1,9 @@
 #pragma once
 // Lost-camera watch and restart. The main window's once-per-second frame-rate watch reports a camera
 // that stayed silent for more than five seconds to CameraCheck, which declares the cameras lost: it
-// records the event, allows the mould to close (output 0 on unless stopped), stops and closes every
-// camera and warns the operator. While gisLost is set the inspection loop calls CameraRestart every
+// records the event, holds the machine (output 0, the clamping cut, on and flushed: the mould may not
+// close while nothing looks into it; left as it stands when detection is stopped), stops and closes
+// every camera and warns the operator. While gisLost is set the inspection loop calls CameraRestart every
 // 3 s; it re-enumerates the camera family and, when the expected cameras are back, reopens and
 // restarts them. Views and main-window hooks come through camerahost.h. GUI thread only.
 #include <QString>

@@ -319,6 +319,8 @@ void CameraSlot::RestoreDefaultSettings() {
             CameraSetMirror(h, 0, false);
             CameraSetMirror(h, 1, gOW < 2048 && !gisColor);
             CameraSetFrameSpeed(h, 0);
+            // The factory set runs free: the trigger mode comes back as at open, before the start.
+            CameraChangeTrig(false);
             if (work) {
                 double us = 0;
                 CameraGetExposureTime(h, &us);
@@ -344,7 +346,12 @@ void CameraSlot::RestoreDefaultSettings() {
             CameraStop();
             MV_CC_SetEnumValue(hikHandle, "UserSetSelector", 0);
             MV_CC_SetCommandValue(hikHandle, "UserSetLoad");
+            // The user set switches sharpness and gamma processing off and the trigger to free
+            // running: both come back as at open, before the start.
+            MV_CC_SetBoolValue(hikHandle, "SharpnessEnable", true);
+            MV_CC_SetBoolValue(hikHandle, "GammaEnable", true);
             MV_CC_SetEnumValue(hikHandle, "PixelFormat", hikPixelFormat());
+            CameraChangeTrig(false);
             CameraStart();
             if (work) {
                 MvFloatValue e{}, g{}, gm{};

@@ -85,7 +85,8 @@ public:
     // always run free (with `restart` acquisition is stopped and started around the change).
     void CameraChangeTrig(bool restart);
     // Loads the camera's factory defaults (MindVision, Hikvision) or the default filters (V4L2) and
-    // writes the resulting values into the working copy gpWParaBak.
+    // writes the resulting values into the working copy gpWParaBak. The trigger mode of the live
+    // record, and Hikvision's sharpness and gamma processing, are applied again as at open.
     void RestoreDefaultSettings();
     // Steps the live exposure by 1 towards a mean grey level of 126-130 and applies it.
     void AutoChangeExposeTime(int brightness);

@@ -38,8 +38,12 @@ QByteArray execCommand(const char* command) {
 }
 
 bool IsFreeIp(const char* address) {
-    const QByteArray out = execCommand(QByteArray("ping ").append(address).append(" -w 1").constData());
-    return !out.contains("ttl");
+    // ping ends with 1 when no reply came within the deadline; 0 means an answer, 2 an error, and a
+    // missing ping or shell gives 127 or -1. Only a clean "no reply" shows the address is free: taking
+    // an address nobody checked could move the camera onto another host's.
+    const CommandResult r =
+        RunCommandCapture(QStringLiteral("ping %1 -w 1").arg(QString::fromLatin1(address)));
+    return r.exitCode == 1 && !r.output.contains("ttl");
 }
 
 bool DoForceIp(MvDeviceInfo* device, unsigned int ip, unsigned int mask, unsigned int gateway) {
@@ -105,8 +109,10 @@ int EnsureDeviceReach() {
             unsigned int chosen = 0;
             // Only a mask longer than /24 can put part of the /24 outside the interface's subnet.
             const bool narrow = (mask & 0xFFu) != 0;
+            // The gateway is host 254 of the /24, or the highest host of a narrower subnet.
+            const unsigned int gateway = narrow ? (ifIp & mask) | (~mask - 1u) : base + 254;
             if (bChooseNoUseIp(base, devIp & 0xFFu, &chosen, narrow ? ifIp : 0, narrow ? mask : 0) &&
-                DoForceIp(dev, chosen, mask, base + 254))
+                DoForceIp(dev, chosen, mask, gateway))
                 ++counted;
         } else if (MV_CC_IsDeviceAccessible(dev, kMvAccessExclusive)) {
             ++counted;

@@ -1,7 +1,8 @@
 #pragma once
 // Reachability of the Hikvision GigE cameras, run before every Hikvision enumeration: a camera on
 // another subnet than the interface it was found through is moved, with the SDK's force-IP, to the
-// first address of that interface's /24 that does not answer a ping.
+// first address of that interface's /24 (inside its subnet when the mask is narrower) that ping shows
+// free; the gateway given is host 254 of the /24, or the highest host of a narrower subnet.
 #include <QByteArray>
 #include <cstdint>
 
@@ -25,7 +26,8 @@ int GetNetInfo(ALL_NET_INFO* all);
 bool GetMaskFromIp(unsigned int ip, unsigned int* mask, const ALL_NET_INFO* all);
 // The command's standard output (through the command runner; empty when it cannot run).
 QByteArray execCommand(const char* command);
-// True when the dotted address does not answer "ping <address> -w 1" (no "ttl" in the output).
+// True when "ping <address> -w 1" (through the command runner) ended with status 1, no reply. A ping
+// that answered, failed, is missing or was only recorded leaves the address taken.
 bool IsFreeIp(const char* address);
 // The SDK's force-IP on a device; failures are logged at debug level.
 bool DoForceIp(MvDeviceInfo* device, unsigned int ip, unsigned int mask, unsigned int gateway);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/globals.h"
 #include "app/lanstr.h"
@@ -115,9 +116,33 @@ int IndexButton::CurChooseTrig() const {
     return stepCombo_->count() == 0 ? -1 : stepCombo_->currentIndex();
 }
 
+bool IndexButton::inToggleZone(const QPoint& local) const {
+    return rect().contains(local) && local.x() < toggleZone_;
+}
+
 void IndexButton::mousePressEvent(QMouseEvent* e) {
-    if (qRound(e->localPos().x()) < toggleZone_) ShowHide(0);
+    // Reached only when the panel is its own window (the window's filter below does it otherwise).
+    if (!watchedWindow_ && qRound(e->localPos().x()) < toggleZone_) ShowHide(0);
     QWidget::mousePressEvent(e);
+}
+
+void IndexButton::showEvent(QShowEvent* event) {
+    QWidget* top = window();
+    QWindow* handle = top != this ? top->windowHandle() : nullptr;
+    if (handle != watchedWindow_) {
+        if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+        if (handle) handle->installEventFilter(this);
+        watchedWindow_ = handle;
+    }
+    QWidget::showEvent(event);
+}
+
+bool IndexButton::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ && event->type() == QEvent::MouseButtonPress && isVisible()) {
+        const auto* me = static_cast<QMouseEvent*>(event);
+        if (inToggleZone(mapFrom(window(), me->windowPos().toPoint()))) ShowHide(0);
+    }
+    return false;  // the press goes on to whatever lies at its position
 }
 
 void IndexButton::paintEvent(QPaintEvent*) {}

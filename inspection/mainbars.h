@@ -3,6 +3,7 @@
 // lists and pictures are filled in by the screens that own them.
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 #include "optionbar.h"
@@ -59,10 +60,18 @@ public:
     static int textIdOf(Button b);
 
 protected:
+    // A press in the toggle zone (the left 110 pixels of the panel, over its whole height) applies
+    // ShowHide again. The panel takes presses only on what it shows, so the zone is watched on the
+    // top-level window (an event filter that lets every press go on to the widget below it).
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool inToggleZone(const QPoint& local) const;
+
+    QPointer<QWindow> watchedWindow_;
     bool logoFlag_ = false;
     QPixmap logoPixmap_;
     QLabel* logo_ = nullptr;

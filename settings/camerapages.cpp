@@ -38,8 +38,7 @@ const char* const kValueStyle =
 const char* const kUnitStyle = "font-size:16px;color:#656263;";
 const char* const kTextButtonStyle =
     "QPushButton {   color:#656263;   border-radius: 23px;   border: 2px solid #656263;   text-align: center;"
-    "   padding-top: 0px;   padding-bottom: 0px;   padding-left: 0px;   padding-right: 0px;   display: "
-    "block;}";
+    "   padding-top: 0px;   padding-bottom: 0px;   padding-left: 0px;   padding-right: 0px;}";
 constexpr int kSliderWidth = 600;
 constexpr QSize kDetachedSize(1105, 325);
 constexpr QPoint kDetachedPos(342, 653);
@@ -143,8 +142,7 @@ CameraParamsSubWidget::CameraParamsSubWidget(QWidget* parent) : BWidget(parent) 
         top->addWidget(cameraButtons[i]);
     }
     cameraButtons[0]->setChecked(true);
-    cameraButtons[2]->hide();
-    cameraButtons[3]->hide();
+    for (int i = 1; i < kCameraPageButtons; ++i) cameraButtons[i]->hide();
     top->addSpacing(20);
     restoreButton = new QPushButton(tr("恢复默认"), this);
     restoreButton->setIcon(QIcon(QStringLiteral(":/img/icons/57-1.png")));
@@ -228,8 +226,9 @@ void CameraParamsSubWidget::displayIndependent(bool on) {
 }
 
 void CameraParamsSubWidget::showEvent(QShowEvent* event) {
-    cameraButtons[2]->setVisible(numCamera > 2);
-    cameraButtons[3]->setVisible(numCamera > 3);
+    // One button per camera (camera 1's always): a button past the last camera would highlight a
+    // camera that the sliders do not act on.
+    for (int i = 1; i < kCameraPageButtons; ++i) cameraButtons[i]->setVisible(i < numCamera);
     BWidget::showEvent(event);
 }
 
@@ -321,6 +320,7 @@ CameraParamsWidget::CameraParamsWidget(QWidget* parent) : BWidget(parent) {
         ++r;
     }
     grid->setColumnStretch(4, 1);
+    connect(speedSlider, &QSlider::valueChanged, this, [this] { speedMoved_ = true; });
     connect(subWidget->exposureSlider, &QSlider::valueChanged, this, &CameraParamsWidget::slotQSliderValue);
     connect(subWidget->gainSlider, &QSlider::valueChanged, this, &CameraParamsWidget::slotQSliderValue);
 
@@ -351,11 +351,18 @@ void CameraParamsWidget::WizardParaInit() {
     load(sharpSlider, valueLabels[0], w->sharp[c]);
     load(gammaSlider, valueLabels[1], w->gamma[c]);
     load(contrastSlider, valueLabels[2], w->contrast[c]);
-    load(speedSlider, valueLabels[3], w->capture_speed);
+    loadSpeed(w->capture_speed);
+}
+
+void CameraParamsWidget::loadSpeed(int value) {
+    load(speedSlider, valueLabels[3], value);
+    speedMoved_ = false;
 }
 
 void CameraParamsWidget::accept() {
-    if (gpWParaBak) gpWParaBak->capture_speed = speedSlider->value();
+    // Only a speed the operator set is stored: an unmoved slider keeps the stored value, even one
+    // outside the slider's range.
+    if (gpWParaBak && speedMoved_) gpWParaBak->capture_speed = speedSlider->value();
 }
 
 void CameraParamsWidget::showEvent(QShowEvent* event) {
@@ -501,13 +508,16 @@ void SystemSettingWidget::reloadCameraSliders(bool withSpeed) {
     const WizardPara* w = gpWParaBak;
     const int c = pageCamera();
     if (!w || !validCamera(c)) return;
-    // Setting a slider emits its change signal, which applies the value to the camera.
-    cameraParamsSub->exposureSlider->setValue(w->expose_time[c]);
-    cameraParamsSub->gainSlider->setValue(w->adjust_plus[c]);
-    cameraParams->sharpSlider->setValue(w->sharp[c]);
-    cameraParams->contrastSlider->setValue(w->contrast[c]);
-    cameraParams->gammaSlider->setValue(w->gamma[c]);
-    if (withSpeed) cameraParams->speedSlider->setValue(w->capture_speed);
+    // Loaded without the change signal: showing a camera's values writes nothing. A stored value
+    // outside a slider's range is shown clamped and kept until the operator moves that slider.
+    CameraParamsSubWidget* sub = cameraParamsSub;
+    CameraParamsWidget* page = cameraParams;
+    load(sub->exposureSlider, sub->exposureValue, w->expose_time[c]);
+    load(sub->gainSlider, sub->gainValue, w->adjust_plus[c]);
+    load(page->sharpSlider, page->valueLabels[0], w->sharp[c]);
+    load(page->gammaSlider, page->valueLabels[1], w->gamma[c]);
+    load(page->contrastSlider, page->valueLabels[2], w->contrast[c]);
+    if (withSpeed) page->loadSpeed(w->capture_speed);
 }
 
 void SystemSettingWidget::SlotChangeCamera() {

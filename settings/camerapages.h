@@ -87,7 +87,10 @@ public:
     explicit CameraParamsWidget(QWidget* parent = nullptr);
     // Clarity, gamma and truth of camera outSet, and the capture speed, from gpWParaBak.
     void WizardParaInit();
-    // Stores the capture speed (the image values are stored as they move).
+    // Shows the capture speed without storing it (clamped to the slider's range when out of it).
+    void loadSpeed(int value);
+    // Stores the capture speed when the operator moved its slider since it was loaded (the image
+    // values are stored as they move).
     void accept();
 
     // Whether the factory controls show: the current state of the "Display factory param" box,
@@ -95,11 +98,11 @@ public:
     std::function<bool()> factoryShown;
 
     CameraParamsSubWidget* subWidget;
-    QSlider* sharpSlider;     // "Clarity" 0-100
-    QSlider* gammaSlider;     // "Gamma" 0-250
-    QSlider* contrastSlider;  // "Truth" 1-200
-    QSlider* speedSlider;     // "Speed" 0-32
-    BlineLabel* valueLabels[4];
+    QSlider* sharpSlider;        // "Clarity" 0-100
+    QSlider* gammaSlider;        // "Gamma" 0-250
+    QSlider* contrastSlider;     // "Truth" 1-200
+    QSlider* speedSlider;        // "Speed" 0-32
+    BlineLabel* valueLabels[4];  // sharp, gamma, contrast, speed
 
 public slots:
     // Writes the moved slider's value into its value label.
@@ -110,6 +113,7 @@ protected:
 
 private:
     QList<QWidget*> m_factoryControls;
+    bool speedMoved_ = false;  // the speed slider changed since it was loaded
 };
 
 class CameraFunctionsWidget : public BWidget {

@@ -251,6 +251,7 @@ int Bus::addCamera(const CameraSpec& spec) {
     std::lock_guard<std::mutex> lk(k.m);
     auto c = std::make_unique<Cam>();
     c->spec = spec;
+    c->defaultTrigger = spec.trigger;
     c->id = int(k.cams.size()) + 1;
     c->order = c->id;
     c->outW = spec.width;

@@ -35,6 +35,7 @@ struct FrameJob {
 struct Cam {
     int id = 0;
     CameraSpec spec;
+    bool defaultTrigger = false;  // the trigger mode its default settings load (as configured)
     int order = 0;
     bool present = true;
     bool stalled = false;

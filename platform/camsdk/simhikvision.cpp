@@ -244,6 +244,16 @@ int MV_CC_SetEnumValue(void* handle, const char* key, unsigned value) {
 
 int MV_CC_SetCommandValue(void* handle, const char* key) {
     HIK_CALL("MV_CC_SetCommandValue", handle, QStringLiteral(", %1").arg(QLatin1String(key)));
+    if (QByteArray(key) == "UserSetLoad") {
+        // The default user set: the trigger mode as configured, sharpness and gamma processing off
+        // (the image values themselves are kept, so a read-back finds what was applied).
+        c->features["TriggerMode"] = c->defaultTrigger ? 1 : 0;
+        c->features["SharpnessEnable"] = 0;
+        c->features["GammaEnable"] = 0;
+        c->spec.trigger = c->defaultTrigger;
+        c->pulses = 0;
+        k.cv.notify_all();
+    }
     return MV_OK;
 }
 

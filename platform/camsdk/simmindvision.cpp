@@ -185,13 +185,23 @@ MIND_SET(CameraSetContrast, "Contrast", int)
 MIND_GET(CameraGetContrast, "Contrast", int)
 MIND_SET(CameraSetGamma, "Gamma", int)
 MIND_GET(CameraGetGamma, "Gamma", int)
-MIND_SET(CameraLoadParameter, "LoadParameter", int)
 MIND_SET(CameraSetAeTarget, "AeTarget", int)
 MIND_SET(CameraSetAntiFlick, "AntiFlick", int)
 
 MindStatus CameraSetMirror(MindHandle handle, int direction, bool on) {
     MIND_CALL("CameraSetMirror", handle, QStringLiteral(", %1, %2").arg(direction).arg(on));
     c->features[direction ? "MirrorV" : "MirrorH"] = on;
+    return kMindSuccess;
+}
+
+MindStatus CameraLoadParameter(MindHandle handle, int team) {
+    MIND_CALL("CameraLoadParameter", handle, QStringLiteral(", %1").arg(team));
+    c->features["LoadParameter"] = team;
+    if (team == kMindFactoryDefaults) {  // the trigger mode as configured (image values are kept)
+        c->spec.trigger = c->defaultTrigger;
+        c->pulses = 0;
+        k.cv.notify_all();
+    }
     return kMindSuccess;
 }
 

@@ -339,21 +339,40 @@ private slots:
     }
 
     // Factory defaults: the camera's values come back into the working copy in record steps, so
-    // that the values applied before are found again.
+    // that the values applied before are found again; the trigger mode of the live record (and the
+    // Hikvision sharpness and gamma processing) is applied again, as at open, before the restart:
+    // the defaults themselves run free with that processing off.
     void restoreDefaults_data() {
         QTest::addColumn<Vendor>("vendor");
         QTest::addColumn<QString>("ranges");
-        QTest::newRow("mind") << Vendor::MindVision
-                              << "gain=16:128,sharpness=0:300,contrast=0:400,gamma=0:1000";
-        QTest::newRow("hik") << Vendor::Hikvision << "Gain=0:64,Sharpness=0:200,Gamma=0:500";
+        QTest::addColumn<int>("trigger");  // the live record's external_trigger
+        QTest::addColumn<QStringList>("reapplied");
+        const QString mindRanges = "gain=16:128,sharpness=0:300,contrast=0:400,gamma=0:1000";
+        const QString hikRanges = "Gain=0:64,Sharpness=0:200,Gamma=0:500";
+        const QStringList hikEnables{"MV_CC_SetBoolValue(S1, SharpnessEnable, 1)",
+                                     "MV_CC_SetBoolValue(S1, GammaEnable, 1)"};
+        QTest::newRow("mind, free running")
+            << Vendor::MindVision << mindRanges << 0 << QStringList{"CameraSetTriggerMode(S1, 0)"};
+        QTest::newRow("mind, external trigger")
+            << Vendor::MindVision << mindRanges << 1 << QStringList{"CameraSetTriggerMode(S1, 2)"};
+        QTest::newRow("hik, free running")
+            << Vendor::Hikvision << hikRanges << 0
+            << (QStringList(hikEnables) << "MV_CC_SetEnumValue(S1, TriggerMode, 0)");
+        QTest::newRow("hik, external trigger")
+            << Vendor::Hikvision << hikRanges << 1
+            << (QStringList(hikEnables) << "MV_CC_SetEnumValue(S1, TriggerMode, 1)"
+                                        << "MV_CC_SetEnumValue(S1, TriggerSource, 0)");
     }
     void restoreDefaults() {
         QFETCH(Vendor, vendor);
         QFETCH(QString, ranges);
+        QFETCH(int, trigger);
+        QFETCH(QStringList, reapplied);
         ProgramDir dir;
         initParamIndex();
         addOne(vendor, "Hik", ranges);
         ViewRig rig;
+        rig.live.external_trigger = trigger;
         rig.openAll(1);
         rig.live.expose_time[0] = 12;
         rig.live.adjust_plus[0] = 32;
@@ -381,6 +400,22 @@ private slots:
             QVERIFY(log.contains("MV_CC_SetCommandValue(S1, UserSetLoad)"));
             QVERIFY(log.contains("MV_CC_SetEnumValue(S1, PixelFormat, 0x1080001)"));
         }
+        // Each re-applied call comes after the defaults were loaded and before acquisition restarts.
+        const bool mind = vendor == Vendor::MindVision;
+        const int loaded =
+            log.indexOf(mind ? "CameraLoadParameter(S1, 255)" : "MV_CC_SetCommandValue(S1, UserSetLoad)");
+        const int started = log.indexOf(mind ? "CameraPlay(S1)" : "MV_CC_StartGrabbing(S1)", loaded);
+        QVERIFY(loaded >= 0 && started > loaded);
+        for (const QString& call : reapplied) {
+            const int at = log.indexOf(call, loaded);
+            QVERIFY2(at > loaded && at < started, qPrintable(call + "\n" + log.join('\n')));
+        }
+        if (!mind) {
+            QCOMPARE(feature("S1", "SharpnessEnable"), 1.0);
+            QCOMPARE(feature("S1", "GammaEnable"), 1.0);
+            QCOMPARE(feature("S1", "TriggerMode"), double(trigger));
+        }
+        if (trigger) bus.pulse("S1");
         QVERIFY(rig.frame(0));
         QCOMPARE(bus.misuses(), QStringList());
     }

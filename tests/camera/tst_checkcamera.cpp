@@ -23,7 +23,7 @@ void addCameras(const QString& config) {
         if (f[0] == "hik") v = Vendor::Hikvision;
         const QStringList wh = f.value(2, "64x48").split('x');
         auto s = spec(v, f[1].toLatin1(), wh[0].toInt(), wh[1].toInt(), f.value(3) == "c");
-        if (v == Vendor::Hikvision) s.model = f.value(3) == "c" ? "MV-SIM-GC" : "MV-SIM-GM";
+        if (v == Vendor::Hikvision) s.model = f.value(3) == "c" ? "SIM-GC" : "SIM-GM";
         simcam::Bus::instance().addCamera(s);
     }
 }
@@ -189,9 +189,9 @@ private slots:
     void hikModelColour_data() {
         QTest::addColumn<QByteArray>("model");
         QTest::addColumn<int>("color");
-        QTest::newRow("M is mono") << QByteArray("MV-CA013-20GM") << 0;
-        QTest::newRow("lower m is colour") << QByteArray("MV-CA013-20Gm") << 1;
-        QTest::newRow("C is colour") << QByteArray("MV-CA013-20GC") << 1;
+        QTest::newRow("M is mono") << QByteArray("CAM-1300-GM") << 0;
+        QTest::newRow("lower m is colour") << QByteArray("CAM-1300-Gm") << 1;
+        QTest::newRow("C is colour") << QByteArray("CAM-1300-GC") << 1;
         QTest::newRow("empty name is colour") << QByteArray("") << 1;
     }
     void hikModelColour() {
@@ -244,9 +244,9 @@ private slots:
         ProgramDir dir;
         QVERIFY(dir.writeFile("sysroot/cameras.json", R"({
             "cameras": [
-                {"vendor": "hikvision", "serial": "HK01", "model": "MV-SIM-GC", "width": 320, "height": 240,
+                {"vendor": "hikvision", "serial": "HK01", "model": "SIM-GC", "width": 320, "height": 240,
                  "color": true, "fps": 10},
-                {"vendor": "hikvision", "serial": "HK02", "model": "MV-SIM-GC", "width": 320, "height": 240}
+                {"vendor": "hikvision", "serial": "HK02", "model": "SIM-GC", "width": 320, "height": 240}
             ],
             "v4l2": {"format": "lavfi", "device": "testsrc2=size=160x120", "options": {"framerate": "25"}}
         })"));

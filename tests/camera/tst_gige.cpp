@@ -440,6 +440,54 @@ private slots:
         QVERIFY(!config.AutoSetIpAddr(1));
     }
 
+    // A discovered camera formatted for display: link speed and state from the two letters after
+    // the filter text; text fields that fill their whole room are read without running over.
+    void devInfo_data() {
+        QTest::addColumn<QByteArray>("makerInfo");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("gigabit, idle") << QByteArray("F622CI") << "1000M"
+                                       << "IDLE";
+        QTest::newRow("100M, busy") << QByteArray("F622BX") << "100M"
+                                    << "BUSY";
+        QTest::newRow("other letters") << QByteArray("F622ib") << "10M"
+                                       << "BUSY";
+        QTest::newRow("filter text alone") << QByteArray("F622") << "10M"
+                                           << "BUSY";
+    }
+    void devInfo() {
+        QFETCH(QByteArray, makerInfo);
+        QFETCH(QString, speed);
+        QFETCH(QString, state);
+        GigeRig rig;
+        rig.addInterface("eth0=192.0.2.1/24");
+        CameraState cam = camera("192.0.2.60", 26, 0xAB, makerInfo.constData());
+        cam.gateway = ip("192.0.2.62");
+        cam.model = QByteArray(32, 'M');
+        cam.serial = "SN-0042";
+        cam.userName = "ABCDEFGHIJKLMNOP";  // all 16 bytes, no terminating zero
+        rig.net.addCamera(cam);
+        CIpConfig config;
+        QVERIFY(config.Init());
+        QCOMPARE(config.RefreshDevList(), 1);
+        GevDevInfo info;
+        QVERIFY(config.GetDevInfo(0, &info));
+        QCOMPARE(info.ip, QString("192.0.2.60"));
+        QCOMPARE(info.mask, QString("255.255.255.192"));
+        QCOMPARE(info.gateway, QString("192.0.2.62"));
+        QCOMPARE(info.mac, QString("02-00-5E-10-00-AB"));
+        QCOMPARE(info.model, QString(32, 'M'));
+        QCOMPARE(info.serial, QString("SN-0042"));
+        QCOMPARE(info.userName, QString("ABCDEFGHIJKLMNOP"));
+        QCOMPARE(info.speed, speed);
+        QCOMPARE(info.state, state);
+        GevDevInfo untouched;
+        untouched.ip = "kept";
+        QVERIFY(!config.GetDevInfo(1, &untouched));
+        QVERIFY(!config.GetDevInfo(-1, &untouched));
+        QCOMPARE(untouched.ip, QString("kept"));
+    }
+
     // The whole repair on two interfaces: who is moved, who is left alone, what is counted.
     void repairAll() {
         GigeRig rig;
@@ -538,33 +586,49 @@ private slots:
         QVERIFY(!isArpReplyFrom(reply, 42, ip("192.0.2.50"), mac));  // a request
     }
 
-    // Free-address search of the Hikvision path: order of the pinged hosts, "ttl" meaning busy.
+    // Free-address search of the Hikvision path: order of the pinged hosts; only ping's status 1 (no
+    // reply) frees an address. Every other host gets `status`: 0 an answer (also what the simulated
+    // profile's recording gives), 2 ping's error, 127 no ping on the panel, -1 nothing could run.
     void chooseFreeAddress_data() {
         QTest::addColumn<int>("start");
-        QTest::addColumn<QList<int>>("busy");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QList<int>>("free");
         QTest::addColumn<QList<int>>("order");
         QTest::addColumn<int>("found");  // -1: none
-        QList<int> up50, all, oneUp, downFrom254;
+        QList<int> up50, oneUp, downFrom254;
         for (int h = 50; h <= 254; ++h) up50 << h;
         for (int h = 1; h <= 254; ++h) oneUp << h;
         for (int h = 254; h >= 1; --h) downFrom254 << h;
-        all = oneUp;
-        QTest::newRow("start 50") << 50 << up50 << (QList<int>(up50) << 49) << 49;
-        QTest::newRow("start 254") << 254 << QList<int>{254} << QList<int>{254, 253} << 253;
-        QTest::newRow("start 1, all busy") << 1 << all << oneUp << -1;
-        QTest::newRow("start 0, all busy") << 0 << all << oneUp << -1;
-        QTest::newRow("start 255, all busy") << 255 << all << downFrom254 << -1;
+        QList<int> around50 = up50;
+        for (int h = 49; h >= 1; --h) around50 << h;
+        QTest::newRow("start 50") << 50 << 0 << QList<int>{49} << (QList<int>(up50) << 49) << 49;
+        QTest::newRow("start 254") << 254 << 0 << QList<int>{253} << QList<int>{254, 253} << 253;
+        QTest::newRow("start 1, all answer") << 1 << 0 << QList<int>{} << oneUp << -1;
+        QTest::newRow("start 0, all answer") << 0 << 0 << QList<int>{} << oneUp << -1;
+        QTest::newRow("start 255, all answer") << 255 << 0 << QList<int>{} << downFrom254 << -1;
+        QTest::newRow("ping fails") << 50 << 2 << QList<int>{} << around50 << -1;
+        QTest::newRow("ping missing") << 1 << 127 << QList<int>{} << oneUp << -1;
+        QTest::newRow("nothing runs") << 1 << -1 << QList<int>{} << oneUp << -1;
+        QTest::newRow("ping fails, then one silent host")
+            << 1 << 2 << QList<int>{7} << QList<int>{1, 2, 3, 4, 5, 6, 7} << 7;
     }
     void chooseFreeAddress() {
         QFETCH(int, start);
-        QFETCH(QList<int>, busy);
+        QFETCH(int, status);
+        QFETCH(QList<int>, free);
         QFETCH(QList<int>, order);
         QFETCH(int, found);
         ProgramDir dir;
-        for (int h : busy)
-            CommandRunner::instance().queueResult(
-                QString("ping 192.0.2.%1 ").arg(h), 0,
-                QString("64 bytes from 192.0.2.%1: icmp_seq=1 ttl=64").arg(h).toLatin1());
+        for (int h = 1; h <= 254; ++h) {
+            const QString command = QString("ping 192.0.2.%1 ").arg(h);
+            if (free.contains(h))
+                CommandRunner::instance().queueResult(command, 1, "1 packets transmitted, 0 received");
+            else if (status == 0)
+                CommandRunner::instance().queueResult(
+                    command, 0, QString("64 bytes from 192.0.2.%1: icmp_seq=1 ttl=64").arg(h).toLatin1());
+            else
+                CommandRunner::instance().queueResult(command, status);
+        }
         unsigned int out = 0;
         QCOMPARE(bChooseNoUseIp(ip("192.0.2.0"), unsigned(start), &out), found >= 0);
         QStringList expected;
@@ -600,11 +664,24 @@ private slots:
             << "198.51.100.50/24"
             << "192.0.2.9" << QStringList{} << "" << 0 << QStringList{"192.0.2.50", "192.0.2.51"}
             << "192.0.2.51 255.255.255.0 192.0.2.254";
-        // A /25 at .0: hosts 128 and up lie outside it, 127 is its broadcast address.
+        // A /25 at .0: hosts 128 and up lie outside it, 127 is its broadcast address; the gateway is
+        // its highest host, not .254 of the /24.
         QTest::newRow("narrow subnet")
             << "198.51.100.200/24"
             << "192.0.2.9" << QStringList{"eth0=192.0.2.9/25"} << "" << 0
-            << QStringList{"192.0.2.126", "192.0.2.125"} << "192.0.2.125 255.255.255.128 192.0.2.254";
+            << QStringList{"192.0.2.126", "192.0.2.125"} << "192.0.2.125 255.255.255.128 192.0.2.126";
+        // A /26 at .192: only hosts 193 to 254 are tried.
+        QTest::newRow("narrow subnet, high quarter")
+            << "198.51.100.10/24"
+            << "192.0.2.200" << QStringList{"eth0=192.0.2.200/26"} << "" << 0
+            << QStringList{"192.0.2.193", "192.0.2.194"} << "192.0.2.194 255.255.255.192 192.0.2.254";
+        // Nothing proved free (every ping answered, or ping missing): the camera stays where it is.
+        QStringList everyHost;
+        for (int h = 50; h <= 254; ++h) everyHost << QString("192.0.2.%1").arg(h);
+        for (int h = 49; h >= 1; --h) everyHost << QString("192.0.2.%1").arg(h);
+        QTest::newRow("no address shown free")
+            << "198.51.100.50/24"
+            << "192.0.2.9" << QStringList{"eth0=192.0.2.9/24"} << "" << 1 << everyHost << "";
         QTest::newRow("interface list unreadable")
             << "198.51.100.50/24"
             << "192.0.2.9" << QStringList{"unreadable"} << "" << -1 << QStringList{} << "";
@@ -634,9 +711,12 @@ private slots:
             const QStringList kv = inject.split('=');
             simcam::Bus::instance().injectStatus(kv[0].toLatin1(), kv[1].toInt());
         }
-        // The first address tried is taken.
-        if (!pings.isEmpty())
-            CommandRunner::instance().queueResult("ping " + pings.first() + " ", 0, "icmp_seq=1 ttl=64");
+        // Of two pings the first answers and the second is silent (ping's status 1); any other ping
+        // answers on paper (status 0, as the simulated profile records it).
+        if (pings.size() == 2) {
+            CommandRunner::instance().queueResult("ping " + pings[0] + " ", 0, "icmp_seq=1 ttl=64");
+            CommandRunner::instance().queueResult("ping " + pings[1] + " ", 1);
+        }
         QCOMPARE(EnsureDeviceReach(), result);
         QStringList expectedPings;
         for (const QString& p : pings) expectedPings << "ping " + p + " -w 1";
@@ -690,7 +770,7 @@ private slots:
         resetGigeEnv();
         installGigeRepair();
         auto s = spec(simcam::Vendor::Hikvision, "H1");
-        s.model = "MV-SIM-GM";
+        s.model = "SIM-GM";
         s.ip = ip("192.0.2.60");
         s.mask = ip("255.255.255.0");
         s.netExport = ip("192.0.2.9");

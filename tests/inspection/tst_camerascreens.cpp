@@ -3,6 +3,7 @@
 // gets them at once), leave with "Exit setup" and answer the question; detach the camera panel over
 // the live picture and move exposure there; open the camera order dialog.
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QStackedWidget>
@@ -53,6 +54,9 @@ private slots:
     void imageValuesThenExit();
     void detachedPanelAndOrder();
     void backEndFoundNoCameraOpens();
+    void oneButtonPerCamera_data();
+    void oneButtonPerCamera();
+    void showingValuesChangesNothing();
 };
 
 void TestCameraScreens::imageValuesThenExit_data() {
@@ -171,6 +175,120 @@ void TestCameraScreens::backEndFoundNoCameraOpens() {
     touchRightOfHandle(s->cameraParamsSub->exposureSlider);
     touchRightOfHandle(s->cameraParams->gammaSlider);
     QCOMPARE(s->cameraParamsSub->exposureValue->text(), QString::number(gpWParaBak->expose_time[0]));
+}
+
+// The camera choice offers one button per camera: with one camera nothing can highlight a camera the
+// sliders do not act on, and "next" on the detached panel stays on the last camera.
+void TestCameraScreens::oneButtonPerCamera_data() {
+    QTest::addColumn<int>("cameras");
+    QTest::newRow("one camera") << 1;
+    QTest::newRow("two cameras") << 2;
+}
+
+void TestCameraScreens::oneButtonPerCamera() {
+    QFETCH(int, cameras);
+    MonitorWorld world(cameras);
+    MainWindow* w = world.build();
+    showWindow(w);
+    SystemSettingWidget* s = w->settingWidget;
+    touch(w->optionBar->button(OptionBar::Settings));
+    touch(s->tabButtons[3]);
+    CameraParamsSubWidget* sub = s->cameraParamsSub;
+    for (int i = 0; i < kCameraPageButtons; ++i) QCOMPARE(sub->cameraButtons[i]->isVisible(), i < cameras);
+    touch(sub->viewButton);
+    QVERIFY(QTest::qWaitForWindowExposed(sub));
+    touch(sub->nextButton);
+    touch(sub->nextButton);
+    QCOMPARE(outSet, cameras - 1);
+    QCOMPARE(sub->cameraGroup->checkedId(), cameras - 1);
+    touch(sub->viewButton);
+}
+
+// Stored values of camera 1 outside the sliders' ranges (exposure 150 ms, gain 70, clarity 120, gamma
+// 300, truth 250, speed 40), camera 2 inside them: showing them, switching cameras and restoring a camera's
+// defaults show them clamped and write nothing, neither to the working copy nor to the cameras; after "Exit
+// setup" and Yes the record is as it was. The first slider the operator moves is stored as shown.
+void TestCameraScreens::showingValuesChangesNothing() {
+    MonitorWorld world(2);
+    world.p().factory_param = 1;
+    world.p().enable_defect_detect = 1;
+    const int outOfRange[5] = {150, 70, 120, 300, 250};  // exposure, gain, clarity, gamma, truth
+    const int inRange[5] = {20, 10, 30, 100, 50};        // camera 2
+    int32_t* fields[5] = {world.p().expose_time, world.p().adjust_plus, world.p().sharp, world.p().gamma,
+                          world.p().contrast};
+    for (int f = 0; f < 5; ++f) {
+        fields[f][0] = outOfRange[f];
+        fields[f][1] = inRange[f];
+    }
+    world.p().capture_speed = 40;
+    QVERIFY(world.p().SaveDatatoFile(ParameterManager::getInstance()->paramQuery));
+    MainWindow* w = world.build();
+    showWindow(w);
+    const WizardPara stored = *gpWPara;
+    auto& bus = simcam::Bus::instance();
+    bus.clearLog();
+    SystemSettingWidget* s = w->settingWidget;
+    touch(w->optionBar->button(OptionBar::Settings));
+    touch(s->tabButtons[3]);
+    CameraParamsSubWidget* sub = s->cameraParamsSub;
+    CameraParamsWidget* page = s->cameraParams;
+    auto shown = [&] {
+        return QStringList{sub->exposureValue->text(),   sub->gainValue->text(),
+                           page->valueLabels[0]->text(), page->valueLabels[1]->text(),
+                           page->valueLabels[2]->text(), page->valueLabels[3]->text()};
+    };
+    const QStringList clamped{"100", "64", "100", "250", "200", "32"};
+    QCOMPARE(shown(), clamped);
+    touch(sub->cameraButtons[1]);
+    QCOMPARE(outSet, 1);
+    QCOMPARE(shown(), (QStringList{"20", "10", "30", "100", "50", "32"}));
+    touch(sub->cameraButtons[0]);
+    QCOMPARE(shown(), clamped);
+    auto imageValues = [](const WizardPara& p, int c) {
+        return QList<int>{p.expose_time[c], p.adjust_plus[c], p.sharp[c], p.gamma[c], p.contrast[c]};
+    };
+    QCOMPARE(imageValues(*gpWParaBak, 0), imageValues(stored, 0));
+    QCOMPARE(imageValues(*gpWParaBak, 1), imageValues(stored, 1));
+    // Camera 1 back to its defaults: the values read back from the camera (here what it was given at
+    // open) are shown clamped, not written back.
+    world.prompter.queueAnswer(true);
+    touch(sub->restoreButton);
+    QCOMPARE(shown(), clamped);
+    QCOMPARE(gpWParaBak->expose_time[0], 150);
+    QCOMPARE(gpWParaBak->contrast[0], 250);
+    const QStringList setters = bus.log().filter(QRegularExpression("SetFloatValue|SetIntValue"));
+    QVERIFY2(setters.filter(QRegularExpression("ExposureTime|Gain|Sharpness|Gamma")).isEmpty(),
+             qPrintable(setters.join('\n')));
+
+    // Nothing changed: "Exit setup" has nothing to ask and nothing to store.
+    touch(s->exitButton);
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
+    QCOMPARE(world.prompter.questions, QStringList{lanText(527)});
+    WizardPara saved;
+    saved.LoadDatafromFile(ParameterManager::getInstance()->paramQuery);
+    for (const WizardPara* p : {gpWPara, &saved}) {
+        QCOMPARE(p->expose_time[0], 150);
+        QCOMPARE(p->contrast[0], 250);
+        QCOMPARE(imageValues(*p, 1), imageValues(stored, 1));
+        QCOMPARE(p->capture_speed, 40);
+    }
+
+    // Moved by the operator, a slider stores what it shows.
+    touch(w->optionBar->button(OptionBar::Settings));
+    touch(s->tabButtons[3]);
+    touch(page->speedSlider, QPoint(4, page->speedSlider->height() / 2));
+    const int speed = page->speedSlider->value();
+    QVERIFY(speed < 32);
+    touch(sub->exposureSlider, QPoint(4, sub->exposureSlider->height() / 2));
+    const int exposure = sub->exposureSlider->value();
+    QVERIFY(exposure < 100);
+    QCOMPARE(gpWParaBak->expose_time[0], exposure);
+    QCOMPARE(gpWParaBak->expose_time[1], 20);
+    world.prompter.queueAnswer(true);
+    touch(s->exitButton);
+    QCOMPARE(gpWPara->capture_speed, speed);
+    QCOMPARE(gpWPara->expose_time[0], exposure);
+    QCOMPARE(gpWPara->contrast[0], 250);
 }
 
 QTEST_MAIN(TestCameraScreens)

@@ -26,6 +26,16 @@ public slots:
     void SlotManualTrig0() { calls << "SlotManualTrig0"; }
 };
 
+// Counts the presses a widget receives.
+struct PressCounter : QObject {
+    int* n;
+    explicit PressCounter(int* count) : n(count) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress) ++*n;
+        return false;
+    }
+};
+
 class TestIndexButton : public QObject {
     Q_OBJECT
 private slots:
@@ -129,14 +139,42 @@ void TestIndexButton::snapshotVisibility() {
     QVERIFY(panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
 }
 
+// The toggle zone is the panel's left 110 pixels over its whole height: a press there, through the
+// window, applies the snapshot switches again (here changed without a commit) and still reaches the
+// widget below; a press right of the zone changes nothing.
 void TestIndexButton::toggleZoneReappliesVisibility() {
-    IndexButton panel;
+    PanelReceiver win;
+    win.resize(1725, 982);
+    QWidget below(&win);
+    below.setGeometry(0, 0, 1725, 982);
+    int belowPresses = 0;
+    PressCounter counter(&belowPresses);
+    below.installEventFilter(&counter);
+    IndexButton panel(&win);
+    panel.raise();
+    win.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&win));
     QVERIFY(panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
+
     para_.snap_shot = 1;
-    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(110, 300));
+    const int left = 1725 - 240;
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, QPoint(left + 110, 300));
     QVERIFY(panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
-    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(109, 300));
+    QCOMPARE(belowPresses, 1);
+    // Far from the logo (the zone's top 110 rows), near the foot of the panel.
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, QPoint(left + 109, 600));
     QVERIFY(!panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
+    QCOMPARE(belowPresses, 2);
+
+    // Hidden (the region editor is open), the panel has no zone.
+    para_.snap_shot = 0;
+    panel.hide();
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, QPoint(left + 10, 300));
+    QVERIFY(!panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
+    panel.show();
+    QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, QPoint(left + 10, 300));
+    QVERIFY(panel.button(IndexButton::BtnMouldSnapshot)->isHidden());
+    QCOMPARE(belowPresses, 4);
 }
 
 // The panel lies over the right edge of whatever the window shows: a press anywhere but on a shown
@@ -147,14 +185,7 @@ void TestIndexButton::pressesPassThroughAllButTheShownButtons() {
     QWidget below(&win);
     below.setGeometry(0, 0, 1725, 982);
     int belowPresses = 0;
-    struct Counter : QObject {
-        int* n;
-        explicit Counter(int* count) : n(count) {}
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::MouseButtonPress) ++*n;
-            return false;
-        }
-    } counter(&belowPresses);
+    PressCounter counter(&belowPresses);
     below.installEventFilter(&counter);
     IndexButton panel(&win);
     panel.raise();

@@ -9,6 +9,8 @@
 #include "camera/camerahost.h"
 #include "camera/cameraloss.h"
 #include "camera/cameraslot.h"
+#include "inspection/mainbars.h"
+#include "widgets/indexbutton.h"
 #include "app/paramkeys.h"
 #include "monitorworld.h"
 #include "platform/system/timing.h"
@@ -32,6 +34,7 @@ private slots:
     void stepDelaysAddUp();
     void noInputWarningNeverNests();
     void manualProductSnapshotWithoutProductDetection();
+    void indexPanelToggleZone();
     void cycleStampDifferenceWraps();
     void silentCameraIsLostAndRestarted_data();
     void silentCameraIsLostAndRestarted();
@@ -388,6 +391,32 @@ void TestMainWindow::manualProductSnapshotWithoutProductDetection() {
     w->SlotManualTrig0();
     QCOMPARE(world.prompter.warnings, QStringList{lanText(145)});
     QCOMPARE(w->manualStepRequest, request);
+}
+
+// The snapshot panel's toggle zone on the whole window: a press in its left 110 pixels, anywhere down
+// the panel and through the top-level window, applies the snapshot switch again (here changed
+// without a commit); a press right of the zone does not.
+void TestMainWindow::indexPanelToggleZone() {
+    MonitorWorld world(1);
+    world.p().snap_shot = 0;
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    IndexButton* panel = w->indexButton;
+    QVERIFY(panel->isVisible());
+    QWidget* mould = panel->button(IndexButton::BtnMouldSnapshot);
+    QVERIFY(!mould->isVisible());
+    auto press = [w, panel](int x, int y) {
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, panel->mapTo(w, QPoint(x, y)));
+    };
+    world.p().snap_shot = 1;
+    press(150, 500);
+    QVERIFY(!mould->isVisible());
+    press(60, 500);  // well below the logo
+    QVERIFY(mould->isVisible());
+    world.p().snap_shot = 0;
+    press(100, 300);
+    QVERIFY(!mould->isVisible());
 }
 
 void TestMainWindow::cycleStampDifferenceWraps() {

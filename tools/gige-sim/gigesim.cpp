@@ -29,7 +29,8 @@ void put32(char* p, uint32_t v) {
 
 namespace {
 void putText(QByteArray* a, int offset, int size, const QByteArray& text) {
-    std::memcpy(a->data() + offset, text.constData(), size_t(qMin(size - 1, text.size())));
+    // A text that fills its room has no terminating zero, as a device may send it.
+    std::memcpy(a->data() + offset, text.constData(), size_t(qMin(size, text.size())));
 }
 
 QByteArray ack(uint16_t status, uint16_t answer, uint16_t payload, uint16_t ackId) {
@@ -88,6 +89,7 @@ QByteArray FakeGigeCamera::discoveryAck(uint16_t reqId) const {
     putText(&a, 144, 32, "1.0.0");
     putText(&a, 176, 48, s_.makerInfo);
     putText(&a, 224, 16, s_.serial);
+    putText(&a, 240, 16, s_.userName);
     return a;
 }
 

@@ -22,6 +22,7 @@ struct CameraState {
     QByteArray model = "GE-SIM-130";
     QByteArray makerInfo = "F622-SIM";  // manufacturer-specific information
     QByteArray serial = "SIM0001";
+    QByteArray userName;
 };
 
 enum Fault : unsigned {
