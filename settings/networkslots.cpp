@@ -200,8 +200,8 @@ bool SystemSettingWidget::checkNetEdits() {
     return false;
 }
 
-void SystemSettingWidget::installNetwork(int mask) {
-    if (!gpNet) return;
+QString SystemSettingWidget::installNetwork(int mask) {
+    if (!gpNet) return QString();
     QString failed = netStageFailed;
     if (mask != 0) {
         // Only what this commit staged goes over the system's files, and nothing when part of it
@@ -210,9 +210,7 @@ void SystemSettingWidget::installNetwork(int mask) {
         qInfo("(change serverinfo) 'NetClinet' will restart...");
         CNT_Net::CNT_ReStart();
     }
-    if (!failed.isEmpty()) {
-        showWarnBox(setText(600).arg(failed));
-        return;  // the live card record keeps what is installed
-    }
+    if (!failed.isEmpty()) return failed;  // the live card record keeps what is installed
     gpNet->liveCard = gpNet->editCard;
+    return QString();
 }

@@ -302,13 +302,21 @@ void TestSettingsDialog::failedSaveIsReported() {
     rig.prompter.queueAnswer(true);
     ParameterManager::getInstance()->releaseDB();  // nothing can be written
     w.accept();
-    QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("PARAM.db")});
+    QCoreApplication::processEvents();  // reports queued for later would show now
+    const QString box = lan(600).arg("PARAM.db");
+    QCOMPARE(rig.prompter.warnings, QStringList{box});  // one box, one record
     QCOMPARE(rig.window.records.size(), 1);
     QVERIFY(rig.window.records[0].endsWith(lan(661)));
-    QCOMPARE(gpWPara->input_timeout_len, edited);  // in force until the next start
+    QCOMPARE(gpWPara->input_timeout_len, edited);                    // in force until the next start
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Saved);  // tried again, failed again
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.prompter.warnings, (QStringList{box, box}));
+    QCOMPARE(rig.window.records.size(), 2);
+    QCOMPARE(rig.window.records[1], box);
     ParameterManager::getInstance()->createDB();
     w.accept();  // nothing differs now: no question, but the save is tried again
     QCOMPARE(rig.prompter.questions.size(), 1);
+    QCOMPARE(rig.prompter.warnings.size(), 2);
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), edited);
 }
 
