@@ -197,6 +197,10 @@ bool SystemSettingWidget::checkNetEdits() {
     const int labels[] = {329, 330, 331};
     const QString field = p.column < 0 ? setText(733) : p.card + QLatin1Char(' ') + setText(labels[p.column]);
     showWarnBox(setText(735).arg(field, p.value));
+    // The network page with the card of that value chosen, showing what was typed.
+    showPage(networkParams);
+    const int card = networkParams->cardBox->findText(p.card);
+    if (card >= 0) networkParams->cardBox->setCurrentIndex(card);
     return false;
 }
 

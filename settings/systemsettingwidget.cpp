@@ -85,7 +85,8 @@ SystemSettingWidget::SystemSettingWidget(QWidget* parent) : BVerticalTabBar(pare
     connect(this, &BVerticalTabBar::Memorandum, otherNetworks, &OtherNetworksWidget::SlotGetRemindList);
     connect(this, &BVerticalTabBar::DeviPara, deviceParams, &DeviceParamsWidget::SlotGetProductName);
     connect(this, &BVerticalTabBar::Exitsetup, this, [this] {
-        accept();
+        // A refused value keeps the dialog open, on the page of that value, with every edit.
+        if (accept() == CommitResult::Refused) return;
         if (settingsHost().showImagePage) settingsHost().showImagePage();
     });
 
@@ -147,6 +148,13 @@ void SystemSettingWidget::changeWidget(int index) {
     pageStack->setCurrentIndex(index);
 }
 
+void SystemSettingWidget::showPage(QWidget* page) {
+    const int i = tabPages.indexOf(page);
+    if (i < 0) return;
+    titleLabel->setText(tabTitles[i]);
+    pageStack->setCurrentIndex(i);
+}
+
 void SystemSettingWidget::mousePressEvent(QMouseEvent* event) {
     BVerticalTabBar::mousePressEvent(event);
 }
@@ -186,6 +194,11 @@ SystemSettingWidget::CommitResult SystemSettingWidget::accept() {
         if (gpNet) gpNet->editCard = gpNet->liveCard;
         WizardParaInit();
     }
+    return commitEdits();
+}
+
+SystemSettingWidget::CommitResult SystemSettingWidget::commitEdits() {
+    if (!gpWPara || !gpWParaBak) return CommitResult::Unchanged;
     if (gpWin && gpWin->AccessLevel == 2) gpWin->AccessLevel = gpWPara->is_psw_used == 1 ? 1 : 0;
     systemParams->accept();
     systemFunctions->accept();
@@ -203,8 +216,10 @@ SystemSettingWidget::CommitResult SystemSettingWidget::accept() {
     if (!w.enable_defect_detect && !w.enable_spot_detect && !w.enable_black_area && !w.enable_white_area &&
         !w.enable_white_num && !w.enable_direction && !w.enable_similarity) {
         showWarnBox(setText(232));
+        showPage(cameraFunctions);  // where the functions are switched on
         return CommitResult::Refused;
     }
+    if (!checkNetEdits()) return CommitResult::Refused;
     // Updated server settings restart the network client, whatever is answered below.
     if (gpNet && gpNet->serverSettingsChanged) {
         CNT_Net::CNT_ReStart();
@@ -212,7 +227,6 @@ SystemSettingWidget::CommitResult SystemSettingWidget::accept() {
     }
     // The device number belongs to the bridge: with the bridge off it is not changed.
     if (gpNet && !w.cnt_net_on) gpNet->editCard.hostName = gpNet->liveCard.hostName;
-    if (!checkNetEdits()) return CommitResult::Refused;
     const bool netSame = !gpNet || (gpNet->editCard.cards == gpNet->liveCard.cards &&
                                     gpNet->editCard.hostName == gpNet->liveCard.hostName);
     SettingsHost& host = settingsHost();

@@ -65,6 +65,8 @@ public:
     bool factoryParamShown() const override;
     void ResetReCheck1Text(const QString& text) override;
     void DoChangePage() override {}
+    // Shows one of the dialog's pages with its title, as its tab would.
+    void showPage(QWidget* page);
     void changeWidget(int index) override;
     void showDialog() override { show(); }
 
@@ -77,6 +79,8 @@ public:
     // (a failure told in one box and one record).
     enum class CommitResult { Refused, Declined, Unchanged, Saved };
     CommitResult accept();
+    // The commit of what the pages hold, shown or not (the camera panel may be detached).
+    CommitResult commitEdits();
     // Network page (networkslots.cpp): fills the card selector from the edited card record.
     void InitCntNetWidget();
     // Stages the network files for a confirmed commit and returns what changed (NetChange bits);

@@ -13,6 +13,8 @@
 #include <QtTest>
 
 #include "inspection/imagecontainer.h"
+#include "camera/widgetchangecamera.h"
+#include "settings/camerapages.h"
 #include "inspection/mainbars.h"
 #include "inspection/optionbar.h"
 #include "records/passwordbox.h"
@@ -107,6 +109,9 @@ private slots:
     void exitSetup_data();
     void exitSetup();
     void networkAddress();
+    void refusedValueKeepsDialog();
+    void cameraOrderAsksFirst_data();
+    void cameraOrderAsksFirst();
     void accountButtonLogsIn();
     void pictures_data();
     void pictures();
@@ -208,6 +213,90 @@ void TestSettingsJourney::networkAddress() {
              installed.constData());
     QVERIFY(!installed.contains("wlan0"));
     QCOMPARE(computer.net->liveCard.cards["eth0"][0], QString("10.0.0.9"));
+}
+
+// A gateway the commit refuses: the dialog stays open on the network page with the typed value and
+// every other edit of the visit, the box names the field, nothing is saved; corrected, the same visit
+// is saved whole.
+void TestSettingsJourney::refusedValueKeepsDialog() {
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    const WizardPara before = world.p();
+    ComputerNetwork computer = fakeComputerNetwork(world);
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    showTab(s, 1);
+    touchBox(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]);
+    showTab(s, 5);
+    NetworkParamsWidget* n = s->networkParams;
+    QTimer::singleShot(0, [] { typeOnKeypad("300.1.1.1"); });
+    touch(n->gatewayEdit);
+    QCOMPARE(n->gatewayEdit->text(), QString("300.1.1.1"));
+    showTab(s, 12);  // leaving from another page
+    const QByteArray interfaces = world.dir.readFile("sysroot/etc/network/interfaces");
+    const int recordsBefore = world.records().size();
+
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.warnings, QStringList{lanText(735).arg("eth0 " + lanText(331), "300.1.1.1")});
+    QVERIFY(world.prompter.questions.isEmpty());
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(s));
+    QCOMPARE(s->pageStack->currentWidget(), static_cast<QWidget*>(n));
+    QCOMPARE(s->titleLabel->text(), lanText(262));
+    QCOMPARE(n->gatewayEdit->text(), QString("300.1.1.1"));
+    QVERIFY(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]->isChecked() !=
+            (before.semi_auto != 0));
+    QVERIFY(world.p() == before);
+    QCOMPARE(world.records().size(), recordsBefore);
+    QCOMPARE(world.dir.readFile("sysroot/etc/network/interfaces"), interfaces);
+
+    QTimer::singleShot(0, [] { typeOnKeypad("10.0.0.2"); });
+    touch(n->gatewayEdit);
+    world.prompter.queueAnswer(true);
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
+    QCOMPARE(world.p().semi_auto, before.semi_auto ? 0 : 1);
+    QVERIFY(world.dir.readFile("sysroot/etc/network/interfaces").contains("gateway 10.0.0.2\n"));
+}
+
+void TestSettingsJourney::cameraOrderAsksFirst_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("saved") << true;
+    QTest::newRow("dropped") << false;
+}
+
+// The camera order dialog closes the settings: an edit not yet saved is asked about first.
+void TestSettingsJourney::cameraOrderAsksFirst() {
+    QFETCH(bool, save);
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    const WizardPara before = world.p();
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    showTab(s, 1);
+    touchBox(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]);
+    showTab(s, 3);
+    world.prompter.queueAnswer(save);
+    const int recordsBefore = world.records().size();
+    touch(s->cameraParamsSub->orderButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(world.prompter.unexpectedQuestions, 0);
+    QVERIFY(w->widgetChangeCamera->isVisible());
+    QCOMPARE(world.p().semi_auto, save ? (before.semi_auto ? 0 : 1) : before.semi_auto);
+    QVERIFY(*gpWParaBak == world.p());
+    QCOMPARE(world.records().size(), recordsBefore + (save ? 1 : 0));
 }
 
 // "Account management" of the index panel (a button the panel keeps hidden) is wired to a login through

@@ -161,7 +161,8 @@ void TestSettingsDialog::noDetectionFunctionRefusesCommit() {
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
     w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
-    w.accept();
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Refused);
+    QCOMPARE(w.pageStack->currentWidget(), static_cast<QWidget*>(w.cameraFunctions));  // where they are
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});
     QVERIFY(rig.prompter.questions.isEmpty());
     QCOMPARE(gpWParaBak->input_timeout_len, gpWPara->input_timeout_len + 1);  // edits kept
