@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QDir>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -110,6 +111,8 @@ private slots:
     void exitSetup();
     void networkAddress();
     void refusedValueKeepsDialog();
+    void visitChangesNothing_data();
+    void visitChangesNothing();
     void cameraOrderAsksFirst_data();
     void cameraOrderAsksFirst();
     void accountButtonLogsIn();
@@ -263,6 +266,63 @@ void TestSettingsJourney::refusedValueKeepsDialog() {
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
     QCOMPARE(world.p().semi_auto, before.semi_auto ? 0 : 1);
     QVERIFY(world.dir.readFile("sysroot/etc/network/interfaces").contains("gateway 10.0.0.2\n"));
+}
+
+void TestSettingsJourney::visitChangesNothing_data() {
+    QTest::addColumn<bool>("demo");
+    QTest::newRow("values outside the controls' ranges") << false;
+    QTest::newRow("the demonstration's record") << true;
+}
+
+// A record loaded as stored (values beyond the IO sliders' ends, a switch stored as 2, or the
+// demonstration's record), every page opened, "Exit setup": nothing asked, recorded or changed.
+void TestSettingsJourney::visitChangesNothing() {
+    QFETCH(bool, demo);
+    MonitorWorld world(1);
+    gLan = 1;
+    ParameterManager* pm = ParameterManager::getInstance();
+    if (demo) {
+#ifdef MKPROGDIR
+        QProcess tool;
+        tool.start(QStringLiteral(MKPROGDIR), {"--demo", "320x240", world.dir.path()});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+#else
+        QSKIP("mkprogdir not built");
+#endif
+    } else {
+        WizardPara& p = world.p();
+        p.enable_defect_detect = 1;
+        p.input_timeout_len = 50000;  // slider 0..10000
+        p.thimble_pulse = 5000;       // slider 0..1000
+        p.mold_pulse = 9999;
+        p.pre_cut = 700;  // slider 0..100
+        p.shake_erase_time = 10000;
+        p.enable_stop_mold = 2;
+        QVERIFY(p.SaveDatatoFile(pm->paramQuery));
+    }
+    world.p().LoadDatafromFile(pm->paramQuery);
+    world.p().is_psw_used = 0;
+    world.derive();
+    const WizardPara before = world.p();
+    if (!demo) QCOMPARE(before.pre_cut, 700);  // kept by the load
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const int recordsBefore = world.records().size();
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    for (int k = 0; k < s->tabButtons.size(); ++k) showTab(s, k);
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList());
+    QCOMPARE(world.prompter.warnings, QStringList());
+    QCOMPARE(world.records().mid(recordsBefore), QStringList());
+    QVERIFY(world.p() == before);
+    QVERIFY(*gpWParaBak == before);
+    WizardPara stored;
+    stored.LoadDatafromFile(pm->paramQuery);
+    QCOMPARE(stored.pre_cut, before.pre_cut);
+    QCOMPARE(stored.input_timeout_len, before.input_timeout_len);
 }
 
 void TestSettingsJourney::cameraOrderAsksFirst_data() {

@@ -40,6 +40,7 @@ private slots:
     void takeOverProcedure_data();
     void takeOverProcedure();
     void failedSaveIsReported();
+    void ioSlidersKeepStoredValues();
     void rawImagesOnlyWhenNotDeclined_data();
     void rawImagesOnlyWhenNotDeclined();
     void noticesAndRebuild();
@@ -319,6 +320,28 @@ void TestSettingsDialog::failedSaveIsReported() {
     QCOMPARE(rig.prompter.questions.size(), 1);
     QCOMPARE(rig.prompter.warnings.size(), 2);
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), edited);
+}
+
+// Values beyond the IO sliders' ends are shown at the end and kept; the one slider the operator moves
+// is the one change recorded.
+void TestSettingsDialog::ioSlidersKeepStoredValues() {
+    SettingsRig rig;
+    gpWPara->pre_cut = 700;  // slider 0..100 (tenths of a second)
+    gpWPara->thimble_pulse = 5000;
+    *gpWParaBak = *gpWPara;
+    SystemSettingWidget w;
+    w.show();
+    IOParamsWidget* io = w.ioParams;
+    QCOMPARE(io->sliders[IOParamsWidget::kPreCut]->value(), 100);
+    QCOMPARE(io->valueLabels[IOParamsWidget::kPreCut]->text(), QString("10"));
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Unchanged);
+    QCOMPARE(gpWParaBak->pre_cut, 700);
+    io->sliders[IOParamsWidget::kEjectorPulse]->setValue(20);
+    rig.prompter.queueAnswer(true);
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Saved);
+    QCOMPARE(rig.window.records, QStringList{lan(235) + lan(245).arg(lan(168)).arg(5000).arg(20)});
+    QCOMPARE(gpWPara->pre_cut, 700);
+    QCOMPARE(gpWPara->thimble_pulse, 20);
 }
 
 void TestSettingsDialog::rawImagesOnlyWhenNotDeclined_data() {
