@@ -43,8 +43,10 @@ struct WizardPara {
     // Storage. Load reads the record from PARAM.db with the load rules, derives the running procedure
     // (sets gDNum) and fills gaName. Save writes every key in one transaction and returns false when any
     // statement failed (the database then keeps its previous content).
+    // A failed save is told to the operator (app/savereport.h) unless `report` is false: then the caller
+    // tells it, in its own box and record.
     void LoadDatafromFile(QSqlQuery query);
-    bool SaveDatatoFile(QSqlQuery query);
+    bool SaveDatatoFile(QSqlQuery query, bool report = true);
     // The save without the network bridge: every key in one transaction, `lan` as the stored language.
     bool WriteRows(QSqlQuery query, int lan) const;
     // Inserts the row `key` with value "0" when it is missing. False when the database fails.

@@ -334,12 +334,14 @@ void WizardPara::LoadDatafromFile(QSqlQuery query) {
     loadSignalNames(*this);
 }
 
-bool WizardPara::SaveDatatoFile(QSqlQuery query) {
+bool WizardPara::SaveDatatoFile(QSqlQuery query, bool report) {
     const bool ok = WriteRows(query, gLan);
     if (ok)
         reportSaveOk(SavedFile::Parameters);
-    else
+    else if (report)
         reportSaveFailure(SavedFile::Parameters, QStringLiteral("PARAM.db"), query.lastError().text());
+    else
+        qWarning().noquote() << "parameters: PARAM.db not saved:" << query.lastError().text();
     sendParamIfConnected();
     return ok;
 }

@@ -150,7 +150,11 @@ void IOFunctionsWidget::WizardParaInit() {
 void IOFunctionsWidget::accept() {
     if (!gpWParaBak) return;
     WizardPara& p = *gpWParaBak;
-    for (int i = 0; i < kOptions; ++i) p.*kOptionTable[i].field = options[i]->value();
+    // A ticked box keeps a stored non-zero value as it is: showing the page rewrites nothing.
+    for (int i = 0; i < kOptions; ++i) {
+        int32_t& f = p.*kOptionTable[i].field;
+        f = options[i]->value() ? (f != 0 ? f : 1) : 0;
+    }
     storeCheckedId(inputMirror, &p.enable_output_thimble_pulse);
     storeCheckedId(outputMirror, &p.enable_mold_backup);
     for (int i = 0; i < kInitialStates; ++i) storeCheckedId(initialState[i], &p.output_inverted[i]);

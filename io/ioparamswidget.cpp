@@ -147,16 +147,22 @@ void IOParamsWidget::showValue(int i) {
 }
 
 void IOParamsWidget::slotQSliderValue(int) {
-    for (int i = 0; i < kSliders; ++i)
-        if (sender() == sliders[i]) showValue(i);
+    for (int i = 0; i < kSliders; ++i) {
+        if (sender() != sliders[i]) continue;
+        m_moved[i] = true;
+        showValue(i);
+    }
 }
 
 void IOParamsWidget::WizardParaInit() {
     if (!gpWParaBak) return;
     const WizardPara& p = *gpWParaBak;
     for (int i = 0; i < kSliders; ++i) {
-        sliders[i]->setValue(p.*kSliderTable[i].field);
-        showValue(i);  // also when the value did not change (the first opening)
+        const bool blocked = sliders[i]->blockSignals(true);
+        sliders[i]->setValue(p.*kSliderTable[i].field);  // clamped to the slider's range for the eye only
+        sliders[i]->blockSignals(blocked);
+        m_moved[i] = false;
+        showValue(i);
     }
     checkGroupId(procedureGroup, p.detect_mode_next);
     checkGroupId(cavityGroup, p.cavity_pos);
@@ -170,11 +176,8 @@ void IOParamsWidget::accept() {
     if (!gpWParaBak) return;
     WizardPara& p = *gpWParaBak;
     storeCheckedId(procedureGroup, &p.detect_mode_next);
-    p.input_timeout_len = sliders[kInputTimeout]->value();
-    p.pre_cut = sliders[kPreCut]->value();
-    p.thimble_pulse = sliders[kEjectorPulse]->value();
-    p.mold_pulse = sliders[kClampPulse]->value();
-    p.shake_erase_time = sliders[kShakeErase]->value();
+    for (int i = 0; i < kSliders; ++i)
+        if (m_moved[i]) p.*kSliderTable[i].field = sliders[i]->value();
     storeCheckedId(cavityGroup, &p.cavity_pos);
     if (p.detect_mode == kDetectMulti && m_multi) {
         for (int k = 0; k < kMultiOutputs; ++k) {

@@ -2,7 +2,9 @@
 // "IO parameters" page of the settings dialog: the execution procedure (stored for the next start),
 // five timing sliders, the cavity position and, in the multi-detection procedure, the polarity of
 // outputs 4 to 8 and the entries to the multi-detection IO page and the custom IO names dialog. It
-// works on the working copy gpWParaBak only: WizardParaInit loads the controls, accept stores them.
+// works on the working copy gpWParaBak only: WizardParaInit loads the controls without emitting, accept
+// stores them. A slider stores its value only once the operator moved it: a stored value outside its
+// range is shown at the nearer end and kept as it is.
 #include "widgets/bwidget.h"
 
 class BlineLabel;
@@ -56,4 +58,5 @@ private:
 
     IOSettingsDialog* m_dialog = nullptr;
     bool m_multi = false;
+    bool m_moved[kSliders] = {};  // slider moved since the page was loaded
 };

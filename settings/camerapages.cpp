@@ -567,6 +567,9 @@ void SystemSettingWidget::SlotAutoExposeTimeTimeout() {
 }
 
 void SystemSettingWidget::SlotTuneCamera() {
+    // The order dialog closes the settings and ends in a restart: edits not yet committed are saved
+    // or dropped first, as the operator answers; a refused value keeps the dialog open.
+    if (commitEdits() == CommitResult::Refused) return;
     if (cameraPagesHost().showCameraOrder) cameraPagesHost().showCameraOrder();
 }
 

@@ -53,9 +53,18 @@ QString stagedUpdateName(const QString& fileName) {
 
 bool SystemSettingWidget::saveLive() {
     if (!gpWPara) return false;
-    if (gpWPara->SaveDatatoFile(ParameterManager::getInstance()->paramQuery)) return true;
+    // Told by the caller: one box and one record per failure.
+    if (gpWPara->SaveDatatoFile(ParameterManager::getInstance()->paramQuery, false)) return true;
     qWarning("settings: the live parameters could not be saved");
     return false;
+}
+
+void SystemSettingWidget::saveLiveUnlessCommitted(CommitResult commit) {
+    if (commit == CommitResult::Saved) return;  // the commit wrote it and told any failure
+    if (saveLive()) return;
+    const QString text = setText(600).arg(QStringLiteral("PARAM.db"));
+    if (gpWin) gpWin->InsertRecord(text);
+    showWarnBox(text);
 }
 
 void SystemSettingWidget::insertRecord(int textId) {
@@ -152,8 +161,7 @@ void SystemSettingWidget::SlotCalibration() {
 
 void SystemSettingWidget::SlotShutDown() {
     if (!showChooseBox(setText(291))) return;
-    accept();
-    saveLive();
+    saveLiveUnlessCommitted(accept());
     insertRecord(292);
     StopWTD();
     flushAll();
@@ -163,8 +171,7 @@ void SystemSettingWidget::SlotShutDown() {
 void SystemSettingWidget::SlotExit() {
     if (!showChooseBox(setText(294))) return;
     insertRecord(295);
-    accept();
-    saveLive();
+    saveLiveUnlessCommitted(accept());
     showWarnBox(setText(296));
     // Outputs reset, pictures and counters written, databases closed: as for SIGTERM.
     if (gpWin) gpWin->StopInOrder();
@@ -184,8 +191,7 @@ void SystemSettingWidget::SlotModifyTime() {
         showWarnBox(tr("时间设置失败"));
         return;
     }
-    accept();
-    saveLive();
+    saveLiveUnlessCommitted(accept());
     insertRecord(401);
     StopWTD();
     flushAll();

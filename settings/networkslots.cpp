@@ -197,11 +197,15 @@ bool SystemSettingWidget::checkNetEdits() {
     const int labels[] = {329, 330, 331};
     const QString field = p.column < 0 ? setText(733) : p.card + QLatin1Char(' ') + setText(labels[p.column]);
     showWarnBox(setText(735).arg(field, p.value));
+    // The network page with the card of that value chosen, showing what was typed.
+    showPage(networkParams);
+    const int card = networkParams->cardBox->findText(p.card);
+    if (card >= 0) networkParams->cardBox->setCurrentIndex(card);
     return false;
 }
 
-void SystemSettingWidget::installNetwork(int mask) {
-    if (!gpNet) return;
+QString SystemSettingWidget::installNetwork(int mask) {
+    if (!gpNet) return QString();
     QString failed = netStageFailed;
     if (mask != 0) {
         // Only what this commit staged goes over the system's files, and nothing when part of it
@@ -210,9 +214,7 @@ void SystemSettingWidget::installNetwork(int mask) {
         qInfo("(change serverinfo) 'NetClinet' will restart...");
         CNT_Net::CNT_ReStart();
     }
-    if (!failed.isEmpty()) {
-        showWarnBox(setText(600).arg(failed));
-        return;  // the live card record keeps what is installed
-    }
+    if (!failed.isEmpty()) return failed;  // the live card record keeps what is installed
     gpNet->liveCard = gpNet->editCard;
+    return QString();
 }

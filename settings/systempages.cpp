@@ -226,13 +226,15 @@ void SystemFunctionsWidget::SlotChangeLan() {
         if (QAbstractButton* b = languageGroup->button(gLan)) b->setChecked(true);
         return;
     }
-    if (gpWin) gpWin->InsertRecord(setText(319));  // in the language being left
     // Only the language is stored: the language change does not commit the dialog.
     if (gpWPara && !gpWPara->WriteRows(ParameterManager::getInstance()->paramQuery, lan)) {
-        showWarnBox(setText(600).arg(QStringLiteral("PARAM.db")));
+        const QString text = setText(600).arg(QStringLiteral("PARAM.db"));
+        if (gpWin) gpWin->InsertRecord(text);
+        showWarnBox(text);
         if (QAbstractButton* b = languageGroup->button(gLan)) b->setChecked(true);
         return;
     }
+    if (gpWin) gpWin->InsertRecord(setText(319));  // written, in the language being left
     gLan = lan;
     StopWTD();
     if (gpWin) gpWin->FLushAll();

@@ -85,7 +85,8 @@ SystemSettingWidget::SystemSettingWidget(QWidget* parent) : BVerticalTabBar(pare
     connect(this, &BVerticalTabBar::Memorandum, otherNetworks, &OtherNetworksWidget::SlotGetRemindList);
     connect(this, &BVerticalTabBar::DeviPara, deviceParams, &DeviceParamsWidget::SlotGetProductName);
     connect(this, &BVerticalTabBar::Exitsetup, this, [this] {
-        accept();
+        // A refused value keeps the dialog open, on the page of that value, with every edit.
+        if (accept() == CommitResult::Refused) return;
         if (settingsHost().showImagePage) settingsHost().showImagePage();
     });
 
@@ -147,6 +148,13 @@ void SystemSettingWidget::changeWidget(int index) {
     pageStack->setCurrentIndex(index);
 }
 
+void SystemSettingWidget::showPage(QWidget* page) {
+    const int i = tabPages.indexOf(page);
+    if (i < 0) return;
+    titleLabel->setText(tabTitles[i]);
+    pageStack->setCurrentIndex(i);
+}
+
 void SystemSettingWidget::mousePressEvent(QMouseEvent* event) {
     BVerticalTabBar::mousePressEvent(event);
 }
@@ -177,8 +185,8 @@ void SystemSettingWidget::WizardParaInit() {
     DoChangePage();
 }
 
-void SystemSettingWidget::accept() {
-    if (!gpWPara || !gpWParaBak) return;
+SystemSettingWidget::CommitResult SystemSettingWidget::accept() {
+    if (!gpWPara || !gpWParaBak) return CommitResult::Unchanged;
     // Committed while hidden (the camera reorder's shutdown): the pages and the working copy hold
     // nothing the operator edited, so both start from the live record instead of stale widgets.
     if (!isVisible()) {
@@ -186,6 +194,11 @@ void SystemSettingWidget::accept() {
         if (gpNet) gpNet->editCard = gpNet->liveCard;
         WizardParaInit();
     }
+    return commitEdits();
+}
+
+SystemSettingWidget::CommitResult SystemSettingWidget::commitEdits() {
+    if (!gpWPara || !gpWParaBak) return CommitResult::Unchanged;
     if (gpWin && gpWin->AccessLevel == 2) gpWin->AccessLevel = gpWPara->is_psw_used == 1 ? 1 : 0;
     systemParams->accept();
     systemFunctions->accept();
@@ -203,8 +216,10 @@ void SystemSettingWidget::accept() {
     if (!w.enable_defect_detect && !w.enable_spot_detect && !w.enable_black_area && !w.enable_white_area &&
         !w.enable_white_num && !w.enable_direction && !w.enable_similarity) {
         showWarnBox(setText(232));
-        return;
+        showPage(cameraFunctions);  // where the functions are switched on
+        return CommitResult::Refused;
     }
+    if (!checkNetEdits()) return CommitResult::Refused;
     // Updated server settings restart the network client, whatever is answered below.
     if (gpNet && gpNet->serverSettingsChanged) {
         CNT_Net::CNT_ReStart();
@@ -212,7 +227,6 @@ void SystemSettingWidget::accept() {
     }
     // The device number belongs to the bridge: with the bridge off it is not changed.
     if (gpNet && !w.cnt_net_on) gpNet->editCard.hostName = gpNet->liveCard.hostName;
-    if (!checkNetEdits()) return;
     const bool netSame = !gpNet || (gpNet->editCard.cards == gpNet->liveCard.cards &&
                                     gpNet->editCard.hostName == gpNet->liveCard.hostName);
     SettingsHost& host = settingsHost();
@@ -226,15 +240,23 @@ void SystemSettingWidget::accept() {
     };
     if (*gpWParaBak == *gpWPara && netSame) {
         applyRawImages();
-        if (m_unsaved) m_unsaved = !saveLive();  // a save that failed before is tried again
+        const bool retry = m_unsaved;  // a save that failed before is tried again
+        if (retry) {
+            m_unsaved = !saveLive();
+            if (m_unsaved) {
+                const QString text = setText(600).arg(QStringLiteral("PARAM.db"));
+                if (gpWin) gpWin->InsertRecord(text);
+                showWarnBox(text);
+            }
+        }
         repaint();
-        return;
+        return retry ? CommitResult::Saved : CommitResult::Unchanged;
     }
     if (!showChooseBox(setText(234))) {
         restoreCameraValues();  // the working copy back to the live record, the cameras too
         if (gpNet) gpNet->editCard = gpNet->liveCard;
         repaint();
-        return;
+        return CommitResult::Declined;
     }
     const WizardPara before = *gpWPara;
     const QString record = ChangeRecordText(before, *gpWParaBak);
@@ -249,8 +271,6 @@ void SystemSettingWidget::accept() {
     const int netChanges = SaveNetParam();
     *gpWPara = *gpWParaBak;
     m_unsaved = !saveLive();
-    if (gpWin) gpWin->InsertRecord(record + (m_unsaved ? setText(661) : QString()));
-    if (m_unsaved) showWarnBox(setText(600).arg(QStringLiteral("PARAM.db")));
     applyRawImages();
     const WizardPara& after = *gpWPara;
 
@@ -258,8 +278,17 @@ void SystemSettingWidget::accept() {
     if (multi) FillDefaultSignalNames(after);
     if (after.screen_off_time > 0 && host.restartScreenOffTimer)
         host.restartScreenOffTimer(after.screen_off_time);
-    installNetwork(netChanges);
+    const QString netFailed = installNetwork(netChanges);
     applyCameraCommit(cameraCommit);  // trigger mode, capture speed, models and region copies
+
+    // One record of the commit and, whatever failed to be written, one box naming every such file.
+    QStringList unsaved;
+    if (m_unsaved) unsaved << QStringLiteral("PARAM.db");
+    if (!netFailed.isEmpty()) unsaved << netFailed;
+    if (gpWin)
+        gpWin->InsertRecord(record + (m_unsaved ? setText(661) : QString()) +
+                            (netFailed.isEmpty() ? QString() : setText(670).arg(netFailed)));
+    if (!unsaved.isEmpty()) showWarnBox(setText(600).arg(unsaved.join(QStringLiteral("\r\n"))));
 
     if (after.max_mold_num != before.max_mold_num || after.ng_max_num != before.ng_max_num ||
         after.ok_record_max_num != before.ok_record_max_num)
@@ -273,6 +302,7 @@ void SystemSettingWidget::accept() {
         host.refreshIndexPanel)
         host.refreshIndexPanel();
     repaint();
+    return CommitResult::Saved;
 }
 
 void SystemSettingWidget::SlotToRecord() {

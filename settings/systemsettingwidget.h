@@ -65,14 +65,22 @@ public:
     bool factoryParamShown() const override;
     void ResetReCheck1Text(const QString& text) override;
     void DoChangePage() override {}
+    // Shows one of the dialog's pages with its title, as its tab would.
+    void showPage(QWidget* page);
     void changeWidget(int index) override;
     void showDialog() override { show(); }
 
     // Loads every page from gpWParaBak.
     void WizardParaInit();
     // The commit: every page writes back into gpWParaBak, then the working copy is compared with the
-    // live record and, after a question, made live and saved.
-    void accept();
+    // live record and, after a question, made live and saved. Refused: a value may not be taken (told
+    // in a box naming it, every edit kept, the dialog on the page of that value); Declined: the operator
+    // answered no, the edits are dropped; Unchanged: nothing to save; Saved: the live record was written
+    // (a failure told in one box and one record).
+    enum class CommitResult { Refused, Declined, Unchanged, Saved };
+    CommitResult accept();
+    // The commit of what the pages hold, shown or not (the camera panel may be detached).
+    CommitResult commitEdits();
     // Network page (networkslots.cpp): fills the card selector from the edited card record.
     void InitCntNetWidget();
     // Stages the network files for a confirmed commit and returns what changed (NetChange bits);
@@ -169,13 +177,17 @@ private:
     // The commit's network steps: false (after a warning) when an edit may not be written.
     bool checkNetEdits();
     // After a confirmed commit: installs what SaveNetParam staged and restarts the client when
-    // anything changed, then the edited card record becomes the live one.
-    void installNetwork(int mask);
+    // anything changed, then the edited card record becomes the live one. Returns the file that could
+    // not be staged or installed (the commit tells it), empty when all were.
+    QString installNetwork(int mask);
     void reloadCameraSliders(bool withSpeed);
     bool cameraShowMode = false;
     QTimer* autoExposeTimer = nullptr;
     // Save live: the live record into PARAM.db; false (logged) when it could not be written.
     bool saveLive();
+    // Before a restart or stop: saves the live record unless `commit` just did; a failure gets one box
+    // and one record.
+    void saveLiveUnlessCommitted(CommitResult commit);
     void insertRecord(int textId);
     // The name check of the group slots (warnings 282, 663; 664 for "default" when `replacing`).
     bool checkGroupName(const QString& name, bool replacing);

@@ -116,6 +116,7 @@ void TestCameraScreens::imageValuesThenExit() {
 void TestCameraScreens::detachedPanelAndOrder() {
     MonitorWorld world(2);
     world.p().expose_time[0] = 20;
+    world.p().enable_defect_detect = 1;  // a record the commit accepts
     MainWindow* w = world.build();
     showWindow(w);
     SystemSettingWidget* s = w->settingWidget;
@@ -145,8 +146,12 @@ void TestCameraScreens::detachedPanelAndOrder() {
     QCOMPARE(world.prompter.questions, QStringList{lanText(527)});
     QCOMPARE(gpWParaBak->expose_time[0], 30);
 
-    // The order button: back to the picture, and the order dialog on top of it.
+    // The order button: the unsaved exposure is asked about first (declined: dropped), then back to
+    // the picture, and the order dialog on top of it.
+    world.prompter.queueAnswer(false);
     touch(sub->orderButton);
+    QCOMPARE(world.prompter.questions, (QStringList{lanText(527), lanText(234)}));
+    QCOMPARE(gpWParaBak->expose_time[0], 20);
     QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
     QVERIFY(w->widgetChangeCamera->isVisible());
     QCOMPARE(w->widgetChangeCamera->rowCount(), 2);

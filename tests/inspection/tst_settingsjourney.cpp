@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QDir>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -13,6 +14,8 @@
 #include <QtTest>
 
 #include "inspection/imagecontainer.h"
+#include "camera/widgetchangecamera.h"
+#include "settings/camerapages.h"
 #include "inspection/mainbars.h"
 #include "inspection/optionbar.h"
 #include "records/passwordbox.h"
@@ -107,6 +110,11 @@ private slots:
     void exitSetup_data();
     void exitSetup();
     void networkAddress();
+    void refusedValueKeepsDialog();
+    void visitChangesNothing_data();
+    void visitChangesNothing();
+    void cameraOrderAsksFirst_data();
+    void cameraOrderAsksFirst();
     void accountButtonLogsIn();
     void pictures_data();
     void pictures();
@@ -208,6 +216,147 @@ void TestSettingsJourney::networkAddress() {
              installed.constData());
     QVERIFY(!installed.contains("wlan0"));
     QCOMPARE(computer.net->liveCard.cards["eth0"][0], QString("10.0.0.9"));
+}
+
+// A gateway the commit refuses: the dialog stays open on the network page with the typed value and
+// every other edit of the visit, the box names the field, nothing is saved; corrected, the same visit
+// is saved whole.
+void TestSettingsJourney::refusedValueKeepsDialog() {
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    const WizardPara before = world.p();
+    ComputerNetwork computer = fakeComputerNetwork(world);
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    showTab(s, 1);
+    touchBox(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]);
+    showTab(s, 5);
+    NetworkParamsWidget* n = s->networkParams;
+    QTimer::singleShot(0, [] { typeOnKeypad("300.1.1.1"); });
+    touch(n->gatewayEdit);
+    QCOMPARE(n->gatewayEdit->text(), QString("300.1.1.1"));
+    showTab(s, 12);  // leaving from another page
+    const QByteArray interfaces = world.dir.readFile("sysroot/etc/network/interfaces");
+    const int recordsBefore = world.records().size();
+
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.warnings, QStringList{lanText(735).arg("eth0 " + lanText(331), "300.1.1.1")});
+    QVERIFY(world.prompter.questions.isEmpty());
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(s));
+    QCOMPARE(s->pageStack->currentWidget(), static_cast<QWidget*>(n));
+    QCOMPARE(s->titleLabel->text(), lanText(262));
+    QCOMPARE(n->gatewayEdit->text(), QString("300.1.1.1"));
+    QVERIFY(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]->isChecked() !=
+            (before.semi_auto != 0));
+    QVERIFY(world.p() == before);
+    QCOMPARE(world.records().size(), recordsBefore);
+    QCOMPARE(world.dir.readFile("sysroot/etc/network/interfaces"), interfaces);
+
+    QTimer::singleShot(0, [] { typeOnKeypad("10.0.0.2"); });
+    touch(n->gatewayEdit);
+    world.prompter.queueAnswer(true);
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(w->pageStack->currentWidget(), static_cast<QWidget*>(w->imageContainer));
+    QCOMPARE(world.p().semi_auto, before.semi_auto ? 0 : 1);
+    QVERIFY(world.dir.readFile("sysroot/etc/network/interfaces").contains("gateway 10.0.0.2\n"));
+}
+
+void TestSettingsJourney::visitChangesNothing_data() {
+    QTest::addColumn<bool>("demo");
+    QTest::newRow("values outside the controls' ranges") << false;
+    QTest::newRow("the demonstration's record") << true;
+}
+
+// A record loaded as stored (values beyond the IO sliders' ends, a switch stored as 2, or the
+// demonstration's record), every page opened, "Exit setup": nothing asked, recorded or changed.
+void TestSettingsJourney::visitChangesNothing() {
+    QFETCH(bool, demo);
+    MonitorWorld world(1);
+    gLan = 1;
+    ParameterManager* pm = ParameterManager::getInstance();
+    if (demo) {
+#ifdef MKPROGDIR
+        QProcess tool;
+        tool.start(QStringLiteral(MKPROGDIR), {"--demo", "320x240", world.dir.path()});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+#else
+        QSKIP("mkprogdir not built");
+#endif
+    } else {
+        WizardPara& p = world.p();
+        p.enable_defect_detect = 1;
+        p.input_timeout_len = 50000;  // slider 0..10000
+        p.thimble_pulse = 5000;       // slider 0..1000
+        p.mold_pulse = 9999;
+        p.pre_cut = 700;  // slider 0..100
+        p.shake_erase_time = 10000;
+        p.enable_stop_mold = 2;
+        QVERIFY(p.SaveDatatoFile(pm->paramQuery));
+    }
+    world.p().LoadDatafromFile(pm->paramQuery);
+    world.p().is_psw_used = 0;
+    world.derive();
+    const WizardPara before = world.p();
+    if (!demo) QCOMPARE(before.pre_cut, 700);  // kept by the load
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const int recordsBefore = world.records().size();
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    for (int k = 0; k < s->tabButtons.size(); ++k) showTab(s, k);
+    touch(s->exitButton);
+    QCOMPARE(world.prompter.questions, QStringList());
+    QCOMPARE(world.prompter.warnings, QStringList());
+    QCOMPARE(world.records().mid(recordsBefore), QStringList());
+    QVERIFY(world.p() == before);
+    QVERIFY(*gpWParaBak == before);
+    WizardPara stored;
+    stored.LoadDatafromFile(pm->paramQuery);
+    QCOMPARE(stored.pre_cut, before.pre_cut);
+    QCOMPARE(stored.input_timeout_len, before.input_timeout_len);
+}
+
+void TestSettingsJourney::cameraOrderAsksFirst_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("saved") << true;
+    QTest::newRow("dropped") << false;
+}
+
+// The camera order dialog closes the settings: an edit not yet saved is asked about first.
+void TestSettingsJourney::cameraOrderAsksFirst() {
+    QFETCH(bool, save);
+    MonitorWorld world(1);
+    gLan = 1;
+    world.p().is_psw_used = 0;
+    world.p().enable_defect_detect = 1;
+    world.derive();
+    const WizardPara before = world.p();
+    MainWindow* w = world.build();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    touch(w->optionBar->button(OptionBar::Settings));
+    SystemSettingWidget* s = w->settingWidget;
+    showTab(s, 1);
+    touchBox(s->systemFunctions->switches[SystemFunctionsWidget::kSemiAuto]);
+    showTab(s, 3);
+    world.prompter.queueAnswer(save);
+    const int recordsBefore = world.records().size();
+    touch(s->cameraParamsSub->orderButton);
+    QCOMPARE(world.prompter.questions, QStringList{lanText(234)});
+    QCOMPARE(world.prompter.unexpectedQuestions, 0);
+    QVERIFY(w->widgetChangeCamera->isVisible());
+    QCOMPARE(world.p().semi_auto, save ? (before.semi_auto ? 0 : 1) : before.semi_auto);
+    QVERIFY(*gpWParaBak == world.p());
+    QCOMPARE(world.records().size(), recordsBefore + (save ? 1 : 0));
 }
 
 // "Account management" of the index panel (a button the panel keeps hidden) is wired to a login through

@@ -419,6 +419,7 @@ private slots:
         int shown = 0;
         cameraPagesHost().showCameraOrder = [&] { ++shown; };
         SystemSettingWidget w;
+        w.show();
         w.cameraParamsSub->orderButton->click();
         QCOMPARE(shown, 1);
     }

@@ -59,12 +59,14 @@ private slots:
     void factoryReset();
     void shutDown_data();
     void shutDown();
+    void shutDownWithFailingSave();
     void shutDownWithoutDetectionFunction();
     void shutDownWhileHidden();
     void exitProgram();
     void modifyTime_data();
     void modifyTime();
     void changeLanguage();
+    void changeLanguageNotWritten();
     void changePassword_data();
     void changePassword();
     void resetCounters();
@@ -230,6 +232,25 @@ void TestMaintenance::shutDown() {
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), gpWPara->input_timeout_len);
 }
 
+// The commit's failed save is told once, and the shutdown does not save again.
+void TestMaintenance::shutDownWithFailingSave() {
+    SettingsRig rig;
+    SystemSettingWidget w;
+    w.show();
+    const int before = gpWPara->input_timeout_len;
+    w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(before + 1);
+    ParameterManager::getInstance()->releaseDB();
+    rig.prompter.queueAnswer(true);   // power off?
+    rig.prompter.queueAnswer(true);   // save the changes?
+    rig.prompter.queueAnswer(false);  // restart?
+    w.SlotShutDown();
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("PARAM.db")});
+    const QString change = lan(235) + lan(245).arg(lan(336)).arg(before).arg(before + 1) + lan(661);
+    QCOMPARE(rig.window.records, QStringList({change, lan(292)}));
+    QCOMPARE(rig.commands(), QStringList{"init 0"});
+}
+
 // The commit refuses, the shutdown still saves the unchanged live record and goes on.
 void TestMaintenance::shutDownWithoutDetectionFunction() {
     SettingsRig rig;
@@ -324,6 +345,26 @@ void TestMaintenance::changeLanguage() {
     QCOMPARE(rig.stored("system2").split(' ').value(12), QString::number(target));
     QCOMPARE(gpWPara->input_timeout_len, timeout);
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), timeout);
+}
+
+// A language that cannot be written: one box, one record of the failure, no record of a change, no
+// restart.
+void TestMaintenance::changeLanguageNotWritten() {
+    SettingsRig rig;
+    SystemSettingWidget w;
+    w.show();
+    const int old = gLan;
+    const int target = old == 2 ? 1 : 2;
+    ParameterManager::getInstance()->releaseDB();
+    rig.prompter.queueAnswer(true);
+    w.systemFunctions->languageGroup->button(target)->click();
+    QCoreApplication::processEvents();
+    const QString box = lan(600).arg("PARAM.db");
+    QCOMPARE(rig.prompter.warnings, QStringList{box});
+    QCOMPARE(rig.window.records, QStringList{box});
+    QCOMPARE(gLan, old);
+    QVERIFY(w.systemFunctions->languageGroup->button(old)->isChecked());
+    QVERIFY(rig.commands().isEmpty());
 }
 
 void TestMaintenance::changePassword_data() {

@@ -13,6 +13,7 @@
 #include "netbridge/cnt_net.h"
 #include "platform/gige/netinterfaces.h"
 #include "settings/netstaging.h"
+#include "io/ioparamswidget.h"
 #include "settings/networkpages.h"
 #include "settings/othernetworks.h"
 #include "settings/systemsettingwidget.h"
@@ -96,6 +97,7 @@ private slots:
     void commitInstalls();
     void invalidEntryRefusesCommit_data();
     void invalidEntryRefusesCommit();
+    void failedInstallIsReported_data();
     void failedInstallIsReported();
     void clientRestart_data();
     void clientRestart();
@@ -422,17 +424,38 @@ void TestNetSettings::invalidEntryRefusesCommit() {
     QVERIFY(!QFile::exists("cnt_net/ls_interfaces") && !QFile::exists("cnt_net/ls_hostname"));
 }
 
-// A system file that cannot be written is reported, and the live card record keeps what is in force.
+// A file that cannot be written is reported in one box naming every such file and one record, and the
+// live card record keeps what is in force. On a full disk the parameters and the staged file fail
+// together: still one box and one record.
+void TestNetSettings::failedInstallIsReported_data() {
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("failed");  // the network file named
+    QTest::newRow("hosts file blocked") << false << "/etc/hosts";
+    QTest::newRow("full disk") << true << "./cnt_net/ls_hostname";
+}
+
 void TestNetSettings::failedInstallIsReported() {
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, failed);
     NetRig rig;
-    QVERIFY(QFile::remove(rig.dir.filePath("sysroot/etc/hosts")));
-    QVERIFY(QDir().mkpath(rig.dir.filePath("sysroot/etc/hosts")));  // a directory where the file goes
+    if (fullDisk) {
+        QVERIFY(QDir().mkpath("cnt_net/ls_hostname"));  // a directory where the staged file goes
+    } else {
+        QVERIFY(QFile::remove(rig.dir.filePath("sysroot/etc/hosts")));
+        QVERIFY(QDir().mkpath(rig.dir.filePath("sysroot/etc/hosts")));
+    }
     SystemSettingWidget w;
     w.show();
     w.networkParams->hostEdit->setText("panel-7");
+    w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
     rig.prompter.queueAnswer(true);
+    if (fullDisk) ParameterManager::getInstance()->releaseDB();
     w.accept();
-    QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("/etc/hosts")});
+    QCoreApplication::processEvents();  // reports queued for later would show now
+    const QString files = fullDisk ? "PARAM.db\r\n" + failed : failed;
+    QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg(files)});
+    QCOMPARE(rig.window.records.size(), 1);
+    QVERIFY(rig.window.records[0].endsWith((fullDisk ? lan(661) : QString()) + lan(670).arg(failed)));
     QCOMPARE(gpNet->liveCard.hostName, QString("old-host"));
 }
 

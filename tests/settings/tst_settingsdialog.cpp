@@ -40,6 +40,7 @@ private slots:
     void takeOverProcedure_data();
     void takeOverProcedure();
     void failedSaveIsReported();
+    void ioSlidersKeepStoredValues();
     void rawImagesOnlyWhenNotDeclined_data();
     void rawImagesOnlyWhenNotDeclined();
     void noticesAndRebuild();
@@ -161,7 +162,8 @@ void TestSettingsDialog::noDetectionFunctionRefusesCommit() {
     SettingsRig::switchOffDetectionFunctions(*gpWParaBak);
     w.cameraFunctions->WizardParaInit();  // the functions page shows them off
     w.ioParams->sliders[IOParamsWidget::kInputTimeout]->setValue(gpWPara->input_timeout_len + 1);
-    w.accept();
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Refused);
+    QCOMPARE(w.pageStack->currentWidget(), static_cast<QWidget*>(w.cameraFunctions));  // where they are
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});
     QVERIFY(rig.prompter.questions.isEmpty());
     QCOMPARE(gpWParaBak->input_timeout_len, gpWPara->input_timeout_len + 1);  // edits kept
@@ -302,14 +304,44 @@ void TestSettingsDialog::failedSaveIsReported() {
     rig.prompter.queueAnswer(true);
     ParameterManager::getInstance()->releaseDB();  // nothing can be written
     w.accept();
-    QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("PARAM.db")});
+    QCoreApplication::processEvents();  // reports queued for later would show now
+    const QString box = lan(600).arg("PARAM.db");
+    QCOMPARE(rig.prompter.warnings, QStringList{box});  // one box, one record
     QCOMPARE(rig.window.records.size(), 1);
     QVERIFY(rig.window.records[0].endsWith(lan(661)));
-    QCOMPARE(gpWPara->input_timeout_len, edited);  // in force until the next start
+    QCOMPARE(gpWPara->input_timeout_len, edited);                    // in force until the next start
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Saved);  // tried again, failed again
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.prompter.warnings, (QStringList{box, box}));
+    QCOMPARE(rig.window.records.size(), 2);
+    QCOMPARE(rig.window.records[1], box);
     ParameterManager::getInstance()->createDB();
     w.accept();  // nothing differs now: no question, but the save is tried again
     QCOMPARE(rig.prompter.questions.size(), 1);
+    QCOMPARE(rig.prompter.warnings.size(), 2);
     QCOMPARE(rig.stored("system2").split(' ').value(17).toInt(), edited);
+}
+
+// Values beyond the IO sliders' ends are shown at the end and kept; the one slider the operator moves
+// is the one change recorded.
+void TestSettingsDialog::ioSlidersKeepStoredValues() {
+    SettingsRig rig;
+    gpWPara->pre_cut = 700;  // slider 0..100 (tenths of a second)
+    gpWPara->thimble_pulse = 5000;
+    *gpWParaBak = *gpWPara;
+    SystemSettingWidget w;
+    w.show();
+    IOParamsWidget* io = w.ioParams;
+    QCOMPARE(io->sliders[IOParamsWidget::kPreCut]->value(), 100);
+    QCOMPARE(io->valueLabels[IOParamsWidget::kPreCut]->text(), QString("10"));
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Unchanged);
+    QCOMPARE(gpWParaBak->pre_cut, 700);
+    io->sliders[IOParamsWidget::kEjectorPulse]->setValue(20);
+    rig.prompter.queueAnswer(true);
+    QCOMPARE(w.accept(), SystemSettingWidget::CommitResult::Saved);
+    QCOMPARE(rig.window.records, QStringList{lan(235) + lan(245).arg(lan(168)).arg(5000).arg(20)});
+    QCOMPARE(gpWPara->pre_cut, 700);
+    QCOMPARE(gpWPara->thimble_pulse, 20);
 }
 
 void TestSettingsDialog::rawImagesOnlyWhenNotDeclined_data() {

@@ -81,6 +81,8 @@ bool writeDemo(const QString& dir, int w, int h, QString* error) {
                 p.ok_record_max_num = 100;
                 p.save_ok_record = 1;
                 p.enable_black_area = p.enable_white_area = p.enable_white_num = p.enable_spot_detect = 1;
+                // These functions show their parameters: the switch the functions page ticks for them.
+                p.enable_display_detail = 1;
                 ok = p.WriteRows(q, 0) && q.exec(QStringLiteral("begin"));
                 const float aw = 1725.0f / w, ah = 982.0f / h;  // screen pixels of the camera area
                 int count[8][8] = {};
