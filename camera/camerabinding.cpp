@@ -69,6 +69,6 @@ bool SaveSN(int clear) {
         qWarning() << "camera bindings not stored: SN.db is not open";
     }
     for (int k = 0; k < n && k < kMaxCamera; ++k)
-        cameraRecord(QStringLiteral("Save SN %1: %2").arg(k + 1).arg(QString::fromLatin1(gSerialNB[k])));
+        cameraRecord(cameraText(641).arg(k + 1).arg(QString::fromLatin1(gSerialNB[k])));
     return ok;
 }

@@ -134,7 +134,7 @@ void CameraRestart() {
             v->CameraOpen();
             v->CameraStart();
         }
-        cameraRecord(QStringLiteral("Camera Restart"));
+        cameraRecord(cameraText(642));
     }
     if (n <= 0) {
         CameraSetSpeed();

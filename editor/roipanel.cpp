@@ -27,6 +27,13 @@ constexpr int kPanelX = 400;
 constexpr int kPanelRight = 1386;
 constexpr int kBottomKeep = 70;   // the panel stays this far above the display's lower edge
 constexpr int kHandleClear = 20;  // and clear of the handles around the region's edge
+// The move buttons: a row of five in the kept strip at the display's foot, right of the login
+// indicator that the main window lays below the views (x 700 to 900 of the window), so that a tap on
+// "Move R" or "Hide Set" never logs the operator out, and whole on the screen.
+constexpr int kMoveRowX = 940;
+constexpr int kMoveStep = 130;
+constexpr int kMoveW = 120;
+constexpr int kMoveH = 60;
 
 // A cavity box answers a touch anywhere on it, not only on its small indicator.
 class CavityBox : public CheckBox {
@@ -190,6 +197,12 @@ void ViewEditor::CopyPara() {
 // ---------------------------------------------------------------------------------------------------
 // The panel
 
+namespace {
+int moveRowY() {
+    return (gShowH > 0 ? gShowH : 982) - kBottomKeep + (kBottomKeep - kMoveH) / 2;
+}
+}  // namespace
+
 void ViewEditor::buildPanel() {
     QWidget* parent = v_;
     firstSlider = new Slider(0, 10, 1, 25, parent);
@@ -230,11 +243,11 @@ void ViewEditor::buildPanel() {
     for (int i = 0; i < 4; ++i) {
         moveButtons[i] = new ColorButton(lanText(5 + i), parent, 5);
         moveButtons[i]->SetRepeat();
-        moveButtons[i]->setGeometry(300 + 130 * i, 930, 120, 60);
+        moveButtons[i]->setGeometry(kMoveRowX + kMoveStep * i, moveRowY(), kMoveW, kMoveH);
         connect(moveButtons[i], &ColorButton::clicked, this, moveSlots[i]);
     }
     moveModeButton = new ColorButton(lanText(12), parent, 5);
-    moveModeButton->setGeometry(820, 930, 120, 60);
+    moveModeButton->setGeometry(kMoveRowX + kMoveStep * 4, moveRowY(), kMoveW, kMoveH);
     connect(moveModeButton, &ColorButton::clicked, this, &ViewEditor::SlotMoveAll);
     for (int i = 0; i < 8; ++i) {
         cavityBoxes[i] = new CavityBox(parent, lanText(460 + i));

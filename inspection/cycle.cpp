@@ -367,9 +367,7 @@ void MainWindow::CheckNG() {
                 QString text;
                 for (int c = 0; c < cams.size(); ++c)
                     if (!cams[c]->data.allOk) text += lanText(151).arg(c + 1);
-                text.chop(1);
-                text += lanText(152);
-                InsertRecord(text);
+                InsertRecord(lanText(640).arg(text.trimmed()));  // "Camera 1 Camera 2 Alarm"
                 alarmStart = SysClock::now().toMSecsSinceEpoch();
             }
         }

@@ -51,7 +51,7 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     setStyleSheet("QLabel{font-size:22px;color:#656263;}");
 
     auto* procRow = new QHBoxLayout;
-    procRow->setSpacing(30);
+    procRow->setSpacing(12);  // the five procedures fit beside the caption in every language
     procRow->addWidget(new QLabel(kitText(584), this));
     procedureGroup = new QButtonGroup(this);
     for (int id = 0; id < 5; ++id) {
@@ -90,7 +90,7 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     grid->setColumnStretch(4, 1);
 
     auto* col = new QVBoxLayout(this);
-    col->setContentsMargins(100, 50, 50, 50);
+    col->setContentsMargins(40, 50, 20, 50);
     col->addLayout(procRow);
     col->addLayout(grid);
     if (m_multi) {

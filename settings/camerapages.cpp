@@ -147,12 +147,15 @@ CameraParamsSubWidget::CameraParamsSubWidget(QWidget* parent) : BWidget(parent) 
     restoreButton = new QPushButton(tr("恢复默认"), this);
     restoreButton->setIcon(QIcon(QStringLiteral(":/img/icons/57-1.png")));
     restoreButton->setIconSize(QSize(26, 26));
-    restoreButton->setFixedSize(140, 46);
+    // As wide as its caption needs in the language shown (at least 140).
     restoreButton->setStyleSheet(QString::fromLatin1(kTextButtonStyle));
+    restoreButton->ensurePolished();
+    restoreButton->setFixedSize(qMax(140, restoreButton->sizeHint().width() + 20), 46);
     orderButton = new QPushButton(tr("排序"), this);
     orderButton->setIcon(QIcon(QStringLiteral(":/img/icons/57.png")));
-    orderButton->setFixedSize(128, 46);
     orderButton->setStyleSheet(QString::fromLatin1(kTextButtonStyle));
+    orderButton->ensurePolished();
+    orderButton->setFixedSize(qMax(128, orderButton->sizeHint().width() + 20), 46);
     top->addWidget(restoreButton);
     top->addWidget(orderButton);
     top->addStretch();

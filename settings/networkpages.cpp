@@ -41,9 +41,11 @@ QHBoxLayout* row(QVBoxLayout* col, int spacing) {
     return r;
 }
 
+// Wide enough for "255.255.255.255" whole, with room on both sides.
 BLineEdit* addressField(QWidget* page, const QString& title) {
     auto* e = new BLineEdit(page, title, QString(), 0);
-    e->setFixedSize(200, 50);
+    e->setStyleSheet(QStringLiteral("font-size:24px;padding:0px 6px;"));
+    e->setFixedSize(250, 50);
     return e;
 }
 
@@ -57,7 +59,7 @@ NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
     QList<QLabel*> first, second;
     auto firstColumnLabel = [&first](QWidget* page, int textId) { return columnLabel(page, textId, &first); };
     auto* col = new QVBoxLayout(this);
-    col->setContentsMargins(80, 50, 200, 50);
+    col->setContentsMargins(80, 50, 40, 50);
     col->setSpacing(40);
 
     QHBoxLayout* r = row(col, 50);
@@ -86,7 +88,7 @@ NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
     r->addWidget(firstColumnLabel(this, 329));
     addressEdit = addressField(this, QStringLiteral("192.168.3.5"));
     r->addWidget(addressEdit);
-    r->addSpacing(185);
+    r->addSpacing(80);
     r->addWidget(columnLabel(this, 733, &second));
     hostEdit = addressField(this, setText(734));
     r->addWidget(hostEdit);
@@ -96,7 +98,7 @@ NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
     r->addWidget(firstColumnLabel(this, 330));
     maskEdit = addressField(this, QStringLiteral("255.255.255.0"));
     r->addWidget(maskEdit);
-    r->addSpacing(185);
+    r->addSpacing(80);
     r->addWidget(columnLabel(this, 410, &second));
     useCardBox = new CheckBox(this);
     r->addWidget(useCardBox);
@@ -106,7 +108,7 @@ NetworkParamsWidget::NetworkParamsWidget(QWidget* parent) : BWidget(parent) {
     r->addWidget(firstColumnLabel(this, 331));
     gatewayEdit = addressField(this, QStringLiteral("192.169.3.1"));
     r->addWidget(gatewayEdit);
-    r->addSpacing(185);
+    r->addSpacing(80);
     r->addWidget(columnLabel(this, 358, &second));
     bridgeBox = new CheckBox(this);
     r->addWidget(bridgeBox);

@@ -74,9 +74,12 @@ QString applicationStyleSheet() {
         "QComboBox QAbstractItemView::item{height:50px;}");
 }
 
-QTranslator* installEnglishTranslation(QCoreApplication* app, int language) {
-    const QString file = QStringLiteral("./Translator/trans_en_US.qm");
-    if (language != 1 || !QFile::exists(file)) return nullptr;
+QTranslator* installTranslation(QCoreApplication* app, int language) {
+    // English, or Traditional Chinese; the labels' source texts are Simplified Chinese.
+    const QString file = language == 1   ? QStringLiteral("./Translator/trans_en_US.qm")
+                         : language == 2 ? QStringLiteral("./Translator/trans_zh_TW.qm")
+                                         : QString();
+    if (file.isEmpty() || !QFile::exists(file)) return nullptr;
     auto* translator = new QTranslator;
     if (!translator->load(file)) qWarning().noquote() << "translation not loaded:" << file;
     app->installTranslator(translator);
@@ -180,8 +183,8 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     installKitHooks();
     // GigE address repair before camera detection (the simulated profile sees no interfaces).
     installGigeRepair();
-    // 10. English translation.
-    std::unique_ptr<QTranslator> translator(installEnglishTranslation(&app, gLan));
+    // 10. Translation of the fixed labels (English, Traditional Chinese).
+    std::unique_ptr<QTranslator> translator(installTranslation(&app, gLan));
     // 11. Network bridge.
     gpNet = new CNT_Net;
     // 12. Main window: cameras, IO, records, timers and the first pass of the loop.

@@ -10,9 +10,10 @@ class CNT_Net;
 // The application style sheet: one text, rules in a fixed order, no blanks between rules.
 QString applicationStyleSheet();
 
-// Installs "./Translator/trans_en_US.qm" when English is selected and the file exists.
+// Installs "./Translator/trans_en_US.qm" when English is selected, "./Translator/trans_zh_TW.qm" when
+// Traditional Chinese is, and the file exists.
 // Returns the installed translator (owned by the caller) or null.
-QTranslator* installEnglishTranslation(QCoreApplication* app, int language);
+QTranslator* installTranslation(QCoreApplication* app, int language);
 
 // With the bridge switched on in the record and the bridge started: image sharing set-up, the network
 // client started, and the log line. Returns true when it ran.

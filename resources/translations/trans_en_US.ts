@@ -256,6 +256,10 @@
         <source>密码错误!</source>
         <translation>Wrong password!</translation>
     </message>
+    <message>
+        <source>数据库写入失败!</source>
+        <translation>The database refused the change!</translation>
+    </message>
 </context>
 <context>
     <name>lightsettingdialog</name>
@@ -270,6 +274,28 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsWidget</name>
+    <message>
+        <source>温度</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>周期 %1</source>
+        <translation>Cycle %1</translation>
+    </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+</context>
+<context>
+    <name>TemperatureStatisticsWidget</name>
+    <message>
+        <source>温度%1</source>
+        <translation>Temperature %1</translation>
     </message>
 </context>
 </TS>

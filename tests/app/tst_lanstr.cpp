@@ -2,6 +2,7 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "app/globals.h"
@@ -72,6 +73,7 @@ private slots:
     void missingImagesGiveNullPixmaps();
     void englishTranslationFile_data();
     void englishTranslationFile();
+    void traditionalTranslationCoversEnglish();
     void iconsCompiledIn_data();
     void iconsCompiledIn();
 };
@@ -264,6 +266,38 @@ void TestLanStr::englishTranslationFile() {
     QVERIFY(QCoreApplication::installTranslator(&tr));
     QCOMPARE(QCoreApplication::translate(ctx.constData(), src.constData()), english);
     QVERIFY(QCoreApplication::removeTranslator(&tr));
+}
+
+// Every fixed label with an English text has its Traditional-Chinese text too (the Simplified source
+// never shows in Traditional Chinese), and the two files cover the same labels.
+void TestLanStr::traditionalTranslationCoversEnglish() {
+    auto messages = [](const QString& name) {
+        QList<QPair<QString, QString>> found;
+        QFile f(QStringLiteral(MONITOR_TS_DIR "/") + name);
+        if (!f.open(QIODevice::ReadOnly)) return found;
+        QXmlStreamReader xml(&f);
+        QString context, source;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement()) continue;
+            if (xml.name() == QLatin1String("name")) context = xml.readElementText();
+            if (xml.name() == QLatin1String("source")) source = xml.readElementText();
+            if (xml.name() == QLatin1String("translation")) found.append({context, source});
+        }
+        return found;
+    };
+    const auto english = messages(QStringLiteral("trans_en_US.ts"));
+    const auto traditional = messages(QStringLiteral("trans_zh_TW.ts"));
+    QVERIFY(english.size() > 50);
+    using Labels = QSet<QPair<QString, QString>>;
+    QCOMPARE(Labels(traditional.begin(), traditional.end()), Labels(english.begin(), english.end()));
+    QTranslator tw;
+    QVERIFY(tw.load(QStringLiteral(MONITOR_QM_FILE_TW)));
+    for (const auto& m : english) {
+        const QString text = tw.translate(m.first.toUtf8().constData(), m.second.toUtf8().constData());
+        QVERIFY2(!text.isEmpty(), qPrintable(m.first + ": " + m.second));
+    }
+    QCOMPARE(tw.translate("CameraParamsSubWidget", "恢复默认"), QString::fromUtf8("恢復預設"));
 }
 
 void TestLanStr::iconsCompiledIn_data() {

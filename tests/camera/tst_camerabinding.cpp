@@ -116,12 +116,15 @@ private slots:
         QCOMPARE(again.view(0).ReadSerial(), QByteArray("SERIAL-0002"));
         QCOMPARE(again.view(1).ReadSerial(), QByteArray("SERIAL-0001"));
 
-        // Clearing stores "0" everywhere.
+        // Clearing stores "0" everywhere; the records are in the language in use (here Chinese).
         win.records.clear();
+        gLan = 0;
         QVERIFY(SaveSN(1));
+        gLan = 1;
         QCOMPARE(memoryBindings(), zeros());
         QCOMPARE(storedBindings(), zeros());
-        QCOMPARE(win.records, (QStringList{"Save SN 1: 0", "Save SN 2: 0"}));
+        QCOMPARE(win.records, (QStringList{QString::fromUtf8("保存相机1序列号：0"),
+                                           QString::fromUtf8("保存相机2序列号：0")}));
     }
 
     // Serials are stored as the camera gives them, quotes and all, and bind at the next start when

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "editorworld.h"
+#include "records/accesslevel.h"
+#include "records/iostatus.h"
 #include "widgets/checkbox.h"
 #include "widgets/indexbutton.h"
 #include "widgets/slider.h"
@@ -50,6 +52,7 @@ private slots:
     void functionButton();
     void sizeButtons();
     void moveModesAndOutput();
+    void moveButtonsPressedThroughWindow();
     void cavityBoxesWriteStepOne();
     void copyBetweenSteps_data();
     void copyBetweenSteps();
@@ -240,6 +243,43 @@ void TestRegionPanel::moveModesAndOutput() {
     ew.e->DeselectROI();
     selectRegion(ew, kFuncDefect);
     QVERIFY(ew.e->outBox->isHidden());
+}
+
+// With passwords on and the operator logged in, "Move R" and "Hide Set" pressed where they show on the
+// whole window act (the login indicator below the views lies clear of them) and the operator stays
+// logged in; every move button lies whole on the screen.
+void TestRegionPanel::moveButtonsPressedThroughWindow() {
+    EditorWorld ew(640, 480);
+    gpWPara->is_psw_used = 1;
+    setAccessLevel(kAccessPrimary);
+    ew.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ew.w));
+    selectRegion(ew, kFuncDefect);
+    QVERIFY(ew.w->ioStatus && ew.w->ioStatus->isVisible());
+    const QRect screen = ew.w->rect();
+    const QRect indicator = ew.w->ioStatus->geometry();
+    QList<ColorButton*> row(std::begin(ew.e->moveButtons), std::end(ew.e->moveButtons));
+    row << ew.e->moveModeButton;
+    for (ColorButton* b : row) {
+        QVERIFY(b->isVisible());
+        const QRect onWindow(b->mapTo(ew.w, QPoint(0, 0)), b->size());
+        QVERIFY2(screen.contains(onWindow), qPrintable(b->text()));
+        QVERIFY2(!onWindow.intersects(indicator), qPrintable(b->text()));
+    }
+    auto press = [&](QWidget* b) {
+        const QPoint at = b->mapTo(ew.w, b->rect().center());
+        QTest::mouseClick(ew.w->windowHandle(), Qt::LeftButton, {}, at);
+    };
+    const int left = ew.work().rect[ew.step()][0].rect.left();
+    press(ew.e->moveButtons[3]);  // "Move R"
+    QCOMPARE(ew.work().rect[ew.step()][0].rect.left(), left + 1);
+    QCOMPARE(accessLevel(), int(kAccessPrimary));
+    press(ew.e->moveModeButton);  // "Hide Set"
+    QCOMPARE(ew.e->moveModeButton->text(), lanText(32));
+    QCOMPARE(accessLevel(), int(kAccessPrimary));
+    // The indicator itself still logs out where it is.
+    press(ew.w->ioStatus);
+    QCOMPARE(accessLevel(), int(kAccessNone));
 }
 
 // Every view's box k writes step 1's cavity flag k (2 when ticked), whatever the editor step.

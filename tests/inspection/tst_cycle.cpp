@@ -44,8 +44,7 @@ bool led(int n) {
 QString alarmRecord(const QList<int>& cameras) {
     QString text;
     for (int c : cameras) text += lanText(151).arg(c);
-    text.chop(1);
-    return text + lanText(152);
+    return lanText(640).arg(text.trimmed());
 }
 
 struct RecordingEditor : RoiEditorHooks {

@@ -105,7 +105,7 @@ void TestCycleE2E::cavityNgRecheckedThenAlarmThenReleased() {
     QCOMPARE((ledMask() >> 7) & 1, 1);
     QCOMPARE(gFailNum[0], 1);
     QCOMPARE(gAllNum[0], 1);
-    const QString alarm = lanText(151).arg(1).chopped(1) + lanText(152);
+    const QString alarm = lanText(640).arg(lanText(151).arg(1).trimmed());
     QTRY_VERIFY_WITH_TIMEOUT(w.records().contains(alarm), kWait);
     QCOMPARE(w.records().filter(lanText(152)).size(), 1);
     // The alarm output came on once, after the re-checks (never while re-checks were left).

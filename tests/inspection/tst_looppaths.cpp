@@ -48,9 +48,7 @@ void press(MainWindow* w, QWidget* target) {
 }
 
 QString alarmRecord(int camera) {
-    QString text = lanText(151).arg(camera);
-    text.chop(1);
-    return text + lanText(152);
+    return lanText(640).arg(lanText(151).arg(camera).trimmed());
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QThread>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include "app/globals.h"
@@ -381,6 +382,9 @@ int main(int argc, char* argv[]) {
     for (int lan : lans) {
         gLan = lan;
         g_lan = lan;
+        QTranslator translator;
+        if (lan != 0 && translator.load(QString::fromUtf8(lan == 1 ? GALLERY_QM_EN : GALLERY_QM_TW)))
+            app.installTranslator(&translator);
         BWidget background;
         background.setObjectName("bg");
         background.setStyleSheet("BWidget#bg{background-color:#b0b0b0;}");

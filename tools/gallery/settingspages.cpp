@@ -12,8 +12,10 @@
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
 #include "settings/advancedpages.h"
+#include "settings/networkpages.h"
 #include "settings/systempages.h"
 #include "settings/systemsettingwidget.h"
+#include "widgets/blineedit.h"
 #include "widgets/checkbox.h"
 
 void gallerySettingsPages(const std::function<void(QWidget*, const QString&)>& save) {
@@ -32,7 +34,7 @@ void gallerySettingsPages(const std::function<void(QWidget*, const QString&)>& s
     numCamera = 2;
     {
         SystemSettingWidget dialog;
-        dialog.resize(1725, 982);
+        dialog.setFixedSize(1725, 982);  // the main window's page area beside the button bar
         dialog.show();
         dialog.advanceFunc->switches[AdvanceFuncWidget::kFactoryParam]->setValue(1);
         // A day of records on the log page: two pages of them.
@@ -45,6 +47,13 @@ void gallerySettingsPages(const std::function<void(QWidget*, const QString&)>& s
         }
         for (int i = 0; i < dialog.tabButtons.size(); ++i) {
             emit dialog.tabButtons[i]->pressed();
+            if (dialog.pageStack->currentWidget() == dialog.networkParams) {
+                // Addresses as long as they come, to see them whole.
+                dialog.networkParams->addressEdit->setText(QStringLiteral("192.168.100.200"));
+                dialog.networkParams->maskEdit->setText(QStringLiteral("255.255.255.0"));
+                dialog.networkParams->gatewayEdit->setText(QStringLiteral("192.168.100.254"));
+                dialog.networkParams->hostEdit->setText(QStringLiteral("12"));
+            }
             if (dialog.pageStack->currentWidget() == dialog.systemLog) {
                 dialog.systemLog->recordTable->setModel(&records);
                 dialog.systemLog->modelChange();

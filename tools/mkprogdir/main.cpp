@@ -8,9 +8,17 @@
 // demonstration that scripts/run plays: regions with threshold functions fitted to the camera scenes
 // of tools/scenes at W x H (camera 1: the part at mould open, camera 2: the empty cavity), positioning
 // off, two re-checks 1 s apart, step delays of 0.5 s and 1 s, NG and OK pictures kept.
+//
+//     mkprogdir --templates SCENES DIR
+// gives the demonstration's cameras their master templates, learnt from the scenes' good frames as the
+// monitor learns them from a live frame ("Resample"): camera 1 the part (SCENES/good/good.bmp), camera 2
+// the empty cavity (SCENES/empty/empty.bmp), for both steps of the procedure, as
+// DIR/cammer<camera><step>/template0.bmp in the colour cameras' 32-bit layout. A master already there
+// (learnt by "Resample") is kept.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QRect>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -21,6 +29,7 @@
 
 #include "app/factoryfiles.h"
 #include "app/wizardpara.h"
+#include "records/ngcomposition.h"
 #include "records/recorddb.h"
 
 namespace {
@@ -126,11 +135,47 @@ bool writeDemo(const QString& dir, int w, int h, QString* error) {
     return ok;
 }
 
+// The master template of each used step of the two demonstration cameras, where none exists yet.
+bool writeDemoTemplates(const QString& scenes, const QString& dir, QString* error) {
+    const char* const frames[2] = {"good/good.bmp", "empty/empty.bmp"};
+    for (int camera = 0; camera < 2; ++camera) {
+        const QString source = QDir(scenes).filePath(QString::fromLatin1(frames[camera]));
+        QImage frame;
+        if (!frame.load(source)) {
+            *error = QStringLiteral("cannot read the good frame %1").arg(source);
+            return false;
+        }
+        // What the colour camera delivers and the monitor keeps: 32 bits a pixel, B G R 255.
+        frame = frame.convertToFormat(QImage::Format_RGB32);
+        for (int step = 0; step < 2; ++step) {
+            const QString folder =
+                QDir(dir).filePath(QStringLiteral("cammer%1%2").arg(camera + 1).arg(step + 1));
+            const QString file = QDir(folder).filePath(QStringLiteral("template0.bmp"));
+            if (QFile::exists(file)) continue;
+            if (!QDir().mkpath(folder) ||
+                !saveTemplateBitmap(file, frame.constBits(), frame.width(), frame.height(), false)) {
+                *error = QStringLiteral("cannot write %1").arg(file);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args.first() == QLatin1String("--templates")) {
+        QString error;
+        if (!writeDemoTemplates(args[1], args[2], &error)) {
+            std::fprintf(stderr, "mkprogdir: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("mkprogdir: demo templates in place in %s\n", qPrintable(args[2]));
+        return 0;
+    }
     bool live = args.removeAll(QStringLiteral("--live")) > 0;
     int demoW = 0, demoH = 0;
     const int demo = args.indexOf(QStringLiteral("--demo"));
@@ -146,7 +191,8 @@ int main(int argc, char* argv[]) {
         live = true;
     }
     if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-        std::fprintf(stderr, "usage: mkprogdir [--live] [--demo WxH] DIR\n");
+        std::fprintf(stderr,
+                     "usage: mkprogdir [--live] [--demo WxH] DIR | mkprogdir --templates SCENES DIR\n");
         return 2;
     }
     QString error;

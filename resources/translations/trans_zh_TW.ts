@@ -1,0 +1,301 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW" sourcelanguage="zh_CN">
+<context>
+    <name>AdvanceparamWidget</name>
+    <message>
+        <source>个</source>
+        <translation>個</translation>
+    </message>
+</context>
+<context>
+    <name>BMessageBox</name>
+    <message>
+        <source>关闭</source>
+        <translation>關閉</translation>
+    </message>
+</context>
+<context>
+    <name>CameraParamsSubWidget</name>
+    <message>
+        <source>恢复默认</source>
+        <translation>恢復預設</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>排序</translation>
+    </message>
+</context>
+<context>
+    <name>FullKeyboard</name>
+    <message>
+        <source>小写</source>
+        <translation>小寫</translation>
+    </message>
+    <message>
+        <source>大写</source>
+        <translation>大寫</translation>
+    </message>
+    <message>
+        <source>符号</source>
+        <translation>符號</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>退格</source>
+        <translation>退格</translation>
+    </message>
+</context>
+<context>
+    <name>lightsettingdialog</name>
+    <message>
+        <source>网络设置</source>
+        <translation>網路設定</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkParamsWidget</name>
+    <message>
+        <source>网卡</source>
+        <translation>網卡</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>串列埠</translation>
+    </message>
+    <message>
+        <source>MAC地址:</source>
+        <translation>MAC位址:</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP位址</translation>
+    </message>
+    <message>
+        <source>设备号</source>
+        <translation>設備號</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>子網路遮罩</translation>
+    </message>
+    <message>
+        <source>使用此网卡联网</source>
+        <translation>使用此網卡連網</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>閘道</translation>
+    </message>
+    <message>
+        <source>功能</source>
+        <translation>功能</translation>
+    </message>
+    <message>
+        <source>测试连接</source>
+        <translation>測試連線</translation>
+    </message>
+    <message>
+        <source>视频类型</source>
+        <translation>視訊類型</translation>
+    </message>
+    <message>
+        <source>不传输视频</source>
+        <translation>不傳輸視訊</translation>
+    </message>
+    <message>
+        <source>截屏图像</source>
+        <translation>截圖影像</translation>
+    </message>
+    <message>
+        <source> 相机图像</source>
+        <translation> 相機影像</translation>
+    </message>
+</context>
+<context>
+    <name>PageControlBar</name>
+    <message>
+        <source>页码</source>
+        <translation>頁碼</translation>
+    </message>
+    <message>
+        <source>请输入正数</source>
+        <translation>請輸入正數</translation>
+    </message>
+    <message>
+        <source>页</source>
+        <translation>頁</translation>
+    </message>
+</context>
+<context>
+    <name>SplashWidget</name>
+    <message>
+        <source>模内监控器</source>
+        <translation>模內監控器</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsWidget</name>
+    <message>
+        <source>温度</source>
+        <translation>溫度</translation>
+    </message>
+    <message>
+        <source>周期 %1</source>
+        <translation>週期 %1</translation>
+    </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>資料匯出失敗</translation>
+    </message>
+</context>
+<context>
+    <name>SystemFunctionsWidget</name>
+    <message>
+        <source>设置密码</source>
+        <translation>設定密碼</translation>
+    </message>
+    <message>
+        <source>建议设置6个以上字符</source>
+        <translation>建議設定6個以上字元</translation>
+    </message>
+    <message>
+        <source>确认:</source>
+        <translation>確認:</translation>
+    </message>
+</context>
+<context>
+    <name>SystemParamsWidget</name>
+    <message>
+        <source>设置密码</source>
+        <translation>設定密碼</translation>
+    </message>
+    <message>
+        <source>建议设置6个以上字符</source>
+        <translation>建議設定6個以上字元</translation>
+    </message>
+    <message>
+        <source>确认:</source>
+        <translation>確認:</translation>
+    </message>
+</context>
+<context>
+    <name>SystemSettingWidget</name>
+    <message>
+        <source>选择投影数据文件目录</source>
+        <translation>選擇程式更新檔案目錄</translation>
+    </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>資料匯出失敗</translation>
+    </message>
+    <message>
+        <source>程序更新失败</source>
+        <translation>程式更新失敗</translation>
+    </message>
+    <message>
+        <source>时间设置失败</source>
+        <translation>時間設定失敗</translation>
+    </message>
+</context>
+<context>
+    <name>TemperatureStatisticsWidget</name>
+    <message>
+        <source>温度%1</source>
+        <translation>溫度%1</translation>
+    </message>
+</context>
+<context>
+    <name>UserManager</name>
+    <message>
+        <source>警告</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>没有权限 !</source>
+        <translation>沒有權限 !</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>您没有权限添加该账户!</source>
+        <translation>您沒有權限新增該帳戶!</translation>
+    </message>
+    <message>
+        <source>账户已存在!</source>
+        <translation>帳戶已存在!</translation>
+    </message>
+    <message>
+        <source>账户添加成功!</source>
+        <translation>帳戶新增成功!</translation>
+    </message>
+    <message>
+        <source>不能删除自身!</source>
+        <translation>不能刪除自身!</translation>
+    </message>
+    <message>
+        <source>该用户不存在!</source>
+        <translation>該使用者不存在!</translation>
+    </message>
+    <message>
+        <source>你没有权限删除该用户!</source>
+        <translation>你沒有權限刪除該使用者!</translation>
+    </message>
+    <message>
+        <source>密码已更新!</source>
+        <translation>密碼已更新!</translation>
+    </message>
+    <message>
+        <source>旧密码不正确!</source>
+        <translation>舊密碼不正確!</translation>
+    </message>
+    <message>
+        <source>账户切换成功!</source>
+        <translation>帳戶切換成功!</translation>
+    </message>
+    <message>
+        <source>密码错误!</source>
+        <translation>密碼錯誤!</translation>
+    </message>
+    <message>
+        <source>数据库写入失败!</source>
+        <translation>資料庫寫入失敗!</translation>
+    </message>
+</context>
+</TS>
