@@ -93,6 +93,7 @@ class TestCntShare : public QObject {
 private slots:
     void registration();
     void gating();
+    void oneAnnouncementWaits();
     void hungReaderCostsAFrameOnly();
     void backgroundPushWaitsForThePainter();
     void screenInModeOne();
@@ -175,6 +176,37 @@ void TestCntShare::gating() {
     QTRY_VERIFY(!b.net->isConnected());
     QVERIFY(!b.net->memoryInfoSent());
     QVERIFY(!b.net->CNT_UpdateMemory(0));
+}
+
+void TestCntShare::oneAnnouncementWaits() {
+    // Clients that connect and go without acknowledging leave one announcement waiting, at the head,
+    // within the queue's bound, whatever waited before them.
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    for (int i = 0; i < CNT_Net::kMaxQueued; ++i)
+        b.net->CNT_SendRecord(QDateTime::fromMSecsSinceEpoch(i), "op", QString::number(i));
+    const qint64 droppedBefore = b.net->droppedMessages();
+    const auto announcements = [&] {
+        int n = 0;
+        for (const QByteArray& m : b.net->pendingMessages()) n += m.startsWith("9:") ? 1 : 0;
+        return n;
+    };
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int c = 0; c < 4; ++c) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, b.port);
+        QVERIFY(clients.back()->waitForConnected(5000));
+        QTRY_VERIFY(b.net->memoryInfoSent());
+        QTRY_VERIFY(clients.back()->bytesAvailable() > 0 || clients.back()->waitForReadyRead(100));
+        QVERIFY(clients.back()->readAll().startsWith("9:"));
+        QCOMPARE(announcements(), 1);
+        QVERIFY(b.net->pendingMessages().first().startsWith("9:"));
+        QVERIFY(b.net->pendingMessages().size() <= CNT_Net::kMaxQueued);
+    }
+    // Room was made for the one announcement only, and counted.
+    QCOMPARE(b.net->droppedMessages(), droppedBefore + 1);
+    QVERIFY(b.net->pendingMessages().at(1).endsWith("&description=1"));
 }
 
 void TestCntShare::hungReaderCostsAFrameOnly() {
