@@ -865,7 +865,7 @@ bool MainWindow::countingInput(int k) {
             carriedInput = -1;
             return true;
         }
-        auto row = [&](int s) { return s >= 0 && s < kMaxStep ? p.multi_trig_row[s] : -1; };
+        auto row = [&](int s) { return s >= 0 && s < kMaxStep ? p.multi_trig_row_run[s] : -1; };
         int next = 0;
         for (int s = multiStep + 1; s < gDNum && s < kMaxStep; ++s)
             if (row(s) != -1) {

@@ -255,10 +255,34 @@ void CNT_Net::CNT_SendMemoryInfo() {
     if (text && sender_) {
         // Ahead of what waited for the client (a message in flight to the same client stays first):
         // the client learns the layout before anything else.
+        // One announcement at most waits: an earlier copy not yet delivered is replaced by this one,
+        // which describes the layout as it is now. The message in flight is never removed (its
+        // acknowledgement takes the head), but when it is an announcement its bytes are renewed, so
+        // that the new client gets the current layout first.
+        const QByteArray message = frameMessage(SEND_MEMORY_INFO, QByteArray(text));
+        const QByteArray kindPrefix = QByteArray::number(SEND_MEMORY_INFO) + ':';
+        qint64 dropped = 0;
         QMutexLocker lock(&sender_->queueLock);
-        const bool inFlightHere = sender_->headInFlight() && !connecting_;
-        queue_.insert(inFlightHere && !queue_.isEmpty() ? 1 : 0,
-                      frameMessage(SEND_MEMORY_INFO, QByteArray(text)));
+        const bool headBusy = sender_->headInFlight() && !queue_.isEmpty();
+        for (int i = queue_.size() - 1; i >= (headBusy ? 1 : 0); --i)
+            if (queue_.at(i).startsWith(kindPrefix)) queue_.removeAt(i);
+        const bool renewedHead = headBusy && queue_.first().startsWith(kindPrefix);
+        int after = 1;  // the first index that may be dropped to keep the bound
+        if (renewedHead) {
+            queue_[0] = message;
+        } else {
+            const bool inFlightHere = headBusy && !connecting_;
+            queue_.insert(inFlightHere ? 1 : 0, message);
+            after = headBusy ? 2 : 1;
+        }
+        while (queue_.size() > kMaxQueued && queue_.size() > after) {
+            queue_.removeAt(after);
+            dropped = ++dropped_;
+        }
+        lock.unlock();
+        if (dropped)
+            LOG(WARNING) << "CNT: send queue full (" << kMaxQueued << "), oldest message dropped; " << dropped
+                         << " dropped so far";
     }
     cJSON_free(text);
     memoryInfoSent_ = true;

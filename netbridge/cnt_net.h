@@ -66,8 +66,9 @@ enum SendType {
 struct VideoShareInfo {
     int source = 0;
     int width = 0, height = 0;
-    int size = 0;    // bytes of one I420 frame
-    int stride = 0;  // bytes per row of the source pixels (an odd width is published one pixel less)
+    int size = 0;       // bytes of one I420 frame
+    int stride = 0;     // bytes per row of the source pixels (an odd width is published one pixel less)
+    key_t shmKey = -1;  // the segment's key (ftok of the key folder)
     int shmid = -1;
     int semid = -1;
     void* addr = nullptr;  // the segment attached in this process
@@ -246,6 +247,9 @@ private:
     void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
     // One push of every registered camera picture (pusher thread, or the caller of pushFrames).
     void pushCameraPictures();
+    // GUI thread, before a push: a segment or lock that was removed or replaced is made again and the
+    // client told the new ids (kind 9).
+    void reviveShares();
 
     QString listenError_;
     CNT_ReplyReader reader_;

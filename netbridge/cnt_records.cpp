@@ -71,7 +71,10 @@ void CNT_Net::CNT_SendManualStop() {
         m.utc = now.toMSecsSinceEpoch();
         m.stop_check_timeslot = now.toString(QStringLiteral("hh:mm")) + QStringLiteral("---:--");
     } else if (m.stop_check_timeslot.contains(QLatin1String("--:--"))) {
-        m.stop_check_timelen += qint32((now.toMSecsSinceEpoch() - m.utc) / 60000);
+        // Bounded: a clock set back or a stop time from a damaged file never wraps the total.
+        const qint64 minutes =
+            qBound<qint64>(0, (now.toMSecsSinceEpoch() - m.utc) / 60000, kCntMaxStopMinutes);
+        m.stop_check_timelen = qint32(qMin<qint64>(m.stop_check_timelen + minutes, kCntMaxStopMinutes));
         m.stop_check_timeslot = QDateTime::fromMSecsSinceEpoch(m.utc).toString(QStringLiteral("hh:mm")) +
                                 QLatin1Char('-') + now.toString(QStringLiteral("hh:mm"));
     }

@@ -4,8 +4,11 @@
 #include <ctime>
 #include <sys/ipc.h>
 #include <sys/sem.h>
+#include <unistd.h>
 
 namespace {
+constexpr unsigned kIpcMode = 0660;
+
 union SemArg {
     int val;
     struct semid_ds* buf;
@@ -14,7 +17,22 @@ union SemArg {
 }  // namespace
 
 int CNT_Semaphore::create_sem(int count) {
-    const int id = semget(key_, count, IPC_CREAT | 0666);
+    int id = semget(key_, count, IPC_CREAT | kIpcMode);
+    if (id >= 0) {
+        struct semid_ds ds;
+        SemArg stat;
+        stat.buf = &ds;
+        if (semctl(id, 0, IPC_STAT, stat) == 0) {
+            if (ds.sem_perm.uid != geteuid()) {
+                // Someone else's set under our key: not trusted, made afresh.
+                semctl(id, 0, IPC_RMID);
+                id = semget(key_, count, IPC_CREAT | IPC_EXCL | kIpcMode);
+            } else if ((ds.sem_perm.mode & 0777) != kIpcMode) {
+                ds.sem_perm.mode = (ds.sem_perm.mode & ~0777u) | kIpcMode;
+                semctl(id, 0, IPC_SET, stat);
+            }
+        }
+    }
     if (id < 0) return -1;
     SemArg arg;
     arg.val = 1;
@@ -58,4 +76,12 @@ void CNT_Semaphore::remove() {
 int CNT_Semaphore::value() const {
     if (id_ < 0) return -1;
     return semctl(id_, 0, GETVAL);
+}
+
+bool CNT_Semaphore::intact() const {
+    if (id_ < 0) return false;
+    struct semid_ds ds;
+    SemArg stat;
+    stat.buf = &ds;
+    return semctl(id_, 0, IPC_STAT, stat) == 0;
 }

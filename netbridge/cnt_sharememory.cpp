@@ -11,6 +11,7 @@
 #include <opencv2/imgproc.hpp>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include "app/mainwindowbase.h"
 #include "app/globals.h"
@@ -35,18 +36,50 @@ void releaseAtExit() {
     for (CNT_Net* net : holders()) net->CNT_FreeShareMemory();
 }
 
-// A segment of `size` bytes for the key; a stale smaller one left by an earlier run is replaced.
+constexpr unsigned kIpcMode = 0660;  // owner and group: the client runs as the same user
+
+// A segment of `size` bytes for the key, for the owner and the group only. A stale smaller one left by
+// an earlier run, or one of another owner, is made again; one of ours with a wider mode is narrowed.
 int segmentFor(key_t key, int size) {
-    int id = shmget(key, size_t(size), IPC_CREAT | 0666);
+    int id = shmget(key, size_t(size), IPC_CREAT | kIpcMode);
     if (id < 0 && errno == EINVAL) {
         const int stale = shmget(key, 0, 0);
         if (stale >= 0) {
             LOG(WARNING) << "CNT: shared memory " << stale << " too small; made again";
             shmctl(stale, IPC_RMID, nullptr);
         }
-        id = shmget(key, size_t(size), IPC_CREAT | 0666);
+        id = shmget(key, size_t(size), IPC_CREAT | kIpcMode);
+    }
+    struct shmid_ds ds;
+    if (id >= 0 && shmctl(id, IPC_STAT, &ds) == 0) {
+        if (ds.shm_perm.uid != geteuid()) {
+            LOG(WARNING) << "CNT: shared memory " << id << " of another owner; made again";
+            shmctl(id, IPC_RMID, nullptr);
+            id = shmget(key, size_t(size), IPC_CREAT | IPC_EXCL | kIpcMode);
+        } else if ((ds.shm_perm.mode & 0777) != kIpcMode) {
+            ds.shm_perm.mode = (ds.shm_perm.mode & ~0777u) | kIpcMode;
+            shmctl(id, IPC_SET, &ds);
+        }
     }
     return id;
+}
+
+// The segment is still the one made for the key: not removed (a removed segment stays while attached,
+// marked for destruction and without its key), not replaced.
+bool segmentIntact(const VideoShareInfo& e) {
+    struct shmid_ds ds;
+    if (shmctl(e.shmid, IPC_STAT, &ds) != 0) return false;
+    return (ds.shm_perm.mode & SHM_DEST) == 0 && ds.shm_perm.__key == e.shmKey;
+}
+
+// Attaches segment e->shmid; on failure the entry has no segment.
+void attachSegment(VideoShareInfo* e) {
+    if (e->shmid < 0) return;
+    void* addr = shmat(e->shmid, nullptr, 0);
+    if (addr == reinterpret_cast<void*>(-1))
+        e->shmid = -1;
+    else
+        e->addr = addr;
 }
 }  // namespace
 
@@ -79,14 +112,9 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, 
     e->stride = stride;
     const key_t shmKey = ftok(path.constData(), 1000 + source);
     const key_t semKey = ftok(path.constData(), 2000 + source);
+    e->shmKey = shmKey;
     e->shmid = shmKey == -1 ? -1 : segmentFor(shmKey, e->size);
-    if (e->shmid >= 0) {
-        void* addr = shmat(e->shmid, nullptr, 0);
-        if (addr == reinterpret_cast<void*>(-1))
-            e->shmid = -1;
-        else
-            e->addr = addr;
-    }
+    attachSegment(e);
     e->sem = CNT_Semaphore(semKey);
     e->semid = semKey == -1 ? -1 : e->sem.create_sem(1);
     if (e->shmid < 0 || e->semid < 0)
@@ -211,6 +239,12 @@ bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
     cv::Mat dst(e->height * 3 / 2, e->width, CV_8UC1, e->i420.data());
     cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
     if (gpWPara && gpWPara->video_share_mode == 2) stampTime(e, static_cast<const uchar*>(pixels), stride);
+    // A lock raised above 1 by another process would let the client copy while this copies: reset
+    // here, at the push that finds it.
+    if (e->sem.value() > 1) {
+        LOG(WARNING) << "CNT: lock of shared memory " << source << " raised by another process; reset";
+        e->sem.retInitPV();
+    }
     // A client that hangs holding the lock costs this frame, never the machine loop.
     if (!e->sem.P_sem(TimeMs("net.shareLock", 20))) return false;
     memcpy(e->addr, e->i420.constData(), size_t(e->size));
@@ -218,10 +252,45 @@ bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
     return true;
 }
 
+void CNT_Net::reviveShares() {
+    bool remade = false;
+    {
+        QMutexLocker share(&shareLock_);
+        for (VideoShareInfo* e : qAsConst(share_)) {
+            const bool segmentOk = e->shmid < 0 || segmentIntact(*e);
+            const bool lockOk = e->semid < 0 || e->sem.intact();
+            if (segmentOk && lockOk) continue;
+            LOG(WARNING) << "CNT: shared memory of source " << e->source
+                         << " removed or replaced; made again";
+            if (!segmentOk) {
+                if (e->addr) shmdt(e->addr);
+                e->addr = nullptr;
+                e->shmid = segmentFor(e->shmKey, e->size);
+                attachSegment(e);
+            }
+            if (!lockOk) e->semid = e->sem.create_sem(1);
+            // Every description of the source names the new ids.
+            const cJSON* item = nullptr;
+            cJSON_ArrayForEach(item, cJSON_GetObjectItemCaseSensitive(memoryInfo_, "memoryinfo")) {
+                const cJSON* camera = cJSON_GetObjectItemCaseSensitive(item, "cameraid");
+                if (!cJSON_IsNumber(camera) || camera->valueint != e->source) continue;
+                cJSON_SetNumberValue(cJSON_GetObjectItemCaseSensitive(item, "shmid"), e->shmid);
+                cJSON_SetNumberValue(cJSON_GetObjectItemCaseSensitive(item, "semid"), e->semid);
+            }
+            remade = true;
+        }
+    }
+    if (!remade || !memoryInfoSent_) return;
+    // The client attached the old ids: it is told the new ones before the next copy.
+    memoryInfoSent_ = false;
+    if (alive_ && gpWPara && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
+}
+
 void CNT_Net::pushFrames() {
     const WizardPara* p = gpWPara;
     if (!p || p->video_share_mode == 0 || !p->cnt_net_on || !alive_) return;
     if (qstrncmp(p->CntNet_UseName, "null", kParaTextLen) == 0) return;
+    reviveShares();
     if (p->video_share_mode == 2) {
         pushCameraPictures();
         return;
@@ -255,6 +324,7 @@ void CNT_Net::pushFramesInBackground() {
         pushFrames();  // the screen can only be grabbed here
         return;
     }
+    reviveShares();  // here, on the GUI thread, which owns the announcement
     if (!pusher_) pusher_ = std::make_unique<CNT_SharePusher>([this] { pushCameraPictures(); });
     pusher_->request();
 }

@@ -3,8 +3,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <cjson/cJSON.h>
+#include <cmath>
+#include <limits>
 #include <glog/logging.h>
 
+#include "app/globals.h"
 #include "platform/system/fileops.h"
 
 namespace {
@@ -28,15 +31,22 @@ class MemberReader {
 public:
     explicit MemberReader(const cJSON* object) : o_(object) {}
     bool ok() const { return ok_; }
+    // A number outside [lo, hi] (or not finite) counts as missing, as the parameter loader takes it:
+    // a damaged file never turns into wrapped values or arithmetic that overflows. Fractions are cut.
     template <typename T>
-    void number(const char* name, T* out) {
+    void number(const char* name, T* out, double lo = double(std::numeric_limits<T>::min()),
+                double hi = double(std::numeric_limits<T>::max())) {
         if (!ok_) return;
         const cJSON* item = cJSON_GetObjectItemCaseSensitive(o_, name);
-        if (!cJSON_IsNumber(item)) {
+        const double v = cJSON_IsNumber(item) ? std::trunc(item->valuedouble) : 0.0;
+        // The upper end of a 64-bit type is not a double: 2^63 itself is already outside.
+        const bool inType = v >= double(std::numeric_limits<T>::min()) &&
+                            v < double(std::numeric_limits<T>::max() / 2 + 1) * 2.0;
+        if (!cJSON_IsNumber(item) || !std::isfinite(item->valuedouble) || !inType || v < lo || v > hi) {
             ok_ = false;
             return;
         }
-        *out = T(item->valuedouble);
+        *out = T(v);
     }
     void text(const char* name, QString* out) {
         if (!ok_) return;
@@ -101,9 +111,9 @@ bool CNT_Path_ManualStop::load(const QByteArray& text, bool* complete) {
     if (!root) return false;
     loaded = false;
     MemberReader r(root);
-    r.number("utc", &utc);
+    r.number("utc", &utc, 0, kCntMaxUtc);
     r.text("stop_check_timeslot", &stop_check_timeslot);
-    r.number("stop_check_timelen", &stop_check_timelen);
+    r.number("stop_check_timelen", &stop_check_timelen, 0, kCntMaxStopMinutes);
     r.number("timeout_time", &timeout_time);
     r.text("operator_id", &operator_id);
     r.text("disalarm_operator_id", &disalarm_operator_id);
@@ -144,10 +154,10 @@ bool CNT_Path_Statistics::load(const QByteArray& text, bool* headerComplete) {
     h.text("product_name", &product_name);
     h.text("product_serial", &product_serial);
     h.number("products_num", &products_num);
-    h.number("start_utc", &start_utc);
+    h.number("start_utc", &start_utc, 0, kCntMaxUtc);
     h.number("real_produce", &real_produce);
     h.number("utc_watch_total", &utc_watch_total);
-    h.number("total_stop_alarm_timelen", &total_stop_alarm_timelen);
+    h.number("total_stop_alarm_timelen", &total_stop_alarm_timelen, 0, kCntMaxUtc);
     h.number("watch_count_total", &watch_count_total);
     h.number("ng_count_total", &ng_count_total);
     h.number("ng_notification_rate", &ng_notification_rate);
@@ -176,7 +186,7 @@ bool CNT_Path_Statistics::load(const QByteArray& text, bool* headerComplete) {
         cJSON_ArrayForEach(detItem, arrayOf(camItem, "ng_monitors")) {
             CNT_Path_Statistics_Detect det;
             MemberReader d(detItem);
-            d.number("time", &det.time);
+            d.number("time", &det.time, 1, kMaxStep);
             d.number("ng_sum", &det.ng_sum);
             d.number("produce", &det.produce);
             d.number("monitor_times", &det.monitor_times);
@@ -189,9 +199,9 @@ bool CNT_Path_Statistics::load(const QByteArray& text, bool* headerComplete) {
             cJSON_ArrayForEach(alarmItem, arrayOf(detItem, "alarm")) {
                 CNT_Path_Statistics_Alarm alarm;
                 MemberReader a(alarmItem);
-                a.number("alarm_area_num", &alarm.alarm_area_num);
+                a.number("alarm_area_num", &alarm.alarm_area_num, 1, kCntMaxAlarmArea);
                 a.text("alarm_algorithm_type", &alarm.alarm_algorithm_type);
-                a.number("alarm_result", &alarm.alarm_result);
+                a.number("alarm_result", &alarm.alarm_result, 0, kCntMaxCount);
                 if (!a.ok()) break;
                 det.alarms.insert(alarm.alarm_area_num - 1, alarm);
             }
@@ -219,7 +229,7 @@ void CNT_Path_Statistics::addAlarm(int camera, int step, int area) {
     CNT_Path_Statistics_Detect& det = cam.detects[step];
     auto it = det.alarms.find(area);
     if (it != det.alarms.end()) {
-        it->alarm_result += 1;
+        if (it->alarm_result < kCntMaxCount) it->alarm_result += 1;
         return;
     }
     CNT_Path_Statistics_Alarm alarm;

@@ -14,6 +14,12 @@ constexpr const char* kManualStopFile = "./cnt_net/data/ManualStop";
 constexpr const char* kStatisticsFile = "./cnt_net/data/Statistics";
 constexpr const char* kRemindFile = "./cnt_net/data/Remind";
 
+// What a state file may hold: a number outside its field's range is taken as missing.
+constexpr double kCntMaxUtc = 253402300799999.0;  // 9999-12-31 23:59:59.999 in ms since the epoch
+constexpr int kCntMaxStopMinutes = 100000000;     // stopped minutes, far beyond a machine's life
+constexpr int kCntMaxAlarmArea = 99;              // regions per step (1-based in the file)
+constexpr int kCntMaxCount = 1000000000;          // alarms per region
+
 // Writes a state file through a temporary file and a rename; false (logged) when nothing was saved.
 bool CNT_SaveStateFile(const char* path, const QByteArray& text);
 // The whole content of a state file; false when it does not open.

@@ -21,6 +21,12 @@ QString lan(int id) {
     return gaLanStr[id * kLanColumns + gLan];
 }
 
+// The record that stands for the rows dropped while none could be written.
+QString droppedText(qint64 count) {
+    const QString text = lan(610);
+    return text.isEmpty() ? QString::number(count) : text.arg(count);
+}
+
 QString archiveDir() {
     return QDir(QString::fromLatin1(RecordStore::kArchiveDir)).absolutePath();
 }
@@ -75,6 +81,8 @@ RecordDb::OpenResult RecordStore::start() {
 
 bool RecordStore::checkDate() {
     const QString today = SysClock::now().date().toString(kDateFormat);
+    // Rows kept from a failed write belong to the day they were made: written before it is filed.
+    if (!pending_.empty() && ensureOpen()) writePending();
     if (recordDate_ == today) return false;
     if (recordDate_.isEmpty()) {  // start() not run: nothing to file yet
         recordDate_ = today;
@@ -103,27 +111,78 @@ bool RecordStore::checkDate() {
     return true;
 }
 
-bool RecordStore::insertRecord(const QString& text, int accessLevel) {
-    checkDate();
-    if (!RecordDb::isOpen()) {
-        const RecordDb::OpenResult r = RecordDb::openOrRepair();
-        if (r == RecordDb::OpenResult::Failed) {
-            qWarning().noquote() << "record lost (no database):" << text;
+bool RecordStore::ensureOpen() {
+    if (RecordDb::isOpen()) return true;
+    const RecordDb::OpenResult r = RecordDb::openOrRepair();
+    if (r == RecordDb::OpenResult::Failed) return false;
+    if (r == RecordDb::OpenResult::Repaired) qWarning() << "record database was damaged: made afresh";
+    return true;
+}
+
+void RecordStore::keep(const QDateTime& time, const QString& label, const QString& text) {
+    if (int(pending_.size()) >= kMaxPending) {
+        pending_.pop_front();
+        ++dropped_;
+        ++droppedTotal_;
+        if (droppedTotal_ == 1 || droppedTotal_ % 100 == 0)
+            qWarning() << "records waiting to be written:" << kMaxPending << "- the oldest dropped;"
+                       << droppedTotal_ << "dropped so far";
+    }
+    pending_.push_back(Pending{time, label, text});
+}
+
+bool RecordStore::writePending() {
+    if (pending_.empty()) return true;
+    // One transaction: a disk that has just come back is not asked for one sync per row, and a
+    // write that fails halfway leaves every row waiting, none twice.
+    QSqlDatabase db = QSqlDatabase::database(QString::fromLatin1(RecordDb::kConnection), false);
+    const bool transaction = db.isOpen() && db.transaction();
+    const QString timeFormat = QStringLiteral("hh.mm.ss");
+    bool ok = true;
+    bool countWritten = false;
+    if (dropped_ > 0) {
+        // Where the dropped rows were: before the oldest row kept, with its time.
+        const Pending& first = pending_.front();
+        ok = countWritten =
+            RecordDb::insert(first.time.toString(timeFormat), first.label, droppedText(dropped_));
+    }
+    size_t written = 0;
+    for (; ok && written < pending_.size(); ++written) {
+        const Pending& row = pending_[written];
+        ok = RecordDb::insert(row.time.toString(timeFormat), row.label, row.text);
+    }
+    if (transaction) {
+        if (ok && !db.commit()) ok = false;
+        if (!ok) {
+            db.rollback();
             return false;
         }
-        if (r == RecordDb::OpenResult::Repaired) qWarning() << "record database was damaged: made afresh";
+    } else if (!ok && written > 0) {
+        --written;  // the row that failed stays
     }
+    if (countWritten) dropped_ = 0;
+    pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(written));
+    if (ok) qInfo() << "the records kept while they could not be written are written";
+    return ok;
+}
+
+bool RecordStore::insertRecord(const QString& text, int accessLevel) {
+    checkDate();
     const QDateTime now = SysClock::now();
     const QString label = levelLabel(accessLevel);
     if (sink_) sink_(now, label, text);
-    if (!RecordDb::insert(now.toString(QStringLiteral("hh.mm.ss")), label, text)) {
-        qWarning().noquote() << "record lost:" << text;
+    if (!ensureOpen() || !writePending() ||
+        !RecordDb::insert(now.toString(QStringLiteral("hh.mm.ss")), label, text)) {
+        // Kept in memory: a full disk or a database that cannot be opened loses no record for good.
+        qWarning().noquote() << "record not written now, kept to be written later:" << text;
+        keep(now, label, text);
         return false;
     }
     return true;
 }
 
 void RecordStore::flush() {
+    if (!pending_.empty() && ensureOpen()) writePending();
     RecordDb::close();
 }
 

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
 
 #include "recorddb.h"
@@ -35,10 +36,18 @@ public:
     // RECORD.db is made and today is written to "time.txt". True when it rotated.
     bool checkDate();
     // One row (time "hh.mm.ss", level label, text). Runs the date check first so that a record
-    // after midnight goes into the new day. False when the row could not be written.
+    // after midnight goes into the new day. False when the row could not be written now: it is then
+    // kept in memory and written, in order and with its own time, as soon as a write succeeds again
+    // (the next record, the next date check or flush()). At most kMaxPending rows wait; beyond that
+    // the oldest are dropped and counted, and the count is written as a record of its own (id 610)
+    // where they were.
     bool insertRecord(const QString& text, int accessLevel);
-    // Closes RECORD.db before a reboot (reopened by the next record).
+    // Writes what waits, then closes RECORD.db before a reboot (reopened by the next record).
     void flush();
+
+    static constexpr int kMaxPending = 500;
+    int pendingCount() const { return int(pending_.size()); }
+    qint64 droppedCount() const { return droppedTotal_; }
 
     QString recordDate() const { return recordDate_; }
     void setBridgeSink(BridgeSink sink) { sink_ = std::move(sink); }
@@ -50,8 +59,23 @@ public:
     static bool writeDate(const QString& date);
 
 private:
+    struct Pending {
+        QDateTime time;
+        QString label;
+        QString text;
+    };
+    // Opens the database when it is closed; false when none can be had.
+    bool ensureOpen();
+    // Writes the waiting rows in order (the count of dropped ones first); false when one failed
+    // (it and those after it keep waiting).
+    bool writePending();
+    void keep(const QDateTime& time, const QString& label, const QString& text);
+
     QString recordDate_;
     BridgeSink sink_;
+    std::deque<Pending> pending_;
+    qint64 dropped_ = 0;       // dropped since the last count was written
+    qint64 droppedTotal_ = 0;  // for the log
 };
 
 // The viewer's day list: today first, then the archived days of "./RECORD", newest first.

@@ -174,7 +174,8 @@ bool SaveFialImageThread::writePicture(const QString& dirPath, int limit, int fa
     if (limit <= 0) return false;  // no pictures of this kind are kept
     QDir dir(dirPath);
     if (!dir.exists() && !QDir().mkpath(dirPath)) {
-        qWarning().noquote() << "picture folder cannot be made:" << dirPath;
+        // Told like a picture that cannot be written (one box per kind, a record), not a log line only.
+        reportSaveFailure(SavedFile::Pictures, dirPath, QStringLiteral("the folder cannot be made"));
         return false;
     }
     // Keep limit - 1 pictures, newest first, to make room for the new one.

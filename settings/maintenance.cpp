@@ -13,6 +13,7 @@
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "camera/cameraloss.h"
 #include "io/ledcontrol.h"
 #include "platform/system/commandrunner.h"
 #include "platform/system/sysclock.h"
@@ -223,6 +224,7 @@ void SystemSettingWidget::ChangePwd() {
 
 void SystemSettingWidget::ResetTotal() {
     for (int i = 0; i < kMaxCamera; ++i) gAllNum[i] = gFailNum[i] = 0;
+    gLost = 0;  // the camera-loss count is a production counter too
     insertRecord(255);
     if (!CountWrite()) qWarning("settings: the cleared counters could not be written");
 }

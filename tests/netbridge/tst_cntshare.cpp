@@ -40,6 +40,21 @@ bool writeParamDb() {
     return ok;
 }
 
+unsigned shmMode(int shmid) {
+    struct shmid_ds ds;
+    return shmctl(shmid, IPC_STAT, &ds) == 0 ? ds.shm_perm.mode & 0777 : 0;
+}
+
+unsigned semMode(int semid) {
+    struct semid_ds ds;
+    union {
+        int val;
+        struct semid_ds* buf;
+    } arg;
+    arg.buf = &ds;
+    return semctl(semid, 0, IPC_STAT, arg) == 0 ? ds.sem_perm.mode & 0777 : 0;
+}
+
 key_t keyOf(int project) {
     return ftok(QFile::encodeName(CNT_Net::shareKeyPath()).constData(), project);
 }
@@ -93,7 +108,9 @@ class TestCntShare : public QObject {
 private slots:
     void registration();
     void gating();
+    void oneAnnouncementWaits();
     void hungReaderCostsAFrameOnly();
+    void repairedWithinOnePush();
     void backgroundPushWaitsForThePainter();
     void screenInModeOne();
     void readerProcess_data();
@@ -114,6 +131,9 @@ void TestCntShare::registration() {
         QCOMPARE(shmget(shmKey, 0, 0), e->shmid);
         QCOMPARE(semget(semKey, 1, 0), e->semid);
         QCOMPARE(semctl(e->semid, 0, GETVAL), 1);
+        // Owner and group only: the client runs as the same user.
+        QCOMPARE(shmMode(e->shmid), 0660u);
+        QCOMPARE(semMode(e->semid), 0660u);
         QVERIFY(b.net->hasShareMemory());
         // The same source again replaces the entry and appends a second description.
         b.net->CNT_AddUseMemory(1, 1920, 1080, px.data());
@@ -137,6 +157,14 @@ void TestCntShare::registration() {
         b.net->CNT_AddUseMemory(2, 64, 48, nullptr);
         QVERIFY(b.net->shareTable().value(2)->shmid >= 0);
         QVERIFY(b.net->shareTable().value(2)->shmid != small);
+        // One left open to everybody by an earlier run is narrowed.
+        const int open = shmget(keyOf(1003), 64 * 48 * 3 / 2, IPC_CREAT | 0666);
+        const int openLock = semget(keyOf(2003), 1, IPC_CREAT | 0666);
+        QVERIFY(open >= 0 && openLock >= 0);
+        b.net->CNT_AddUseMemory(3, 64, 48, nullptr);
+        QCOMPARE(b.net->shareTable().value(3)->shmid, open);
+        QCOMPARE(shmMode(open), 0660u);
+        QCOMPARE(semMode(openLock), 0660u);
     }
     // Released with the bridge.
     QCOMPARE(shmget(shmKey, 0, 0), -1);
@@ -177,6 +205,37 @@ void TestCntShare::gating() {
     QVERIFY(!b.net->CNT_UpdateMemory(0));
 }
 
+void TestCntShare::oneAnnouncementWaits() {
+    // Clients that connect and go without acknowledging leave one announcement waiting, at the head,
+    // within the queue's bound, whatever waited before them.
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    for (int i = 0; i < CNT_Net::kMaxQueued; ++i)
+        b.net->CNT_SendRecord(QDateTime::fromMSecsSinceEpoch(i), "op", QString::number(i));
+    const qint64 droppedBefore = b.net->droppedMessages();
+    const auto announcements = [&] {
+        int n = 0;
+        for (const QByteArray& m : b.net->pendingMessages()) n += m.startsWith("9:") ? 1 : 0;
+        return n;
+    };
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int c = 0; c < 4; ++c) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, b.port);
+        QVERIFY(clients.back()->waitForConnected(5000));
+        QTRY_VERIFY(b.net->memoryInfoSent());
+        QTRY_VERIFY(clients.back()->bytesAvailable() > 0 || clients.back()->waitForReadyRead(100));
+        QVERIFY(clients.back()->readAll().startsWith("9:"));
+        QCOMPARE(announcements(), 1);
+        QVERIFY(b.net->pendingMessages().first().startsWith("9:"));
+        QVERIFY(b.net->pendingMessages().size() <= CNT_Net::kMaxQueued);
+    }
+    // Room was made for the one announcement only, and counted.
+    QCOMPARE(b.net->droppedMessages(), droppedBefore + 1);
+    QVERIFY(b.net->pendingMessages().at(1).endsWith("&description=1"));
+}
+
 void TestCntShare::hungReaderCostsAFrameOnly() {
     Bridge b(2);
     std::vector<uint32_t> px = picture(64, 48, false);
@@ -199,6 +258,55 @@ void TestCntShare::hungReaderCostsAFrameOnly() {
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
     b.net->shareTable().value(0)->sem.retInitPV();
     QCOMPARE(semctl(semid, 0, GETVAL), 1);
+}
+
+void TestCntShare::repairedWithinOnePush() {
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    QTRY_VERIFY(client.bytesAvailable() > 0 || client.waitForReadyRead(100));
+    QVERIFY(client.readAll().startsWith("9:"));
+    client.write("/back/\r\n\r\n");  // the announcement acknowledged
+    client.flush();
+    QTRY_VERIFY(b.net->pendingMessages().isEmpty());
+
+    // A lock raised by another process (a give without a take): reset by the next push, so that the
+    // client and the monitor never copy at the same time.
+    const int semid = b.net->shareTable().value(0)->semid;
+    struct sembuf give = {0, 1, 0};
+    QCOMPARE(semop(semid, &give, 1), 0);
+    QCOMPARE(semctl(semid, 0, GETVAL), 2);
+    b.net->pushFrames();
+    QCOMPARE(semctl(semid, 0, GETVAL), 1);
+
+    // The segment and the lock removed behind the monitor's back: made again at the next push, and
+    // the client told the new ids.
+    const int shmid = b.net->shareTable().value(0)->shmid;
+    QCOMPARE(shmctl(shmid, IPC_RMID, nullptr), 0);
+    QCOMPARE(semctl(semid, 0, IPC_RMID), 0);
+    b.net->pushFrames();
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    QVERIFY(e->shmid >= 0 && e->shmid != shmid);
+    QVERIFY(e->semid >= 0);
+    QCOMPARE(shmget(keyOf(1000), 0, 0), e->shmid);
+    QCOMPARE(semget(keyOf(2000), 1, 0), e->semid);
+    QCOMPARE(semctl(e->semid, 0, GETVAL), 1);
+    QCOMPARE(shmMode(e->shmid), 0660u);
+    QByteArray told;
+    QTRY_VERIFY((told += client.readAll()).contains("}"));
+    QVERIFY(told.startsWith("9:"));
+    const QJsonObject o = QJsonDocument::fromJson(told.mid(told.indexOf('{'))).object();
+    const QJsonObject info = o.value("memoryinfo").toArray().at(0).toObject();
+    QCOMPARE(info.value("shmid").toInt(), e->shmid);
+    QCOMPARE(info.value("semid").toInt(), e->semid);
+    // The next push fills the new segment.
+    memset(e->addr, 7, size_t(e->size));
+    b.net->pushFrames();
+    QVERIFY(static_cast<uchar*>(e->addr)[0] != 7);
 }
 
 void TestCntShare::backgroundPushWaitsForThePainter() {

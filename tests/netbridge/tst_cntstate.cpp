@@ -153,6 +153,17 @@ void TestCntState::manualStopLoader_data() {
                               << "--" << true;
     QTest::newRow("text of the wrong type") << QByteArray(R"({"utc": 5, "stop_check_timeslot": 7})") << ""
                                             << "--" << false;
+    // A number outside its field's range counts as missing (it would wrap or overflow).
+    QTest::newRow("number out of range")
+        << "{" + QByteArray(six).replace("\"utc\": 5", "\"utc\": 1e300") + "}"
+        << ""
+        << "--" << false;
+    QTest::newRow("stopped minutes negative")
+        << "{" +
+               QByteArray(six).replace("\"stop_check_timelen\": 10", "\"stop_check_timelen\": -2147483648") +
+               "}"
+        << "07:00-07:10"  // the members before it are taken
+        << "--" << false;
 }
 
 void TestCntState::manualStopLoader() {
@@ -200,6 +211,20 @@ void TestCntState::statisticsLoader_data() {
     QTest::newRow("detection missing a member")
         << "{" + header + R"(, "camera": {"ng": [{"camera_id": "1", )" + cam + R"(, "ng_monitors": [)" +
                det1 + "," + det2broken + "]}]}}"
+        << "cap"
+        << "0:0" << true;
+    // A step or region number outside the system's range drops that detection, as a missing one.
+    QByteArray detWrapped = det1;
+    detWrapped.replace("\"time\": 1", "\"time\": -2147483648");
+    QByteArray areaWrapped = det1;
+    areaWrapped.replace("\"alarm_area_num\": 3", "\"alarm_area_num\": 1e19");
+    QTest::newRow("step number out of range") << "{" + header + R"(, "camera": {"ng": [{"camera_id": "1", )" +
+                                                     cam + R"(, "ng_monitors": [)" + detWrapped + "]}]}}"
+                                              << "cap"
+                                              << "0:" << true;
+    QTest::newRow("region number out of range")
+        << "{" + header + R"(, "camera": {"ng": [{"camera_id": "1", )" + cam + R"(, "ng_monitors": [)" +
+               areaWrapped + "]}]}}"
         << "cap"
         << "0:0" << true;
     QTest::newRow("not JSON") << QByteArray("{\"product_name\": ") << "no set"

@@ -3,8 +3,10 @@
 
 #include "app/globals.h"
 #include "platform/system/sysclock.h"
+#include "app/savereport.h"
 #include "programdir.h"
 #include "records/savefialimagethread.h"
+#include "scriptedprompter.h"
 
 namespace {
 constexpr int kW = 32, kH = 24;
@@ -155,6 +157,8 @@ void TestFailImageSaver::sameSecondKeepsBoth() {
 
 void TestFailImageSaver::unwritableFolderLosesOnlyThatPicture() {
     ProgramDir dir;
+    ScriptedPrompter prompter;
+    resetSaveReports();
     SysClock::setFixed(kStart);
     QVERIFY(dir.writeFile("alarmimage/camera2/detect1", "a file where the folder belongs"));
     Saver s;
@@ -164,8 +168,20 @@ void TestFailImageSaver::unwritableFolderLosesOnlyThatPicture() {
     markFailImagePending(0, 1, 0);
     QCOMPARE(s.thread.savePass(), 1);  // the other camera's picture is written
     QCOMPARE(s.told, QStringList{"./alarmimage/camera1/detect2/NG/2026-12-10_08.00.00.jpg"});
-    QMutexLocker lock(pMutexSaveFail);
-    QCOMPARE(int(gisSaveFail[failSlot(1, 0, 0)]), 0);
+    {
+        QMutexLocker lock(pMutexSaveFail);
+        QCOMPARE(int(gisSaveFail[failSlot(1, 0, 0)]), 0);
+    }
+    // The lost picture is told like a failed write: one box for the kind, however many follow.
+    QVERIFY(saveFailing(SavedFile::Pictures));
+    QTRY_COMPARE(prompter.warnings.size(), 1);
+    QVERIFY(prompter.warnings.first().contains("alarmimage/camera2/detect1/NG"));
+    storeFailImage(1, 0, 0, filled(qRgb(255, 0, 0)));
+    markFailImagePending(1, 0, 0);
+    QCOMPARE(s.thread.savePass(), 0);
+    QTest::qWait(50);
+    QCOMPARE(prompter.warnings.size(), 1);
+    resetSaveReports();
 }
 
 void TestFailImageSaver::lockIsFreeWhileWriting() {

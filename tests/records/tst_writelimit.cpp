@@ -46,6 +46,7 @@ class TestWriteLimit : public QObject {
 private slots:
     void fullDiskKeepsThePreviousFile_data();
     void fullDiskKeepsThePreviousFile();
+    void recordsWaitForSpace();
 };
 
 void TestWriteLimit::fullDiskKeepsThePreviousFile_data() {
@@ -108,6 +109,54 @@ void TestWriteLimit::fullDiskKeepsThePreviousFile() {
     // No temporary file or journal left beside the target.
     for (const QString& f : after.keys())
         QVERIFY2(before.contains(f) || !f.startsWith(target.section('.', 0, 0)), qPrintable(f));
+}
+
+void TestWriteLimit::recordsWaitForSpace() {
+    ProgramDir dir;
+    QVERIFY(dir.installFactoryFiles(true));
+    QVERIFY(dir.writeFile("time.txt", "2026-12-09"));
+    QProcess child;
+    child.setWorkingDirectory(dir.path());
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(WRITELIMIT_CHILD, {"records", "0"});
+    QVERIFY(child.waitForFinished(120000));
+    const QByteArray out = child.readAll();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(child.exitCode() == 1, out.constData());  // the records were not written at once
+    const int kept = 500, dropped = 3;                 // RecordStore::kMaxPending and the 3 beyond it
+    QVERIFY2(
+        out.contains(
+            QString("failed %1 kept %2 dropped %3").arg(kept + dropped).arg(kept).arg(dropped).toLatin1()),
+        out.constData());
+    QVERIFY2(out.contains("after 1 kept 0"), out.constData());
+
+    QStringList times, texts;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "peek");
+        db.setDatabaseName("RECORD.db");
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("select recordtime, remarks from RECORD order by rowid"));
+        while (q.next()) {
+            times << q.value(0).toString();
+            texts << q.value(1).toString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("peek");
+    // Before the full disk, the count of the dropped ones where they were, the kept ones in order
+    // with their own time, then the record that found space again.
+    QCOMPARE(texts.size(), 1 + 1 + kept + 1);
+    QCOMPARE(texts.first(), QString("before"));
+    QVERIFY2(texts.at(1).startsWith(QString::number(dropped)), qPrintable(texts.at(1)));
+    const QTime t0(8, 0, 0);
+    QCOMPARE(times.at(1), t0.addSecs(dropped + 1).toString("hh.mm.ss"));
+    for (int k = 0; k < kept; ++k) {
+        const int i = dropped + 1 + k;
+        QCOMPARE(texts.at(2 + k), QString("while full %1").arg(i));
+        QCOMPARE(times.at(2 + k), t0.addSecs(i).toString("hh.mm.ss"));
+    }
+    QCOMPARE(texts.last(), QString("after"));
 }
 
 QTEST_GUILESS_MAIN(TestWriteLimit)

@@ -11,9 +11,11 @@
 #include <sys/resource.h>
 
 #include "app/globals.h"
+#include "app/lanstr.h"
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "platform/system/fileops.h"
+#include "platform/system/sysclock.h"
 #include "records/counters.h"
 #include "records/recordstore.h"
 #include "records/resstatisticsparam.h"
@@ -80,6 +82,39 @@ int main(int argc, char** argv) {
         const int written = saver.savePass();
         std::printf("announced %d\n", announced);
         return status(written == 1);
+    }
+    if (which == "records") {
+        // Records made while the disk is full wait in memory and are written, in order and with their
+        // own time, by the first record after space came back. Prints the rows kept and dropped.
+        const QDateTime t0(QDate(2026, 12, 9), QTime(8, 0, 0));
+        SysClock::setFixed(t0);
+        loadLanguageTable();
+        RecordStore store;
+        if (store.start() == RecordDb::OpenResult::Failed || !store.insertRecord(QStringLiteral("before"), 0))
+            return 2;
+        // The soft limit only, so that it can be raised again.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full{};
+        getrlimit(RLIMIT_FSIZE, &full);
+        const rlim_t hard = full.rlim_max;
+        full.rlim_cur = static_cast<rlim_t>(qMax(0LL, limit));
+        if (setrlimit(RLIMIT_FSIZE, &full) != 0) std::perror("setrlimit");
+        const int n = RecordStore::kMaxPending + 3;
+        int failed = 0;
+        for (int i = 1; i <= n; ++i) {
+            SysClock::setFixed(t0.addSecs(i));
+            failed += store.insertRecord(QStringLiteral("while full %1").arg(i), 0) ? 0 : 1;
+        }
+        std::printf("failed %d kept %d dropped %lld\n", failed, store.pendingCount(),
+                    static_cast<long long>(store.droppedCount()));
+        // Space again: the soft limit goes back up.
+        rlimit rl{hard, hard};
+        if (setrlimit(RLIMIT_FSIZE, &rl) != 0) std::perror("setrlimit");
+        SysClock::setFixed(t0.addSecs(n + 1));
+        const bool after = store.insertRecord(QStringLiteral("after"), 0);
+        std::printf("after %d kept %d\n", after ? 1 : 0, store.pendingCount());
+        store.flush();
+        return status(failed == 0 && after);
     }
     if (which == "export") {
         ResStatisticsParam store(QDate(2026, 12, 10));

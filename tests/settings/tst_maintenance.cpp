@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "camera/cameraglobals.h"
+#include "camera/cameraloss.h"
 #include "io/ioparamswidget.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
@@ -404,7 +405,9 @@ void TestMaintenance::resetCounters() {
     SettingsRig rig;
     SystemSettingWidget w;
     for (int i = 0; i < kMaxCamera; ++i) gAllNum[i] = gFailNum[i] = i + 1;
+    gLost = 3;
     w.systemFunctions->resetCountButton->click();
+    QCOMPARE(gLost, 0);
     QVERIFY(rig.prompter.questions.isEmpty());
     QCOMPARE(rig.window.records, QStringList{lan(255)});
     QCOMPARE(rig.dir.readFile("count.txt"), QByteArray("0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "));
