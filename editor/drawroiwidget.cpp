@@ -162,6 +162,9 @@ void DrawROIWidget::Restart() {
             e->ShowHideCheckBox(false);
         }
         v->data.selectedRoi = -1;
+        // The template arrows and the drawing panel go with the page, however it ended.
+        v->data.shownTemplate = 0;
+        v->ShowHideTool(0);
         v->update();
     }
 }
@@ -171,7 +174,8 @@ void DrawROIWidget::SlotReCheck() {
     if (!gpWPara) return;
     const WizardPara& p = *gpWPara;
     const int s = w->DetectStep;
-    if (s < 0 || s >= kMaxStep) return;
+    // Only an alarm is re-checked: outside one the outputs below would tell the machine to stop.
+    if (s < 0 || s >= kMaxStep || w->DisplayState != 2) return;
     const int c = w->displayedCamera;
     SlotSaveData();
     w->ResetRun();

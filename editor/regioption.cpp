@@ -248,6 +248,11 @@ void RegiOption::ChangeSourceSlot(int source) {
             LoadPic();
             if (v) v->update();
             break;
+        case 1:
+            // The views show the camera's last frame again, not the picture shown before.
+            for (CammerWidget* view : w->cams)
+                if (view->isBuilt()) view->ShowWorkingImage();
+            break;
         default:
             break;
     }

@@ -202,7 +202,10 @@ void MainWindow::RunAlgorithm(int camera, int step) {
     // 5. Detection.
     if (v->recong) {
         v->recong->ShapeMatch();
-        if (v->displayBuffer.size() >= size_t(gColorLen) && v->data.rawBuffer.size() >= size_t(gColorLen))
+        // The judged frame is shown with the live picture (or none); a template or a stored picture
+        // the operator looks at stays on the view.
+        if ((gSource == 1 || gSource == -1) && v->displayBuffer.size() >= size_t(gColorLen) &&
+            v->data.rawBuffer.size() >= size_t(gColorLen))
             memcpy(v->displayBuffer.data(), v->data.rawBuffer.data(), size_t(gColorLen));
         v->recong->Run(phys);
     }
@@ -245,8 +248,8 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         if (ImageState[camera][phys] == 1 && RecheckLeft[slot] == 0) {
             auto& ring = v->recentNG[phys][v->recentNGCount[phys] % 3];
             if (ring.size() < size_t(gColorLen)) ring.resize(size_t(gColorLen));  // once per slot
-            if (v->displayBuffer.size() >= size_t(gColorLen))
-                memcpy(ring.data(), v->displayBuffer.data(), size_t(gColorLen));
+            if (v->data.rawBuffer.size() >= size_t(gColorLen))
+                memcpy(ring.data(), v->data.rawBuffer.data(), size_t(gColorLen));
             ++v->recentNGCount[phys];
         }
     }

@@ -2,6 +2,7 @@
 // marks (the live source), and "Resample" ends on the template with the drawing tools.
 #include <QStackedLayout>
 #include <QtTest>
+#include <algorithm>
 
 #include "editor/drawroiwidget.h"
 #include "editor/regioption.h"
@@ -12,6 +13,7 @@ class TestAlarmView : public QObject {
 private slots:
     void everyAlarmShowsItsMarks();
     void resampleEndsOnTemplate();
+    void recheckWithTemplateOpen();
 };
 
 // Two alarms in one run: each comes up on the alarm bar with the live source, so the view paints the
@@ -72,6 +74,57 @@ void TestAlarmView::resampleEndsOnTemplate() {
     QCOMPARE(gFromTrain, 0);
     QCOMPARE(w->RunState, 1);
     QCOMPARE(gSource, -1);
+    w->setRoiEditor(nullptr);
+    delete editor;
+}
+
+// The alarm page with the template open (Live<->Temp): a re-check that stays NG leaves the template on
+// the view (the frame judged is not shown under the template's title); one that passes ends the alarm
+// and takes the drawing panel and the template arrows off the view with the page.
+void TestAlarmView::recheckWithTemplateOpen() {
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().enable_prod_detect = 0;
+    world.p().is_psw_used = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    const int region = addRegion(w->cams[0], 1, true);
+    CammerWidget* v = w->cams[0];
+    v->data.templateSlot(1, 0).setTo(77);
+    v->data.templateLoaded[1][0] = 1;
+    MonitorWorld::setInputs(0);
+    world.pass();
+    MonitorWorld::setInputs(1);
+    world.pass();
+    QCOMPARE(w->DisplayState, 2);
+    w->displayedCamera = 0;
+    w->ChangeCammer();
+    editor->SlotAutoChange();
+    QCOMPARE(gSource, 0);
+    QVERIFY(!v->drawingBar->isHidden());
+    QVERIFY(!v->nextTemplateButton->isHidden());
+    auto shows = [&](int value) {
+        const auto* px = v->displayBuffer.data();
+        return std::all_of(px, px + gImageLen, [value](uchar b) { return b == value; });
+    };
+    QVERIFY(shows(77));
+
+    std::fill(v->data.rawBuffer.data(), v->data.rawBuffer.data() + gImageLen, uchar(200));
+    editor->SlotReCheck();
+    QCOMPARE(w->DisplayState, 2);
+    QCOMPARE(gSource, 0);
+    QVERIFY(shows(77));
+
+    // The fault is gone: the re-check ends the alarm and the page with its tools.
+    v->data.savedStore->area[1][region] = 100000000;
+    v->recong->VarTrain(1);
+    editor->SlotReCheck();
+    QVERIFY(w->DisplayState != 2);
+    QCOMPARE(gSource, -1);
+    QVERIFY(v->drawingBar->isHidden());
+    QVERIFY(v->prevTemplateButton->isHidden());
+    QVERIFY(v->nextTemplateButton->isHidden());
     w->setRoiEditor(nullptr);
     delete editor;
 }
