@@ -138,6 +138,7 @@ public:
     RecordStore records;
     QDir recordDir;
     bool recordDbOpen = false;  // RECORD.db could be opened or made at start-up
+    bool countersRead = false;  // the start-up read the counters: a stop may write them back
     // Hands records, region results, region parameters, the parameter record and saved pictures to
     // the network bridge, and names the signals; installed once at start-up.
     void installRecordHooks();

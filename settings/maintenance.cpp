@@ -165,7 +165,7 @@ void SystemSettingWidget::SlotExit() {
     accept();
     saveLive();
     showWarnBox(setText(296));
-    // Outputs reset, pictures and counters written, databases closed: as for SIGTERM.
+    // Outputs left as they stand, pictures and counters written, databases closed: as for SIGTERM.
     if (gpWin) gpWin->StopInOrder();
     Exit(0);
 }
