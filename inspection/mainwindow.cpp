@@ -633,14 +633,7 @@ void MainWindow::Run() {
         freshFrame[i] = true;
     }
 
-    if (stopAfterAlarm && DisplayState != 2) {
-        // The alarm is over: the stop the operator confirmed meanwhile takes effect, and the step the
-        // release asked for does not run.
-        stopAfterAlarm = 0;
-        simulatedInput = -1;
-        forcedStep = -1;
-        StopDetect();
-    }
+    if (stopAfterAlarm && DisplayState != 2) takeDeferredStop();
 
     if (io) {
         if (DisplayState == 2) {
