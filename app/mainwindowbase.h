@@ -16,9 +16,10 @@ public:
     virtual void InsertRecord(QString text);
     // Closes the parameter and record databases before a reboot.
     virtual void FLushAll();
-    // The orderly stop before the process ends (exit action, SIGTERM, SIGINT): no new cycle, every
-    // output at its inactive level on the board, pending pictures and the counters written, cameras
-    // and worker threads stopped, databases closed. Default: FLushAll.
+    // The orderly stop before the process ends (exit action, SIGTERM, SIGINT): no new cycle, the
+    // outputs left on the board as they stand (a clamping cut or an alarm stays on), pending pictures
+    // and the counters written, cameras and worker threads stopped, databases closed. Also safe while
+    // the window is still being built. Default: FLushAll.
     virtual void StopInOrder();
 
     QTimer* logoutTimer = nullptr;     // access level back to 0 when it runs out

@@ -31,7 +31,7 @@ bool restoreFromDefaultGroup(const char* name) {
                  qPrintable(source), name);
         return false;
     }
-    const int status = RunCommand(QStringLiteral("cp -f %1 ./").arg(source));
+    const int status = RunCommand(QStringLiteral("cp -f %1 ./").arg(source), kSlowCommandLimitMs);
     if (status != 0 || !isUsableDatabase(QString::fromLatin1(name))) {
         qWarning("parameters: restoring %s from the default parameter group failed (status %d)", name,
                  status);
@@ -99,7 +99,7 @@ void ParameterManager::createDB() {
     if (!QFileInfo::exists(QString::fromLatin1(kParamFile))) {
         qWarning("parameters: %s missing", kParamFile);
         if (restoreFromDefaultGroup(kParamFile)) {
-            RunCommand(QStringLiteral("sync"));
+            RunCommand(QStringLiteral("sync"), kSlowCommandLimitMs);
             RunCommand(QStringLiteral("reboot"));
         } else {
             // No reboot: the same start would only come back here. Start with the factory values.

@@ -9,8 +9,8 @@
 // Takes SIGTERM and SIGINT over (from glog's failure handler): call once glog is set up. A signal that
 // arrives before armStopSignals waits in the pipe. False when the pipe cannot be made.
 bool installStopSignals();
-// Runs `stop(signal)` on the calling (GUI) thread's event loop for the first signal; needs the
-// application object. Call once the main window exists.
+// Runs `stop(signal)` on the calling (GUI) thread for the first signal, from whichever event loop
+// runs then (the main one, a modal box's, a start-up question's); needs the application object.
 void armStopSignals(std::function<void(int signal)> stop);
 // Tests: the default actions back, the pipe closed.
 void removeStopSignals();

@@ -39,10 +39,10 @@ void resetNetworkInterfaces() {
             qWarning().noquote() << "network interface name refused:" << name;
             continue;
         }
-        RunCommand(QStringLiteral("ip addr flush dev %1 >/dev/null 2>&1").arg(name));
+        RunCommand(QStringLiteral("ip addr flush dev %1 >/dev/null 2>&1").arg(name), kSlowCommandLimitMs);
         CameraSleepMs(1000);
-        RunCommand(QStringLiteral("ifdown %1 >/dev/null 2>&1").arg(name));
-        RunCommand(QStringLiteral("ifup %1 >/dev/null 2>&1").arg(name));
+        RunCommand(QStringLiteral("ifdown %1 >/dev/null 2>&1").arg(name), kSlowCommandLimitMs);
+        RunCommand(QStringLiteral("ifup %1 >/dev/null 2>&1").arg(name), kSlowCommandLimitMs);
         CameraSleepMs(1000);
     }
 }

@@ -34,7 +34,7 @@ bool GetMaskFromIp(unsigned int ip, unsigned int* mask, const ALL_NET_INFO* all)
 }
 
 QByteArray execCommand(const char* command) {
-    return RunCommandCapture(QString::fromLatin1(command)).output;
+    return RunCommandCapture(QString::fromLatin1(command), kSlowCommandLimitMs).output;
 }
 
 bool IsFreeIp(const char* address) {

@@ -702,6 +702,27 @@ void MainWindow::StopDetect() {
     SetStopDetect();
 }
 
+void MainWindow::takeDeferredStop() {
+    // The alarm is over: the stop the operator confirmed meanwhile takes effect, and the step the
+    // release asked for does not run.
+    stopAfterAlarm = 0;
+    simulatedInput = -1;
+    forcedStep = -1;
+    StopDetect();
+    if (gpControlIO) {
+        gpControlIO->releaseOutput(kOutClampingCut);  // StopDetect set the cut as stopping wants it
+        gpControlIO->IOFlashOut();
+    }
+    InsertRecord(lanText(141));
+    sendManualStop();
+}
+
+void MainWindow::sendManualStop() {
+    if (!bridgeConnected()) return;
+    gpNet->CNT_SendManualStop();
+    gpNet->CNT_SendStatistics(QStringLiteral("null"));
+}
+
 void MainWindow::showDetecting(bool detecting) {
     if (titleBar)
         titleBar->setStyleSheet(detecting ? QStringLiteral("TitleBar{background-color:#1f3f8d;}")
@@ -725,6 +746,7 @@ void MainWindow::startWithClampPulse() {
 void MainWindow::SlotStartStop() {
     if (settingsShown() || alarmBarShown() || regionBarShown()) return;
     if (RunState == 3) {
+        if (stopAfterAlarm && gpControlIO) gpControlIO->releaseOutput(kOutClampingCut);
         stopAfterAlarm = 0;
         startWithClampPulse();
         InsertRecord(lanText(142));
@@ -735,22 +757,24 @@ void MainWindow::SlotStartStop() {
         if (!showChooseBox(lanText(140))) return;
         if (settingsShown()) return;
         if (DisplayState == 2) {
-            // An alarm came up while the question was open. The answer stands: the stop is recorded
-            // and shown now, and it takes effect when the alarm ends (stopping now would switch the
-            // alarm's outputs off).
+            // An alarm came up while the question was open. The answer stands and is shown now; the
+            // stop takes effect when the alarm ends (stopping now would switch the alarm's outputs
+            // off) and is recorded and sent then. Until then no release of the alarm may let the
+            // machine close when stopping keeps the clamping cut.
             stopAfterAlarm = 1;
+            if (para().enable_stop_mold && gpControlIO) {
+                gpControlIO->holdOutput(kOutClampingCut, 1);
+                gpControlIO->IOFlashOut();
+            }
         } else {
             StopDetect();
+            InsertRecord(lanText(141));
         }
-        InsertRecord(lanText(141));
         LEDOnOff(4, 0);
         showDetecting(false);
     }
     update();
-    if (bridgeConnected()) {
-        gpNet->CNT_SendManualStop();
-        gpNet->CNT_SendStatistics(QStringLiteral("null"));
-    }
+    if (!stopAfterAlarm) sendManualStop();
 }
 
 void MainWindow::SlotReTrain() {

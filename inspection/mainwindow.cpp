@@ -437,6 +437,7 @@ void MainWindow::Monitor_Init() {
     connect(checkDateTimer, &QTimer::timeout, this, &MainWindow::SlotCheckDate);
     SlotCheckDate();
     if (!CountRead()) qInfo() << "no counter file yet: counters start from 0";
+    countersRead = true;
 
     // 23. Start detecting; the clamping cut at fixed time keeps output 0 on.
     startWithClampPulse();
@@ -517,18 +518,21 @@ void MainWindow::FLushAll() {
 }
 
 void MainWindow::StopInOrder() {
-    // No new cycle, no timer acting on the outputs.
+    // No new cycle, no timer acting on the outputs. The outputs stay as they stand: a clamping cut or
+    // an alarm output that is on keeps the machine from closing the mould after the program has gone.
     for (QTimer* t : findChildren<QTimer*>()) t->stop();
     if (gpControlIO) {
-        gpControlIO->IOResetAllOut();
-        if (IOLinkLost())
-            gpControlIO->IOFlashOut();  // nobody to confirm them
+        // The word the last pass built reaches the board before polling ends; a board that is lost
+        // or has never answered has nobody to confirm it.
+        if (IOLinkLost() || gOutputEcho.load() < 0)
+            gpControlIO->IOFlashOut();
         else if (!gpControlIO->applyOutputsAndWait(TimeMs("exit.outputs", 1000)))
-            qWarning("stop: the IO board did not confirm the outputs reset");
+            qWarning("stop: the IO board did not confirm the outputs");
         gpControlIO->stopPolling();
     }
     if (gpSaveFialImageThread) gpSaveFialImageThread->finish();
-    if (!CountWrite()) qWarning("stop: the counters could not be written");
+    // Counters not read yet (a stop during the start-up) are not written over.
+    if (countersRead && !CountWrite()) qWarning("stop: the counters could not be written");
     for (CammerWidget* v : views)
         if (v) v->CameraClose();
     FLushAll();
@@ -629,14 +633,7 @@ void MainWindow::Run() {
         freshFrame[i] = true;
     }
 
-    if (stopAfterAlarm && DisplayState != 2) {
-        // The alarm is over: the stop the operator confirmed meanwhile takes effect, and the step the
-        // release asked for does not run.
-        stopAfterAlarm = 0;
-        simulatedInput = -1;
-        forcedStep = -1;
-        StopDetect();
-    }
+    if (stopAfterAlarm && DisplayState != 2) takeDeferredStop();
 
     if (io) {
         if (DisplayState == 2) {

@@ -75,7 +75,8 @@ public:
     uint8_t manualStart = 0;
     int safeDoorTrigger = 0;
     // The operator confirmed "stop detection" while an alarm was shown: the alarm keeps its outputs
-    // until it is dealt with, and detection stops when it ends.
+    // until it is dealt with, and detection stops when it ends (takeDeferredStop). Meanwhile, when
+    // stopping keeps the clamping cut, the cut is held on the board through the alarm's release.
     uint8_t stopAfterAlarm = 0;
     uint8_t lastNG = 0;
     uint32_t cycleTime = 0;   // tenths of a second between the last two cycle starts
@@ -138,6 +139,7 @@ public:
     RecordStore records;
     QDir recordDir;
     bool recordDbOpen = false;  // RECORD.db could be opened or made at start-up
+    bool countersRead = false;  // the start-up read the counters: a stop may write them back
     // Hands records, region results, region parameters, the parameter record and saved pictures to
     // the network bridge, and names the signals; installed once at start-up.
     void installRecordHooks();
@@ -233,6 +235,11 @@ public slots:
     void SlotAccount();
     // Stops detection with the stop outputs.
     void StopDetect();
+    // The stop confirmed during an alarm takes effect once the alarm has ended: stopped with the stop
+    // outputs, recorded and told to the network client now.
+    void takeDeferredStop();
+    // The manual start or stop for the network client (with the bridge connected).
+    void sendManualStop();
     // The region editor returns after template learning: back to detection.
     void BackTrain();
     void SlotReturn();

@@ -63,7 +63,7 @@ bool ControlPort::applyOutputsAndWait(int timeoutMs) {
     // The poll thread sends the word once a poll reply shows the board driving something else.
     QElapsedTimer waited;
     waited.start();
-    while (gOutputEcho.load() != (m_out & 0x3FF)) {
+    while (gOutputEcho.load() != (m_published & 0x3FF)) {
         if (waited.elapsed() >= timeoutMs || !m_thread->isRunning()) return false;
         QThread::msleep(2);
     }
@@ -85,8 +85,32 @@ void ControlPort::IOResetAllOut() {
 }
 
 void ControlPort::IOFlashOut() {
+    m_published = (m_out & ~m_holdMask) | (m_holdLevels & m_holdMask);
     QMutexLocker lock(pMutexIO);
-    gDataOut = m_out;
+    gDataOut = m_published;
+}
+
+void ControlPort::holdOutput(int i, int on) {
+    if (i < 0 || i >= kOutputs) return;
+    // The levels IOSetOut would give, polarity and mirror included, on a word of their own.
+    const int word = m_out;
+    m_out = 0;
+    IOSetOut(i, on);
+    const int levels = m_out;
+    m_out = ~0;
+    IOSetOut(i, on);
+    const int mask = levels | ~m_out;  // the bits IOSetOut set to 1 on the first word or 0 on the second
+    m_out = word;
+    releaseOutput(i);
+    m_holdMask |= mask & 0x3FF;
+    m_holdLevels = (m_holdLevels & ~mask) | (levels & mask);
+}
+
+void ControlPort::releaseOutput(int i) {
+    if (i < 0 || i >= kOutputs) return;
+    int mask = 1 << i;
+    if (outputMirror() == i + 1) mask |= 1 << kOutReserve;
+    m_holdMask &= ~mask;
 }
 
 int ControlPort::IOState(int which, int i) {

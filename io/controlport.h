@@ -39,8 +39,13 @@ public:
     void IOSetOut(int i, int on);
     // Every output 0..8 off.
     void IOResetAllOut();
-    // Hands the output word to the poll thread.
+    // Hands the output word to the poll thread, with the held outputs at their held levels.
     void IOFlashOut();
+    // Output i (0..8) stays on (or off) on the board whatever the word says, until released: a stop
+    // that waits for the alarm to end keeps the clamping cut through the release. IOState and the
+    // word are not changed; IOFlashOut applies the hold.
+    void holdOutput(int i, int on);
+    void releaseOutput(int i);
     // IOFlashOut, then waits up to timeoutMs until the board reports driving that word (before the
     // program stops). False when it did not within the time (no board, a lost link).
     bool applyOutputsAndWait(int timeoutMs);
@@ -57,6 +62,9 @@ public:
 private:
     unsigned char m_prev[16] = {};  // raw level of each input at its last IOInTrigger
     int m_out = 0;                  // output word, after polarity
+    int m_holdMask = 0;             // bits of the held outputs (and of the mirror they drive)
+    int m_holdLevels = 0;           // their levels, after polarity
+    int m_published = 0;            // the word handed to the poll thread last
     int m_in = 0;                   // input word, with the input mirror
     IOThread* m_thread = nullptr;
 };

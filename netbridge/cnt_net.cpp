@@ -131,8 +131,9 @@ void CNT_Net::getWhichSend() {
 }
 
 void CNT_Net::CNT_ReStart() {
-    // One client at a time: a client that hangs is ended before the next one starts.
-    static BackgroundProcess client;
+    // One client at a time: a client that hangs is ended before the next one starts, without the
+    // GUI thread waiting for it. Made once and kept to the end of the process.
+    static BackgroundProcess& client = *new BackgroundProcess;
     if (!QFile::exists(QStringLiteral("./cnt_net/runNetClient.py"))) return;
     if (!client.restart(QStringLiteral("python3"), {QStringLiteral("./cnt_net/runNetClient.py")}))
         LOG(ERROR) << "CNT: the network client could not be started";

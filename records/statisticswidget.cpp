@@ -433,9 +433,9 @@ void StatisticsWidget::SlotExportData() {
         if (!showChooseBox(lan(320))) return;
     const QString t = SysClock::now().toString(QStringLiteral("yyyy-MM-dd_hh.mm.ss"));
     bool ok = writeExportFile(t);
-    if (ok) ok = RunCommand(QStringLiteral("mv %1 /mnt/%2.xls").arg(t, t)) == 0;
+    if (ok) ok = RunCommand(QStringLiteral("mv %1 /mnt/%2.xls").arg(t, t), kSlowCommandLimitMs) == 0;
     QThread::msleep(static_cast<unsigned long>(TimeMs("stats.export", 300)));
-    RunCommand(QStringLiteral("umount /mnt"));
+    RunCommand(QStringLiteral("umount /mnt"), kSlowCommandLimitMs);
     if (ok) {
         showWarnBox(lan(147));
     } else {

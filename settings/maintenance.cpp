@@ -86,10 +86,12 @@ void SystemSettingWidget::SlotExportData() {
     if (!showChooseBox(setText(324))) return;
     if (!mountUsbDisk()) return;
     const QString folder = SysClock::now().toString(QStringLiteral("yyyy-MM-dd_hh.mm.ss"));
-    bool ok = RunCommand(QStringLiteral("mkdir /mnt//%1").arg(folder)) == 0;
+    bool ok = RunCommand(QStringLiteral("mkdir /mnt//%1").arg(folder), kSlowCommandLimitMs) == 0;
     // The program directory, named from inside it as on the panel ("../bin-AOI").
     const QString programDir = QStringLiteral("../") + QDir::current().dirName();
-    if (ok) ok = RunCommand(QStringLiteral("cp -rf %1 /mnt/%2/").arg(shellPath(programDir), folder)) == 0;
+    if (ok)
+        ok = RunCommand(QStringLiteral("cp -rf %1 /mnt/%2/").arg(shellPath(programDir), folder),
+                        kLongCommandLimitMs) == 0;
     // The raw camera images are removed here only once they are safely on the disk.
     if (ok) {
         for (int c = 1; c <= numCamera; ++c)
@@ -98,9 +100,10 @@ void SystemSettingWidget::SlotExportData() {
                                .arg(QStringLiteral("%1//cammer%2%3")
                                         .arg(QStringLiteral("./originalimage"))
                                         .arg(c)
-                                        .arg(d)));
+                                        .arg(d)),
+                           kSlowCommandLimitMs);
     }
-    RunCommand(QStringLiteral("umount /mnt"));
+    RunCommand(QStringLiteral("umount /mnt"), kSlowCommandLimitMs);
     showWarnBox(ok ? setText(147) : tr("数据导出失败"));
 }
 
@@ -131,30 +134,31 @@ void SystemSettingWidget::SlotUpdateApp() {
         return;
     }
     StopWTD();
-    if (RunCommand(QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged)) != 0) {
+    if (RunCommand(QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged), kLongCommandLimitMs) != 0) {
         gisRunWTD = 1;  // the program goes on, and so does its watchdog
         showWarnBox(tr("程序更新失败"));
         return;
     }
     flushAll();
-    RunCommand(QStringLiteral("sync"));
+    RunCommand(QStringLiteral("sync"), kSlowCommandLimitMs);
     RunCommand(QStringLiteral("reboot"));
 }
 
 void SystemSettingWidget::SlotRestoreFactorySet() {
     if (!showChooseBox(setText(551) + QStringLiteral("?"))) return;
     // Staged as the next update of this program directory.
-    if (RunCommand(QStringLiteral("cp -f paraGroup/default/20clearsh.tar.gz ./newupdate.tar.gz")) != 0) {
+    if (RunCommand(QStringLiteral("cp -f paraGroup/default/20clearsh.tar.gz ./newupdate.tar.gz"),
+                   kSlowCommandLimitMs) != 0) {
         showWarnBox(tr("程序更新失败"));
         return;
     }
-    RunCommand(QStringLiteral("sync"));
+    RunCommand(QStringLiteral("sync"), kSlowCommandLimitMs);
     RunCommand(QStringLiteral("reboot"));
 }
 
 void SystemSettingWidget::SlotCalibration() {
     if (!showChooseBox(setText(459))) return;
-    RunCommand(QStringLiteral("./tsc"));
+    RunCommand(QStringLiteral("./tsc"), kLongCommandLimitMs);
     pause("settings.calibration", 500);
     flushAll();
     RunCommand(QStringLiteral("reboot"));
@@ -174,7 +178,7 @@ void SystemSettingWidget::SlotExit() {
     insertRecord(295);
     saveLiveUnlessCommitted(accept());
     showWarnBox(setText(296));
-    // Outputs reset, pictures and counters written, databases closed: as for SIGTERM.
+    // Outputs left as they stand, pictures and counters written, databases closed: as for SIGTERM.
     if (gpWin) gpWin->StopInOrder();
     Exit(0);
 }

@@ -104,7 +104,8 @@ void SystemSettingWidget::SlotCmbCard(int index) {
                                                              .arg((i.ip >> 8) & 255)
                                                              .arg(i.ip & 255));
     }
-    QString gateway = routeGateway(RunCommandCapture(QStringLiteral("ip route show")).output);
+    QString gateway =
+        routeGateway(RunCommandCapture(QStringLiteral("ip route show"), kSlowCommandLimitMs).output);
     if (gateway.isEmpty()) gateway = QStringLiteral("0.0.0.0");
     if (gpWPara && name == QString::fromUtf8(gpWPara->CntNet_UseName) && addresses.contains(name) &&
         gateway.count(QLatin1Char('.')) == 3) {
@@ -163,16 +164,20 @@ void SystemSettingWidget::SlotCheckPing() {
     setCheckResult(checkResult + QLatin1Char('*'));
     update();
     QCoreApplication::processEvents();  // the mark shows while the commands run
-    const QString gateway = routeGateway(RunCommandCapture(QStringLiteral("ip route show")).output);
+    const QString gateway =
+        routeGateway(RunCommandCapture(QStringLiteral("ip route show"), kSlowCommandLimitMs).output);
     // The gateway reaches a shell line: only a plain dotted address goes there.
     if (!validIPv4(gateway)) {
         setCheckResult(setText(419));
         update();
         return;
     }
-    const bool lan = pingAnswered(RunCommandCapture(QStringLiteral("ping %1 -w 2").arg(gateway)).output);
-    const bool internet = pingAnswered(
-        RunCommandCapture(QStringLiteral("ping %1 -w 3").arg(QLatin1String(kInternetHost))).output);
+    const bool lan = pingAnswered(
+        RunCommandCapture(QStringLiteral("ping %1 -w 2").arg(gateway), kSlowCommandLimitMs).output);
+    const bool internet =
+        pingAnswered(RunCommandCapture(QStringLiteral("ping %1 -w 3").arg(QLatin1String(kInternetHost)),
+                                       kSlowCommandLimitMs)
+                         .output);
     const bool server = gpNet && gpNet->isConnected();
     setCheckResult(setText(lan ? 420 : 421) + QLatin1Char(',') + setText(internet ? 422 : 423) +
                    QLatin1Char(',') + setText(server ? 439 : 440));

@@ -182,7 +182,7 @@ void DeviceParamsWidget::SlotResetStatistics() {
     for (const char* file : kStateFiles)
         if (QFile::exists(file) && !QFile::remove(file)) left << QString::fromLatin1(file);
     for (const char* folder : kClientFolders) {
-        RunCommand(QStringLiteral("rm -rf ") + QString::fromLatin1(folder));
+        RunCommand(QStringLiteral("rm -rf ") + QString::fromLatin1(folder), kSlowCommandLimitMs);
         if (CommandRunner::instance().mode() == CommandRunner::Mode::Execute && QFileInfo::exists(folder))
             left << QString::fromLatin1(folder);
     }

@@ -46,5 +46,5 @@ void TimerRoundManage::autoCopyTick() {
 }
 
 void TimerRoundManage::runCopyScript() {
-    RunCommand(QStringLiteral("python3 %1").arg(QString::fromLatin1(kScript)));
+    RunCommand(QStringLiteral("python3 %1").arg(QString::fromLatin1(kScript)), kLongCommandLimitMs);
 }

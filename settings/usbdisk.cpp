@@ -52,7 +52,7 @@ QString usbPartitionFromBlkid(const QString& blkidOutput) {
 }
 
 QString FindAU() {
-    QByteArray raw = RunCommandCapture(QStringLiteral("blkid")).output;
+    QByteArray raw = RunCommandCapture(QStringLiteral("blkid"), kSlowCommandLimitMs).output;
     const int zero = raw.indexOf('\0');
     if (zero >= 0) raw.truncate(zero);
     const QString dev = usbPartitionFromBlkid(QString::fromLocal8Bit(raw));
@@ -63,8 +63,8 @@ QString FindAU() {
     if (!readMounts(&mounts)) return QString();
     // Whatever is stacked on the mount point comes off first.
     for (const QString& line : mounts)
-        if (mountedOn(line, mnt)) RunCommand(QStringLiteral("umount %1").arg(mnt));
-    RunCommand(QStringLiteral("mount %1 %2").arg(dev, mnt));
+        if (mountedOn(line, mnt)) RunCommand(QStringLiteral("umount %1").arg(mnt), kSlowCommandLimitMs);
+    RunCommand(QStringLiteral("mount %1 %2").arg(dev, mnt), kSlowCommandLimitMs);
     if (!readMounts(&mounts)) return QString();
     for (const QString& line : mounts) {
         QString mountedDev;

@@ -96,6 +96,6 @@ bool EditDateTime::setSystemClock(const QDateTime& t) {
     qInfo().noquote() << "setting the clock to" << text;
     // The results are not looked at: the hardware clock is written even when "date" failed.
     RunCommand(QStringLiteral("date -s ") + shellQuote(text));
-    RunCommand(QStringLiteral("hwclock --systohc"));
+    RunCommand(QStringLiteral("hwclock --systohc"), kSlowCommandLimitMs);
     return true;
 }

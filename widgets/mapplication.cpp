@@ -44,7 +44,7 @@ void MApplication::onRelease() {
     }
     // Cleared first: the calibration runs once, also when it was armed before the main window.
     calibrationArmed = false;
-    RunCommand("./tsc");
+    RunCommand("./tsc", kLongCommandLimitMs);
     if (!gpWin) return;
     gisRunWTD = 0;  // a controlled restart follows
     QThread::msleep(TimeMs("app.calibrationPause", 500));

@@ -28,6 +28,7 @@
 #include "io/ionames.h"
 #include "io/ledcontrol.h"
 #include "platform/system/commandrunner.h"
+#include "platform/system/processexit.h"
 #include "platform/system/profile.h"
 #include "platform/system/syspath.h"
 #include "settings/timerroundmanage.h"
@@ -131,6 +132,21 @@ void stopInOrderAndExit(int status) {
     if (gpWin) gpWin->StopInOrder();
     Exit(status);
 }
+
+// SIGTERM or SIGINT, at any moment of the program's life: while the main window is being built (a
+// start-up question open) as well as later, from whatever event loop runs, a box's included. The
+// stop is recorded where the records are open; the outputs stay as they stand. No pause before the
+// end: a service manager waiting for the program gets it at once.
+void stopOnSignal(int sig) {
+    const QString name = sig == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
+    qWarning().noquote() << name << "received: stopping in order";
+    if (gpWin) {
+        gpWin->InsertRecord(lanText(603).arg(name));
+        gpWin->StopInOrder();
+    }
+    gisRunWTD = 0;
+    ProcessExit(0);
+}
 }  // namespace
 
 int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning) {
@@ -143,9 +159,10 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     QDir logDir(QStringLiteral("./cnt_net/cnt_log_app/"));
     if (!logDir.exists()) QDir().mkpath(logDir.path());
     gGlog = new GLog(std::string("./cnt_net/cnt_log_app/"), argv, &app);
-    // SIGTERM and SIGINT stop the program in order (glog keeps the other failure signals); one that
-    // arrives during the start-up is acted on once the main window exists.
+    // SIGTERM and SIGINT stop the program in order (glog keeps the other failure signals), from the
+    // first event loop on: one that arrives before it waits for it.
     if (!installStopSignals()) qWarning("SIGTERM and SIGINT cannot be caught: they end the program at once");
+    armStopSignals(&stopOnSignal);
     // In the simulated profile a reboot or power-off is recorded, not carried out; the program then
     // ends as it would on the panel, once the code that asked has returned: stopped in order, with a
     // status that tells scripts/run whether to start it again.
@@ -191,12 +208,6 @@ int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning)
     auto* window = new MainWindow;
     gpWin = window;
     installDrawROIWidget(window);
-    armStopSignals([window](int sig) {
-        const QString name = sig == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
-        qWarning().noquote() << name << "received: stopping in order";
-        window->InsertRecord(lanText(603).arg(name));
-        stopInOrderAndExit(0);
-    });
     // 13. Bridge follow-up.
     startBridgeFollowUp(gpNet, gpWPara ? gpWPara->cnt_net_on : 0);
     // 14. Splash for at least one second.

@@ -1,23 +1,36 @@
 #include "backgroundprocess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDebug>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <csignal>
 #include <sys/types.h>
-#include <sys/wait.h>
 
 #include "commandrunner.h"
 
 namespace {
-// The command line of a running process, NUL-separated; empty when it is gone.
+// The command line of a running process, NUL-separated; empty when it is gone (or a zombie).
 QByteArray cmdlineOf(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Just started, the process may not have loaded its program yet: it is still a copy of this one.
+bool copyOfThisProgram(qint64 pid) {
+    const QByteArray cmd = cmdlineOf(pid);
+    return !cmd.isEmpty() && cmd == cmdlineOf(QCoreApplication::applicationPid());
+}
+
+constexpr int kWatchMs = 20;
+constexpr int kLoadMs = 500;     // how long a copy may take to load the program
+constexpr int kReapedMs = 5000;  // after SIGKILL: gone by then, or given up on
 }  // namespace
+
+BackgroundProcess::BackgroundProcess() {
+    watch_.setInterval(kWatchMs);
+    QObject::connect(&watch_, &QTimer::timeout, [this] { watch(); });
+}
 
 bool BackgroundProcess::running() const {
     if (pid_ <= 0) return false;
@@ -27,26 +40,71 @@ bool BackgroundProcess::running() const {
 }
 
 void BackgroundProcess::stop(int graceMs) {
-    // Just started, the process may not have loaded its program yet: give it a moment to show it.
-    QElapsedTimer started;
-    started.start();
-    while (pid_ > 0 && !running() && ::kill(pid_t(pid_), 0) == 0 && started.elapsed() < 500)
-        QThread::msleep(10);
-    if (!running()) {
-        // Still a copy of this program that has not loaded the client yet (a loaded machine): it
-        // would load it later and run beside the next one, so it ends here.
-        if (pid_ > 0 && ::kill(pid_t(pid_), 0) == 0 &&
-            cmdlineOf(pid_) == cmdlineOf(QCoreApplication::applicationPid()))
-            ::kill(pid_t(pid_), SIGKILL);
-        pid_ = 0;
-        return;
-    }
-    ::kill(pid_t(pid_), SIGTERM);
-    QElapsedTimer t;
-    t.start();
-    while (running() && t.elapsed() < graceMs) QThread::msleep(20);
-    if (running()) ::kill(pid_t(pid_), SIGKILL);
+    waiting_ = false;  // a start still waiting is not wanted any more
+    if (pid_ <= 0) return;
+    ending_.pid = pid_;
+    ending_.name = args_.isEmpty() ? QByteArray() : args_.last().toLocal8Bit();
+    ending_.graceMs = graceMs;
+    ending_.phase = Ending::Loading;
+    ending_.clock.start();
     pid_ = 0;
+    watch();  // SIGTERM now when it runs the program
+    if (ending_.pid > 0) watch_.start();
+}
+
+void BackgroundProcess::watch() {
+    if (ending_.pid > 0) {
+        const pid_t pid = pid_t(ending_.pid);
+        const QByteArray cmd = cmdlineOf(ending_.pid);
+        const bool client = !ending_.name.isEmpty() && cmd.contains(ending_.name);
+        const bool loading = !client && copyOfThisProgram(ending_.pid);
+        switch (ending_.phase) {
+            case Ending::Loading:
+                if (client) {
+                    ::kill(pid, SIGTERM);
+                    ending_.phase = Ending::Terminating;
+                    ending_.clock.start();
+                } else if (loading && ending_.clock.elapsed() >= kLoadMs) {
+                    // Still a copy of this program: it would load the client later and run beside
+                    // the next one.
+                    ::kill(pid, SIGKILL);
+                    ending_.phase = Ending::Killed;
+                    ending_.clock.start();
+                } else if (!loading) {
+                    ending_.pid = 0;  // gone
+                }
+                break;
+            case Ending::Terminating:
+                if (!client) {
+                    ending_.pid = 0;
+                } else if (ending_.clock.elapsed() >= ending_.graceMs) {
+                    qWarning().noquote()
+                        << "background process" << ending_.pid << "ignored SIGTERM: ended with SIGKILL";
+                    ::kill(pid, SIGKILL);
+                    ending_.phase = Ending::Killed;
+                    ending_.clock.start();
+                }
+                break;
+            case Ending::Killed:
+                if ((!client && !loading) || ending_.clock.elapsed() >= kReapedMs) ending_.pid = 0;
+                break;
+        }
+    }
+    if (ending_.pid <= 0 && waiting_) {
+        waiting_ = false;
+        if (!startNow(nextProgram_, nextArgs_))
+            qWarning().noquote() << "background process could not be started:" << nextProgram_ << nextArgs_;
+    }
+    if (ending_.pid <= 0 && !waiting_) watch_.stop();
+}
+
+bool BackgroundProcess::startNow(const QString& program, const QStringList& args) {
+    program_ = program;
+    args_ = args;
+    qint64 pid = 0;
+    if (!QProcess::startDetached(program, args, QString(), &pid)) return false;
+    pid_ = pid;
+    return true;
 }
 
 bool BackgroundProcess::restart(const QString& program, const QStringList& args) {
@@ -56,10 +114,13 @@ bool BackgroundProcess::restart(const QString& program, const QStringList& args)
         return true;
     }
     stop();
-    program_ = program;
-    args_ = args;
-    qint64 pid = 0;
-    if (!QProcess::startDetached(program, args, QString(), &pid)) return false;
-    pid_ = pid;
-    return true;
+    if (ending_.pid > 0) {
+        waiting_ = true;
+        nextProgram_ = program;
+        nextArgs_ = args;
+        watch_.start();
+        return true;
+    }
+    waiting_ = false;
+    return startNow(program, args);
 }

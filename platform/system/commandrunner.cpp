@@ -1,5 +1,6 @@
 #include "commandrunner.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -7,10 +8,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSaveFile>
-#include <cstdio>
-#include <cstdlib>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "fileops.h"
 #include "profile.h"
@@ -47,6 +56,14 @@ void CommandRunner::queueResult(const QString& prefix, int exitCode, const QByte
     canned_.append(c);
 }
 
+void CommandRunner::queueHang(const QString& prefix) {
+    QMutexLocker l(&lock_);
+    Canned c;
+    c.prefix = prefix;
+    c.hang = true;
+    canned_.append(c);
+}
+
 QStringList CommandRunner::history() const {
     QMutexLocker l(&lock_);
     return history_;
@@ -65,10 +82,11 @@ void CommandRunner::reset() {
     history_.clear();
 }
 
-bool CommandRunner::takeCanned(const QString& command, CommandResult* out) {
+bool CommandRunner::takeCanned(const QString& command, CommandResult* out, bool* hang) {
     for (int i = 0; i < canned_.size(); ++i) {
         if (command.startsWith(canned_[i].prefix)) {
             *out = canned_[i].result;
+            *hang = canned_[i].hang;
             canned_.removeAt(i);
             return true;
         }
@@ -88,50 +106,145 @@ void CommandRunner::record(const QString& command) {
     }
 }
 
-static CommandResult executeShell(const QString& command, bool capture) {
+namespace {
+
+// Runs `command` through /bin/sh in a new process group and waits for it on the calling thread, at
+// most limitMs; at the limit the whole group is killed. Standard input is /dev/null; standard output
+// is read when captured, else shared with the program.
+CommandResult executeShell(const QString& command, bool capture, int limitMs) {
     CommandResult r;
+    r.exitCode = -1;
     const QByteArray cmd = command.toLocal8Bit();
-    if (!capture) {
-        const int status = std::system(cmd.constData());
-        r.executed = true;
-        if (status == -1)
-            r.exitCode = -1;
-        else
-            r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-    FILE* pipe = ::popen(cmd.constData(), "r");
-    if (!pipe) {
-        r.exitCode = -1;
+    int out[2] = {-1, -1};
+    if (capture && ::pipe2(out, O_CLOEXEC) != 0) return r;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (capture) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int sig : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    char sh[] = "/bin/sh";
+    char dashC[] = "-c";
+    char* argv[] = {sh, dashC, const_cast<char*>(cmd.constData()), nullptr};
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, sh, &actions, &attr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (capture) ::close(out[1]);
+    if (spawned != 0) {
+        if (capture) ::close(out[0]);
+        qWarning().noquote() << "command could not be started:" << command << "-" << strerror(spawned);
         return r;
     }
     r.executed = true;
+
+    QElapsedTimer clock;
+    clock.start();
+    bool open = capture;  // the read end, until end of file
+    int status = 0;
+    bool exited = false;
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, static_cast<int>(n));
-    const int status = ::pclose(pipe);
-    r.exitCode = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    while (!exited) {
+        const qint64 left = limitMs - clock.elapsed();
+        if (left <= 0) break;
+        const int slice = int(qMin<qint64>(left, 10));
+        if (open) {
+            pollfd p{out[0], POLLIN, 0};
+            if (::poll(&p, 1, slice) > 0) {
+                const ssize_t n = ::read(out[0], buf, sizeof buf);
+                if (n > 0)
+                    r.output.append(buf, int(n));
+                else if (n == 0 || (errno != EINTR && errno != EAGAIN))
+                    open = false;
+            }
+        } else {
+            ::usleep(useconds_t(slice) * 1000);
+        }
+        const pid_t w = ::waitpid(pid, &status, WNOHANG);
+        exited = w == pid || (w < 0 && errno == ECHILD);
+    }
+    if (!exited) {
+        ::kill(-pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        r.timedOut = true;
+        qWarning().noquote() << "command ended at its time limit of" << limitMs << "ms:" << command;
+    }
+    if (open) {
+        // What the shell wrote before it ended; a child it left behind does not hold the call.
+        ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+        ssize_t n;
+        while ((n = ::read(out[0], buf, sizeof buf)) > 0) r.output.append(buf, int(n));
+    }
+    if (capture) ::close(out[0]);
+    if (!r.timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
     return r;
 }
 
-CommandResult CommandRunner::run(const QString& command, bool captureOutput) {
+// A command that never ends by itself (tests): it holds its thread until its limit.
+CommandResult hangUntilLimit(const QString& command, int limitMs) {
+    QThread::msleep(ulong(qMax(0, limitMs)));
+    CommandResult r;
+    r.exitCode = -1;
+    r.executed = true;
+    r.timedOut = true;
+    qWarning().noquote() << "command ended at its time limit of" << limitMs << "ms:" << command;
+    return r;
+}
+
+bool onGuiThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// Runs `job` on a worker thread; the GUI thread's event loop goes on meanwhile, without the
+// operator's input (a touch waits until the command is done).
+CommandResult offGuiThread(const std::function<CommandResult()>& job) {
+    CommandResult result;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&result, &job] { result = job(); });
+    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    delete worker;
+    return result;
+}
+
+}  // namespace
+
+CommandResult CommandRunner::run(const QString& command, bool captureOutput, int limitMs) {
     Mode mode;
     bool emulate;
     CommandResult result;
     bool canned;
+    bool hang = false;
     {
         QMutexLocker l(&lock_);
         history_.append(command);
-        canned = takeCanned(command, &result);
+        canned = takeCanned(command, &result, &hang);
         mode = mode_;
         emulate = emulate_;
     }
-    if (canned) {
+    if (canned && !hang) {
         if (mode == Mode::Record) record(command);
         qInfo().noquote() << "command (canned result" << result.exitCode << "):" << command;
         return result;
     }
-    if (mode == Mode::Execute) return executeShell(command, captureOutput);
+    if (hang || mode == Mode::Execute) {
+        if (hang && mode == Mode::Record) record(command);
+        const std::function<CommandResult()> job = [&] {
+            return hang ? hangUntilLimit(command, limitMs) : executeShell(command, captureOutput, limitMs);
+        };
+        return onGuiThread() ? offGuiThread(job) : job();
+    }
 
     record(command);
     if (emulate) {
@@ -181,12 +294,12 @@ void setMachineCommandHook(std::function<void(MachineCommand)> hook) {
     CommandRunner::instance().setMachineHook(std::move(hook));
 }
 
-int RunCommand(const QString& command) {
-    return CommandRunner::instance().run(command, false).exitCode;
+int RunCommand(const QString& command, int limitMs) {
+    return CommandRunner::instance().run(command, false, limitMs).exitCode;
 }
 
-CommandResult RunCommandCapture(const QString& command) {
-    return CommandRunner::instance().run(command, true);
+CommandResult RunCommandCapture(const QString& command, int limitMs) {
+    return CommandRunner::instance().run(command, true, limitMs);
 }
 
 QString shellQuote(const QString& arg) {

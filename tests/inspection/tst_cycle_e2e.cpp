@@ -37,6 +37,8 @@ private slots:
     void initTestCase();
     void okCycle();
     void cavityNgRecheckedThenAlarmThenReleased();
+    void orderlyStopDuringAlarmHoldsOutputs_data();
+    void orderlyStopDuringAlarmHoldsOutputs();
     void pulseModes_data();
     void pulseModes();
     void inputConfirmation();
@@ -120,6 +122,40 @@ void TestCycleE2E::cavityNgRecheckedThenAlarmThenReleased() {
     QVERIFY(w.window->RunState != 3);
     QTRY_COMPARE_WITH_TIMEOUT(w.files("alarmimage/camera1/detect2/NG"), 2, kWait);
     QCOMPARE(w.window->ImageState[0][1], 0);
+}
+
+void TestCycleE2E::orderlyStopDuringAlarmHoldsOutputs_data() {
+    QTest::addColumn<bool>("stopClamping");  // "Stop clamping when stopping detection"
+    QTest::newRow("stop clamping off") << false;
+    QTest::newRow("stop clamping on") << true;
+}
+
+// The program is stopped in order (exit action, SIGTERM) while a part left in the cavity holds the
+// alarm: the board keeps the clamping cut and the alarm output on, the counters are written.
+void TestCycleE2E::orderlyStopDuringAlarmHoldsOutputs() {
+    QFETCH(bool, stopClamping);
+    CycleWorld w(1);
+    w.p().front_auto_check_time = 0;
+    w.p().enable_stop_mold = stopClamping ? 1 : 0;
+    w.derive();
+    QVERIFY(w.writeRegions(0, cycle::standardRegions(2)));
+    QVERIFY(w.start());
+    QVERIFY(w.show(0, cycle::cavityBad()));
+    w.pulse(0, 50);
+    QTRY_COMPARE_WITH_TIMEOUT(w.boardOut(kOutAlarm), 1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(w.window->DisplayState, 2, kWait);
+    QCOMPARE(w.boardOut(kOutClampingCut), 1);
+    QFile::remove("count.txt");
+    w.board.clearRecords();
+
+    w.window->StopInOrder();
+    QCOMPARE(w.boardOut(kOutAlarm), 1);
+    QCOMPARE(w.boardOut(kOutClampingCut), 1);
+    QTest::qWait(100);  // nothing acts on them afterwards
+    QVERIFY2(w.board.outputChanges().isEmpty(), qPrintable(w.history()));
+    QFile count("count.txt");
+    QVERIFY(count.open(QIODevice::ReadOnly));
+    QVERIFY(count.readAll().startsWith("1 1 "));
 }
 
 void TestCycleE2E::pulseModes_data() {

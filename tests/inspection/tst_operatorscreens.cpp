@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QStackedLayout>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include "cyclesetup.h"
@@ -13,7 +14,10 @@
 #include "inspection/optionbar.h"
 #include "inspection/titlebar.h"
 #include "inspection/viewpaint.h"
+#include "io/controlport.h"
+#include "io/iolink.h"
 #include "io/ledcontrol.h"
+#include "netbridge/cnt_net.h"
 #include "records/accesslevel.h"
 #include "records/passwordbox.h"
 #include "tests/widgets/kittest.h"
@@ -110,19 +114,42 @@ void TestOperatorScreens::passwordBoxOnStop() {
 
 void TestOperatorScreens::stopAnsweredWhileAlarmCameUp_data() {
     QTest::addColumn<bool>("alarmBehind");
-    QTest::newRow("nothing behind the box: stopped at once") << false;
-    QTest::newRow("an alarm came up behind the box") << true;
+    QTest::addColumn<bool>("stopClamping");  // "Stop clamping when stopping detection"
+    QTest::newRow("nothing behind the box: stopped at once") << false << false;
+    QTest::newRow("an alarm came up behind the box") << true << false;
+    QTest::newRow("an alarm came up behind the box, stopping cuts the clamping") << true << true;
 }
 
 // "Stop detection?" answered Yes acts. When a cavity NG brought the alarm up while the box was open,
 // the alarm keeps its outputs and its bar until the operator re-checks (here with the safety door);
-// then detection stays stopped instead of starting the next cycle.
+// then detection stays stopped instead of starting the next cycle. The stop is recorded and told to
+// the network client when it takes effect, and when stopping cuts the clamping, the board never
+// hears "may close" in between, not even for the pass that releases the alarm.
 void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     QFETCH(bool, alarmBehind);
+    QFETCH(bool, stopClamping);
     MonitorWorld world(1);
     quietParams(world.p());
     world.p().enable_prod_detect = 0;
-    world.p().enable_stop_mold = 0;
+    world.p().enable_stop_mold = stopClamping ? 1 : 0;
+    {
+        QSqlQuery q(ParameterManager::getInstance()->paramDb);
+        QVERIFY(q.exec(QStringLiteral("update sysparam set value='1 0 0' where name='CntNet'")));
+    }
+    world.p().cnt_net_on = 1;
+    CNT_Net::setListenPort(0);  // any free port
+    struct Bridge {             // the network bridge with a client that never acknowledges
+        std::unique_ptr<CNT_Net> net{new CNT_Net};
+        QTcpSocket client;
+        Bridge() { gpNet = net.get(); }
+        ~Bridge() { gpNet = nullptr; }
+        int manualStops() const {
+            const QList<QByteArray> queued = net->pendingMessages();
+            return int(std::count_if(queued.begin(), queued.end(),
+                                     [](const QByteArray& m) { return m.startsWith("10:"); }));
+        }
+    } bridge;
+    QVERIFY(bridge.net->isStarted());
     world.derive();
     MainWindow* w = world.build();
     struct Editor {  // the region and alarm editor, as the start-up installs it
@@ -133,9 +160,17 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
             delete e;
         }
     } editor{w, installDrawROIWidget(w)};
+    bridge.client.connectToHost(QHostAddress::LocalHost, bridge.net->serverPort());
+    QVERIFY(bridge.client.waitForConnected(5000));
+    QTRY_VERIFY(bridge.net->isConnected());
     const int r = addRegion(w->cams[0], 1, true);
     showWindow(w);
     world.pass();
+    // The clamping cut as handed to the board, whatever the output word says.
+    auto clampingCutPublished = [] {
+        QMutexLocker lock(pMutexIO);
+        return ((gDataOut >> kOutClampingCut) & 1) ^ (gpWPara->output_inverted[kOutClampingCut] ? 1 : 0);
+    };
     world.prompter.queueAnswer(true);
     world.prompter.whileAsking = [&](const QString&) {
         if (!alarmBehind) return;
@@ -145,12 +180,13 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     touch(w->optionBar->button(OptionBar::StartStop));
     QCOMPARE(world.prompter.questions, QStringList{lanText(140)});
 
-    // The answer is taken and shown at once.
-    QCOMPARE(world.records().last(), lanText(141));
+    // The answer is shown at once.
     QCOMPARE(w->optionBar->button(OptionBar::StartStop)->text(), lanText(136));
     QVERIFY(!((ledMask() >> 4) & 1));
     QCOMPARE(w->RunState, 3);
     if (!alarmBehind) {
+        QCOMPARE(world.records().last(), lanText(141));
+        QCOMPARE(bridge.manualStops(), 1);
         QCOMPARE(w->DisplayState, 0);
         QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
         return;
@@ -159,6 +195,8 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     QCOMPARE(MonitorWorld::out(kOutAlarm), 1);  // the alarm is not switched off by the stop
     QCOMPARE(MonitorWorld::out(kOutClampingCut), 1);
     QVERIFY(w->alarmBarShown());
+    QVERIFY(!world.records().contains(lanText(141)));  // not stopped yet
+    QCOMPARE(bridge.manualStops(), 0);
 
     // The fault is removed and the door re-checks: the alarm ends, and detection stays stopped.
     CammerSingleton& s = *w->cams[0]->data.savedStore;
@@ -168,10 +206,15 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     MonitorWorld::setInputs(1 | 2);
     world.pass();
     QVERIFY(w->DisplayState != 2);
+    if (stopClamping) QCOMPARE(clampingCutPublished(), 1);  // the release lets nothing close
     world.pass();
     QCOMPARE(w->RunState, 3);
+    QCOMPARE(world.records().last(), lanText(141));
+    QCOMPARE(world.records().filter(lanText(141)).size(), 1);
+    QCOMPARE(bridge.manualStops(), 1);
     QCOMPARE(MonitorWorld::out(kOutAlarm), 0);
-    QCOMPARE(MonitorWorld::out(kOutClampingCut), 0);  // stopping cuts nothing unless set to
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), stopClamping ? 1 : 0);  // as stopping is set to
+    QCOMPARE(clampingCutPublished(), stopClamping ? 1 : 0);
     const int counted = gAllNum[0];
     MonitorWorld::setInputs(0);
     world.pass();
@@ -180,6 +223,7 @@ void TestOperatorScreens::stopAnsweredWhileAlarmCameUp() {
     QCOMPARE(gAllNum[0], counted);
     QCOMPARE(w->StepArmedMask[1], 0);
     QCOMPARE(w->optionBar->button(OptionBar::StartStop)->text(), lanText(136));
+    QCOMPARE(clampingCutPublished(), stopClamping ? 1 : 0);
 }
 
 void TestOperatorScreens::barTextsFit_data() {

@@ -42,6 +42,8 @@ private slots:
     void outputs_data();
     void outputs();
     void setOutWithoutFlashChangesNothing();
+    void heldOutput_data();
+    void heldOutput();
     void edges_data();
     void edges();
     void inputMirror();
@@ -173,6 +175,42 @@ void TestControlPort::setOutWithoutFlashChangesNothing() {
     p->IOResetAllOut();
     p->IOFlashOut();
     QCOMPARE(dataOut(), 0);
+}
+
+// A held output keeps its level on the board whatever the word says (polarity and mirror applied as
+// IOSetOut would), IOState still reports the word, and the release hands the word back.
+void TestControlPort::heldOutput_data() {
+    QTest::addColumn<int>("invertedMask");
+    QTest::addColumn<int>("mirror");
+    QTest::addColumn<int>("heldWord");      // published while output 0 is held on and the word is all off
+    QTest::addColumn<int>("releasedWord");  // the all-off word once released
+    QTest::newRow("normal") << 0 << 0 << 0x001 << 0x000;
+    QTest::newRow("output 0 inverted") << 0x001 << 0 << 0x000 << 0x001;
+    QTest::newRow("output 0 and the alarm inverted") << 0x005 << 0 << 0x004 << 0x005;
+    QTest::newRow("mirror 1 copies the held level onto output 3") << 0 << 1 << 0x009 << 0x000;
+    QTest::newRow("mirror of another output is not held") << 0 << 2 << 0x001 << 0x000;
+}
+
+void TestControlPort::heldOutput() {
+    QFETCH(int, invertedMask);
+    QFETCH(int, mirror);
+    QFETCH(int, heldWord);
+    QFETCH(int, releasedWord);
+    for (int i = 0; i < 9; ++i) para_.output_inverted[i] = (invertedMask >> i) & 1;
+    para_.enable_mold_backup = mirror;
+    ControlPort* p = makePort();
+    p->holdOutput(0, 1);
+    p->IOResetAllOut();
+    p->IOFlashOut();
+    QCOMPARE(dataOut(), heldWord);
+    QCOMPARE(p->IOState(1, 0), releasedWord & 1);  // the word as the cycle built it (off)
+    p->IOSetOut(4, 1);                             // the other outputs still follow the word
+    p->IOFlashOut();
+    QCOMPARE(dataOut(), heldWord | 0x010);
+    p->releaseOutput(0);
+    p->IOResetAllOut();
+    p->IOFlashOut();
+    QCOMPARE(dataOut(), releasedWord);
 }
 
 // Successive input words (one IOInTrigger(i) each) and the edges seen.

@@ -119,6 +119,7 @@ private slots:
     void bridgeSwitch();
     void restartOnlyWithScript();
     void clientRestartsDoNotPileUp();
+    void clientIgnoringSigtermIsEndedWithoutWaiting();
     void whichSendSwitches();
     void framing();
     // The sender thread and the client.
@@ -228,6 +229,49 @@ void TestCntNet::clientRestartsDoNotPileUp() {
     QTRY_VERIFY(!cmdline(first).contains("runNetClient.py"));  // the first one is gone
     client.stop();
     QVERIFY(!client.running());
+}
+
+// A client that ignores SIGTERM: the restart returns at once while the old client still runs; the
+// event loop goes on, SIGKILL ends the old one after the grace time and the new one starts then. A
+// second restart asked for meanwhile replaces the waiting one.
+void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
+    ProgramDir dir;
+    QVERIFY(dir.writeFile("stubborn.sh", "trap '' TERM\nwhile :; do sleep 0.2; done\n"));
+    const QStringList args{"./stubborn.sh"};
+    auto isClient = [](qint64 pid) {
+        QFile f(QString("/proc/%1/cmdline").arg(pid));
+        return pid > 0 && f.open(QIODevice::ReadOnly) && f.readAll().contains("stubborn.sh");
+    };
+    BackgroundProcess client;
+    CommandRunner::instance().setMode(CommandRunner::Mode::Execute);
+    const bool started = client.restart("sh", args);
+    CommandRunner::instance().reset();
+    QVERIFY(started);
+    QTRY_VERIFY(client.running());
+    const qint64 first = client.pid();
+    int ticks = 0;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+
+    CommandRunner::instance().setMode(CommandRunner::Mode::Execute);
+    QVERIFY(client.restart("sh", args));
+    QVERIFY(client.restart("sh", args));
+    CommandRunner::instance().reset();
+    QVERIFY(isClient(first));  // not waited for: it ignores SIGTERM and still runs
+    QVERIFY(client.busy());
+    QVERIFY(!client.running());
+    QTRY_VERIFY(!isClient(first));
+    QTRY_VERIFY(client.running());
+    QVERIFY(ticks > 0);
+    const qint64 second = client.pid();
+    QVERIFY(second != first);
+    client.stop();
+    QVERIFY(isClient(second));
+    QTRY_VERIFY(!isClient(second));
+    QTRY_VERIFY(!client.busy());
+    QVERIFY(!client.running());
+    QCOMPARE(client.pid(), 0);
 }
 
 void TestCntNet::whichSendSwitches() {

@@ -1,6 +1,9 @@
 #include <QDir>
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
+#include <memory>
 
 #include "platform/system/commandrunner.h"
 #include "platform/system/fileops.h"
@@ -23,6 +26,8 @@ private slots:
     void pathsOutsideAreNeverTouched();
     void cannedResults();
     void executeModeRunsShell();
+    void hungCommandEndsAtItsLimit_data();
+    void hungCommandEndsAtItsLimit();
     void timeOverrides();
     void copyNeverFollowsLinks();
     void replaceTree_data();
@@ -177,6 +182,63 @@ void TestSystem::executeModeRunsShell() {
     QCOMPARE(r.output, QByteArray("it's; $HOME"));
     QCOMPARE(RunCommand("exit 3"), 3);
     QVERIFY(!QFile::exists(dir.filePath("sysroot/commands.log")));
+}
+
+void TestSystem::hungCommandEndsAtItsLimit_data() {
+    QTest::addColumn<bool>("execute");     // a real shell (test-only executing profile) or the canned hang
+    QTest::addColumn<bool>("fromWorker");  // called on a worker thread instead of the GUI thread
+    QTest::newRow("executed, GUI thread") << true << false;
+    QTest::newRow("executed, worker thread") << true << true;
+    QTest::newRow("canned hang, GUI thread") << false << false;
+}
+
+// A command that never ends is ended at its time limit and reported as failed; on the GUI thread the
+// event loop goes on meanwhile (a timer keeps firing), and an executed command's whole process group
+// goes with it (a child it started in the background included).
+void TestSystem::hungCommandEndsAtItsLimit() {
+    QFETCH(bool, execute);
+    QFETCH(bool, fromWorker);
+    ProgramDir dir;
+    const QString command = "sleep 600 & echo $! > bg.pid; wait";
+    if (execute)
+        CommandRunner::instance().setMode(CommandRunner::Mode::Execute);
+    else
+        CommandRunner::instance().queueHang("sleep ");
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(5);
+    CommandResult r;
+    if (fromWorker) {
+        std::unique_ptr<QThread> worker(QThread::create([&] { r = RunCommandCapture(command, 300); }));
+        worker->start();
+        QVERIFY(worker->wait(30000));
+    } else {
+        r = RunCommandCapture(command, 300);
+        QVERIFY(ticks > 0);
+    }
+    QVERIFY(r.timedOut);
+    QCOMPARE(r.exitCode, -1);
+    QVERIFY(r.executed);
+    QCOMPARE(CommandRunner::instance().history(), QStringList{command});
+    if (execute) {
+        QVERIFY(!QFile::exists(dir.filePath("sysroot/commands.log")));
+        QTRY_VERIFY(QFile::exists(dir.filePath("bg.pid")));
+        const QByteArray pid = dir.readFile("bg.pid").trimmed();
+        QVERIFY(!pid.isEmpty());
+        // Gone, or a zombie waiting for its reaper.
+        auto alive = [&] {
+            QFile stat("/proc/" + pid + "/stat");
+            if (!stat.open(QIODevice::ReadOnly)) return false;
+            const QByteArray s = stat.readAll();
+            return !s.mid(s.lastIndexOf(')') + 2, 1).startsWith('Z');
+        };
+        QTRY_VERIFY(!alive());
+        // A command that ends in time is not touched.
+        QCOMPARE(RunCommand("sleep 0.05; exit 4", 5000), 4);
+    } else {
+        QVERIFY(dir.commands().contains(command));
+    }
 }
 
 void TestSystem::timeOverrides() {

@@ -1,8 +1,9 @@
 // The program itself as a child process (simulated profile, one simulated camera, the simulated IO
 // board on a pseudo-terminal), stopped by a signal in the middle of a machine cycle. SIGTERM and SIGINT
-// stop it in order, as the exit action does: status 0, every output back at its inactive level on the
-// board, the counters of the unfinished cycle written, the stop recorded, no crash report. SIGABRT
-// still leaves the crash trace.
+// stop it in order, as the exit action does: status 0, the outputs left on the board as they stood (the
+// clamping cut of the unfinished cycle stays on: the machine must not close on a mould nobody checked), the
+// counters of the unfinished cycle written, the stop recorded, no crash report. SIGABRT still leaves the
+// crash trace. A stop signal also ends a start-up that waits for an answer to a question, at once.
 #include <QDir>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -52,6 +53,8 @@ private slots:
     void initTestCase();
     void stopSignal_data();
     void stopSignal();
+    void stopWhileStartupQuestionOpen_data();
+    void stopWhileStartupQuestionOpen();
 };
 
 void TestStopSignals::initTestCase() {
@@ -124,7 +127,8 @@ void TestStopSignals::stopSignal() {
     };
     QVERIFY2(QTest::qWaitFor([&] { return ejectorEdges() >= 2; }, kWait), qPrintable(seen += output()));
     QVERIFY(!QFile::exists(dir.filePath("count.txt")));
-    QVERIFY(board.outputs() != inactiveOutputs());  // the clamping is cut until the cavity step
+    const int before = board.outputs();
+    QVERIFY(before != inactiveOutputs());  // the clamping is cut until the cavity step
 
     ::kill(monitor.processId(), signal);
     QVERIFY(monitor.waitForFinished(kWait));
@@ -138,8 +142,68 @@ void TestStopSignals::stopSignal() {
     QCOMPARE(monitor.exitCode(), 0);
     QVERIFY2(!seen.contains("crashed") && !seen.contains("*** "), qPrintable(seen));
     QVERIFY(QDir(dir.filePath("cnt_net/cnt_log_app")).entryList({"logFatal*"}).isEmpty());
-    QCOMPARE(board.outputs(), inactiveOutputs());
+    QCOMPARE(board.outputs(), before);
     QVERIFY(dir.readFile("count.txt").startsWith("1 0 "));
+    const QString name = signal == SIGINT ? "SIGINT" : "SIGTERM";
+    const QStringList records = query(dir.filePath("RECORD.db"), "select remarks from RECORD");
+    QVERIFY2(!records.filter(name).isEmpty(), qPrintable(records.join('|')));
+}
+
+void TestStopSignals::stopWhileStartupQuestionOpen_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// No camera: the start-up asks whether to clear the camera bindings, from inside the building of the
+// main window, and nobody answers. A stop signal ends the program then, in order and at once: status 0,
+// the stop recorded, the clamping cut of the start-up still on, the counters left as they were.
+void TestStopSignals::stopWhileStartupQuestionOpen() {
+    QFETCH(int, signal);
+    ProgramDir dir;
+    QVERIFY(dir.installFactoryFiles(true));
+    QVERIFY(RecordDb::createTemplate(dir.filePath("RECORDNULL.db")));
+    QVERIFY(RecordDb::createTemplate(dir.filePath("RECORD.db")));
+    QVERIFY(dir.writeFile("sysroot/cameras.json", R"({"cameras": []})"));
+    QVERIFY(dir.writeFile("count.txt", "7 2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "));
+    QDir().mkpath(dir.filePath("sysroot/dev"));
+    IoBoardSim board;
+    QVERIFY(board.start(dir.filePath("sysroot/dev/ttyS0")));
+
+    QProcess monitor;
+    monitor.setWorkingDirectory(dir.path());
+    monitor.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("MONITOR_PROFILE", "simulated");
+    monitor.setProcessEnvironment(env);
+    monitor.start(MONITOR_PROGRAM, QStringList());
+    QVERIFY(monitor.waitForStarted());
+    QString seen;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     seen += QString::fromUtf8(monitor.readAll());
+                     return seen.contains("question box:");
+                 },
+                 kWait),
+             qPrintable(seen));
+    // The board was polled and holds the clamping cut the start-up set.
+    QVERIFY2(QTest::qWaitFor([&] { return board.outputs() != inactiveOutputs(); }, kWait), qPrintable(seen));
+    const int held = board.outputs();
+
+    ::kill(monitor.processId(), signal);
+    const bool ended = monitor.waitForFinished(2000);
+    seen += QString::fromUtf8(monitor.readAll());
+    if (!ended) {
+        monitor.kill();
+        monitor.waitForFinished(kWait);
+    }
+    QVERIFY2(ended, qPrintable(seen));
+    QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(monitor.exitCode(), 0);
+    QVERIFY2(!seen.contains("answer:") && !seen.contains("crashed"), qPrintable(seen));
+    QCOMPARE(board.outputs(), held);
+    QCOMPARE(dir.readFile("count.txt"), QByteArray("7 2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "));
     const QString name = signal == SIGINT ? "SIGINT" : "SIGTERM";
     const QStringList records = query(dir.filePath("RECORD.db"), "select remarks from RECORD");
     QVERIFY2(!records.filter(name).isEmpty(), qPrintable(records.join('|')));
