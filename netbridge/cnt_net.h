@@ -201,6 +201,11 @@ public:
     // Messages dropped because the queue was full while no client took them.
     qint64 droppedMessages() const { return dropped_; }
     static constexpr int kMaxQueued = 1000;
+    // Replies handled in one turn of the event loop; more wait for the next turn, so that a flood
+    // from the client never holds up the machine loop that shares the GUI thread.
+    static constexpr int kRepliesPerTurn = 256;
+    // Replies of the client handled since the start (tests, benches).
+    qint64 repliesHandled() const { return repliesHandled_; }
 
     // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
     static QByteArray frameMessage(int kind, const QByteArray& body);
@@ -241,6 +246,9 @@ private:
     void writeToClient(QTcpSocket* socket, const QByteArray& message, quint64 token);
     void onBytesWritten();
     void handleReply(const CNT_ReplyReader::Reply& reply);
+    // Handles at most kRepliesPerTurn replies of the client connection, reading from it only while
+    // the reader has no whole reply, and asks for another turn when more wait.
+    void handleReplies();
     int runStateCode() const;  // 1 stopped, 0 detecting, 2 otherwise
     void statisticsBadKey();
     void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
@@ -249,6 +257,8 @@ private:
 
     QString listenError_;
     CNT_ReplyReader reader_;
+    bool repliesTurnAsked_ = false;  // handleReplies() is queued
+    qint64 repliesHandled_ = 0;
     CNT_Path_ManualStop manualStop_;
     CNT_Path_Statistics stats_;  // GUI thread only
     // Guards share_, framePixels_ and the conversion buffers: the GUI thread registers and frees,
