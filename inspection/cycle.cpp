@@ -202,8 +202,10 @@ void MainWindow::RunAlgorithm(int camera, int step) {
     // 5. Detection.
     if (v->recong) {
         v->recong->ShapeMatch();
-        if (v->displayBuffer.size() >= size_t(gColorLen) && v->data.rawBuffer.size() >= size_t(gColorLen))
+        if (v->displayBuffer.size() >= size_t(gColorLen) && v->data.rawBuffer.size() >= size_t(gColorLen)) {
             memcpy(v->displayBuffer.data(), v->data.rawBuffer.data(), size_t(gColorLen));
+            v->displayChanged();
+        }
         v->recong->Run(phys);
     }
     if (!v->data.allOk) {

@@ -5,9 +5,10 @@
 //    an answer of about 1 MB arriving in 10-byte reads. Their yardstick, BM_ByteScan, counts the line
 //    ends of the same bytes (one plain pass): quote the reader as a ratio to it.
 //  - BM_SharePush: one 50 ms push of the shared-memory images (I420 conversion, time stamp, copy under
-//    the lock) for N cameras of W x H (arguments N, W, H) with a client attached and reading; every
-//    picture is new at every push. The push runs 20 times a second: 20 x the time is the share of one
-//    core it takes. Yardstick: BM_CopyPictures, one plain copy of the same pictures.
+//    the lock) for N cameras of W x H at frame-rate index R (arguments N, W, H, R) with a client
+//    attached and reading; every picture is new at every push. The push runs 20 times a second: 20 x
+//    the time is the share of one core it takes. R 3 (20 per second) converts every picture at every
+//    push; R 0 (5 per second, the default) every fourth push. Yardstick: BM_CopyPictures, one plain copy of the same pictures.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -198,6 +199,7 @@ bool startSharing(Rig& rig, benchmark::State& state, int cameras, std::vector<st
 void BM_SharePush(benchmark::State& state) {
     Rig rig;
     const int cameras = int(state.range(0)), w = int(state.range(1)), h = int(state.range(2));
+    rig.para.video_rate_index = int(state.range(3));
     std::vector<std::vector<uint32_t>> pixels;
     if (!startSharing(rig, state, cameras, pixels, w, h)) return;
     for (auto _ : state) {
@@ -210,9 +212,10 @@ void BM_SharePush(benchmark::State& state) {
     state.counters["MB_per_push"] = cameras * (w * h * 3 / 2) / 1e6;
 }
 BENCHMARK(BM_SharePush)
-    ->Args({1, 1920, 1080})
-    ->Args({8, 1920, 1080})
-    ->Args({8, 1280, 1024})
+    ->Args({1, 1920, 1080, 3})
+    ->Args({8, 1920, 1080, 3})
+    ->Args({8, 1280, 1024, 3})
+    ->Args({8, 1280, 1024, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
