@@ -173,6 +173,7 @@ void RegiOption::showTemplate(CammerWidget* v, int k) {
     if (!t.empty() && t.isContinuous() && t.total() * t.elemSize() == size_t(gColorLen) &&
         v->displayBuffer.size() >= size_t(gColorLen)) {
         memcpy(v->displayBuffer.data(), t.data, size_t(gColorLen));
+        v->displayChanged();
         if (gisColor && v->data.convBuffer.size() >= size_t(gImageLen)) {
             int* px = reinterpret_cast<int*>(const_cast<uchar*>(t.data));
             if (gisGrayHue)
@@ -188,8 +189,10 @@ void RegiOption::showTemplate(CammerWidget* v, int k) {
 void RegiOption::showRecentNG(CammerWidget* v, int step, int index) {
     v->shownRecentNG = index;
     const std::vector<uchar>& ng = v->recentNG[step][index];
-    if (ng.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen))
+    if (ng.size() >= size_t(gColorLen) && v->displayBuffer.size() >= size_t(gColorLen)) {
         memcpy(v->displayBuffer.data(), ng.data(), size_t(gColorLen));
+        v->displayChanged();
+    }
     v->update();
 }
 

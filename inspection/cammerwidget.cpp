@@ -118,7 +118,7 @@ CammerWidget::CammerWidget(int s, QWidget* parent) : QWidget(parent), CameraSlot
     if (opened_) CameraStart();
     // Video sharing of camera images: the painted picture goes to the network client.
     if (opened_ && gpWPara && gpWPara->video_share_mode == 2 && CNT_BridgeUp())
-        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data(), &paintLock);
+        gpNet->CNT_AddUseMemory(s, gImageW, gImageH, paintPixels.data(), &paintLock, &paintSerial);
 }
 
 CammerWidget::~CammerWidget() {
@@ -129,6 +129,7 @@ CammerWidget::~CammerWidget() {
 void CammerWidget::buildAfterOpen() {
     if (frameBuffer.size() != size_t(std::max(gColorLen, 0))) AllocCameraBuffers();
     sizeZeroed(displayBuffer, size_t(std::max(gColorLen, 0)));
+    displayChanged();
     sizeZeroed(paintPixels, size_t(std::max(gImageLen, 0)));  // black until the first paint
     if (gImageLen > 0)
         paintImage = QImage(reinterpret_cast<uchar*>(paintPixels.data()), gImageW, gImageH, gImageW * 4,
@@ -286,6 +287,8 @@ void CammerWidget::SaveFailImage(int step, int k) {
         for (int y = 0; y < gImageH; ++y)
             memcpy(paintPixels.data() + size_t(y) * size_t(gImageW), picture.constScanLine(y),
                    size_t(gImageW) * 4);
+        paintPixelsForeign_ = true;
+        ++paintSerial;
     }
     if (!storeFailImage(cam, step, k, picture, firstNg))
         qWarning().noquote() << "NG picture not stored: camera" << cam + 1 << "step" << step + 1;
@@ -305,6 +308,7 @@ void CammerWidget::SaveReTrainImage(int step) {
     if (data.rawBuffer.size() < len || data.alignedBuffer.size() < len || displayBuffer.size() < len) return;
     memcpy(data.alignedBuffer.data(), data.rawBuffer.data(), len);
     memcpy(displayBuffer.data(), data.alignedBuffer.data(), len);
+    displayChanged();
     cv::Mat& master = data.templates[step][0];
     master.create(gImageH, gImageW, gisColor ? CV_8UC4 : CV_8UC1);
     memcpy(master.data, data.alignedBuffer.data(), len);
@@ -367,5 +371,6 @@ int CammerWidget::MeanBrightness() const {
 void CammerWidget::ShowWorkingImage() {
     if (data.rawBuffer.size() < size_t(gColorLen) || displayBuffer.size() < size_t(gColorLen)) return;
     memcpy(displayBuffer.data(), data.rawBuffer.data(), size_t(gColorLen));
+    displayChanged();
     update();
 }

@@ -68,6 +68,12 @@ public:
     ZeroVector<uint32_t> paintPixels;  // gImageLen 32-bit pixels
     QImage paintImage;                 // RGB32 over paintPixels
     QMutex paintLock;                  // held while paintPixels are written: the bridge's push reads them
+    // Counts the changes of paintPixels (under paintLock), so that the bridge's push converts a
+    // picture only when it changed.
+    quint64 paintSerial = 0;
+    // Whoever writes the display buffer calls this: the next paint converts it into the paint pixels.
+    // A paint with nothing new converts nothing (only the boxes that overlays changed are restored).
+    void displayChanged() { ++displaySerial_; }
 
     std::vector<uchar> recentNG[kMaxStep][3];  // most recent NG frames per step
     int recentNGCount[kMaxStep] = {};
@@ -125,9 +131,17 @@ private:
     void paintRecordPicture(QPainter& p);
     void paintRecentNG(QPainter& p);
     void paintView(QPainter& p);
-    // The display buffer into the paint pixels: grey expanded to 32 bits, colour copied.
+    // The display buffer into the paint pixels (paintLock held): grey expanded to 32 bits, colour
+    // copied; once per new picture, else only the boxes overlays wrote are restored.
     void fillPaintPixels();
-    void buildAfterOpen();  // construction steps from the working buffer to the blink timer
+    // Notes a box of image pixels that an overlay wrote into the paint pixels (paintLock held).
+    void markOverlaid(const QRect& box);
+    quint64 displaySerial_ = 1;    // bumped at each write of the display buffer
+    quint64 convertedSerial_ = 0;  // the display buffer the paint pixels were converted from
+    QRect overlaid_[kRoiCount + 1];
+    int overlaidCount_ = 0;
+    bool paintPixelsForeign_ = false;  // the paint pixels hold something else (a composed picture)
+    void buildAfterOpen();             // construction steps from the working buffer to the blink timer
     bool built_ = false;
     bool opened_ = false;
 };

@@ -205,8 +205,10 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         // The judged frame is shown with the live picture (or none); a template or a stored picture
         // the operator looks at stays on the view.
         if ((gSource == 1 || gSource == -1) && v->displayBuffer.size() >= size_t(gColorLen) &&
-            v->data.rawBuffer.size() >= size_t(gColorLen))
+            v->data.rawBuffer.size() >= size_t(gColorLen)) {
             memcpy(v->displayBuffer.data(), v->data.rawBuffer.data(), size_t(gColorLen));
+            v->displayChanged();
+        }
         v->recong->Run(phys);
     }
     if (!v->data.allOk) {

@@ -659,10 +659,17 @@ void MainWindow::Run() {
 
 void MainWindow::watchIOLink() {
     const bool lost = gpControlIO && IOLinkLost();
-    if (lost == ioLinkAlarm) return;
-    ioLinkAlarm = lost;
-    if (titleBar) titleBar->setIOLinkAlarm(lost);
-    InsertRecord(lanText(lost ? 601 : 602));
+    if (lost != ioLinkAlarm) {
+        ioLinkAlarm = lost;
+        if (titleBar) titleBar->setIOLinkAlarm(lost);
+    } else if (!linkRecords.waiting()) {
+        return;
+    }
+    // The title bar shows every change; the records get at most one of each kind a minute.
+    int unrecorded = 0;
+    if (!linkRecords.update(lost, &unrecorded)) return;
+    const QString text = lanText(lost ? 601 : 602);
+    InsertRecord(unrecorded > 0 ? lanText(762).arg(text, QString::number(unrecorded)) : text);
 }
 
 void MainWindow::alarmInputs() {

@@ -13,6 +13,7 @@
 #include "app/globals.h"
 #include "app/mainwindowbase.h"
 #include "app/zeropages.h"
+#include "io/linkrecords.h"
 #include "mainbars.h"
 #include "records/recordstore.h"
 #include "roieditorhooks.h"
@@ -113,6 +114,7 @@ public:
     bool freshFrame[kMaxCamera] = {};
     int testPictureIndex = 0;
     bool ioLinkAlarm = false;  // the IO board's link is shown as lost
+    LinkRecordLimiter linkRecords;
 
     CammerWidget* views[kMaxCamera] = {};  // by screen slot
     QVector<CammerWidget*> cams;           // the views the cycle uses, numCamera of them

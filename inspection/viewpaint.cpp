@@ -9,6 +9,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "app/imageglobals.h"
 #include "app/wizardpara.h"
@@ -136,17 +137,18 @@ MainWindow* mainWindow() {
 }
 
 // Writes `value` into the paint pixels inside the image box wherever `mask` is non-zero. Only the box
-// is walked.
-void overlay(ZeroVector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box, uint32_t value) {
-    if (mask.empty() || box.isNull() || mask.cols != gImageW || mask.rows != gImageH) return;
+// is walked; it is returned (empty when nothing was looked at).
+QRect overlay(ZeroVector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box, uint32_t value) {
+    if (mask.empty() || box.isNull() || mask.cols != gImageW || mask.rows != gImageH) return QRect();
     const QRect r = box.normalized() & QRect(0, 0, gImageW, gImageH);
-    if (r.isEmpty() || pixels.size() < size_t(gImageLen)) return;
+    if (r.isEmpty() || pixels.size() < size_t(gImageLen)) return QRect();
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const uchar* m = mask.ptr<uchar>(y);
         uint32_t* px = pixels.data() + size_t(y) * size_t(gImageW);
         for (int x = r.left(); x <= r.right(); ++x)
             if (m[x]) px[x] = value;
     }
+    return r;
 }
 
 }  // namespace
@@ -154,10 +156,40 @@ void overlay(ZeroVector<uint32_t>& pixels, const cv::Mat& mask, const QRect& box
 void CammerWidget::fillPaintPixels() {
     if (gImageLen <= 0 || displayBuffer.size() < size_t(gColorLen) || paintPixels.size() < size_t(gImageLen))
         return;
-    if (gisColor)
-        memcpy(paintPixels.data(), displayBuffer.data(), size_t(gImageLen) * 4);
+    if (convertedSerial_ != displaySerial_ || paintPixelsForeign_) {
+        if (gisColor)
+            memcpy(paintPixels.data(), displayBuffer.data(), size_t(gImageLen) * 4);
+        else
+            Gray2RGBA(displayBuffer.data(), reinterpret_cast<int*>(paintPixels.data()), gImageW, gImageH);
+        convertedSerial_ = displaySerial_;
+        paintPixelsForeign_ = false;
+        overlaidCount_ = 0;
+        ++paintSerial;
+        return;
+    }
+    // The same picture: only what the last overlays wrote is put back.
+    for (int i = 0; i < overlaidCount_; ++i) {
+        const QRect& r = overlaid_[i];
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const size_t at = size_t(y) * size_t(gImageW) + size_t(r.left());
+            if (gisColor)
+                memcpy(paintPixels.data() + at, displayBuffer.data() + at * 4, size_t(r.width()) * 4);
+            else
+                Gray2RGBA(displayBuffer.data() + at, reinterpret_cast<int*>(paintPixels.data() + at),
+                          r.width(), 1);
+        }
+    }
+    if (overlaidCount_) ++paintSerial;
+    overlaidCount_ = 0;
+}
+
+void CammerWidget::markOverlaid(const QRect& box) {
+    if (box.isEmpty()) return;
+    ++paintSerial;
+    if (overlaidCount_ < int(std::size(overlaid_)))
+        overlaid_[overlaidCount_++] = box;
     else
-        Gray2RGBA(displayBuffer.data(), reinterpret_cast<int*>(paintPixels.data()), gImageW, gImageH);
+        paintPixelsForeign_ = true;  // too many to keep: the next paint converts the whole picture
 }
 
 void CammerWidget::paintEvent(QPaintEvent*) {
@@ -276,14 +308,16 @@ void CammerWidget::paintView(QPainter& p) {
     if (display == 2 && source == 1 && blinkPhase == 1) {
         for (int r = 0; r < count; ++r)
             if (!data.roiOk[step][r])
-                overlay(paintPixels, data.alarmImage, store->imageRect(step, r), kOverlayRed);
+                markOverlaid(overlay(paintPixels, data.alarmImage, store->imageRect(step, r), kOverlayRed));
     }
     if (templ) {
         for (int r = 0; r < count; ++r)
-            overlay(paintPixels, data.ignoreImages[step], store->imageRect(step, r), kOverlayCyan);
+            markOverlaid(
+                overlay(paintPixels, data.ignoreImages[step], store->imageRect(step, r), kOverlayCyan));
     }
     if (data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
-        overlay(paintPixels, data.alarmImage, store->imageRect(step, data.selectedRoi), kOverlayCyan);
+        markOverlaid(
+            overlay(paintPixels, data.alarmImage, store->imageRect(step, data.selectedRoi), kOverlayCyan));
     pixels.unlock();
 
     const QTransform base = p.transform();

@@ -28,6 +28,7 @@ namespace {
 int g_port = -1;  // -1: not set by a test
 // A heartbeat older than this at the check marks the client dead.
 constexpr qint64 kHeartbeatLimitMs = 59000;
+constexpr qint64 kReadBufferBytes = 1 << 20;  // of the client connection
 
 qint64 nowMs() {
     return SysClock::now().toMSecsSinceEpoch();
@@ -218,6 +219,8 @@ void CNT_Net::incomingConnection(qintptr socketDescriptor) {
         memoryInfoSent_ = false;  // the new client has not been told yet
     }
     connect(socket, &QTcpSocket::disconnected, this, &CNT_Net::SlotDisConnetced);
+    // A client that writes faster than its replies are handled waits in TCP.
+    socket->setReadBufferSize(kReadBufferBytes);
     connect(socket, &QTcpSocket::readyRead, this, &CNT_Net::SlotReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &CNT_Net::onBytesWritten);
     if (gpWPara && gpWPara->video_share_mode != 0) {
@@ -278,12 +281,46 @@ void CNT_Net::SlotDisConnetced() {
 void CNT_Net::SlotReadyRead() {
     auto* socket = qobject_cast<QTcpSocket*>(sender());
     if (!socket) return;
-    const QByteArray data = socket->readAll();
-    if (socket != client_) return;
-    // A read may hold part of a reply or several: the reader cuts the stream into whole replies.
-    reader_.feed(data);
+    if (socket != client_) {
+        socket->readAll();  // an older connection's last words
+        return;
+    }
+    if (!repliesTurnAsked_) handleReplies();  // else the turn asked for reads on
+}
+
+void CNT_Net::handleReplies() {
+    QTcpSocket* socket = client_;
+    if (!socket) return;
+    // A read may hold part of a reply or several: the reader cuts the stream into whole replies. The
+    // connection is read in pieces, only when the reader holds no whole reply, so what waits stays in
+    // the socket (and, past its read buffer, in TCP) rather than in a backlog here.
+    constexpr qint64 kReadPiece = 64 * 1024;
+    constexpr int kReadsPerTurn = 4;
+    int handled = 0, reads = 0;
     CNT_ReplyReader::Reply reply;
-    while (socket == client_ && reader_.next(&reply)) handleReply(reply);
+    while (handled < kRepliesPerTurn && socket == client_) {
+        if (reader_.next(&reply)) {
+            ++handled;
+            ++repliesHandled_;
+            handleReply(reply);
+        } else if (reads < kReadsPerTurn && socket->bytesAvailable() > 0) {
+            ++reads;
+            reader_.feed(socket->read(kReadPiece));
+        } else {
+            break;
+        }
+    }
+    if (socket != client_ || repliesTurnAsked_) return;
+    if (handled == kRepliesPerTurn || (reads == kReadsPerTurn && socket->bytesAvailable() > 0)) {
+        repliesTurnAsked_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                repliesTurnAsked_ = false;
+                handleReplies();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void CNT_Net::ParsingBackBuf(const QString& text) {

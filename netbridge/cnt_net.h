@@ -74,10 +74,23 @@ struct VideoShareInfo {
     void* addr = nullptr;  // the segment attached in this process
     CNT_Semaphore sem;
     int fps = 5;
-    QByteArray i420;  // the converted frame before it is copied under the lock
-    QImage stamp;     // the bottom rows with the time painted in (camera images)
-    QByteArray stampI420;
-    QImage screen;  // the screen grabbed at the registered size
+    QByteArray i420;         // the converted frame before it is copied under the lock
+    QByteArray slab;         // a few rows of I420 on their way into i420 (see CNT_Net::toI420)
+    QImage stamp;            // the bottom rows with the time painted in (camera images)
+    QByteArray stampSource;  // the bottom rows of the picture in i420, before the time was painted
+    QString stampText;       // the time painted into i420
+    QImage stampLayer;       // the time alone, drawn once a second, laid over the bottom rows
+    QRect stampRect;         // where stampLayer has the text
+    QImage screen;           // the screen grabbed at the registered size
+    // The registered picture that i420 was converted from (its owner's change count), and whether
+    // the segment holds i420 as it is: a push with nothing new converts and copies nothing.
+    quint64 convertedSerial = 0;
+    bool converted = false;
+    bool published = false;
+    // The picture is pushed every everyPasses-th pass of the 50 ms push, at least at the frame rate
+    // the client was told; pushPass is the pass it was last pushed in (0: never).
+    int everyPasses = 1;
+    quint64 pushPass = 0;
 };
 
 class CNT_Net : public QTcpServer {
@@ -171,7 +184,10 @@ public:
     // Shared memory (video sharing): registers image source `source` of width x height 32-bit BGRA
     // pixels (`pixels` may be null for the screen) with its segment and lock. `pixelsLock`, when
     // given, is held by the owner of the pixels while it writes them: the push copies them under it.
-    void CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock = nullptr);
+    // `pixelsSerial`, when given, is counted up by the owner (under `pixelsLock`) at every change of
+    // the pixels: an unchanged picture is not converted again.
+    void CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock = nullptr,
+                          const quint64* pixelsSerial = nullptr);
     // Converts one image to I420 and copies it into its segment under the lock; false when nothing
     // was copied (not announced, no client, lock not free in time). Any thread.
     // `stride`: bytes per row of `pixels` (0: those of the registration); null pixels: the registered
@@ -202,6 +218,11 @@ public:
     // Messages dropped because the queue was full while no client took them.
     qint64 droppedMessages() const { return dropped_; }
     static constexpr int kMaxQueued = 1000;
+    // Replies handled in one turn of the event loop; more wait for the next turn, so that a flood
+    // from the client never holds up the machine loop that shares the GUI thread.
+    static constexpr int kRepliesPerTurn = 256;
+    // Replies of the client handled since the start (tests, benches).
+    qint64 repliesHandled() const { return repliesHandled_; }
 
     // Frames one message: "<kind>:<utf-8 byte length>:..!<body>".
     static QByteArray frameMessage(int kind, const QByteArray& body);
@@ -242,9 +263,20 @@ private:
     void writeToClient(QTcpSocket* socket, const QByteArray& message, quint64 token);
     void onBytesWritten();
     void handleReply(const CNT_ReplyReader::Reply& reply);
+    // Handles at most kRepliesPerTurn replies of the client connection, reading from it only while
+    // the reader has no whole reply, and asks for another turn when more wait.
+    void handleReplies();
     int runStateCode() const;  // 1 stopped, 0 detecting, 2 otherwise
     void statisticsBadKey();
-    void stampTime(VideoShareInfo* e, const uchar* pixels, int stride);
+    // Draws `text` into e->stampLayer (once a second).
+    void drawStamp(VideoShareInfo* e, const QString& text);
+    // Lays the time over the bottom rows of the picture last converted (e->stampSource) and puts
+    // them into e->i420.
+    void stampTime(VideoShareInfo* e);
+    // Converts `rows` rows of BGRA pixels into rows dstRow.. of e's I420 frame, a few rows at a time:
+    // OpenCV converts a picture this small on the calling thread, where a whole one would be spread
+    // over its worker threads, which then spin between the pushes.
+    static void toI420(VideoShareInfo* e, const uchar* pixels, int stride, int rows, int dstRow);
     // One push of every registered camera picture (pusher thread, or the caller of pushFrames).
     void pushCameraPictures();
     // GUI thread, before a push: a segment or lock that was removed or replaced is made again and the
@@ -253,6 +285,8 @@ private:
 
     QString listenError_;
     CNT_ReplyReader reader_;
+    bool repliesTurnAsked_ = false;  // handleReplies() is queued
+    qint64 repliesHandled_ = 0;
     CNT_Path_ManualStop manualStop_;
     CNT_Path_Statistics stats_;  // GUI thread only
     // Guards share_, framePixels_ and the conversion buffers: the GUI thread registers and frees,
@@ -261,11 +295,13 @@ private:
     QMap<int, VideoShareInfo*> share_;
     struct SharedPixels {
         const void* pixels = nullptr;
-        QMutex* lock = nullptr;  // held by the owner while it writes the pixels; may be null
+        QMutex* lock = nullptr;           // held by the owner while it writes the pixels; may be null
+        const quint64* serial = nullptr;  // the owner's change count of the pixels; may be null
     };
     QMap<int, SharedPixels> framePixels_;
     QByteArray pixelCopy_;  // a registered picture copied under its lock, converted outside it
     std::unique_ptr<CNT_SharePusher> pusher_;
+    quint64 pushPass_ = 0;  // passes of the camera picture push (under shareLock_)
     qint64 dropped_ = 0;
     bool connecting_ = false;  // a new client is being taken: what was in flight went to the old one
     std::atomic<bool> started_{false};

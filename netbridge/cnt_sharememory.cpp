@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cjson/cJSON.h>
@@ -26,6 +27,12 @@
 namespace {
 QString g_keyPath;
 constexpr int kStampRows = 100;
+// OpenCV converts a picture of fewer pixels than this on the calling thread.
+constexpr int kSlabPixels = 320 * 240 - 1;
+
+int slabRows(int width) {
+    return std::max(2, (kSlabPixels / std::max(width, 1)) & ~1);
+}
 // The bridges that hold segments, released when the process ends without destroying them (the
 // program's exit path does not delete the bridge).
 QList<CNT_Net*>& holders() {
@@ -95,7 +102,8 @@ int CNT_Net::fpsOfIndex(int index) {
     return 5 * (qBound(0, index, 4) + 1);  // 0..4 give 5, 10, 15, 20, 25
 }
 
-void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock) {
+void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, QMutex* pixelsLock,
+                               const quint64* pixelsSerial) {
     // I420 halves both sizes for U and V: the image is published at even sizes.
     const int stride = width * 4;
     width &= ~1;
@@ -121,10 +129,13 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, 
         LOG(ERROR) << "CNT: shared memory of source " << source << " not available (" << strerror(errno)
                    << ")";
     e->fps = fpsOfIndex(gpWPara ? gpWPara->video_rate_index : 0);
+    e->everyPasses = std::max(1, 1000 / e->fps / std::max(1, TimeMs("net.sharePush", 50)));
     e->i420.resize(e->size);
+    e->slab.resize(width * slabRows(width) * 3 / 2);
     const int stampRows = qMin(kStampRows, height);
     e->stamp = QImage(width, stampRows, QImage::Format_RGB32);
-    e->stampI420.resize(width * stampRows * 3 / 2);
+    e->stampSource.resize(width * stampRows * 4);
+    e->stampLayer = QImage(width, stampRows, QImage::Format_ARGB32_Premultiplied);
     QMutexLocker share(&shareLock_);
     if (VideoShareInfo* old = share_.value(source)) {
         if (old->addr) shmdt(old->addr);
@@ -133,7 +144,7 @@ void CNT_Net::CNT_AddUseMemory(int source, int width, int height, void* pixels, 
     share_.insert(source, e);
     framePixels_.remove(source);
     if (pixels && e->shmid >= 0) {
-        framePixels_.insert(source, SharedPixels{pixels, pixelsLock});
+        framePixels_.insert(source, SharedPixels{pixels, pixelsLock, pixelsSerial});
         // The copy taken under the pixels' lock: sized here, once for the largest picture.
         if (pixelCopy_.size() < e->stride * e->height) pixelCopy_.resize(e->stride * e->height);
     }
@@ -184,71 +195,116 @@ void CNT_Net::CNT_FirstInit() {
     if (alive_ && gpWPara->video_share_mode != 0) CNT_SendMemoryInfo();
 }
 
-void CNT_Net::stampTime(VideoShareInfo* e, const uchar* pixels, int stride) {
+void CNT_Net::toI420(VideoShareInfo* e, const uchar* pixels, int stride, int rows, int dstRow) {
+    const size_t w = size_t(e->width), h = size_t(e->height), cw = w / 2, ch = h / 2;
+    uchar* y = reinterpret_cast<uchar*>(e->i420.data());
+    uchar* u = y + w * h;
+    uchar* v = u + cw * ch;
+    uchar* slab = reinterpret_cast<uchar*>(e->slab.data());
+    const int step = slabRows(e->width);
+    for (int r = 0; r < rows; r += step) {
+        const int n = std::min(step, rows - r);  // even: the sizes are even
+        const cv::Mat src(n, e->width, CV_8UC4, const_cast<uchar*>(pixels) + size_t(r) * size_t(stride),
+                          size_t(stride));
+        cv::Mat dst(n * 3 / 2, e->width, CV_8UC1, slab);
+        cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
+        // The slab's planes over the matching rows of the frame's planes.
+        const size_t top = size_t(dstRow + r), half = size_t(n) / 2;
+        memcpy(y + top * w, slab, size_t(n) * w);
+        memcpy(u + top / 2 * cw, slab + size_t(n) * w, half * cw);
+        memcpy(v + top / 2 * cw, slab + size_t(n) * w + half * cw, half * cw);
+    }
+}
+
+void CNT_Net::drawStamp(VideoShareInfo* e, const QString& text) {
+    e->stampLayer.fill(Qt::transparent);
+    e->stampRect = QRect();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;  // no fonts
+    QPainter p(&e->stampLayer);
+    QFont font(QStringLiteral("wqy-microhei"));
+    font.setPointSize(50);
+    p.setFont(font);
+    p.setPen(Qt::green);
+    QRect drawn;
+    p.drawText(QRect(0, 0, e->width - 1, e->stampLayer.height() - 1), Qt::AlignRight | Qt::AlignVCenter, text,
+               &drawn);
+    e->stampRect = drawn & e->stampLayer.rect();
+}
+
+void CNT_Net::stampTime(VideoShareInfo* e) {
     // The time goes into the bottom rows of the published image only; the view's picture stays as
     // it is.
     const int rows = e->stamp.height();
-    const int top = e->height - rows;
     const size_t rowBytes = size_t(e->width) * 4;
     for (int y = 0; y < rows; ++y)
-        memcpy(e->stamp.scanLine(y), pixels + size_t(top + y) * size_t(stride), rowBytes);
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        memcpy(e->stamp.scanLine(y), e->stampSource.constData() + size_t(y) * rowBytes, rowBytes);
+    if (!e->stampRect.isEmpty()) {
         QPainter p(&e->stamp);
-        QFont font(QStringLiteral("wqy-microhei"));
-        font.setPointSize(50);
-        p.setFont(font);
-        p.setPen(Qt::green);
-        p.drawText(QRect(0, 0, e->width - 1, rows - 1), Qt::AlignRight | Qt::AlignVCenter,
-                   SysClock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")));
+        p.drawImage(e->stampRect.topLeft(), e->stampLayer, e->stampRect);
     }
-    const cv::Mat src(rows, e->width, CV_8UC4, e->stamp.bits(), size_t(e->stamp.bytesPerLine()));
-    cv::Mat strip(rows * 3 / 2, e->width, CV_8UC1, e->stampI420.data());
-    cv::cvtColor(src, strip, cv::COLOR_BGRA2YUV_I420);
-    // Rows of the strip's planes over the matching rows of the frame's planes.
-    uchar* frame = reinterpret_cast<uchar*>(e->i420.data());
-    const uchar* s = strip.data;
-    const size_t w = size_t(e->width), h = size_t(e->height);
-    memcpy(frame + size_t(top) * w, s, size_t(rows) * w);
-    const size_t cw = w / 2, ch = h / 2, ctop = size_t(top) / 2, crows = size_t(rows) / 2;
-    uchar* u = frame + w * h;
-    uchar* v = u + cw * ch;
-    const uchar* su = s + size_t(rows) * w;
-    const uchar* sv = su + cw * crows;
-    memcpy(u + ctop * cw, su, crows * cw);
-    memcpy(v + ctop * cw, sv, crows * cw);
+    toI420(e, e->stamp.constBits(), e->stamp.bytesPerLine(), rows, e->height - rows);
 }
 
 bool CNT_Net::CNT_UpdateMemory(int source, const void* pixels, int stride) {
     QMutexLocker share(&shareLock_);
     VideoShareInfo* e = share_.value(source);
     if (!alive_ || !memoryInfoSent_ || !e || e->shmid < 0 || e->semid < 0 || !e->addr) return false;
+    bool fresh = true;
     if (!pixels) {
         // A view's painted picture: copied while its owner cannot write it (it paints on the GUI
-        // thread), converted after.
+        // thread), converted after; not at all when it did not change since the last push.
         const SharedPixels shared = framePixels_.value(source);
         const size_t bytes = size_t(e->stride) * size_t(e->height);
         if (!shared.pixels || size_t(pixelCopy_.size()) < bytes) return false;
         if (shared.lock) shared.lock->lock();
-        memcpy(pixelCopy_.data(), shared.pixels, bytes);
+        if (shared.serial && e->converted && *shared.serial == e->convertedSerial) {
+            fresh = false;
+        } else {
+            memcpy(pixelCopy_.data(), shared.pixels, bytes);
+            if (shared.serial) e->convertedSerial = *shared.serial;
+        }
         if (shared.lock) shared.lock->unlock();
         pixels = pixelCopy_.constData();
         stride = e->stride;
     }
     if (stride <= 0) stride = e->stride;
-    const cv::Mat src(e->height, e->width, CV_8UC4, const_cast<void*>(pixels), size_t(stride));
-    cv::Mat dst(e->height * 3 / 2, e->width, CV_8UC1, e->i420.data());
-    cv::cvtColor(src, dst, cv::COLOR_BGRA2YUV_I420);
-    if (gpWPara && gpWPara->video_share_mode == 2) stampTime(e, static_cast<const uchar*>(pixels), stride);
+    const bool stamped = gpWPara && gpWPara->video_share_mode == 2;
+    const int stampRows = stamped ? e->stamp.height() : 0;
+    if (fresh) {
+        // Each row converted once: the rows under the time stamp from the stamped copy below.
+        const uchar* px = static_cast<const uchar*>(pixels);
+        toI420(e, px, stride, e->height - stampRows, 0);
+        const size_t rowBytes = size_t(e->width) * 4;
+        for (int y = 0; y < stampRows; ++y)
+            memcpy(e->stampSource.data() + size_t(y) * rowBytes,
+                   px + size_t(e->height - stampRows + y) * size_t(stride), rowBytes);
+        e->converted = true;
+        e->published = false;
+    }
+    if (stamped) {
+        const QString text = SysClock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss "));
+        const bool newText = text != e->stampText;
+        if (newText) {
+            drawStamp(e, text);
+            e->stampText = text;
+        }
+        if (newText || fresh) {
+            stampTime(e);
+            e->published = false;
+        }
+    }
     // A lock raised above 1 by another process would let the client copy while this copies: reset
     // here, at the push that finds it.
     if (e->sem.value() > 1) {
         LOG(WARNING) << "CNT: lock of shared memory " << source << " raised by another process; reset";
         e->sem.retInitPV();
     }
+    if (e->published) return true;  // the segment holds this picture already
     // A client that hangs holding the lock costs this frame, never the machine loop.
     if (!e->sem.P_sem(TimeMs("net.shareLock", 20))) return false;
     memcpy(e->addr, e->i420.constData(), size_t(e->size));
     e->sem.V_sem();
+    e->published = true;
     return true;
 }
 
@@ -311,7 +367,15 @@ void CNT_Net::pushCameraPictures() {
     QList<int> sources;
     {
         QMutexLocker share(&shareLock_);
-        sources = share_.keys();
+        ++pushPass_;
+        for (auto it = share_.cbegin(); it != share_.cend(); ++it) {
+            // Each picture at the frame rate the client was told (to the push's 50 ms grain), not
+            // faster: a conversion the client never reads is a waste of a core.
+            VideoShareInfo* e = it.value();
+            if (e->pushPass && pushPass_ - e->pushPass < quint64(e->everyPasses)) continue;
+            e->pushPass = pushPass_;
+            sources << it.key();
+        }
     }
     for (int source : qAsConst(sources)) CNT_UpdateMemory(source);
 }

@@ -13,7 +13,9 @@
 #include <QFontDatabase>
 #include <QThread>
 #include <QTranslator>
+#include <algorithm>
 #include <glog/logging.h>
+#include <opencv2/core.hpp>
 
 #include "app/globals.h"
 #include "app/glogsetup.h"
@@ -149,10 +151,17 @@ void stopOnSignal(int sig) {
 }
 }  // namespace
 
+int limitVisionThreads() {
+    const int threads = std::clamp(QThread::idealThreadCount() / 2, 1, 4);
+    cv::setNumThreads(threads);
+    return threads;
+}
+
 int runMonitor(int argc, char* argv[], const std::function<void()>& whenRunning) {
     // 1-2. Locale codec and application object.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     MApplication app(argc, argv);
+    limitVisionThreads();
     // 3. LED device (absent: -1, the LED helpers then only keep the state).
     gfLED = ::open(SysPathC("/dev/led").constData(), O_RDWR | O_CLOEXEC);
     // 4-5. Log directory and glog.

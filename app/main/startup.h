@@ -25,6 +25,11 @@ bool startBridgeFollowUp(CNT_Net* net, int cntNetOn);
 QString setApplicationFont(
     const QString& shippedFile = QStringLiteral(":/font/fonts/SourceHanSansCN-Medium.ttf"));
 
+// OpenCV's worker threads: half the cores, 1 to 4. The positioning search spreads over them; the
+// loop, the grab threads and the picture push keep cores of their own (an unbounded pool spins on
+// every core after each parallel call). Returns the count set.
+int limitVisionThreads();
+
 // The widget kit's hooks onto the camera layer, the backlight and the live record.
 void installKitHooks();
 

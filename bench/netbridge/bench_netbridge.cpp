@@ -1,8 +1,14 @@
 // The network bridge on loopback with tools/netclient-sim in the same process:
 //  - BM_AcknowledgedMessages: messages queued on the bridge until the simulated client acknowledged
 //    every one; the rate is in the "msgs_per_s" counter.
+//  - BM_ReplyFlood: 200,000 heartbeats of the client in one read, cut into replies; BM_AnswerInPieces:
+//    an answer of about 1 MB arriving in 10-byte reads. Their yardstick, BM_ByteScan, counts the line
+//    ends of the same bytes (one plain pass): quote the reader as a ratio to it.
 //  - BM_SharePush: one 50 ms push of the shared-memory images (I420 conversion, time stamp, copy under
-//    the lock) for N cameras of 1920 x 1080 with a client attached and reading.
+//    the lock) for N cameras of W x H at frame-rate index R (arguments N, W, H, R) with a client
+//    attached and reading; every picture is new at every push. The push runs 20 times a second: 20 x
+//    the time is the share of one core it takes. R 3 (20 per second) converts every picture at every
+//    push; R 0 (5 per second, the default) every fourth push. Yardstick: BM_CopyPictures, one plain copy of the same pictures.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -13,6 +19,7 @@
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -107,12 +114,68 @@ void BM_AcknowledgedMessages(benchmark::State& state) {
 }
 BENCHMARK(BM_AcknowledgedMessages)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+QByteArray heartbeats(int n) {
+    QByteArray flood;
+    flood.reserve(n * 11);
+    for (int i = 0; i < n; ++i) flood += "/heart/\r\n\r\n";
+    return flood;
+}
+
+QByteArray largeAnswer() {
+    QByteArray body = "{\"products\": [";
+    for (int i = 0; body.size() < 1000000; ++i) body += "{\"name\": \"cap-" + QByteArray::number(i) + "\"},";
+    body += "{}]}";
+    return "A\r\nSessionId:14\r\n\r\n" + body + "/heart/\r\n\r\n";
+}
+
+void BM_ByteScan(benchmark::State& state) {
+    const QByteArray bytes = state.range(0) == 0 ? heartbeats(200000) : largeAnswer();
+    for (auto _ : state) {
+        int lines = 0;
+        for (const char *p = bytes.constData(), *end = p + bytes.size();
+             (p = static_cast<const char*>(memchr(p, '\n', size_t(end - p)))) != nullptr; ++p)
+            ++lines;
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_ByteScan)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ReplyFlood(benchmark::State& state) {
+    const QByteArray flood = heartbeats(200000);
+    for (auto _ : state) {
+        CNT_ReplyReader reader;
+        reader.feed(flood);
+        CNT_ReplyReader::Reply r;
+        int n = 0;
+        while (reader.next(&r)) ++n;
+        if (n != 200000) state.SkipWithError("heartbeats lost");
+    }
+    state.SetBytesProcessed(state.iterations() * flood.size());
+}
+BENCHMARK(BM_ReplyFlood)->Unit(benchmark::kMillisecond);
+
+void BM_AnswerInPieces(benchmark::State& state) {
+    const QByteArray answer = largeAnswer();
+    for (auto _ : state) {
+        CNT_ReplyReader reader;
+        CNT_ReplyReader::Reply r;
+        int n = 0;
+        for (int at = 0; at < answer.size(); at += 10) {
+            reader.feed(QByteArray::fromRawData(answer.constData() + at, qMin(10, answer.size() - at)));
+            while (reader.next(&r)) ++n;
+        }
+        if (n != 2) state.SkipWithError("the answer was not cut out");
+    }
+    state.SetBytesProcessed(state.iterations() * answer.size());
+}
+BENCHMARK(BM_AnswerInPieces)->Unit(benchmark::kMillisecond);
+
 // A bridge with `cameras` shared 1920x1080 pictures (a pattern, so that the client reads real
 // pixels) and a connected client that has been told the memory layout. False (the bench skipped)
 // when any of it fails.
-bool startSharing(Rig& rig, benchmark::State& state, int cameras,
-                  std::vector<std::vector<uint32_t>>& pixels) {
-    const int w = 1920, h = 1080;
+bool startSharing(Rig& rig, benchmark::State& state, int cameras, std::vector<std::vector<uint32_t>>& pixels,
+                  int w = 1920, int h = 1080) {
     if (!rig.start(2)) {
         state.SkipWithError("bridge did not start");
         return false;
@@ -135,9 +198,10 @@ bool startSharing(Rig& rig, benchmark::State& state, int cameras,
 
 void BM_SharePush(benchmark::State& state) {
     Rig rig;
-    const int cameras = int(state.range(0));
+    const int cameras = int(state.range(0)), w = int(state.range(1)), h = int(state.range(2));
+    rig.para.video_rate_index = int(state.range(3));
     std::vector<std::vector<uint32_t>> pixels;
-    if (!startSharing(rig, state, cameras, pixels)) return;
+    if (!startSharing(rig, state, cameras, pixels, w, h)) return;
     for (auto _ : state) {
         rig.net->pushFrames();
         state.PauseTiming();
@@ -145,11 +209,31 @@ void BM_SharePush(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["cameras"] = cameras;
-    state.counters["MB_per_push"] = cameras * (1920 * 1080 * 3 / 2) / 1e6;
+    state.counters["MB_per_push"] = cameras * (w * h * 3 / 2) / 1e6;
 }
 // Fixed iterations: the untimed reading between pushes does not count towards the benchmark's
 // minimum time, so left to itself it would run for minutes.
-BENCHMARK(BM_SharePush)->Arg(1)->Arg(8)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SharePush)
+    ->Args({1, 1920, 1080, 3})
+    ->Args({8, 1920, 1080, 3})
+    ->Args({8, 1280, 1024, 3})
+    ->Args({8, 1280, 1024, 0})
+    ->Iterations(30)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Yardstick of the push: copying the same pictures once (cameras x W x H x 4 bytes).
+void BM_CopyPictures(benchmark::State& state) {
+    const int cameras = int(state.range(0)), w = int(state.range(1)), h = int(state.range(2));
+    std::vector<std::vector<uint32_t>> pixels(size_t(cameras), std::vector<uint32_t>(size_t(w) * h, 7));
+    std::vector<uint32_t> copy(size_t(w) * h);
+    for (auto _ : state) {
+        for (const auto& p : pixels) memcpy(copy.data(), p.data(), p.size() * 4);
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_CopyPictures)->Args({8, 1920, 1080})->Args({8, 1280, 1024})->Unit(benchmark::kMillisecond);
 
 // What the 50 ms timer costs the GUI thread (and the machine loop on it): waking the pusher thread.
 // The pass itself (timed above) runs on that thread; each iteration waits for it untimed.

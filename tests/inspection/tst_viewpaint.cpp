@@ -45,6 +45,7 @@ private slots:
     void titleBarStripsAndIcons();
     void regionAtImageEdgeClipped_data();
     void regionAtImageEdgeClipped();
+    void pictureConvertedOncePerFrame();
     void tileFiguresAndLabels_data();
     void tileFiguresAndLabels();
     void beforeBadge_data();
@@ -164,6 +165,7 @@ void TestViewPaint::overlays() {
     CammerWidget* v = w->camView(0);
     QVERIFY(v);
     std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    v->displayChanged();
     for (CammerSingleton* s : {v->data.savedStore.get(), v->data.workingStore.get()}) {
         s->count[0] = 1;
         rectRegion(*s, 0, 0, QRect(QPoint(5, 5), QPoint(20, 20)));
@@ -311,6 +313,7 @@ void TestViewPaint::regionAtImageEdgeClipped() {
     MainWindow* w = world.build();
     CammerWidget* v = w->camView(0);
     std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    v->displayChanged();
     CammerSingleton& s = *v->data.savedStore;
     s.count[0] = 1;
     rectRegion(s, 0, 0, box);
@@ -326,6 +329,56 @@ void TestViewPaint::regionAtImageEdgeClipped() {
     v->render(&img);
     QCOMPARE(px(v, mark.x(), mark.y()), painted ? 0xFF0000u : 0x646464u);
     QCOMPARE(px(v, 30, 20), 0x646464u);  // a pixel outside the region keeps its colour
+    gSource = -1;
+}
+
+// A paint converts the shown picture only when a new one came; the alarm blink's overlays are taken
+// back at the next paint of the same picture, and the push sees a change only when the pixels changed.
+void TestViewPaint::pictureConvertedOncePerFrame() {
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    CammerSingleton& s = *v->data.savedStore;
+    s.count[0] = 1;
+    rectRegion(s, 0, 0, QRect(5, 5, 10, 10));
+    v->data.alarmImage = cv::Mat(gImageH, gImageW, CV_8UC1, cv::Scalar(255));
+    v->data.roiOk[0][0] = 0;
+    v->data.allOk = false;
+    w->DisplayState = 2;
+    w->DetectStep = 0;
+    gSource = 1;
+    v->resize(320, 240);
+    QImage img(v->size(), QImage::Format_ARGB32);
+    auto paint = [&](int phase) {
+        v->blinkPhase = phase;
+        v->render(&img);
+    };
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    v->displayChanged();
+    paint(0);
+    QCOMPARE(px(v, 8, 8), 0x646464u);
+    const quint64 converted = v->paintSerial;
+    paint(0);
+    paint(0);
+    QCOMPARE(v->paintSerial, converted);  // nothing new: nothing converted, nothing to push
+    // Written behind the view's back (no displayChanged): the paints go on showing the converted one.
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(50));
+    paint(0);
+    QCOMPARE(px(v, 30, 30), 0x646464u);
+    // The blink on the same picture: the box turns red, and back at the next phase.
+    paint(1);
+    QCOMPARE(px(v, 8, 8), 0xFF0000u);
+    QCOMPARE(px(v, 30, 30), 0x646464u);
+    QVERIFY(v->paintSerial > converted);
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    paint(0);
+    QCOMPARE(px(v, 8, 8), 0x646464u);
+    // A new picture is converted at the next paint.
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(50));
+    v->displayChanged();
+    paint(0);
+    QCOMPARE(px(v, 8, 8), 0x323232u);
+    QCOMPARE(px(v, 30, 30), 0x323232u);
     gSource = -1;
 }
 

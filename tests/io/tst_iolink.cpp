@@ -5,6 +5,8 @@
 #include "io/controlport.h"
 #include "io/iolink.h"
 #include "io/iopollengine.h"
+#include "io/linkrecords.h"
+#include "platform/system/sysclock.h"
 
 namespace {
 QByteArray bytes(std::initializer_list<int> list) {
@@ -42,9 +44,12 @@ private slots:
     void passSchedule();
     void analogueRepliesFillBothHalves();
     void surplusAnalogueRepliesAreDropped();
+    void linkRecordsLimited_data();
+    void linkRecordsLimited();
 };
 
 void TestIOLink::init() {
+    SysClock::reset();
     resetAppGlobals();
     resetIOGlobals();
 }
@@ -206,3 +211,46 @@ void TestIOLink::surplusAnalogueRepliesAreDropped() {
 
 QTEST_GUILESS_MAIN(TestIOLink)
 #include "tst_iolink.moc"
+
+// Looks at the link state ("<second>:L" lost, "<second>:R" answering) on the test clock; the records
+// written ("<second>:L<n>", n the changes that got no record of their own).
+void TestIOLink::linkRecordsLimited_data() {
+    QTest::addColumn<QString>("looks");
+    QTest::addColumn<QString>("records");
+    QTest::newRow("each change once") << "0:L 200:R"
+                                      << "0:L0 200:R0";
+    QTest::newRow("no change, no record") << "0:R 5:R"
+                                          << "";
+    QTest::newRow("back to the state written: counted for the next record") << "0:L 1:R 2:L 3:R 30:R 61:L"
+                                                                            << "0:L0 1:R0 61:L2";
+    QTest::newRow("the state it ends in, once the minute is over") << "0:L 1:R 2:L 30:L 59:L 60:L 61:R"
+                                                                   << "0:L0 1:R0 60:L0 61:R0";
+    QStringList flap;
+    for (int t = 0; t < 180; ++t) flap << QStringLiteral("%1:%2").arg(t).arg(t % 2 ? "R" : "L");
+    QTest::newRow("a board answering every other second, three minutes")
+        << flap.join(' ') << "0:L0 1:R0 60:L58 61:R0 120:L58 121:R0";
+    QTest::newRow("clock set back") << "100:L 101:R 102:L 50:L"
+                                    << "100:L0 101:R0 50:L0";
+}
+
+void TestIOLink::linkRecordsLimited() {
+    QFETCH(QString, looks);
+    QFETCH(QString, records);
+    const QDateTime base(QDate(2026, 3, 1), QTime(8, 0));
+    LinkRecordLimiter limiter;
+    QStringList written;
+    for (const QString& look : looks.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = look.split(':');
+        const int second = parts.at(0).toInt();
+        const bool lost = parts.at(1) == "L";
+        SysClock::setFixed(base.addSecs(second));
+        int unrecorded = -1;
+        if (limiter.update(lost, &unrecorded))
+            written << QStringLiteral("%1:%2%3").arg(second).arg(lost ? "L" : "R").arg(unrecorded);
+        // A change waits while the records tell another state than the link's.
+        const bool told = !written.isEmpty() && written.last().contains('L');
+        QCOMPARE(limiter.waiting(), lost != told);
+    }
+    SysClock::reset();
+    QCOMPARE(written.join(' '), records);
+}

@@ -130,6 +130,8 @@ private slots:
     void replyStream_data();
     void replyStream();
     void replySplitAcrossReads();
+    void replyFloodInOneRead();
+    void replyFloodHandledInBoundedTurns();
     void queueIsBounded();
     void listenFailureLeavesBridgeDown();
     void acknowledgementWithNothingInFlightIsIgnored();
@@ -461,6 +463,74 @@ void TestCntNet::replySplitAcrossReads() {
     c.reply("[\"cap\"]}");
     QTRY_COMPARE(products.size(), 1);
     QCOMPARE(products.first().first().toString(), QString("{\"product\": [\"cap\"]}"));
+}
+
+void TestCntNet::replyFloodInOneRead() {
+    // 200,000 heartbeats and an answer in one read: every one of them, in order.
+    const int hearts = 200000;
+    QByteArray flood;
+    for (int i = 0; i < hearts; ++i) flood += "/heart/\r\n\r\n";
+    flood += "A\r\nSessionId:17\r\n\r\n{\"r\": []}";
+    CNT_ReplyReader reader;
+    reader.feed(flood);
+    int seen = 0;
+    CNT_ReplyReader::Reply r;
+    while (reader.next(&r) && r.type == CNT_ReplyReader::Heart) ++seen;
+    QCOMPARE(seen, hearts);
+    QCOMPARE(r.type, CNT_ReplyReader::Answer);
+    QCOMPARE(r.session, 17);
+    QCOMPARE(r.body, QByteArray("{\"r\": []}"));
+    QVERIFY(!reader.next(&r));
+    QCOMPARE(reader.buffered(), 0);
+
+    // A large answer in 10-byte reads, with a heartbeat read with its last piece: one answer, whole.
+    QByteArray body = "{\"products\": [";
+    for (int i = 0; body.size() < 1000000; ++i)
+        body += QByteArray("{\"name\": \"cap-") + QByteArray::number(i) + "\"},";
+    body += "{\"name\": \"]}\\\"\"}]}";
+    const QByteArray answer = "A\r\nSessionId:14\r\n\r\n" + body + "/heart/\r\n\r\n";
+    CNT_ReplyReader pieces;
+    QList<CNT_ReplyReader::Reply> got;
+    for (int at = 0; at < answer.size(); at += 10) {
+        pieces.feed(answer.mid(at, 10));
+        while (pieces.next(&r)) got << r;
+        if (got.isEmpty()) QVERIFY(pieces.buffered() == at + qMin(10, answer.size() - at));
+    }
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got.at(0).session, 14);
+    QCOMPARE(got.at(0).body, body);
+    QCOMPARE(got.at(1).type, CNT_ReplyReader::Heart);
+    QCOMPARE(pieces.discarded(), qint64(0));
+}
+
+void TestCntNet::replyFloodHandledInBoundedTurns() {
+    // A client writes 200,000 heartbeats at once, then an answer: they are handled a bounded number
+    // per turn of the event loop (a timer of the loop sees every turn), all of them, and the answer
+    // after them arrives.
+    Bridge b;
+    QSignalSpy products(b.net.get(), &CNT_Net::productListReceived);
+    Client c(b.port);
+    QVERIFY(c.connected);
+    QTRY_VERIFY(b.net->isConnected());
+    const qint64 before = b.net->repliesHandled();
+    QList<qint64> turns;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, [&] { turns << b.net->repliesHandled(); });
+    probe.start();
+    const int hearts = 200000;
+    QByteArray flood;
+    for (int i = 0; i < hearts; ++i) flood += "/heart/\r\n\r\n";
+    c.reply(flood + "A\r\nSessionId:14\r\n\r\n[\"cap\"]");
+    QTRY_COMPARE_WITH_TIMEOUT(products.size(), 1, 30000);
+    probe.stop();
+    QCOMPARE(products.first().first().toString(), QString("[\"cap\"]"));
+    QCOMPARE(b.net->repliesHandled() - before, qint64(hearts + 1));
+    qint64 most = 0;
+    for (int i = 1; i < turns.size(); ++i) most = qMax(most, turns.at(i) - turns.at(i - 1));
+    QVERIFY2(most <= 2 * CNT_Net::kRepliesPerTurn, qPrintable(QString::number(most)));
+    QVERIFY(turns.size() > hearts / (2 * CNT_Net::kRepliesPerTurn));
+    QVERIFY(b.net->isConnected());
 }
 
 void TestCntNet::queueIsBounded() {

@@ -21,6 +21,7 @@
 #include "app/mainwindowbase.h"
 #include "app/wizardpara.h"
 #include "netbridge/cnt_net.h"
+#include "platform/system/sysclock.h"
 #include "programdir.h"
 
 namespace {
@@ -113,6 +114,9 @@ private slots:
     void repairedWithinOnePush();
     void backgroundPushWaitsForThePainter();
     void screenInModeOne();
+    void viewPictureConvertedWhenItChanged();
+    void pushAtTheToldRate_data();
+    void pushAtTheToldRate();
     void readerProcess_data();
     void readerProcess();
 };
@@ -368,6 +372,80 @@ void TestCntShare::screenInModeOne() {
     QVERIFY(qAbs(int(seg[e->width * e->height]) - 128) <= 2);  // no colour
     gShowW = 0;
     gShowH = 0;
+}
+
+// A view's picture is converted and copied when it changed (its owner counts the changes), and its
+// time stamp once a second; a push with nothing new writes nothing.
+void TestCntShare::viewPictureConvertedWhenItChanged() {
+    Bridge b(2);
+    std::vector<uint32_t> px = picture(64, 200, true);
+    QMutex paintLock;
+    quint64 changes = 1;
+    b.net->CNT_AddUseMemory(0, 64, 200, px.data(), &paintLock, &changes);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    auto* seg = static_cast<uchar*>(e->addr);
+    const int aboveStamp = 64 * 100;
+    const QDateTime t0(QDate(2026, 5, 4), QTime(10, 0, 0));
+    SysClock::setFixed(t0);
+    b.net->pushFrames();
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(seg), aboveStamp),
+             i420Of(px, 64, 200).left(aboveStamp));
+    memset(seg, 7, size_t(e->size));
+    b.net->pushFrames();
+    QCOMPARE(int(seg[0]), 7);  // the same picture in the same second: nothing written
+    // The next second: the picture is published again with the new time.
+    SysClock::setFixed(t0.addSecs(1));
+    b.net->pushFrames();
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(seg), aboveStamp),
+             i420Of(px, 64, 200).left(aboveStamp));
+    // A new picture, counted by its owner under its lock.
+    {
+        QMutexLocker lock(&paintLock);
+        const std::vector<uint32_t> grey = picture(64, 200, false);
+        std::copy(grey.begin(), grey.end(), px.begin());
+        ++changes;
+    }
+    b.net->pushFrames();
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(seg), aboveStamp),
+             i420Of(px, 64, 200).left(aboveStamp));
+    SysClock::reset();
+}
+
+void TestCntShare::pushAtTheToldRate_data() {
+    QTest::addColumn<int>("rateIndex");
+    QTest::addColumn<QString>("written");  // of eight pushes of 50 ms, those that wrote a frame
+    QTest::newRow("5 per second") << 0 << "10001000";
+    QTest::newRow("10 per second") << 1 << "10101010";
+    QTest::newRow("15 per second") << 2 << "11111111";
+    QTest::newRow("20 per second") << 3 << "11111111";
+}
+
+// Each picture is pushed at the frame rate told to the client, not at every 50 ms push.
+void TestCntShare::pushAtTheToldRate() {
+    QFETCH(int, rateIndex);
+    QFETCH(QString, written);
+    Bridge b(2);
+    b.para.video_rate_index = rateIndex;
+    std::vector<uint32_t> px = picture(64, 48, false);
+    b.net->CNT_AddUseMemory(0, 64, 48, px.data());
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, b.port);
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(b.net->memoryInfoSent());
+    const VideoShareInfo* e = b.net->shareTable().value(0);
+    QCOMPARE(e->fps, CNT_Net::fpsOfIndex(rateIndex));
+    auto* seg = static_cast<uchar*>(e->addr);
+    QString got;
+    for (int i = 0; i < written.size(); ++i) {
+        memset(seg, 7, size_t(e->size));
+        b.net->pushFrames();
+        got += seg[0] != 7 ? '1' : '0';
+    }
+    QCOMPARE(got, written);
 }
 
 void TestCntShare::readerProcess_data() {
