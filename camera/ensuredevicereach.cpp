@@ -37,13 +37,23 @@ QByteArray execCommand(const char* command) {
     return RunCommandCapture(QString::fromLatin1(command), kSlowCommandLimitMs).output;
 }
 
-bool IsFreeIp(const char* address) {
-    // ping ends with 1 when no reply came within the deadline; 0 means an answer, 2 an error, and a
-    // missing ping or shell gives 127 or -1. Only a clean "no reply" shows the address is free: taking
-    // an address nobody checked could move the camera onto another host's.
+namespace {
+enum class PingResult { Free, Answered, Unusable };
+
+// ping ends with 1 when no reply came within the deadline and 0 after an answer; 2 is its own error,
+// and a missing ping or shell gives 127 or -1. Only a clean "no reply" shows the address is free:
+// taking an address nobody checked could move the camera onto another host's.
+PingResult pingAddress(const char* address) {
     const CommandResult r =
         RunCommandCapture(QStringLiteral("ping %1 -w 1").arg(QString::fromLatin1(address)));
-    return r.exitCode == 1 && !r.output.contains("ttl");
+    if (r.exitCode == 1) return r.output.contains("ttl") ? PingResult::Answered : PingResult::Free;
+    if (r.exitCode == 0) return PingResult::Answered;
+    return PingResult::Unusable;
+}
+}  // namespace
+
+bool IsFreeIp(const char* address) {
+    return pingAddress(address) == PingResult::Free;
 }
 
 bool DoForceIp(MvDeviceInfo* device, unsigned int ip, unsigned int mask, unsigned int gateway) {
@@ -64,29 +74,40 @@ bool DoForceIp(MvDeviceInfo* device, unsigned int ip, unsigned int mask, unsigne
 }
 
 namespace {
-bool tryHost(unsigned int base, unsigned int h, unsigned int* out, unsigned int netIp, unsigned int netMask) {
+enum class HostTry { Found, Taken, GiveUp };
+
+HostTry tryHost(unsigned int base, unsigned int h, unsigned int* out, unsigned int netIp,
+                unsigned int netMask) {
     const unsigned int address = base + h;
     if (netMask != 0) {
         const unsigned int host = address & ~netMask;
-        if ((address & netMask) != (netIp & netMask) || host == 0 || host == ~netMask) return false;
+        if ((address & netMask) != (netIp & netMask) || host == 0 || host == ~netMask) return HostTry::Taken;
     }
     char text[16];
     getStrIp(address, text);
-    const bool free = IsFreeIp(text);
-    qDebug().noquote() << QString::asprintf("nSetDeviceIp: %s, bFreeIp: %d", text, free ? 1 : 0);
-    if (!free) return false;
+    const PingResult ping = pingAddress(text);
+    qDebug().noquote() << QString::asprintf("nSetDeviceIp: %s, bFreeIp: %d", text,
+                                            ping == PingResult::Free ? 1 : 0);
+    if (ping == PingResult::Unusable) {
+        // A ping that cannot run here proves no address free: the other hosts are not tried (each
+        // would be one more futile command on the thread that runs the machine loop).
+        qWarning().noquote() << "free-address search: ping unusable at" << text << "; no address chosen";
+        return HostTry::GiveUp;
+    }
+    if (ping != PingResult::Free) return HostTry::Taken;
     *out = address;
-    return true;
+    return HostTry::Found;
 }
 }  // namespace
 
 bool bChooseNoUseIp(unsigned int base, unsigned int start, unsigned int* out, unsigned int netIp,
                     unsigned int netMask) {
-    for (unsigned int h = start < 1 ? 1 : start; h <= 254; ++h)
-        if (tryHost(base, h, out, netIp, netMask)) return true;
-    for (unsigned int h = (start > 255 ? 255 : start); h-- > 1;)
-        if (tryHost(base, h, out, netIp, netMask)) return true;
-    return false;
+    HostTry t = HostTry::Taken;
+    for (unsigned int h = start < 1 ? 1 : start; h <= 254 && t == HostTry::Taken; ++h)
+        t = tryHost(base, h, out, netIp, netMask);
+    for (unsigned int h = (start > 255 ? 255 : start); h-- > 1 && t == HostTry::Taken;)
+        t = tryHost(base, h, out, netIp, netMask);
+    return t == HostTry::Found;
 }
 
 int EnsureDeviceReach() {

@@ -32,7 +32,8 @@ bool IsFreeIp(const char* address);
 // The SDK's force-IP on a device; failures are logged at debug level.
 bool DoForceIp(MvDeviceInfo* device, unsigned int ip, unsigned int mask, unsigned int gateway);
 // Tries host numbers start, start+1, ..., 254, then start-1, ..., 1 of `base` (each 1 to 254 at most
-// once) and writes the first free address to `out`. With a subnet given (`netMask` not 0), addresses
+// once) and writes the first free address to `out`. A ping that cannot run (missing, its own error)
+// ends the search without an address. With a subnet given (`netMask` not 0), addresses
 // outside `netIp`/`netMask` and its network and broadcast addresses are passed over.
 bool bChooseNoUseIp(unsigned int base, unsigned int start, unsigned int* out, unsigned int netIp = 0,
                     unsigned int netMask = 0);

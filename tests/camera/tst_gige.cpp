@@ -587,35 +587,37 @@ private slots:
     }
 
     // Free-address search of the Hikvision path: order of the pinged hosts; only ping's status 1 (no
-    // reply) frees an address. Every other host gets `status`: 0 an answer (also what the simulated
-    // profile's recording gives), 2 ping's error, 127 no ping on the panel, -1 nothing could run.
+    // reply) frees an address, 0 is an answer (also what the simulated profile's recording gives).
+    // The `failing` hosts end with `failure`: 2 ping's own error, 127 no ping on the panel, -1 nothing
+    // could run; such a ping proves nothing free and ends the search.
     void chooseFreeAddress_data() {
         QTest::addColumn<int>("start");
-        QTest::addColumn<int>("status");
         QTest::addColumn<QList<int>>("free");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QList<int>>("failing");
         QTest::addColumn<QList<int>>("order");
         QTest::addColumn<int>("found");  // -1: none
         QList<int> up50, oneUp, downFrom254;
         for (int h = 50; h <= 254; ++h) up50 << h;
         for (int h = 1; h <= 254; ++h) oneUp << h;
         for (int h = 254; h >= 1; --h) downFrom254 << h;
-        QList<int> around50 = up50;
-        for (int h = 49; h >= 1; --h) around50 << h;
-        QTest::newRow("start 50") << 50 << 0 << QList<int>{49} << (QList<int>(up50) << 49) << 49;
-        QTest::newRow("start 254") << 254 << 0 << QList<int>{253} << QList<int>{254, 253} << 253;
-        QTest::newRow("start 1, all answer") << 1 << 0 << QList<int>{} << oneUp << -1;
-        QTest::newRow("start 0, all answer") << 0 << 0 << QList<int>{} << oneUp << -1;
-        QTest::newRow("start 255, all answer") << 255 << 0 << QList<int>{} << downFrom254 << -1;
-        QTest::newRow("ping fails") << 50 << 2 << QList<int>{} << around50 << -1;
-        QTest::newRow("ping missing") << 1 << 127 << QList<int>{} << oneUp << -1;
-        QTest::newRow("nothing runs") << 1 << -1 << QList<int>{} << oneUp << -1;
-        QTest::newRow("ping fails, then one silent host")
-            << 1 << 2 << QList<int>{7} << QList<int>{1, 2, 3, 4, 5, 6, 7} << 7;
+        const QList<int> none;
+        QTest::newRow("start 50") << 50 << QList<int>{49} << 0 << none << (QList<int>(up50) << 49) << 49;
+        QTest::newRow("start 254") << 254 << QList<int>{253} << 0 << none << QList<int>{254, 253} << 253;
+        QTest::newRow("start 1, all answer") << 1 << none << 0 << none << oneUp << -1;
+        QTest::newRow("start 0, all answer") << 0 << none << 0 << none << oneUp << -1;
+        QTest::newRow("start 255, all answer") << 255 << none << 0 << none << downFrom254 << -1;
+        QTest::newRow("ping's own error") << 50 << none << 2 << oneUp << QList<int>{50} << -1;
+        QTest::newRow("ping missing") << 1 << none << 127 << oneUp << QList<int>{1} << -1;
+        QTest::newRow("nothing runs") << 1 << none << -1 << oneUp << QList<int>{1} << -1;
+        QTest::newRow("a failure after answers ends the search")
+            << 1 << QList<int>{7} << 2 << QList<int>{3} << QList<int>{1, 2, 3} << -1;
     }
     void chooseFreeAddress() {
         QFETCH(int, start);
-        QFETCH(int, status);
         QFETCH(QList<int>, free);
+        QFETCH(int, failure);
+        QFETCH(QList<int>, failing);
         QFETCH(QList<int>, order);
         QFETCH(int, found);
         ProgramDir dir;
@@ -623,11 +625,11 @@ private slots:
             const QString command = QString("ping 192.0.2.%1 ").arg(h);
             if (free.contains(h))
                 CommandRunner::instance().queueResult(command, 1, "1 packets transmitted, 0 received");
-            else if (status == 0)
+            else if (failing.contains(h))
+                CommandRunner::instance().queueResult(command, failure);
+            else
                 CommandRunner::instance().queueResult(
                     command, 0, QString("64 bytes from 192.0.2.%1: icmp_seq=1 ttl=64").arg(h).toLatin1());
-            else
-                CommandRunner::instance().queueResult(command, status);
         }
         unsigned int out = 0;
         QCOMPARE(bChooseNoUseIp(ip("192.0.2.0"), unsigned(start), &out), found >= 0);
@@ -675,7 +677,7 @@ private slots:
             << "198.51.100.10/24"
             << "192.0.2.200" << QStringList{"eth0=192.0.2.200/26"} << "" << 0
             << QStringList{"192.0.2.193", "192.0.2.194"} << "192.0.2.194 255.255.255.192 192.0.2.254";
-        // Nothing proved free (every ping answered, or ping missing): the camera stays where it is.
+        // Nothing proved free (every ping answered): the camera stays where it is.
         QStringList everyHost;
         for (int h = 50; h <= 254; ++h) everyHost << QString("192.0.2.%1").arg(h);
         for (int h = 49; h >= 1; --h) everyHost << QString("192.0.2.%1").arg(h);
