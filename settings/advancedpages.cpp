@@ -134,10 +134,7 @@ void AdvanceparamWidget::slotQSliderValue(int value) {
 
 void AdvanceparamWidget::WizardParaInit() {
     if (gpWParaBak) {
-        for (int i = 0; i < kRows; ++i) {
-            rows[i].slider->setValue(gpWParaBak->*kSliders[i].field);
-            rows[i].showValue();
-        }
+        for (int i = 0; i < kRows; ++i) rows[i].load(gpWParaBak->*kSliders[i].field);
     }
     // The active group is shown chosen, its name in the field (the list's change handler copies it).
     groupNameEdit->clear();
@@ -152,7 +149,10 @@ void AdvanceparamWidget::WizardParaInit() {
 
 void AdvanceparamWidget::accept() {
     if (!gpWParaBak) return;
-    for (int i = 0; i < kRows; ++i) gpWParaBak->*kSliders[i].field = rows[i].slider->value();
+    for (int i = 0; i < kRows; ++i) {
+        int32_t& f = gpWParaBak->*kSliders[i].field;
+        f = rows[i].storedValue(f);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -215,5 +215,8 @@ void AdvanceFuncWidget::accept() {
     // The raw image switch is no parameter: the commit applies it once the operator has not declined.
     if (!gpWParaBak) return;
     for (int i = 0; i < kSwitches; ++i)
-        if (kSwitchTable[i].field) gpWParaBak->*kSwitchTable[i].field = switches[i]->value();
+        if (kSwitchTable[i].field) {
+            int32_t& f = gpWParaBak->*kSwitchTable[i].field;
+            f = storedSwitch(switches[i]->value() != 0, f);
+        }
 }

@@ -9,8 +9,10 @@
 
 #include "app/globals.h"
 #include "app/wizardpara.h"
+#include "io/iofunctionswidget.h"
 #include "netbridge/cnt_net.h"
 #include "settingshost.h"
+#include "sliderrows.h"
 #include "settingstext.h"
 #include "widgets/blineedit.h"
 #include "widgets/checkbox.h"
@@ -153,19 +155,19 @@ void NetworkParamsWidget::WizardParaInit() {
     if (!gpWParaBak) return;
     const WizardPara& w = *gpWParaBak;
     bridgeBox->setChecked(w.cnt_net_on != 0);
-    if (w.serial_port >= 0 && w.serial_port < comBox->count()) comBox->setCurrentIndex(w.serial_port);
+    // A stored value no control offers is shown as none chosen and kept.
+    comBox->setCurrentIndex(w.serial_port >= 0 && w.serial_port < comBox->count() ? w.serial_port : -1);
     if (gpNet) hostEdit->setText(gpNet->editCard.hostName);
-    if (w.video_share_mode >= 0 && w.video_share_mode <= 2)
-        videoGroup->button(w.video_share_mode)->setChecked(true);
-    if (unsigned(w.video_rate_index) <= 4u) rateGroup->button(w.video_rate_index)->setChecked(true);
+    checkGroupId(videoGroup, w.video_share_mode);
+    checkGroupId(rateGroup, w.video_rate_index);
 }
 
 void NetworkParamsWidget::accept() {
     if (!gpWParaBak) return;
     WizardPara& w = *gpWParaBak;
-    w.cnt_net_on = bridgeBox->isChecked() ? 1 : 0;
+    w.cnt_net_on = storedSwitch(bridgeBox->isChecked(), w.cnt_net_on);
     if (gpNet) gpNet->editCard.hostName = hostEdit->text();
-    w.video_share_mode = videoGroup->checkedId();
-    w.video_rate_index = rateGroup->checkedId();
-    w.serial_port = comBox->currentIndex();
+    storeCheckedId(videoGroup, &w.video_share_mode);
+    storeCheckedId(rateGroup, &w.video_rate_index);
+    if (comBox->currentIndex() >= 0) w.serial_port = comBox->currentIndex();
 }

@@ -20,6 +20,7 @@
 #include "platform/system/fileops.h"
 #include "platform/system/syspath.h"
 #include "settingshost.h"
+#include "sliderrows.h"
 #include "settingstext.h"
 #include "widgets/blineedit.h"
 #include "widgets/checkbox.h"
@@ -206,10 +207,10 @@ void OtherNetworksWidget::WizardParaInit() {
 void OtherNetworksWidget::accept() {
     if (!gpWParaBak) return;
     WizardPara& p = *gpWParaBak;
-    p.sms_on = smsBox->value();
+    p.sms_on = storedSwitch(smsBox->value() != 0, p.sms_on);
     setParaText(p.CntNet_MsgTechName, techNameEdit->text());
     setParaText(p.CntNet_MsgTechNum, techPhoneEdit->text());
-    p.ng_video_on = ngVideoBox->value();
+    p.ng_video_on = storedSwitch(ngVideoBox->value() != 0, p.ng_video_on);
 }
 
 void OtherNetworksWidget::showEvent(QShowEvent* event) {

@@ -68,6 +68,17 @@ void SystemSettingWidget::ParaGroupUpdateList() {
     QComboBox* box = advanceParam->groupBox;
     const bool blocked = box->blockSignals(true);
     box->clear();
+    // A group set aside by a backup that never finished (a power cut between its two renames) is put
+    // back under its name; what is left of a staged group goes.
+    const QStringList hidden =
+        groupDir.entryList({QStringLiteral(".*.old"), QStringLiteral(".*.new")}, QDir::Dirs | QDir::Hidden);
+    for (const QString& h : hidden) {
+        const QString name = h.mid(1, h.size() - 5);
+        if (h.endsWith(QLatin1String(".old")) && validGroupName(name) && !groupDir.exists(name))
+            groupDir.rename(h, name);
+        else
+            removePath(groupDir.filePath(h));
+    }
     const QStringList names = groupDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (int i = 0; i < names.size(); ++i) box->addItem(names[i], i);
     box->blockSignals(blocked);

@@ -21,6 +21,24 @@ void SliderRow::showValue() const {
     if (slider && value) value->setText(sliderText(slider->value(), scale));
 }
 
+void SliderRow::load(int stored) const {
+    if (!slider) return;
+    const bool blocked = slider->blockSignals(true);
+    slider->setValue(stored);
+    slider->blockSignals(blocked);
+    showValue();
+}
+
+int SliderRow::storedValue(int stored) const {
+    if (!slider) return stored;
+    const int shown = qBound(slider->minimum(), stored, slider->maximum());
+    return slider->value() == shown ? stored : slider->value();
+}
+
+int storedSwitch(bool ticked, int stored) {
+    return ticked ? (stored != 0 ? stored : 1) : 0;
+}
+
 SliderRow addSliderRow(QWidget* page, QGridLayout* grid, int row, const QString& caption, int minimum,
                        int maximum, int scale, const QString& unit) {
     SliderRow r;

@@ -18,7 +18,15 @@ struct SliderRow {
 
     // Writes the slider's value into the value label in the row's format.
     void showValue() const;
+    // Shows a stored value without emitting; one outside the slider's range is shown at the nearer end.
+    void load(int stored) const;
+    // The value to store: `stored` as it is while the slider still shows what load(stored) put there
+    // (a value outside the range is kept until the operator moves the slider), else the slider's.
+    int storedValue(int stored) const;
 };
+
+// The value a check box stores: 0 unticked; ticked, a stored non-zero value as it is, else 1.
+int storedSwitch(bool ticked, int stored);
 
 // Adds row `row` to `grid` (columns 0 to 3) with the range minimum..maximum.
 SliderRow addSliderRow(QWidget* page, QGridLayout* grid, int row, const QString& caption, int minimum,

@@ -91,21 +91,18 @@ void SystemParamsWidget::WizardParaInit() {
     const WizardPara& p = *gpWParaBak;
     const int values[kRows] = {p.trig_in_delay[0], p.trig_in_delay[1],      p.minimum_size,
                                p.minimum_area,     p.front_auto_check_time, p.re_check_delay};
-    for (int i = 0; i < kRows; ++i) {
-        rows[i].slider->setValue(values[i]);
-        rows[i].showValue();  // also when the value did not change
-    }
+    for (int i = 0; i < kRows; ++i) rows[i].load(values[i]);
 }
 
 void SystemParamsWidget::accept() {
     if (!gpWParaBak) return;
     WizardPara& p = *gpWParaBak;
-    p.trig_in_delay[0] = rows[kProdDelay].slider->value();
-    p.trig_in_delay[1] = rows[kMoldDelay].slider->value();
-    p.minimum_size = rows[kFilter].slider->value();
-    p.minimum_area = rows[kArea].slider->value();
-    p.front_auto_check_time = rows[kReCheck].slider->value();
-    p.re_check_delay = rows[kReCheckDelay].slider->value();
+    p.trig_in_delay[0] = rows[kProdDelay].storedValue(p.trig_in_delay[0]);
+    p.trig_in_delay[1] = rows[kMoldDelay].storedValue(p.trig_in_delay[1]);
+    p.minimum_size = rows[kFilter].storedValue(p.minimum_size);
+    p.minimum_area = rows[kArea].storedValue(p.minimum_area);
+    p.front_auto_check_time = rows[kReCheck].storedValue(p.front_auto_check_time);
+    p.re_check_delay = rows[kReCheckDelay].storedValue(p.re_check_delay);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -214,7 +211,8 @@ void SystemFunctionsWidget::accept() {
     WizardPara& p = *gpWParaBak;
     for (int i = 0; i < kSwitches; ++i) {
         const int v = switches[i]->value();
-        *switchField(p, i) = i == kPositioning ? v - 1 : v;
+        int32_t& f = *switchField(p, i);
+        f = i == kPositioning ? v - 1 : storedSwitch(v != 0, f);
     }
 }
 

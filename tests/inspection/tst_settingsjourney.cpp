@@ -274,8 +274,9 @@ void TestSettingsJourney::visitChangesNothing_data() {
     QTest::newRow("the demonstration's record") << true;
 }
 
-// A record loaded as stored (values beyond the IO sliders' ends, a switch stored as 2, or the
-// demonstration's record), every page opened, "Exit setup": nothing asked, recorded or changed.
+// A record loaded as stored (values beyond the sliders' ends, switches stored as 2, choices no control
+// offers, or the demonstration's record), every page opened, "Exit setup": nothing asked, recorded or
+// changed.
 void TestSettingsJourney::visitChangesNothing() {
     QFETCH(bool, demo);
     MonitorWorld world(1);
@@ -299,13 +300,31 @@ void TestSettingsJourney::visitChangesNothing() {
         p.pre_cut = 700;  // slider 0..100
         p.shake_erase_time = 10000;
         p.enable_stop_mold = 2;
+        p.trig_in_delay[0] = 5000;  // system parameters: slider 0..1000
+        p.minimum_area = 50000;     // 0..1000
+        p.front_auto_check_time = 100;
+        p.semi_auto = 2;
+        p.min_spot = 50;  // advanced parameters: 1..20
+        p.max_mold_num = 80;
+        p.ng_max_num = 5000;
+        p.auto_cancel_timelen = 5000;
+        p.ignore_point_protect = 2;
+        p.serial_port = 50;  // network page: COM1..COM4
+        p.video_share_mode = 7;
+        p.sms_on = 2;
         QVERIFY(p.SaveDatatoFile(pm->paramQuery));
     }
     world.p().LoadDatafromFile(pm->paramQuery);
     world.p().is_psw_used = 0;
     world.derive();
     const WizardPara before = world.p();
-    if (!demo) QCOMPARE(before.pre_cut, 700);  // kept by the load
+    if (!demo) {  // kept by the load
+        QCOMPARE(before.pre_cut, 700);
+        QCOMPARE(before.minimum_area, 50000);
+        QCOMPARE(before.min_spot, 50);
+        QCOMPARE(before.serial_port, 50);
+        QCOMPARE(before.semi_auto, 2);
+    }
     MainWindow* w = world.build();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));

@@ -585,7 +585,7 @@ void TestNetSettings::loadAndStore() {
     SystemSettingWidget w;
     w.show();
     NetworkParamsWidget* n = w.networkParams;
-    QCOMPARE(n->videoGroup->checkedId(), -1);  // 5 leaves the buttons as they were
+    QCOMPARE(n->videoGroup->checkedId(), -1);  // 5: no button chosen
     QCOMPARE(n->rateGroup->checkedId(), 3);
     QCOMPARE(n->comBox->currentIndex(), 2);
     QCOMPARE(n->hostEdit->text(), QString("old-host"));
@@ -593,7 +593,7 @@ void TestNetSettings::loadAndStore() {
     n->comBox->setCurrentIndex(3);
     n->hostEdit->setText("panel-7");
     n->accept();
-    QCOMPARE(gpWParaBak->video_share_mode, -1);
+    QCOMPARE(gpWParaBak->video_share_mode, 5);  // kept until the operator chooses one
     QCOMPARE(gpWParaBak->video_rate_index, 1);
     QCOMPARE(gpWParaBak->serial_port, 3);
     QCOMPARE(gpNet->editCard.hostName, QString("panel-7"));

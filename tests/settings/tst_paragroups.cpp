@@ -31,6 +31,7 @@ private slots:
     void backupExistingAnsweredNo();
     void backupOverExistingGroup_data();
     void backupOverExistingGroup();
+    void interruptedBackupIsPutBack();
     void restore();
     void restoreIncompleteGroupChangesNothing();
     void deleteKeepsActiveGroup();
@@ -116,6 +117,22 @@ void TestParaGroups::backupOverExistingGroup() {
     }
     QCOMPARE(QDir("paraGroup").entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden),
              (QStringList{"default", "mouldA"}));  // nothing staged or set aside is left
+}
+
+// A power cut in the middle of a backup over "mouldA" left the old group aside and the new one staged:
+// the next listing puts the old group back and drops the staged one.
+void TestParaGroups::interruptedBackupIsPutBack() {
+    SettingsRig rig;
+    QVERIFY(rig.dir.writeFile("paraGroup/.mouldA.old/PARAM.db", "old"));
+    QVERIFY(rig.dir.writeFile("paraGroup/.mouldA.new/PARAM.db", "half"));
+    QVERIFY(rig.dir.writeFile("paraGroup/.mouldB.old/PARAM.db", "older"));  // mouldB itself is there
+    QVERIFY(rig.dir.writeFile("paraGroup/mouldB/PARAM.db", "b"));
+    SystemSettingWidget w;
+    QCOMPARE(QDir("paraGroup").entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{"default", "mouldA", "mouldB"}));
+    QCOMPARE(rig.dir.readFile("paraGroup/mouldA/PARAM.db"), QByteArray("old"));
+    QCOMPARE(rig.dir.readFile("paraGroup/mouldB/PARAM.db"), QByteArray("b"));
+    QVERIFY(w.advanceParam->groupBox->findText("mouldA") >= 0);
 }
 
 void TestParaGroups::restore() {
