@@ -228,7 +228,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         }
         // Counted once per cycle, when no re-check is left.
         if (failCountPending[camera] && RecheckLeft[slot] == 0) {
-            ++gFailNum[camera];
+            ++gFailNum[v->slot];  // counted by the camera's slot
             failCountPending[camera] = 0;
         }
         // Region NG outputs 4..7 to pulse.
@@ -251,7 +251,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         }
     }
     if (allCountPending[camera]) {
-        ++gAllNum[camera];
+        ++gAllNum[v->slot];
         allCountPending[camera] = 0;
     }
     flushOut();
@@ -312,7 +312,7 @@ void MainWindow::CheckNG() {
                 if (v->data.allOk || !store) continue;
                 const int count = qBound(0, int(store->count[ps]), kRoiCount);
                 for (int r = 0; r < count; ++r)
-                    if (!v->data.roiOk[ps][r]) gpNet->ChkandAddStaticticsItem(c, ps, r);
+                    if (!v->data.roiOk[ps][r]) gpNet->ChkandAddStaticticsItem(v->slot, ps, r);
             }
             gpNet->CNT_SendStatistics(QStringLiteral("null"));
         }
@@ -366,7 +366,7 @@ void MainWindow::CheckNG() {
                 LEDOnOff(7, 1);
                 QString text;
                 for (int c = 0; c < cams.size(); ++c)
-                    if (!cams[c]->data.allOk) text += lanText(151).arg(c + 1);
+                    if (!cams[c]->data.allOk) text += lanText(151).arg(cams[c]->slot + 1);
                 text.chop(1);
                 text += lanText(152);
                 InsertRecord(text);

@@ -430,8 +430,8 @@ void CammerWidget::paintView(QPainter& p) {
                                     QString::number(data.templateCount[step]), editorRegionText));
     } else {
         if (bar) {
-            bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[cam]));
-            bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[cam]));
+            bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[slot]));
+            bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[slot]));
             bar->setCameraInfo(slot, CameraInfo::FrameRate, QString::number(w->fps[cam]));
         }
         if (display != 3 && wp && wp->show_cavity_no) {

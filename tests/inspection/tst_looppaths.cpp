@@ -316,7 +316,7 @@ void TestLoopPaths::camerasThatDidNotOpen_data() {
 }
 
 // A slot whose bound camera is missing stays unbuilt and hidden; the cycle, the layout and the alarm
-// record work on the views whose cameras opened, numbered as the cycle counts them.
+// record work on the views whose cameras opened, each named by its slot.
 void TestLoopPaths::camerasThatDidNotOpen() {
     QFETCH(int, missing);
     QFETCH(QList<int>, used);
@@ -348,17 +348,21 @@ void TestLoopPaths::camerasThatDidNotOpen() {
     QCOMPARE(w->cams[0]->geometry().x(), 0);
     QCOMPARE(w->cams[1]->geometry().x(), gShowW / 2);
     QVERIFY(!w->cams[1]->isHidden());
-    // The second used camera fails the cavity step: the record names it as camera 2.
+    // The second used camera fails the cavity step: the record, its counters and its picture folders
+    // name it by its slot (the number on its badge), whatever camera is missing before it.
     addRegion(w->cams[1], 1, true);
     world.pass();
     MonitorWorld::setInputs(1);
     world.pass();
     QCOMPARE(w->DisplayState, 2);
-    QCOMPARE(world.records().last(), alarmRecord(2));
-    QCOMPARE(gAllNum[0], 1);
-    QCOMPARE(gAllNum[1], 1);
-    QCOMPARE(gFailNum[1], 1);
-    QCOMPARE(gAllNum[2], 0);
+    QCOMPARE(world.records().last(), alarmRecord(used[1] + 1));
+    QCOMPARE(gAllNum[used[0]], 1);
+    QCOMPARE(gAllNum[used[1]], 1);
+    QCOMPARE(gFailNum[used[1]], 1);
+    QCOMPARE(gFailNum[used[0]], 0);
+    QCOMPARE(gAllNum[missing], 0);
+    for (int slot = 0; slot < 3; ++slot)
+        QCOMPARE(QDir(QString("alarmimage/camera%1/detect1/NG").arg(slot + 1)).exists(), slot != missing);
 }
 
 void TestLoopPaths::safetyDoorRunsLastStepAtOnce_data() {
