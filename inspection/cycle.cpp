@@ -110,6 +110,15 @@ void MainWindow::TimerUp(int step) {
         return;
     }
     timerUp[step]->stop();
+    if (ioLinkAlarm) {
+        // No board to act on the result: the step is neither judged nor counted and keeps no
+        // picture; the record says so. It is disarmed as a run would disarm it.
+        const int phys = pairsMode() ? (step >= 2 ? step - 2 : step) + (MouldSide == 0 ? 2 : 0) : step;
+        StepArmedMask[pairsMode() ? phys & 1 : step] = 0;
+        StepPhase = 2;
+        InsertRecord(lanText(611).arg(phys + 1));
+        return;
+    }
     for (int c = 0; c < numCamera; ++c) RunAlgorithm(c, step);
     bool allOk = true;
     for (CammerWidget* v : cams) allOk = allOk && v->data.allOk;

@@ -10,6 +10,7 @@
 #include "cyclesetup.h"
 #include "editor/drawroiwidget.h"
 #include "inspection/optionbar.h"
+#include "records/savefialimagethread.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ private slots:
     void safetyDoorRunsLastStepAtOnce();
     void colourFrameBrightness_data();
     void colourFrameBrightness();
+    void noJudgingWithoutBoard();
 };
 
 void TestLoopPaths::cameraTriggerStart_data() {
@@ -444,6 +446,48 @@ void TestLoopPaths::colourFrameBrightness() {
     }
     world.pass();
     QCOMPARE(v->brightness, brightness);
+}
+
+// The IO board goes while the cavity step counts down: the step is not judged, counted or archived,
+// and the record says it was not acted on.
+void TestLoopPaths::noJudgingWithoutBoard() {
+    MonitorWorld world(1);
+    WizardPara& p = world.p();
+    quietParams(p);
+    p.enable_prod_detect = 0;
+    p.trig_in_delay[1] = 3;
+    world.derive();
+    MainWindow* w = world.build();
+    addRegion(w->cams[0], 1, true);  // it would be NG
+    world.pass();
+    MonitorWorld::setInputs(1);  // mould open: the cavity step counts down
+    world.pass();
+    QVERIFY(w->timerUp[1]->isActive());
+    setIOLinkLost(true);
+    world.pass();
+    QCOMPARE(world.records().last(), lanText(601));
+    for (int tick = 0; tick < 10 && w->timerUp[1]->isActive(); ++tick) w->TimerUp(1);
+    QVERIFY(!w->timerUp[1]->isActive());
+    QCOMPARE(w->StepPhase, 2);
+    QCOMPARE(w->StepArmedMask[1], 0);
+    QVERIFY(w->DisplayState != 2);  // no alarm
+    QCOMPARE(gAllNum[0], 0);
+    QCOMPARE(gFailNum[0], 0);
+    {
+        QMutexLocker lock(pMutexSaveFail);
+        QCOMPARE(int(gisSaveFail[failSlot(0, 1, 0)]), 0);
+    }
+    QCOMPARE(world.records().last(), lanText(611).arg(2));
+    // The board back: the next cycle is judged again.
+    setIOLinkLost(false);
+    world.pass();
+    MonitorWorld::setInputs(0);
+    world.pass();
+    MonitorWorld::setInputs(1);
+    world.pass();
+    for (int tick = 0; tick < 10 && w->timerUp[1]->isActive(); ++tick) w->TimerUp(1);
+    QCOMPARE(gAllNum[0], 1);
+    QCOMPARE(w->DisplayState, 2);
 }
 
 QTEST_MAIN(TestLoopPaths)
