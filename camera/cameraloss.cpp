@@ -63,7 +63,8 @@ void CameraCheck(int camera) {
     }
     gisLost = true;
     ++gLost;
-    cameraRecord(cameraText(332).arg(gLost).arg(camera + 1));
+    const CameraSlot* lost = cameraView(camera);
+    cameraRecord(cameraText(332).arg(gLost).arg((lost ? lost->slot : camera) + 1));  // its badge number
     if (!gpWin || gpWin->RunState != 3) {
         if (gpControlIO) {
             gpControlIO->IOSetOut(kOutClampingCut, 1);

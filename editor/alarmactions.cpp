@@ -87,10 +87,10 @@ void DrawROIWidget::SlotNoCheckCur() {
         showWarnBox(lanText(107));
         return;
     }
-    if (!showChooseBox(lanText(105).arg(c + 1)) || w->DisplayState != 2) return;
+    if (!showChooseBox(lanText(105).arg(v->slot + 1)) || w->DisplayState != 2) return;
     v->skipFlag[s] = true;
     if (w->ImageState[c][s] == 3) w->ImageState[c][s] = 4;
-    w->InsertRecord(lanText(106).arg(c + 1));
+    w->InsertRecord(lanText(106).arg(v->slot + 1));
     SlotReCheck();
 }
 
@@ -104,8 +104,7 @@ void DrawROIWidget::SlotIgnoreAlarmPoint() {
     }
     if (params().ignore_point_protect && accessCheckPassword() == 0) return;
     if (!showChooseBox(lanText(113))) return;
-    const int c = w->displayedCamera;
-    w->InsertRecord(lanText(114).arg(c + 1));
+    w->InsertRecord(lanText(114).arg(v->slot + 1));
     CammerViewData& data = v->data;
     cv::Mat& mask = data.ignoreImages[s];
     if (mask.empty()) mask = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
@@ -120,7 +119,7 @@ void DrawROIWidget::SlotIgnoreAlarmPoint() {
         }
         added += ignoreBoxedAlarmPixels(data.roiBoxes[s][r], data.alarmImage, mask);
     }
-    qInfo("camera %d step %d: %d alarm points ignored", c + 1, s + 1, added);
+    qInfo("camera %d step %d: %d alarm points ignored", v->slot + 1, s + 1, added);
     v->update();
     v->SaveIgnorePoint(s);  // a failed write is reported to the operator; the mask is in use all the same
     if (v->recong) v->recong->VarTrain(s);
@@ -135,7 +134,7 @@ void DrawROIWidget::SlotDeleteIgnorePoint() {
         return;
     }
     if (!showChooseBox(lanText(116))) return;
-    w->InsertRecord(lanText(117).arg(w->displayedCamera + 1));
+    w->InsertRecord(lanText(117).arg(v->slot + 1));
     v->data.ignoreImages[s] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     v->update();
     v->SaveIgnorePoint(s);

@@ -140,7 +140,7 @@ void DrawROIWidget::SlotAddTemp() {
     std::memcpy(slot.data, pictureData, len);
     v->data.templateLoaded[d][size_t(choice.slot)] = 1;
     recount(v->data, d);
-    w->InsertRecord(lanText(109).arg(c + 1));
+    w->InsertRecord(lanText(109).arg(v->slot + 1));
     if (CNT_ClientReady()) gpNet->CNT_SendTempPic(QFileInfo(file).absoluteFilePath());
 
     if (live) {
@@ -183,7 +183,7 @@ void DrawROIWidget::SlotTempDeleteCur() {
     retrain[c] = true;
     announceRemoval(v, d, name);
     SlotTempNext();
-    w->InsertRecord(lanText(70).arg(c + 1).arg(k + 1));
+    w->InsertRecord(lanText(70).arg(v->slot + 1).arg(k + 1));
 }
 
 void DrawROIWidget::SlotTempNext() {

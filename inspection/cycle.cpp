@@ -110,6 +110,15 @@ void MainWindow::TimerUp(int step) {
         return;
     }
     timerUp[step]->stop();
+    if (ioLinkAlarm) {
+        // No board to act on the result: the step is neither judged nor counted and keeps no
+        // picture; the record says so. It is disarmed as a run would disarm it.
+        const int phys = pairsMode() ? (step >= 2 ? step - 2 : step) + (MouldSide == 0 ? 2 : 0) : step;
+        StepArmedMask[pairsMode() ? phys & 1 : step] = 0;
+        StepPhase = 2;
+        InsertRecord(lanText(611).arg(phys + 1));
+        return;
+    }
     for (int c = 0; c < numCamera; ++c) RunAlgorithm(c, step);
     bool allOk = true;
     for (CammerWidget* v : cams) allOk = allOk && v->data.allOk;
@@ -233,7 +242,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         }
         // Counted once per cycle, when no re-check is left.
         if (failCountPending[camera] && RecheckLeft[slot] == 0) {
-            ++gFailNum[camera];
+            ++gFailNum[v->slot];  // counted by the camera's slot
             failCountPending[camera] = 0;
         }
         // Region NG outputs 4..7 to pulse.
@@ -256,7 +265,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
         }
     }
     if (allCountPending[camera]) {
-        ++gAllNum[camera];
+        ++gAllNum[v->slot];
         allCountPending[camera] = 0;
     }
     flushOut();
@@ -317,7 +326,7 @@ void MainWindow::CheckNG() {
                 if (v->data.allOk || !store) continue;
                 const int count = qBound(0, int(store->count[ps]), kRoiCount);
                 for (int r = 0; r < count; ++r)
-                    if (!v->data.roiOk[ps][r]) gpNet->ChkandAddStaticticsItem(c, ps, r);
+                    if (!v->data.roiOk[ps][r]) gpNet->ChkandAddStaticticsItem(v->slot, ps, r);
             }
             gpNet->CNT_SendStatistics(QStringLiteral("null"));
         }
@@ -371,7 +380,7 @@ void MainWindow::CheckNG() {
                 LEDOnOff(7, 1);
                 QString text;
                 for (int c = 0; c < cams.size(); ++c)
-                    if (!cams[c]->data.allOk) text += lanText(151).arg(c + 1);
+                    if (!cams[c]->data.allOk) text += lanText(151).arg(cams[c]->slot + 1);
                 InsertRecord(lanText(640).arg(text.trimmed()));  // "Camera 1 Camera 2 Alarm"
                 alarmStart = SysClock::now().toMSecsSinceEpoch();
             }

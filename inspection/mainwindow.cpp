@@ -404,8 +404,9 @@ void MainWindow::Monitor_Init() {
     // 18-19. NG image slots and the saver.
     allocateFailImages(numCamera, gImageW, gImageH, gDNum);  // the steps of the procedure only
     for (int c = 0; c < kMaxCamera; ++c) frameCount[c] = prevFrameCount[c] = fps[c] = 0;
-    gpSaveFialImageThread = new SaveFialImageThread(
-        FailImageArchive{QStringLiteral("./alarmimage"), numCamera, gDNum, gPicNumNG, gPicNumOK});
+    FailImageArchive archive{QStringLiteral("./alarmimage"), numCamera, gDNum, gPicNumNG, gPicNumOK};
+    for (int c = 0; c < cams.size() && c < kMaxCamera; ++c) archive.cameraSlots[c] = cams[c]->slot;
+    gpSaveFialImageThread = new SaveFialImageThread(archive);
     // Runs on the saver's thread, after a picture was written completely.
     gpSaveFialImageThread->setPictureSink([](const QString& absolutePath, const QString& relativePath) {
         if (!CNT_ClientReady()) return;
@@ -485,17 +486,15 @@ void MainWindow::Monitor_Init() {
 
 void MainWindow::makeFolders() {
     for (int c = 0; c < numCamera && c < kMaxCamera; ++c) {
-        // The picture archive counts the cameras in use (as the saver writes it); templates and raw
-        // frames belong to the view's screen slot.
-        const int used = c + 1;
+        // Every folder of a camera is named by its slot (the number on its badge).
         const int cam = cams[c]->slot + 1;
         for (int d = 0; d < kMaxStep; ++d) {
             ImageState[c][d] = 0;
             stepOk[d] = 0;
             const QString ng =
-                QStringLiteral("%1//camera%2//detect%3//NG").arg("./alarmimage").arg(used).arg(d + 1);
+                QStringLiteral("%1//camera%2//detect%3//NG").arg("./alarmimage").arg(cam).arg(d + 1);
             const QString ok =
-                QStringLiteral("%1//camera%2//detect%3//OK").arg("./alarmimage").arg(used).arg(d + 1);
+                QStringLiteral("%1//camera%2//detect%3//OK").arg("./alarmimage").arg(cam).arg(d + 1);
             const QString tmpl = QStringLiteral("./cammer%1%2").arg(cam).arg(d + 1);
             const QString raw = QStringLiteral("%1//cammer%2%3").arg("./originalimage").arg(cam).arg(d + 1);
             for (const QString& dir : {ng, ok, tmpl, raw})

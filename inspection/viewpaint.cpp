@@ -277,8 +277,8 @@ void CammerWidget::updateTitleStrip() {
                        lanText(313).arg(QString::number(slot + 1), stepLabel(mode, step), st.text),
                        MessageWarning);
     if (templ) return;  // the counts stay as the cycle left them while templates are shown
-    bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[cam]));
-    bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[cam]));
+    bar->setCameraInfo(slot, CameraInfo::LayerNum, QString::number(gAllNum[slot]));
+    bar->setCameraInfo(slot, CameraInfo::NGNum, QString::number(gFailNum[slot]));
 }
 
 void CammerWidget::paintView(QPainter& p) {

@@ -13,6 +13,8 @@
 #include "app/globals.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "camera/camerahost.h"
+#include "camera/cameraslot.h"
 #include "cnt_net.h"
 #include "cnt_thread.h"
 #include "detect/cammersingleton.h"
@@ -41,6 +43,17 @@ void addText(cJSON* o, const char* name, const QByteArray& utf8) {
 }
 void addInt(cJSON* o, const char* name, double v) {
     cJSON_AddNumberToObject(o, name, v);
+}
+
+// A camera slot (badge number - 1) of a camera in use. With a camera missing, a slot may pass the
+// number of cameras in use; without views (tools, tests of this layer) slots are the places.
+bool slotInUse(int slot) {
+    if (slot < 0 || slot >= kMaxCamera) return false;
+    const int views = cameraViewCount();
+    if (views == 0) return slot < numCamera;
+    for (int c = 0; c < views; ++c)
+        if (const CameraSlot* view = cameraView(c); view && view->slot == slot) return true;
+    return false;
 }
 
 QByteArray dotted(const int32_t (&v)[4]) {
@@ -386,7 +399,7 @@ void CNT_Net::CNT_SendStatistics_Once(const QList<param_roi>& list, bool ng, int
     };
     for (const param_roi& r : list) {
         const int v = r.camera;
-        if (v < 0 || v >= numCamera || v >= kMaxCamera) continue;
+        if (!slotInUse(v)) continue;
         cJSON* cam = findById(cams, "camera_id", v + 1);
         if (!cam) {
             cam = cJSON_CreateObject();

@@ -9,6 +9,8 @@
 #include "app/globals.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
+#include "camera/camerahost.h"
+#include "camera/cameraslot.h"
 #include "cnt_net.h"
 #include "platform/system/sysclock.h"
 #include "records/counters.h"
@@ -125,8 +127,11 @@ void CNT_Net::CNT_SendStatistics(const QString& ngImage) {
     if (cams > 0) {
         qint64 all = 0, fail = 0;
         for (int c = 0; c < cams; ++c) {
-            all = qMax<qint64>(all, gAllNum[c]);
-            fail = qMax<qint64>(fail, gFailNum[c]);
+            // The counters go by the cameras' slots.
+            const CameraSlot* view = cameraView(c);
+            const int slot = view && view->slot >= 0 && view->slot < kMaxCamera ? view->slot : c;
+            all = qMax<qint64>(all, gAllNum[slot]);
+            fail = qMax<qint64>(fail, gFailNum[slot]);
         }
         s.watch_count_total = all;
         s.ng_count_total = fail;

@@ -5,6 +5,8 @@
 
 #include "app/globals.h"
 
+// By the camera's slot (the number on its badge, 0-based), not its place among the opened views, so
+// that a missing camera moves no other camera's counts.
 extern int gAllNum[kMaxCamera];   // cycles inspected per camera
 extern int gFailNum[kMaxCamera];  // NG cycles per camera
 

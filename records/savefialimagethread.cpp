@@ -156,7 +156,10 @@ int SaveFialImageThread::savePass() {
                 if (!taken) continue;
                 // The OK picture of a pair goes with its NG picture.
                 const bool ngFolder = k == 0 || pending[0];
-                const QString dir = folder(archive_.root, c, d, ngFolder);
+                const int slot = archive_.cameraSlots[c] >= 0 && archive_.cameraSlots[c] < kMaxCamera
+                                     ? archive_.cameraSlots[c]
+                                     : c;
+                const QString dir = folder(archive_.root, slot, d, ngFolder);
                 if (writePicture(dir, ngFolder ? archive_.limitNG : archive_.limitOK, failIndex)) ++written;
                 // Pause so that the OK picture of a pair is named at least one second later.
                 pause(k == 0 && pending[1] ? TimeMs("saver.pair", 1000) : TimeMs("saver.after", 200));

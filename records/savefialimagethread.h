@@ -50,6 +50,9 @@ struct FailImageArchive {
     int steps = 0;    // gDNum
     int limitNG = 0;  // gPicNumNG: pictures kept per NG folder
     int limitOK = 0;  // gPicNumOK: pictures kept per OK folder
+    // The slot (badge number - 1) of each camera in use, by its place among them: the folders are
+    // named by the slot. Unset entries name the camera by its place.
+    int cameraSlots[kMaxCamera] = {0, 1, 2, 3, 4, 5, 6, 7};
 };
 
 class SaveFialImageThread : public QThread {

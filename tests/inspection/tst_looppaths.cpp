@@ -10,6 +10,7 @@
 #include "cyclesetup.h"
 #include "editor/drawroiwidget.h"
 #include "inspection/optionbar.h"
+#include "records/savefialimagethread.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ private slots:
     void safetyDoorRunsLastStepAtOnce();
     void colourFrameBrightness_data();
     void colourFrameBrightness();
+    void noJudgingWithoutBoard();
 };
 
 void TestLoopPaths::cameraTriggerStart_data() {
@@ -314,7 +316,7 @@ void TestLoopPaths::camerasThatDidNotOpen_data() {
 }
 
 // A slot whose bound camera is missing stays unbuilt and hidden; the cycle, the layout and the alarm
-// record work on the views whose cameras opened, numbered as the cycle counts them.
+// record work on the views whose cameras opened, each named by its slot.
 void TestLoopPaths::camerasThatDidNotOpen() {
     QFETCH(int, missing);
     QFETCH(QList<int>, used);
@@ -346,17 +348,21 @@ void TestLoopPaths::camerasThatDidNotOpen() {
     QCOMPARE(w->cams[0]->geometry().x(), 0);
     QCOMPARE(w->cams[1]->geometry().x(), gShowW / 2);
     QVERIFY(!w->cams[1]->isHidden());
-    // The second used camera fails the cavity step: the record names it as camera 2.
+    // The second used camera fails the cavity step: the record, its counters and its picture folders
+    // name it by its slot (the number on its badge), whatever camera is missing before it.
     addRegion(w->cams[1], 1, true);
     world.pass();
     MonitorWorld::setInputs(1);
     world.pass();
     QCOMPARE(w->DisplayState, 2);
-    QCOMPARE(world.records().last(), alarmRecord(2));
-    QCOMPARE(gAllNum[0], 1);
-    QCOMPARE(gAllNum[1], 1);
-    QCOMPARE(gFailNum[1], 1);
-    QCOMPARE(gAllNum[2], 0);
+    QCOMPARE(world.records().last(), alarmRecord(used[1] + 1));
+    QCOMPARE(gAllNum[used[0]], 1);
+    QCOMPARE(gAllNum[used[1]], 1);
+    QCOMPARE(gFailNum[used[1]], 1);
+    QCOMPARE(gFailNum[used[0]], 0);
+    QCOMPARE(gAllNum[missing], 0);
+    for (int slot = 0; slot < 3; ++slot)
+        QCOMPARE(QDir(QString("alarmimage/camera%1/detect1/NG").arg(slot + 1)).exists(), slot != missing);
 }
 
 void TestLoopPaths::safetyDoorRunsLastStepAtOnce_data() {
@@ -438,6 +444,48 @@ void TestLoopPaths::colourFrameBrightness() {
     }
     world.pass();
     QCOMPARE(v->brightness, brightness);
+}
+
+// The IO board goes while the cavity step counts down: the step is not judged, counted or archived,
+// and the record says it was not acted on.
+void TestLoopPaths::noJudgingWithoutBoard() {
+    MonitorWorld world(1);
+    WizardPara& p = world.p();
+    quietParams(p);
+    p.enable_prod_detect = 0;
+    p.trig_in_delay[1] = 3;
+    world.derive();
+    MainWindow* w = world.build();
+    addRegion(w->cams[0], 1, true);  // it would be NG
+    world.pass();
+    MonitorWorld::setInputs(1);  // mould open: the cavity step counts down
+    world.pass();
+    QVERIFY(w->timerUp[1]->isActive());
+    setIOLinkLost(true);
+    world.pass();
+    QCOMPARE(world.records().last(), lanText(601));
+    for (int tick = 0; tick < 10 && w->timerUp[1]->isActive(); ++tick) w->TimerUp(1);
+    QVERIFY(!w->timerUp[1]->isActive());
+    QCOMPARE(w->StepPhase, 2);
+    QCOMPARE(w->StepArmedMask[1], 0);
+    QVERIFY(w->DisplayState != 2);  // no alarm
+    QCOMPARE(gAllNum[0], 0);
+    QCOMPARE(gFailNum[0], 0);
+    {
+        QMutexLocker lock(pMutexSaveFail);
+        QCOMPARE(int(gisSaveFail[failSlot(0, 1, 0)]), 0);
+    }
+    QCOMPARE(world.records().last(), lanText(611).arg(2));
+    // The board back: the next cycle is judged again.
+    setIOLinkLost(false);
+    world.pass();
+    MonitorWorld::setInputs(0);
+    world.pass();
+    MonitorWorld::setInputs(1);
+    world.pass();
+    for (int tick = 0; tick < 10 && w->timerUp[1]->isActive(); ++tick) w->TimerUp(1);
+    QCOMPARE(gAllNum[0], 1);
+    QCOMPARE(w->DisplayState, 2);
 }
 
 QTEST_MAIN(TestLoopPaths)

@@ -69,6 +69,7 @@ private slots:
     void sameSecondKeepsBoth();
     void unwritableFolderLosesOnlyThatPicture();
     void lockIsFreeWhileWriting();
+    void foldersNamedBySlot();
 };
 
 void TestFailImageSaver::foldersLimitsAndNames_data() {
@@ -210,6 +211,22 @@ void TestFailImageSaver::lockIsFreeWhileWriting() {
     QTRY_COMPARE_WITH_TIMEOUT(jpgs("alarmimage/camera1/detect1/NG").size(), 1, 10000);
     s.thread.stopForTest();
     QCOMPARE(jpgs("alarmimage/camera2/detect2/NG").size(), 1);
+}
+
+void TestFailImageSaver::foldersNamedBySlot() {
+    // Two cameras in use on slots 1 and 3 (the middle camera missing): the second one's pictures go
+    // to the folder of its badge number.
+    ProgramDir dir;
+    SysClock::setFixed(kStart);
+    FailImageArchive archive{"./alarmimage", 2, 2, 5, 5};
+    archive.cameraSlots[1] = 2;
+    SaveFialImageThread thread(archive);
+    thread.setSleeper([](int ms) { SysClock::setFixed(SysClock::now().addMSecs(ms)); });
+    storeFailImage(1, 0, 0, filled(qRgb(255, 0, 0)));
+    markFailImagePending(1, 0, 0);
+    QCOMPARE(thread.savePass(), 1);
+    QCOMPARE(jpgs("alarmimage/camera3/detect1/NG").size(), 1);
+    QVERIFY(!QDir("alarmimage/camera2").exists());
 }
 
 QTEST_GUILESS_MAIN(TestFailImageSaver)
