@@ -28,7 +28,6 @@ namespace {
 int g_port = -1;  // -1: not set by a test
 // A heartbeat older than this at the check marks the client dead.
 constexpr qint64 kHeartbeatLimitMs = 59000;
-constexpr qint64 kReadBufferBytes = 1 << 20;  // of the client connection
 
 qint64 nowMs() {
     return SysClock::now().toMSecsSinceEpoch();
@@ -219,8 +218,6 @@ void CNT_Net::incomingConnection(qintptr socketDescriptor) {
         memoryInfoSent_ = false;  // the new client has not been told yet
     }
     connect(socket, &QTcpSocket::disconnected, this, &CNT_Net::SlotDisConnetced);
-    // A client that writes faster than its replies are handled waits in TCP.
-    socket->setReadBufferSize(kReadBufferBytes);
     connect(socket, &QTcpSocket::readyRead, this, &CNT_Net::SlotReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &CNT_Net::onBytesWritten);
     if (gpWPara && gpWPara->video_share_mode != 0) {
@@ -292,16 +289,25 @@ void CNT_Net::handleReplies() {
     QTcpSocket* socket = client_;
     if (!socket) return;
     // A read may hold part of a reply or several: the reader cuts the stream into whole replies. The
-    // connection is read in pieces, only when the reader holds no whole reply, so what waits stays in
-    // the socket (and, past its read buffer, in TCP) rather than in a backlog here.
+    // socket's buffer is read in pieces, only when the reader holds no whole reply, so that the
+    // reader's backlog stays small.
     constexpr qint64 kReadPiece = 64 * 1024;
     constexpr int kReadsPerTurn = 4;
     int handled = 0, reads = 0;
+    // Heartbeats in a row are taken as one: reading the clock costs a system call (the time zone is
+    // looked at), which a flood of heartbeats would pay for each.
+    bool heart = false;
     CNT_ReplyReader::Reply reply;
     while (handled < kRepliesPerTurn && socket == client_) {
         if (reader_.next(&reply)) {
             ++handled;
             ++repliesHandled_;
+            if (reply.type == CNT_ReplyReader::Heart) {
+                heart = true;
+                continue;
+            }
+            if (heart) handleReply(CNT_ReplyReader::Reply{CNT_ReplyReader::Heart, 0, {}});
+            heart = false;
             handleReply(reply);
         } else if (reads < kReadsPerTurn && socket->bytesAvailable() > 0) {
             ++reads;
@@ -310,6 +316,7 @@ void CNT_Net::handleReplies() {
             break;
         }
     }
+    if (heart && socket == client_) handleReply(CNT_ReplyReader::Reply{CNT_ReplyReader::Heart, 0, {}});
     if (socket != client_ || repliesTurnAsked_) return;
     if (handled == kRepliesPerTurn || (reads == kReadsPerTurn && socket->bytesAvailable() > 0)) {
         repliesTurnAsked_ = true;

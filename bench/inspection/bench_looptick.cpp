@@ -14,6 +14,8 @@
 //
 //     bench_looptick [--size 1280x1024|2592x1944] [--seconds 20] [--cameras 8] [--push on|off]
 //                    [--rate 0..4]   (the push's frame-rate index: 5, 10, 15, 20, 25 per second)
+//                    [--flood MB]    (instead of netclient-sim, a local client that writes MB of
+//                                     heartbeats at once, 2 s into the measurement)
 // Quote the figures with the core count and the load printed at the start and the end.
 #include <QApplication>
 #include <QDir>
@@ -28,6 +30,9 @@
 #include <pthread.h>
 #include <sched.h>
 #include <thread>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -44,6 +49,7 @@ struct Options {
     int cameras = 8;
     bool push = true;
     int rate = 0;  // the program's default
+    int floodMb = 0;
 };
 
 bool parse(const QStringList& args, Options* o) {
@@ -63,6 +69,8 @@ bool parse(const QStringList& args, Options* o) {
             o->push = v != "off";
         } else if (a == "--rate") {
             o->rate = v.toInt();
+        } else if (a == "--flood") {
+            o->floodMb = v.toInt();
         } else {
             return false;
         }
@@ -97,6 +105,28 @@ std::map<std::string, double> threadTimes() {
         out[name] += (f.at(11).toDouble() + f.at(12).toDouble()) / tick;  // utime, stime
     }
     return out;
+}
+
+// A client that connects to the bridge and writes `bytes` of heartbeats in one go (blocking writes),
+// then stays connected until `done`.
+void flood(quint16 port, qint64 bytes, const std::atomic<bool>& done) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        QByteArray block;
+        while (block.size() < (1 << 20)) block += "/heart/\r\n\r\n";
+        for (qint64 sent = 0; sent < bytes;) {
+            const ssize_t n = ::write(fd, block.constData(), size_t(block.size()));
+            if (n <= 0) break;
+            sent += n;
+        }
+        while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(fd);
 }
 
 // Runs the event loop for `ms` (QTest::qWait would sleep 10 ms between its turns and hold the loop).
@@ -174,7 +204,7 @@ int main(int argc, char** argv) {
     if (net) net->CNT_FirstInit();
     w.window->show();
     if (!QTest::qWaitForWindowExposed(w.window.get())) return 1;
-    if (net) {
+    if (net && o.floodMb == 0) {
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.setStandardOutputFile(QProcess::nullDevice());
         client.start(NETCLIENT_PROGRAM, {"--port", QString::number(net->serverPort()), "--key-dir",
@@ -209,11 +239,23 @@ int main(int argc, char** argv) {
     });
     const std::map<std::string, double> cpuBefore = threadTimes();
     const Clock::time_point start = Clock::now();
+    std::thread flooder;
+    std::atomic<bool> floodDone{false};
+    if (net && o.floodMb > 0) {
+        const quint16 port = net->serverPort();
+        const qint64 bytes = qint64(o.floodMb) << 20;
+        flooder = std::thread([port, bytes, &floodDone] {
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            flood(port, bytes, floodDone);
+        });
+    }
     runFor(o.seconds * 1000);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     const std::map<std::string, double> cpuAfter = threadTimes();
     sampling = false;
     sampler.join();
+    floodDone = true;
+    if (flooder.joinable()) flooder.join();
 
     std::vector<double> ticks;
     for (size_t i = 1; i < passes.size(); ++i)
@@ -244,6 +286,9 @@ int main(int argc, char** argv) {
     if (net) {
         const auto it = std::find_if(shares.begin(), shares.end(),
                                      [](const auto& s) { return s.second == "SharePusher"; });
+        if (o.floodMb > 0)
+            std::printf("replies handled: %lld (the flood: %lld heartbeats)\n", net->repliesHandled(),
+                        (qint64(o.floodMb) << 20) / 11);
         std::printf("picture push (SharePusher): %.1f %% of one core; client %s\n",
                     it == shares.end() ? 0.0 : it->first * 100, net->isConnected() ? "connected" : "gone");
     }

@@ -6,7 +6,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <atomic>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #include "app/globals.h"
 #include "app/wizardpara.h"
@@ -504,33 +510,57 @@ void TestCntNet::replyFloodInOneRead() {
 }
 
 void TestCntNet::replyFloodHandledInBoundedTurns() {
-    // A client writes 200,000 heartbeats at once, then an answer: they are handled a bounded number
-    // per turn of the event loop (a timer of the loop sees every turn), all of them, and the answer
-    // after them arrives.
+    // A client writes 400,000 heartbeats (4.4 MB, more than the socket's read buffer) as fast as the
+    // connection takes them, then an answer: they are handled a bounded number per turn of the event
+    // loop (a timer of the loop sees every turn), all of them, and the answer after them arrives.
     Bridge b;
     QSignalSpy products(b.net.get(), &CNT_Net::productListReceived);
-    Client c(b.port);
-    QVERIFY(c.connected);
-    QTRY_VERIFY(b.net->isConnected());
+    const int hearts = 400000;
+    QByteArray flood;
+    flood.reserve(hearts * 11 + 32);
+    for (int i = 0; i < hearts; ++i) flood += "/heart/\r\n\r\n";
+    flood += "A\r\nSessionId:14\r\n\r\n[\"cap\"]";
+    std::atomic<bool> done{false};
+    const quint16 port = b.port;
     const qint64 before = b.net->repliesHandled();
+    std::thread writer([&] {
+        // Blocking writes from a thread of its own, as a client process would make them.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+            for (int sent = 0; sent < flood.size();) {
+                const ssize_t n = ::write(fd, flood.constData() + sent, size_t(flood.size() - sent));
+                if (n <= 0) break;
+                sent += int(n);
+            }
+            while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (fd >= 0) ::close(fd);
+    });
     QList<qint64> turns;
     QTimer probe;
     probe.setInterval(0);
     connect(&probe, &QTimer::timeout, [&] { turns << b.net->repliesHandled(); });
     probe.start();
-    const int hearts = 200000;
-    QByteArray flood;
-    for (int i = 0; i < hearts; ++i) flood += "/heart/\r\n\r\n";
-    c.reply(flood + "A\r\nSessionId:14\r\n\r\n[\"cap\"]");
-    QTRY_COMPARE_WITH_TIMEOUT(products.size(), 1, 30000);
+    // The event loop runs freely (QTest's waits sleep between their turns).
+    QEventLoop loop;
+    connect(b.net.get(), &CNT_Net::productListReceived, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const bool answered = products.size() == 1;
     probe.stop();
+    done = true;
+    writer.join();
+    QVERIFY2(answered, qPrintable(QString("%1 replies handled").arg(b.net->repliesHandled() - before)));
     QCOMPARE(products.first().first().toString(), QString("[\"cap\"]"));
     QCOMPARE(b.net->repliesHandled() - before, qint64(hearts + 1));
     qint64 most = 0;
     for (int i = 1; i < turns.size(); ++i) most = qMax(most, turns.at(i) - turns.at(i - 1));
     QVERIFY2(most <= 2 * CNT_Net::kRepliesPerTurn, qPrintable(QString::number(most)));
     QVERIFY(turns.size() > hearts / (2 * CNT_Net::kRepliesPerTurn));
-    QVERIFY(b.net->isConnected());
 }
 
 void TestCntNet::queueIsBounded() {
