@@ -644,7 +644,7 @@ void MainWindow::OutTimerNotAllowThimble() {
 }
 
 void MainWindow::AlarmRecheck() {
-    if (drawROIWidget) drawROIWidget->SlotReCheck();
+    if (drawROIWidget) drawROIWidget->ReCheckFromLoop();
 }
 
 // ---------------------------------------------------------------------------------------------------

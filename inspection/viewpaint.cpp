@@ -264,7 +264,7 @@ void CammerWidget::paintView(QPainter& p) {
             overlay(paintPixels, data.ignoreImages[step], store->imageRect(step, r), kOverlayCyan);
     }
     if (data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
-        overlay(paintPixels, data.alarmImage, store->imageRect(step, data.selectedRoi), kOverlayCyan);
+        overlay(paintPixels, data.testImage, store->imageRect(step, data.selectedRoi), kOverlayCyan);
     pixels.unlock();
 
     const QTransform base = p.transform();
@@ -379,7 +379,8 @@ void CammerWidget::paintView(QPainter& p) {
                     break;  // no geometry: the label stays at the previous anchor
             }
             const QString label =
-                regionLabel(*store, step, r, data.roiValue[step][r], perRegionDefect, globalArea);
+                regionLabel(*store, step, r, templ ? data.testValue[step][r] : data.roiValue[step][r],
+                            perRegionDefect, globalArea);
             if (templ && data.selectedRoi >= 0) {
                 editorRegionText = label;
             } else {
