@@ -194,6 +194,12 @@ void DrawROIWidget::SlotReCheck() {
     const int s = w->DetectStep;
     // Only an alarm is re-checked: outside one the outputs below would tell the machine to stop.
     if (s < 0 || s >= kMaxStep || w->DisplayState != 2) return;
+    // While this re-check's save question is open the loop runs on: its re-check edges wait for it.
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(recheckRunning_);
     const int c = w->displayedCamera;
     SlotSaveData();
     // The alarm ended while the save question was open: nothing is left to re-check.
@@ -250,7 +256,7 @@ void DrawROIWidget::SlotReCheck() {
 }
 
 void DrawROIWidget::ReCheckFromLoop() {
-    if (recheckWaiting_) {
+    if (recheckWaiting_ || recheckRunning_) {
         qInfo("re-check input while the last re-check waits for the operator: no second one");
         return;
     }

@@ -52,7 +52,7 @@ public:
     // From the polling pass: at once, or after the pass when the save question must be asked first.
     void ReCheckFromLoop() override;
     // Whether a re-check from the loop waits for the operator's answer.
-    bool reCheckWaiting() const { return recheckWaiting_; }
+    bool reCheckWaiting() const { return recheckWaiting_ || recheckRunning_; }
     // Whether any camera has region edits (or deletions of ignored points) not saved yet.
     bool hasUnsavedEdits() const;
     // Deletes every template but the master of every camera and step, files included; the matching
@@ -133,7 +133,8 @@ private:
     bool alarmGone(int step, const CammerWidget* camera) const;
     MainWindow* window_;
     std::vector<QPointer<ViewEditor>> editors_;
-    bool recheckWaiting_ = false;
+    bool recheckWaiting_ = false;  // a re-check from the loop is queued or asking
+    bool recheckRunning_ = false;  // a re-check is under way (its save question may be open)
     bool regionPageOpen_ = false;  // the region page is open (not the alarm page)
     bool carryEdits_ =
         false;  // unsaved edits interrupted by an alarm, kept until the save question is answered

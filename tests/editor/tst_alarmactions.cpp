@@ -85,6 +85,7 @@ private slots:
     void skipGuards();
     void ignoreAfterSliderMoves_data();
     void ignoreAfterSliderMoves();
+    void oneRecheckWhileAsking();
     void answerAfterAlarmEnded_data();
     void answerAfterAlarmEnded();
 };
@@ -435,6 +436,28 @@ void TestAlarmActions::ignoreAfterSliderMoves() {
     QCOMPARE(a.world.records().mid(records), ignored ? QStringList{lanText(114).arg(1)} : QStringList{});
     QCOMPARE(QFileInfo::exists(QStringLiteral("cammer12/ignorepoint.bmp")), ignored > 0);
     gSource = -1;
+}
+
+// "Re-detected" pressed with unsaved region edits: while its save question is open, re-check edges
+// from the loop start no second re-check (and no second question).
+void TestAlarmActions::oneRecheckWhileAsking() {
+    AlarmWorld a;
+    a.twoFailedRegions(10, 10);
+    a.v->data.workingStore->sens[1][0] += 1;  // an unsaved edit
+    QVERIFY(a.editor->hasUnsavedEdits());
+    int edges = 0;
+    a.world.prompter.whileAsking = [&](const QString&) {
+        QVERIFY(a.editor->reCheckWaiting());
+        for (int i = 0; i < 3; ++i, ++edges) a.editor->ReCheckFromLoop();
+        QCoreApplication::processEvents();
+    };
+    a.world.prompter.queueAnswer(false);
+    a.editor->SlotReCheck();
+    QCOMPARE(edges, 3);
+    QCOMPARE(a.world.prompter.questions, QStringList{lanText(72)});
+    QVERIFY(!a.editor->reCheckWaiting());
+    QCoreApplication::processEvents();
+    QCOMPARE(a.world.prompter.questions.size(), 1);
 }
 
 void TestAlarmActions::answerAfterAlarmEnded_data() {
