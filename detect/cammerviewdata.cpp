@@ -11,6 +11,7 @@ void CammerViewData::allocate(int s) {
     sizeZeroed(alignedBuffer, size_t(std::max(gColorLen, 0)));
     sizeZeroed(convBuffer, size_t(std::max(gImageLen, 0)));
     alarmImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    testImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     const int used = std::clamp(gDNum, 0, kStepCount);
     for (int d = 0; d < kStepCount; ++d) {
         if (d < used)

@@ -68,6 +68,11 @@ struct CammerViewData {
     uint8_t roiOk[kStepCount][kRoiCount] = {};
     bool allOk = true;
     cv::Mat alarmImage;  // 8-bit, image-sized: the marks of the last evaluation
+
+    // The editor's re-test of one region (RunTest) on the template, kept apart from the evaluation's
+    // results: moving a slider on the alarm page never changes the alarm's values, boxes or marks.
+    int32_t testValue[kStepCount][kRoiCount] = {};
+    cv::Mat testImage;  // 8-bit, image-sized: the marks of the last re-test
     bool testShown = false;
 
     int selectedRoi = -1;

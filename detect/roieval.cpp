@@ -259,12 +259,12 @@ void CammerRecong::RunTest(int d, int r) {
     } else if (view->shownTemplate >= 0 && size_t(view->shownTemplate) < view->templates[d].size()) {
         picture = view->templates[d][size_t(view->shownTemplate)];
     }
-    if (view->alarmImage.size() != imageSize || view->alarmImage.type() != CV_8UC1)
-        view->alarmImage = cv::Mat::zeros(imageSize, CV_8UC1);
+    // The re-test has buffers of its own: the evaluation's results (an alarm's marks) stay.
+    if (view->testImage.size() != imageSize || view->testImage.type() != CV_8UC1)
+        view->testImage = cv::Mat::zeros(imageSize, CV_8UC1);
     else
-        view->alarmImage.setTo(0);
-    view->roiValue[d][r] = 0;
-    view->roiBoxes[d][r].count = 0;
+        view->testImage.setTo(0);
+    view->testValue[d][r] = 0;
     auto repaint = [this] {
         if (view->repaint) view->repaint();
     };
@@ -282,7 +282,7 @@ void CammerRecong::RunTest(int d, int r) {
         !clipRegionBox(s.imageRect(d, r), mask, imageSize, &box, &maskPart))
         return;
     const cv::Mat regionImage = picture(box);
-    cv::Mat regionAlarm = view->alarmImage(box);
+    cv::Mat regionAlarm = view->testImage(box);
     cv::Mat regionMask = maskPart;
     if (detMask[d].size() == imageSize) cv::bitwise_and(detMask[d](box), maskPart, regionMask);
     cv::Mat test = cv::Mat::zeros(box.size(), CV_8UC1);
@@ -309,7 +309,7 @@ void CammerRecong::RunTest(int d, int r) {
         return;  // no geometry-based measurement for other codes
     }
     test.copyTo(regionAlarm);
-    view->roiValue[d][r] = value;
+    view->testValue[d][r] = value;
     view->testShown = true;
     repaint();
 }

@@ -57,6 +57,17 @@ CammerWidget* DrawROIWidget::alarmCamera() const {
     return v && v->isBuilt() ? v : nullptr;
 }
 
+bool DrawROIWidget::alarmGone(int step, const CammerWidget* camera) const {
+    // While a question was open the loop ran on: a door re-check may have ended the alarm.
+    const bool gone = window_->DisplayState != 2 || window_->DetectStep != step ||
+                      (camera && (alarmCamera() != camera || camera->data.allOk));
+    if (gone) {
+        qInfo("an answer came after its alarm had ended: not carried out");
+        showWarnBox(lanText(kAlarmEndedText));
+    }
+    return gone;
+}
+
 void DrawROIWidget::SlotNoCheckCur() {
     MainWindow* w = window_;
     const WizardPara& p = params();
@@ -69,7 +80,7 @@ void DrawROIWidget::SlotNoCheckCur() {
     }
     const int c = w->displayedCamera;
     if (c < 0 || c >= numCamera) {
-        if (!showChooseBox(lanText(102)) || w->DisplayState != 2) return;
+        if (!showChooseBox(lanText(102)) || alarmGone(s, nullptr)) return;
         SlotSaveData();
         gSource = -1;
         w->ResetRun();
@@ -87,7 +98,12 @@ void DrawROIWidget::SlotNoCheckCur() {
         showWarnBox(lanText(107));
         return;
     }
-    if (!showChooseBox(lanText(105).arg(v->slot + 1)) || w->DisplayState != 2) return;
+    if (!showChooseBox(lanText(105).arg(v->slot + 1)) || alarmGone(s, nullptr)) return;
+    if (w->displayedCamera != c) {
+        // The view moved on to another camera meanwhile: the answer named camera c.
+        showWarnBox(lanText(kAlarmEndedText));
+        return;
+    }
     v->skipFlag[s] = true;
     if (w->ImageState[c][s] == 3) w->ImageState[c][s] = 4;
     w->InsertRecord(lanText(106).arg(v->slot + 1));
@@ -103,25 +119,37 @@ void DrawROIWidget::SlotIgnoreAlarmPoint() {
         return;
     }
     if (params().ignore_point_protect && accessCheckPassword() == 0) return;
-    if (!showChooseBox(lanText(113))) return;
-    w->InsertRecord(lanText(114).arg(v->slot + 1));
+    if (!showChooseBox(lanText(113)) || alarmGone(s, v)) return;
     CammerViewData& data = v->data;
     cv::Mat& mask = data.ignoreImages[s];
     if (mask.empty()) mask = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    const cv::Mat before = mask.clone();
     const CammerSingleton& store = *data.savedStore;
     const int regions = std::clamp(int(store.count[s]), 0, kRoiCount);
     int added = 0;
+    bool refused = false;
     for (int r = 0; r < regions; ++r) {
         if (data.roiOk[s][r]) continue;
         if (data.roiValue[s][r] > kMaxIgnoreValue) {
             showWarnBox(lanText(115).arg(kMaxIgnoreValue));
+            refused = true;
             continue;
         }
         added += ignoreBoxedAlarmPixels(data.roiBoxes[s][r], data.alarmImage, mask);
     }
     qInfo("camera %d step %d: %d alarm points ignored", v->slot + 1, s + 1, added);
+    if (added == 0) {
+        // Nothing changed: no record, no file, no message to the network client.
+        if (!refused) showWarnBox(lanText(kNothingToIgnoreText));
+        return;
+    }
+    // The mask in use always equals its file: a failed write (told by the writer) keeps the old points.
+    if (!v->SaveIgnorePoint(s)) {
+        before.copyTo(mask);
+        return;
+    }
+    w->InsertRecord(lanText(114).arg(v->slot + 1));
     v->update();
-    v->SaveIgnorePoint(s);  // a failed write is reported to the operator; the mask is in use all the same
     if (v->recong) v->recong->VarTrain(s);
 }
 
@@ -133,10 +161,15 @@ void DrawROIWidget::SlotDeleteIgnorePoint() {
         showWarnBox(lanText(107));
         return;
     }
-    if (!showChooseBox(lanText(116))) return;
+    if (!showChooseBox(lanText(116)) || alarmGone(s, v)) return;
+    cv::Mat& mask = v->data.ignoreImages[s];
+    const cv::Mat before = mask.clone();
+    mask = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+    if (!v->SaveIgnorePoint(s)) {
+        mask = before;
+        return;
+    }
     w->InsertRecord(lanText(117).arg(v->slot + 1));
-    v->data.ignoreImages[s] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     v->update();
-    v->SaveIgnorePoint(s);
     if (v->recong) v->recong->VarTrain(s);
 }

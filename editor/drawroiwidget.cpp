@@ -6,6 +6,7 @@
 #include <QStackedLayout>
 #include <QTimer>
 #include <algorithm>
+#include <cstring>
 
 #include "app/msgbox.h"
 #include "app/wizardpara.h"
@@ -115,11 +116,23 @@ void DrawROIWidget::viewCavityBoxes(CammerWidget* view, int mode) {
 void DrawROIWidget::Reset(bool) {
     ++resetCount;
     MainWindow* w = window_;
+    const bool alarm = w->DisplayState == 2;
+    // An alarm that interrupts the region page keeps its unsaved edits: the alarm page's re-check asks
+    // whether to save them, and until the operator has answered they are offered again on every
+    // visit. Edits the operator declined to save are dropped here.
+    if (alarm && regionPageOpen_ && hasUnsavedEdits()) {
+        carryEdits_ = true;
+        qInfo("an alarm came while regions were edited: the edits are kept until the operator answers");
+    }
+    regionPageOpen_ = w->DisplayState == 3;
     for (const QPointer<ViewEditor>& e : editors_) {
         if (!e) continue;
         CammerWidget* v = e->view();
+        const bool keep =
+            carryEdits_ && v->data.savedStore && v->data.workingStore &&
+            (regionsDiffer(*v->data.savedStore, *v->data.workingStore) || e->hasPendingIgnore());
         if (v->data.savedStore && v->data.workingStore) {
-            *v->data.workingStore = *v->data.savedStore;
+            if (!keep) *v->data.workingStore = *v->data.savedStore;
             // The selection of an earlier visit is not carried over.
             CammerSingleton& s = *v->data.workingStore;
             for (int d = 0; d < kStepCount; ++d) {
@@ -130,11 +143,15 @@ void DrawROIWidget::Reset(bool) {
                 }
             }
         }
-        e->BackMask();
-        e->dropPendingIgnore();
+        if (!keep) {
+            e->BackMask();
+            e->dropPendingIgnore();
+        }
         e->DeselectROI();
+        // Values measured on the template in an earlier visit are not shown again.
+        std::memset(v->data.testValue, 0, sizeof(v->data.testValue));
+        v->data.testShown = false;
     }
-    const bool alarm = w->DisplayState == 2;
     if (gpWPara)
         w->editorStep = chooseEditorStep(*gpWPara, w->DetectStep, alarm, w->displayedCamera, numCamera,
                                          std::min(gDNum, kStepCount));
@@ -151,6 +168,7 @@ void DrawROIWidget::Reset(bool) {
 
 void DrawROIWidget::Restart() {
     ++restartCount;
+    regionPageOpen_ = false;
     window_->DisplayState = 0;
     hide();
     // The snapshot panel, hidden while editing, is back with the live screen.
@@ -176,8 +194,16 @@ void DrawROIWidget::SlotReCheck() {
     const int s = w->DetectStep;
     // Only an alarm is re-checked: outside one the outputs below would tell the machine to stop.
     if (s < 0 || s >= kMaxStep || w->DisplayState != 2) return;
+    // While this re-check's save question is open the loop runs on: its re-check edges wait for it.
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(recheckRunning_);
     const int c = w->displayedCamera;
     SlotSaveData();
+    // The alarm ended while the save question was open: nothing is left to re-check.
+    if (w->DisplayState != 2) return;
     w->ResetRun();
 
     // Position a of the step in the cycle and the last position L.
@@ -227,6 +253,24 @@ void DrawROIWidget::SlotReCheck() {
         if (alarmOption) alarmOption->SetCamera(w->displayedCamera);
     }
     if (w->DisplayState != 2) gSource = -1;
+}
+
+void DrawROIWidget::ReCheckFromLoop() {
+    if (recheckWaiting_ || recheckRunning_) {
+        qInfo("re-check input while the last re-check waits for the operator: no second one");
+        return;
+    }
+    if (!hasUnsavedEdits()) {
+        SlotReCheck();
+        return;
+    }
+    // The save question is a modal box: asked once this pass is over, so that the loop keeps polling
+    // the inputs and taking the frames until the answer comes.
+    recheckWaiting_ = true;
+    QTimer::singleShot(0, this, [this] {
+        SlotReCheck();
+        recheckWaiting_ = false;
+    });
 }
 
 void DrawROIWidget::SlotReturn() {

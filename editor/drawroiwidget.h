@@ -31,6 +31,9 @@ QStringList regionChangeRecords(const CammerSingleton& saved, const CammerSingle
 // parameters and geometry. Selection marks and drag scratch values do not count.
 bool regionsDiffer(const CammerSingleton& a, const CammerSingleton& b);
 
+constexpr int kAlarmEndedText = 621;  // "The alarm has already ended, the operation was not carried out!"
+constexpr int kNothingToIgnoreText = 622;  // "There are no alarm points to ignore, nothing was changed!"
+
 class DrawROIWidget : public QWidget, public RoiEditorHooks {
     Q_OBJECT
 public:
@@ -46,6 +49,12 @@ public:
     // that was not skipped evaluated again and the step decided anew. In the alarm view of one camera
     // the view moves on to the next camera that is still NG.
     void SlotReCheck() override;
+    // From the polling pass: at once, or after the pass when the save question must be asked first.
+    void ReCheckFromLoop() override;
+    // Whether a re-check from the loop waits for the operator's answer.
+    bool reCheckWaiting() const { return recheckWaiting_ || recheckRunning_; }
+    // Whether any camera has region edits (or deletions of ignored points) not saved yet.
+    bool hasUnsavedEdits() const;
     // Deletes every template but the master of every camera and step, files included; the matching
     // models are rebuilt after the next result display.
     void SlotTempDeleteAll() override;
@@ -119,8 +128,16 @@ private:
     void armTool(int tool, bool hand);
     // The single camera shown on the alarm page (null while all are shown).
     CammerWidget* alarmCamera() const;
+    // After a question of the alarm page: true, with the operator told, when the alarm of `step` (and
+    // of `camera`, when given) is over and the answer is not carried out.
+    bool alarmGone(int step, const CammerWidget* camera) const;
     MainWindow* window_;
     std::vector<QPointer<ViewEditor>> editors_;
+    bool recheckWaiting_ = false;  // a re-check from the loop is queued or asking
+    bool recheckRunning_ = false;  // a re-check is under way (its save question may be open)
+    bool regionPageOpen_ = false;  // the region page is open (not the alarm page)
+    bool carryEdits_ =
+        false;  // unsaved edits interrupted by an alarm, kept until the save question is answered
 };
 
 // Creates the controller and installs it in the main window.

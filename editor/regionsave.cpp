@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/msgbox.h"
+#include "app/savereport.h"
 #include "app/parametermanager.h"
 #include "app/wizardpara.h"
 #include "camera/cameraglobals.h"
@@ -155,6 +156,18 @@ QStringList regionChangeRecords(const CammerSingleton& saved, const CammerSingle
     return out;
 }
 
+bool DrawROIWidget::hasUnsavedEdits() const {
+    const int cameras = std::min(numCamera, int(window_->cams.size()));
+    for (int i = 0; i < cameras; ++i) {
+        const CammerWidget* v = window_->cams[i];
+        if (!v || !v->data.savedStore || !v->data.workingStore) continue;
+        const ViewEditor* e = editorOf(v);
+        if (regionsDiffer(*v->data.savedStore, *v->data.workingStore) || (e && e->hasPendingIgnore()))
+            return true;
+    }
+    return false;
+}
+
 void DrawROIWidget::SlotSaveData() {
     MainWindow* w = window_;
     const WizardPara* p = gpWPara;
@@ -169,7 +182,10 @@ void DrawROIWidget::SlotSaveData() {
         if (regionsDiffer(*v->data.savedStore, *v->data.workingStore) || (e && e->hasPendingIgnore()))
             changed.push_back(i);
     }
-    if (!changed.empty() && showChooseBox(lanText(72))) {
+    const bool asked = !changed.empty();
+    const bool yes = asked && showChooseBox(lanText(72));
+    bool notWritten = false;
+    if (yes) {
         const bool standardLike =
             mode == kDetectStandard || mode == kDetectAutoParts || mode == kDetectStandardNoRecheck;
         const bool sync =
@@ -206,9 +222,10 @@ void DrawROIWidget::SlotSaveData() {
                 saved = *before;
                 for (int d = 0, k = 0; d < kStepCount; ++d)
                     for (int r = 0; r < kRoiCount; ++r) v->data.savedMasks[d][r] = masksBefore[size_t(k++)];
-                qWarning().noquote() << "regions of camera" << v->slot + 1
-                                     << "not saved: PARAM.db not written";
-                showWarnBox(lanText(600).arg(QStringLiteral("PARAM.db")));
+                // One box and one record; the edits stay in the working copy.
+                reportSaveFailure(SavedFile::Parameters, QStringLiteral("PARAM.db"),
+                                  QStringLiteral("regions of camera %1 not written").arg(v->slot + 1));
+                notWritten = true;
                 continue;
             }
             for (const QString& text : records) w->InsertRecord(text);
@@ -219,6 +236,8 @@ void DrawROIWidget::SlotSaveData() {
                     if (p && p->step_enable[d]) v->recong->CreateShape(d);
         }
     }
+    // Answered: declined edits are the next visit's to drop; edits that could not be written are kept.
+    if (asked) carryEdits_ = notWritten;
     for (int i = 0; i < cameras && i < kMaxCamera; ++i) {
         if (!retrain[i]) continue;
         retrain[i] = false;

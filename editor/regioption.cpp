@@ -313,7 +313,7 @@ void RegiOption::ChangeDetectSlot(int detect) {
     const int mode = p.detect_mode;
     const bool pairs = mode == kDetectTwoColour || mode == kDetectTurntable;
     const int kind = pairs ? (detect & 1) : detect;
-    if (kind == 0 && mode != kDetectMulti && !p.enable_prod_detect) {
+    if (kind == 0 && !p.enable_prod_detect) {
         detectList_->setCurrentIndex(1);
         showWarnBox(lanText(118));
         return;

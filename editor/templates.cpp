@@ -114,7 +114,9 @@ void DrawROIWidget::SlotAddTemp() {
     if (p.temp_add_protect && accessCheckPassword() == 0) return;
     const int d = live ? w->DetectStep : w->editorStep;
     if (d < 0 || d >= gDNum || d >= kMaxStep) return;
+    const int alarmStep = w->DetectStep;
     if (!showChooseBox(lanText(108))) return;
+    if (alarm && alarmGone(alarmStep, live ? v : nullptr)) return;
     // The picture: the frame just judged, or the recent NG picture shown.
     const bool fromNG = gSource == 2 && (alarm || w->DisplayState == 3);
     if (!v || !(live || fromNG)) return;
@@ -130,8 +132,7 @@ void DrawROIWidget::SlotAddTemp() {
     const QString file = folder.filePath(templateFileName(choice.slot));
     // Written first: a template that is not on disk is neither used, recorded nor announced. The
     // writer reports a failure to the operator.
-    if (!QDir().mkpath(folder.path()) ||
-        !saveTemplateBitmap(file, pictureData, gImageW, gImageH, !gisColor))
+    if (!QDir().mkpath(folder.path()) || !saveTemplateBitmap(file, pictureData, gImageW, gImageH, !gisColor))
         return;
     if (!choice.staleFile.isEmpty() && removeTemplateFile(folder.filePath(choice.staleFile)))
         announceRemoval(v, d, choice.staleFile);
@@ -175,7 +176,9 @@ void DrawROIWidget::SlotTempDeleteCur() {
     const QString path = QDir(stepFolder(v->slot, d)).filePath(name);
     if (!removeTemplateFile(path)) {
         // Kept in use: it would come back at the next start.
-        showWarnBox(lanText(620).arg(path));
+        const QString text = lanText(620).arg(path);
+        w->InsertRecord(text);
+        showWarnBox(text);
         return;
     }
     v->data.releaseTemplate(d, k);
@@ -197,23 +200,39 @@ void DrawROIWidget::GetTempTIme(int camera, int step, int slot) {
 void DrawROIWidget::SlotTempDeleteAll() {
     MainWindow* w = window_;
     const int steps = std::min(gDNum, kMaxStep);
+    QStringList kept;  // files that could not be removed: their templates stay in use
     for (int c = 0; c < w->cams.size() && c < kMaxCamera; ++c) {
         CammerWidget* v = w->cams[c];
         for (int d = 0; d < steps; ++d) {
-            for (int k = 1; k < int(v->data.templateLoaded[d].size()); ++k) v->data.releaseTemplate(d, k);
-            recount(v->data, d);
+            std::vector<int>& loaded = v->data.templateLoaded[d];
+            std::vector<bool> stays(loaded.size(), false);
             // The master stays by its name; only names that are templates go.
             const QDir dir(stepFolder(v->slot, d));
             const QStringList files =
                 dir.entryList(QStringList{QStringLiteral("template*.bmp")}, QDir::Files, QDir::Name);
             for (const QString& f : files) {
-                if (templateSlotOfName(f) < 1) continue;
-                if (removeTemplateFile(dir.filePath(f))) announceRemoval(v, d, f);
+                const int k = templateSlotOfName(f);
+                if (k < 1) continue;
+                if (removeTemplateFile(dir.filePath(f))) {
+                    announceRemoval(v, d, f);
+                } else {
+                    kept << dir.filePath(f);
+                    if (k < int(stays.size())) stays[size_t(k)] = true;
+                }
             }
+            for (int k = 1; k < int(loaded.size()); ++k)
+                if (!stays[size_t(k)]) v->data.releaseTemplate(d, k);
+            recount(v->data, d);
         }
         v->data.shownTemplate = 0;
         retrain[c] = true;
     }
     gisReTrain = 1;
     w->InsertRecord(lanText(71));
+    if (!kept.isEmpty()) {
+        // Told once for all: they would come back at the next start.
+        const QString text = lanText(620).arg(kept.join(QStringLiteral("\r\n")));
+        w->InsertRecord(text);
+        showWarnBox(text);
+    }
 }

@@ -283,7 +283,7 @@ void ViewEditor::setNewRegionDefaults(int r, bool rectOrRing) {
         if (def.sens >= 0) s.sens[d][r] = def.sens;
         if (def.area >= 0) s.area[d][r] = def.area;
     }
-    v_->data.roiValue[d][r] = 0;
+    v_->data.testValue[d][r] = 0;
     if (d == 0) s.outN[r] = 0;
 }
 
@@ -372,7 +372,7 @@ void ViewEditor::SlotCopyArea(QPoint p) {
     s.para1[d][dst] = s.para1[d][src];
     s.sens[d][dst] = s.sens[d][src];
     s.area[d][dst] = s.area[d][src];
-    v_->data.roiValue[d][dst] = 0;
+    v_->data.testValue[d][dst] = 0;
     if (d == 0) s.outN[dst] = s.outN[src];
     s.count[d] = n + 1;
     v_->data.selectedRoi = dst;
@@ -394,6 +394,7 @@ void ViewEditor::DeleteROI(int index) {
         s.circle[d][j] = s.circle[d][j + 1];
         s.polygon[d][j] = s.polygon[d][j + 1];
         v_->data.workingMasks[d][j] = v_->data.workingMasks[d][j + 1];
+        v_->data.testValue[d][j] = v_->data.testValue[d][j + 1];
         s.para1[d][j] = s.para1[d][j + 1];
         s.shape[d][j] = s.shape[d][j + 1];
         s.sens[d][j] = s.sens[d][j + 1];
@@ -418,6 +419,9 @@ void ViewEditor::applyPendingIgnore() {
         if (!pendingIgnoreAll_[d] && pendingIgnoreClear_[d].isEmpty()) continue;
         cv::Mat& mask = v_->data.ignoreImages[d];
         if (!mask.empty()) {
+            // The mask in use always equals its file: a failed write (told by the writer) keeps the
+            // old points in both.
+            const cv::Mat before = mask.clone();
             if (pendingIgnoreAll_[d]) {
                 mask.setTo(0);
             } else {
@@ -427,9 +431,7 @@ void ViewEditor::applyPendingIgnore() {
                     if (r.area() > 0) mask(r).setTo(0);
                 }
             }
-            if (!v_->SaveIgnorePoint(d))
-                showWarnBox(lanText(600).arg(
-                    QStringLiteral("./cammer%1%2/ignorepoint.bmp").arg(v_->slot + 1).arg(d + 1)));
+            if (!v_->SaveIgnorePoint(d)) before.copyTo(mask);
         }
         pendingIgnoreAll_[d] = false;
         pendingIgnoreClear_[d].clear();
@@ -671,6 +673,13 @@ void ViewEditor::mouseMove(QMouseEvent* event) {
                 dragStart = p;
             }
         }
+    } else if (zoomed && pressed && (event->buttons() & Qt::LeftButton) && v_->editMode == kEditIdle &&
+               w_->drawingTool == 0) {
+        // A press that started no drawing, move or resize: on the enlarged template a drag pans the
+        // picture, as on the live picture.
+        w_->zoomOffX += pos.x() - panLast.x();
+        w_->zoomOffY += pos.y() - panLast.y();
+        panLast = pos;
     } else {
         // Hover feedback.
         int h = -1;

@@ -653,7 +653,7 @@ void MainWindow::OutTimerNotAllowThimble() {
 }
 
 void MainWindow::AlarmRecheck() {
-    if (drawROIWidget) drawROIWidget->SlotReCheck();
+    if (drawROIWidget) drawROIWidget->ReCheckFromLoop();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -809,8 +809,12 @@ void MainWindow::SlotReTrain() {
     for (CammerWidget* v : cams) {
         for (int d = 0; d < steps; ++d) {
             if (stepOn(d)) v->learnPending[d] = true;
-            if (gImageLen > 0) v->data.ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
-            v->SaveIgnorePoint(d);
+            if (gImageLen <= 0) continue;
+            // The mask in use always equals its file: one that cannot be written (told by the writer)
+            // keeps its points in both.
+            const cv::Mat before = v->data.ignoreImages[d].clone();
+            v->data.ignoreImages[d] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
+            if (!v->SaveIgnorePoint(d) && !before.empty()) v->data.ignoreImages[d] = before;
         }
     }
     InsertRecord(lanText(139));

@@ -15,6 +15,10 @@ public:
     virtual void Restart() = 0;
     // Re-detects the current step from the alarm view.
     virtual void SlotReCheck() = 0;
+    // The re-check input edge, from inside the polling pass. Nothing modal may run there: when the
+    // operator must first be asked (unsaved region edits), the re-check runs after the pass and the
+    // loop polls on while the question is open; edges meanwhile start no second re-check.
+    virtual void ReCheckFromLoop() { SlotReCheck(); }
 
     // Templates: delete all but the masters, delete the shown one, add the shown picture.
     virtual void SlotTempDeleteAll() = 0;

@@ -317,7 +317,7 @@ void CammerWidget::paintView(QPainter& p) {
     }
     if (data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
         markOverlaid(
-            overlay(paintPixels, data.alarmImage, store->imageRect(step, data.selectedRoi), kOverlayCyan));
+            overlay(paintPixels, data.testImage, store->imageRect(step, data.selectedRoi), kOverlayCyan));
     pixels.unlock();
 
     const QTransform base = p.transform();
@@ -432,7 +432,8 @@ void CammerWidget::paintView(QPainter& p) {
                     break;  // no geometry: the label stays at the previous anchor
             }
             const QString label =
-                regionLabel(*store, step, r, data.roiValue[step][r], perRegionDefect, globalArea);
+                regionLabel(*store, step, r, templ ? data.testValue[step][r] : data.roiValue[step][r],
+                            perRegionDefect, globalArea);
             if (templ && data.selectedRoi >= 0) {
                 editorRegionText = label;
             } else {

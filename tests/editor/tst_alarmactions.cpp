@@ -83,6 +83,11 @@ private slots:
     void recheckOutputRule();
     void skipGuards_data();
     void skipGuards();
+    void ignoreAfterSliderMoves_data();
+    void ignoreAfterSliderMoves();
+    void oneRecheckWhileAsking();
+    void answerAfterAlarmEnded_data();
+    void answerAfterAlarmEnded();
 };
 
 void TestAlarmActions::ignoreFill_data() {
@@ -211,17 +216,28 @@ void TestAlarmActions::maskFileRoundTrip() {
 }
 
 // A mask that cannot be written (a folder where the file should be) is reported to the operator with
-// a box and a record; it stays in use in memory.
+// one box and one record; the mask in use keeps its old points, as the file does, and no success is
+// recorded.
 void TestAlarmActions::maskWriteFailureIsReported() {
     resetSaveReports();
     AlarmWorld a;
     a.twoFailedRegions(10, 10);
+    a.v->data.ignoreImages[1].at<uchar>(40, 40) = 255;
     QVERIFY(QDir().mkpath(QStringLiteral("cammer12/ignorepoint.bmp")));
+    const int records = a.world.records().size();
     a.world.prompter.queueAnswer(true);
     a.editor->SlotIgnoreAlarmPoint();
-    QCOMPARE(a.ignored(1), 24);
+    QCOMPARE(a.ignored(1), 1);
     QVERIFY(saveFailing(SavedFile::Templates));
-    QTRY_VERIFY(a.world.prompter.warnings.filter(QStringLiteral("ignorepoint.bmp")).size() == 1);
+    QTRY_COMPARE(a.world.prompter.warnings.filter(QStringLiteral("ignorepoint.bmp")).size(), 1);
+    QCOMPARE(a.world.prompter.warnings.size(), 1);
+    QCOMPARE(a.world.records().mid(records), a.world.prompter.warnings);
+
+    a.world.prompter.queueAnswer(true);
+    a.editor->SlotDeleteIgnorePoint();
+    QCOMPARE(a.ignored(1), 1);
+    QTRY_COMPARE(a.world.prompter.warnings.size(), 2);
+    QVERIFY(!a.world.records().contains(lanText(117).arg(1)));
     resetSaveReports();
 }
 
@@ -367,6 +383,128 @@ void TestAlarmActions::skipGuards() {
     QCOMPARE(a.world.records().size(), records);
     QVERIFY(!a.v->skipFlag[1] && !a.w->cams[1]->skipFlag[1]);
     QCOMPARE(a.w->DisplayState, 2);
+}
+
+void TestAlarmActions::ignoreAfterSliderMoves_data() {
+    QTest::addColumn<int>("moves");     // slider moves on the template before going back to live
+    QTest::addColumn<int>("value0");    // measured values of the two failed regions
+    QTest::addColumn<bool>("noMarks");  // the alarm map holds no defect pixel
+    QTest::addColumn<int>("ignored");
+    QTest::addColumn<QList<int>>("warnings");  // language ids of the warnings shown
+    QTest::newRow("no slider move") << 0 << 10 << false << 24 << QList<int>{};
+    QTest::newRow("one slider move") << 1 << 10 << false << 24 << QList<int>{};
+    QTest::newRow("five slider moves") << 5 << 10 << false << 24 << QList<int>{};
+    QTest::newRow("refused: both regions too large") << 2 << 2001 << false << 0 << QList<int>{115, 115};
+    QTest::newRow("nothing to ignore") << 2 << 10 << true << 0 << QList<int>{kNothingToIgnoreText};
+}
+
+// The operator opens the template from the alarm page (Live<->Temp), moves a slider of a region's panel
+// (each move re-tests the region on the template), goes back to the live picture and ignores the alarm
+// points: exactly the alarm's defect pixels are ignored, however often the slider moved. A refused or
+// empty ignore writes no success record, no file and no message to the network client.
+void TestAlarmActions::ignoreAfterSliderMoves() {
+    QFETCH(int, moves);
+    QFETCH(int, value0);
+    QFETCH(bool, noMarks);
+    QFETCH(int, ignored);
+    QFETCH(QList<int>, warnings);
+    AlarmWorld a;
+    a.twoFailedRegions(value0, value0);
+    if (noMarks) a.v->data.alarmImage.setTo(0);
+    a.v->data.templateSlot(1, 0).setTo(0);
+    a.v->data.templateLoaded[1][0] = 1;
+    a.editor->Reset(false);  // the alarm page opens, as at the alarm
+    QCOMPARE(gSource, 1);
+    a.editor->SlotAutoChange();
+    QCOMPARE(gSource, 0);
+    ViewEditor* e = a.editor->editorOf(a.v);
+    QVERIFY(e);
+    a.v->data.selectedRoi = 0;
+    for (int i = 0; i < moves; ++i) {
+        e->SlotSensitivity(100 + i);
+        QVERIFY(a.v->data.testShown);
+    }
+    a.editor->SlotAutoChange();
+    QCOMPARE(gSource, 1);
+    const int records = a.world.records().size();
+    a.world.prompter.queueAnswer(true);
+    a.editor->SlotIgnoreAlarmPoint();
+    QStringList texts;
+    for (int id : warnings) texts << lanText(id).arg(kMaxIgnoreValue);
+    QCOMPARE(a.world.prompter.warnings, texts);
+    QCOMPARE(a.ignored(1), ignored);
+    QCOMPARE(a.world.records().mid(records), ignored ? QStringList{lanText(114).arg(1)} : QStringList{});
+    QCOMPARE(QFileInfo::exists(QStringLiteral("cammer12/ignorepoint.bmp")), ignored > 0);
+    gSource = -1;
+}
+
+// "Re-detected" pressed with unsaved region edits: while its save question is open, re-check edges
+// from the loop start no second re-check (and no second question).
+void TestAlarmActions::oneRecheckWhileAsking() {
+    AlarmWorld a;
+    a.twoFailedRegions(10, 10);
+    a.v->data.workingStore->sens[1][0] += 1;  // an unsaved edit
+    QVERIFY(a.editor->hasUnsavedEdits());
+    int edges = 0;
+    a.world.prompter.whileAsking = [&](const QString&) {
+        QVERIFY(a.editor->reCheckWaiting());
+        for (int i = 0; i < 3; ++i, ++edges) a.editor->ReCheckFromLoop();
+        QCoreApplication::processEvents();
+    };
+    a.world.prompter.queueAnswer(false);
+    a.editor->SlotReCheck();
+    QCOMPARE(edges, 3);
+    QCOMPARE(a.world.prompter.questions, QStringList{lanText(72)});
+    QVERIFY(!a.editor->reCheckWaiting());
+    QCoreApplication::processEvents();
+    QCOMPARE(a.world.prompter.questions.size(), 1);
+}
+
+void TestAlarmActions::answerAfterAlarmEnded_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("don't detect, one camera") << "skipOne";
+    QTest::newRow("don't detect, all cameras") << "skipAll";
+    QTest::newRow("ignore alarm points") << "ignore";
+    QTest::newRow("delete ignored points") << "deleteIgnored";
+    QTest::newRow("add the live alarm picture") << "addTemplate";
+}
+
+// The alarm ends (a door re-check passed) while the operator's question is open: the Yes is not carried
+// out and the operator is told so; nothing is skipped, written or recorded.
+void TestAlarmActions::answerAfterAlarmEnded() {
+    QFETCH(QString, action);
+    AlarmWorld a;
+    a.world.p().max_mold_num = 3;
+    a.twoFailedRegions(10, 10);
+    a.v->data.ignoreImages[1].at<uchar>(40, 40) = 255;
+    gSource = 1;
+    gisSafeDoorOpen = true;
+    a.w->ImageState[0][1] = 3;
+    if (action == "skipAll") a.w->displayedCamera = numCamera;
+    a.world.prompter.whileAsking = [&](const QString&) {
+        a.w->DisplayState = 0;
+        a.v->data.allOk = true;
+        gSource = -1;
+    };
+    const int records = a.world.records().size();
+    a.world.prompter.queueAnswer(true);
+    if (action.startsWith("skip"))
+        a.editor->SlotNoCheckCur();
+    else if (action == "ignore")
+        a.editor->SlotIgnoreAlarmPoint();
+    else if (action == "deleteIgnored")
+        a.editor->SlotDeleteIgnorePoint();
+    else
+        a.editor->SlotAddTemp();
+    QCOMPARE(a.world.prompter.questions.size(), 1);
+    QCOMPARE(a.world.prompter.warnings, QStringList{lanText(kAlarmEndedText)});
+    QCOMPARE(a.world.records().size(), records);
+    QVERIFY(!a.v->skipFlag[1]);
+    QCOMPARE(a.ignored(1), 1);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("cammer12/ignorepoint.bmp")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("cammer12/template1.bmp")));
+    QCOMPARE(a.w->ImageState[0][1], 3);
+    gSource = -1;
 }
 
 QTEST_MAIN(TestAlarmActions)

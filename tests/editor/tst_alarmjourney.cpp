@@ -7,9 +7,13 @@
 #include <QDir>
 #include <QtTest>
 
+#include "camera/camerahost.h"
+#include "camera/cameraloss.h"
 #include "editor/alarmoption.h"
 #include "editor/drawroiwidget.h"
 #include "editor/regioption.h"
+#include "editor/vieweditor.h"
+#include "inspection/optionbar.h"
 #include "tests/inspection/cycleworld.h"
 
 namespace {
@@ -23,6 +27,12 @@ struct Screen {
         QTest::mouseRelease(top->windowHandle(), Qt::LeftButton, {}, at(t, p), 40);
     }
     void tap(QWidget* t) { tap(t, t->rect().center()); }
+    // A drag with the button held, through the window.
+    void drag(QWidget* t, const QVector<QPoint>& pts) {
+        QTest::mousePress(top->windowHandle(), Qt::LeftButton, {}, at(t, pts.first()), 40);
+        for (int i = 1; i < pts.size(); ++i) QTest::mouseMove(top->windowHandle(), at(t, pts[i]), 40);
+        QTest::mouseRelease(top->windowHandle(), Qt::LeftButton, {}, at(t, pts.last()), 40);
+    }
     // Opens a list and taps its entry `index` in the list's pop-up.
     void choose(QComboBox* list, int index) {
         tap(list);
@@ -76,6 +86,9 @@ class TestAlarmJourney : public QObject {
 private slots:
     void liveTemplateIgnoreAndNextCycle();
     void skipAllThenOneCamera();
+    void recheckQuestionKeepsTheLoopRunning();
+    void regionEditsSurviveAnAlarm();
+    void skippedCameraJudgedInTheNextAlarm();
     void pictures_data();
     void pictures();
 };
@@ -194,6 +207,127 @@ void TestAlarmJourney::skipAllThenOneCamera() {
     // Camera 1 cleared: the re-check ends the alarm; camera 2 is not looked at again.
     QVERIFY(w.show(0, cycle::good()));
     road.tap(AlarmOption::BTN_RECHECK);
+    QVERIFY(road.alarmEnded());
+    QCOMPARE(w.prompter.unexpectedQuestions, 0);
+}
+
+// An alarm with a region drawn on the alarm page's template and not saved; the door re-check asks
+// whether to save it, after the polling pass: while the question stays open 10 s the loop polls on
+// (frames taken, input edges taken, no camera declared lost, a second re-check edge starts no second
+// re-check), and the answer still acts: the region is saved and the re-check ends the alarm.
+void TestAlarmJourney::recheckQuestionKeepsTheLoopRunning() {
+    AlarmRoad road(1);
+    if (!road.start()) QSKIP("no pseudo-terminal for the simulated IO board");
+    CycleWorld& w = road.w;
+    MainWindow* win = road.win;
+    CammerWidget* v = win->cams[0];
+    QVERIFY(w.show(0, cycle::cavityBad()));
+    QVERIFY(road.alarmCycle());
+    road.tap(AlarmOption::BTN_LIVE_TEMP);
+    QCOMPARE(gSource, 0);
+    const int d = win->editorStep;
+    const int regions = v->data.workingStore->count[d];
+    road.screen.tap(road.editor->editorOf(v)->drawingPanel()->button(0));
+    road.screen.drag(v, {{200, 200}, {300, 250}, {400, 350}});
+    QCOMPARE(v->data.workingStore->count[d], regions + 1);
+    road.screen.tap(win->regiOption->button(RegiOption::BTN_LIVE_TEMP));
+    QCOMPARE(gSource, 1);
+    QVERIFY(w.show(0, cycle::good()));
+
+    const int lost = gLost;
+    int passes = 0, frames = 0;
+    bool secondEdgeTaken = false, otherEdgeTaken = false;
+    w.prompter.whileAsking = [&](const QString& question) {
+        if (question != lanText(72)) return;
+        const int passes0 = gRunCount, frames0 = win->frameCount[0];
+        w.board.setInput(1, false);
+        QTest::qWait(3000);
+        w.pulse(1, 50);  // the door again
+        w.pulse(2, 50);
+        QTest::qWait(7000);
+        passes = gRunCount - passes0;
+        frames = win->frameCount[0] - frames0;
+        secondEdgeTaken = gpControlIO->IOInTrigger(1) == 0;  // the loop took them meanwhile
+        otherEdgeTaken = gpControlIO->IOInTrigger(2) == 0;
+        QVERIFY(road.editor->reCheckWaiting());
+        QCOMPARE(win->DisplayState, 2);
+    };
+    w.prompter.queueAnswer(true);
+    const int records = w.records().size();
+    w.pulse(1, 50);
+    QVERIFY(road.alarmEnded());
+    QCOMPARE(w.prompter.questions.filter(lanText(72)).size(), 1);
+    QVERIFY2(passes > 50, qPrintable(QString::number(passes)));
+    QVERIFY2(frames > 20, qPrintable(QString::number(frames)));
+    QVERIFY(secondEdgeTaken);
+    QVERIFY(otherEdgeTaken);
+    QCOMPARE(gLost, lost);
+    QVERIFY(!w.records().mid(records).join('|').contains(cameraText(332).arg(1).arg(1)));
+    QCOMPARE(v->data.savedStore->count[d], regions + 1);
+    QVERIFY(!road.editor->reCheckWaiting());
+    QCOMPARE(w.prompter.unexpectedQuestions, 0);
+}
+
+// A region drawn on the region page is not saved yet when an NG comes: the alarm page keeps it, the
+// re-check asks whether to save it, and Yes saves it before the mould is judged again.
+void TestAlarmJourney::regionEditsSurviveAnAlarm() {
+    AlarmRoad road(1);
+    if (!road.start()) QSKIP("no pseudo-terminal for the simulated IO board");
+    CycleWorld& w = road.w;
+    MainWindow* win = road.win;
+    CammerWidget* v = win->cams[0];
+    road.screen.tap(win->optionBar->button(OptionBar::Area));
+    QVERIFY(win->regionBarShown());
+    QCOMPARE(gSource, 0);
+    const int d = win->editorStep;
+    const int regions = v->data.workingStore->count[d];
+    road.screen.tap(road.editor->editorOf(v)->drawingPanel()->button(0));
+    road.screen.drag(v, {{200, 200}, {300, 250}, {400, 350}});
+    QCOMPARE(v->data.workingStore->count[d], regions + 1);
+    const QRect drawn = v->data.workingStore->rect[d][regions].rect;
+
+    QVERIFY(w.show(0, cycle::cavityBad()));
+    QVERIFY(road.alarmCycle());
+    QVERIFY(win->alarmBarShown());
+    QCOMPARE(v->data.workingStore->count[d], regions + 1);
+    QCOMPARE(v->data.workingStore->rect[d][regions].rect, drawn);
+    QCOMPARE(v->data.savedStore->count[d], regions);
+    QVERIFY(w.prompter.questions.isEmpty());
+
+    QVERIFY(w.show(0, cycle::good()));
+    w.prompter.queueAnswer(true);
+    road.tap(AlarmOption::BTN_RECHECK);
+    QCOMPARE(w.prompter.questions, QStringList{lanText(72)});
+    QVERIFY(road.alarmEnded());
+    QCOMPARE(v->data.savedStore->count[d], regions + 1);
+    QCOMPARE(v->data.savedStore->rect[d][regions].rect, drawn);
+    QCOMPARE(w.prompter.unexpectedQuestions, 0);
+}
+
+// Camera 2 is skipped in one alarm ("Don't Detect"); the skip lasts for that mould only: in the next
+// cycle the same defect raises the next alarm on camera 2.
+void TestAlarmJourney::skippedCameraJudgedInTheNextAlarm() {
+    AlarmRoad road(2);
+    if (!road.start()) QSKIP("no pseudo-terminal for the simulated IO board");
+    CycleWorld& w = road.w;
+    MainWindow* win = road.win;
+    QVERIFY(w.show(1, cycle::cavityBad()));
+    QVERIFY(road.alarmCycle());
+    road.screen.tap(win->cams[1]);
+    QCOMPARE(win->displayedCamera, 1);
+    w.prompter.queueAnswer(true);
+    road.tap(AlarmOption::BTN_NO_CHECK);
+    QVERIFY(road.alarmEnded());
+    QVERIFY(w.records().contains(lanText(106).arg(2)));
+
+    // The next mould: camera 2 still sees the defect and is judged: the alarm names it.
+    QVERIFY(road.alarmCycle());
+    QVERIFY(!win->cams[1]->skipFlag[1]);
+    QVERIFY(!win->cams[1]->data.allOk);
+    QVERIFY(win->cams[0]->data.allOk);
+    // Cleared, the door re-check ends it.
+    QVERIFY(w.show(1, cycle::good()));
+    w.pulse(1, 50);
     QVERIFY(road.alarmEnded());
     QCOMPARE(w.prompter.unexpectedQuestions, 0);
 }

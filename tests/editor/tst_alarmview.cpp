@@ -1,9 +1,11 @@
 // The alarm page through the region editor: every alarm of a run shows the held picture with its NG
 // marks (the live source), and "Resample" ends on the template with the drawing tools.
+#include <QDir>
 #include <QStackedLayout>
 #include <QtTest>
 #include <algorithm>
 
+#include "app/savereport.h"
 #include "editor/drawroiwidget.h"
 #include "editor/regioption.h"
 #include "tests/inspection/cyclesetup.h"
@@ -14,6 +16,7 @@ private slots:
     void everyAlarmShowsItsMarks();
     void resampleEndsOnTemplate();
     void recheckWithTemplateOpen();
+    void relearningKeepsAMaskItCannotWrite();
 };
 
 // Two alarms in one run: each comes up on the alarm bar with the live source, so the view paints the
@@ -125,6 +128,32 @@ void TestAlarmView::recheckWithTemplateOpen() {
     QVERIFY(v->drawingBar->isHidden());
     QVERIFY(v->prevTemplateButton->isHidden());
     QVERIFY(v->nextTemplateButton->isHidden());
+    w->setRoiEditor(nullptr);
+    delete editor;
+}
+
+// Relearning clears the ignored points of every step, mask and file alike; a mask file that cannot be
+// written keeps its points in memory too, so that what is used is what comes back at the next start.
+void TestAlarmView::relearningKeepsAMaskItCannotWrite() {
+    resetSaveReports();
+    MonitorWorld world(1);
+    quietParams(world.p());
+    world.p().is_psw_used = 0;
+    world.derive();
+    MainWindow* w = world.build();
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    CammerWidget* v = w->cams[0];
+    for (int d = 0; d < 2; ++d) v->data.ignoreImages[d].at<uchar>(5, 5) = 255;
+    QVERIFY(QDir().mkpath(QStringLiteral("cammer12/ignorepoint.bmp")));  // step 2's file cannot be written
+    world.prompter.queueAnswer(true);
+    w->SlotReTrain();
+    QCOMPARE(cv::countNonZero(v->data.ignoreImages[0]), 0);
+    cv::Mat file;
+    QVERIFY(loadIgnoreMask(QStringLiteral("cammer11/ignorepoint.bmp"), file));
+    QCOMPARE(cv::countNonZero(file), 0);
+    QCOMPARE(cv::countNonZero(v->data.ignoreImages[1]), 1);
+    QTRY_COMPARE(world.prompter.warnings.filter(QStringLiteral("ignorepoint.bmp")).size(), 1);
+    resetSaveReports();
     w->setRoiEditor(nullptr);
     delete editor;
 }

@@ -57,6 +57,7 @@ class TestEditorJourney : public QObject {
     Q_OBJECT
 private slots:
     void areaSettingsToRestart();
+    void automaticRegionSavedAtEndSet();
     void pictures_data();
     void pictures();
 };
@@ -169,6 +170,50 @@ void TestEditorJourney::areaSettingsToRestart() {
     QVERIFY(w->DisplayState == 1 || w->DisplayState == 2);
     for (int r = 0; r < 3; ++r) QVERIFY(data.roiOk[1][r] == 0 || data.roiOk[1][r] == 1);
     QCOMPARE(int(data.roiOk[1][3]), 7);
+    uninstall(w, editor);
+}
+
+// Area Settings on a step without regions, with the automatic region switched on: the operator is
+// asked (354); Yes makes one region around what differs between the product and the mould master
+// templates, and End Set saves it with its record.
+void TestEditorJourney::automaticRegionSavedAtEndSet() {
+    MonitorWorld world(1, true, 320, 240);
+    quietParams(world.p());
+    world.p().is_psw_used = 0;
+    world.p().auto_region = 1;
+    world.p().enabe_two_test = 0;
+    world.derive();
+    MainWindow* w = buildShown(world);
+    QVERIFY(w);
+    DrawROIWidget* editor = installDrawROIWidget(w);
+    Screen screen{w};
+    CammerWidget* v = w->cams[0];
+    v->data.templateSlot(0, 0).setTo(100);
+    cv::Mat& mould = v->data.templateSlot(1, 0);
+    mould.setTo(100);
+    mould(cv::Rect(40, 40, 60, 50)).setTo(140);
+    v->data.templateLoaded[0][0] = v->data.templateLoaded[1][0] = 1;
+    QCOMPARE(v->data.savedStore->count[w->DetectStep], 0);
+
+    world.prompter.queueAnswer(true);
+    screen.tap(w->optionBar->button(OptionBar::Area));
+    QVERIFY(w->regionBarShown());
+    QCOMPARE(world.prompter.questions, QStringList{lanText(354)});
+    const int d = w->editorStep;
+    QCOMPARE(v->data.workingStore->count[d], 1);
+    QCOMPARE(v->data.workingStore->shape[d][0], int(kShapePolygon));
+    QCOMPARE(v->data.savedStore->count[d], 0);
+
+    world.prompter.queueAnswer(true);
+    const int records = world.records().size();
+    screen.tap(w->regiOption->button(RegiOption::BTN_END_SET));
+    QCOMPARE(world.prompter.questions.last(), lanText(72));
+    QCOMPARE(v->data.savedStore->count[d], 1);
+    QCOMPARE(v->data.savedStore->shape[d][0], int(kShapePolygon));
+    const QStringList added = world.records().mid(records);
+    QCOMPARE(added.size(), 1);
+    QVERIFY(added.first().contains(lanText(76)));
+    QCOMPARE(world.prompter.unexpectedQuestions, 0);
     uninstall(w, editor);
 }
 

@@ -80,6 +80,8 @@ private slots:
     void newRegionDefaults_data();
     void newRegionDefaults();
     void deleteShiftsDown();
+    void zoomedTemplatePans_data();
+    void zoomedTemplatePans();
     void hoverCursor_data();
     void hoverCursor();
     void polygonPointLimit();
@@ -520,6 +522,42 @@ void TestRegionEdit::stepsAddedAtRunTime() {
     ew.world.prompter.queueAnswer(true);
     ew.editor->SlotSaveData();
     QCOMPARE(ew.saved().count[7], 1);
+}
+
+void TestRegionEdit::zoomedTemplatePans_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QString>("start");  // where the drag starts: "empty", "region", "tool" (armed)
+    QTest::addColumn<QPoint>("panned");
+    QTest::addColumn<bool>("regionMoved");
+    QTest::addColumn<int>("regions");
+    QTest::newRow("zoomed, outside the regions: the picture pans")
+        << 2.0 << "empty" << QPoint(400, 300) << false << 1;
+    QTest::newRow("not zoomed: nothing pans") << 1.0 << "empty" << QPoint(0, 0) << false << 1;
+    QTest::newRow("zoomed, on a region: the region moves") << 2.0 << "region" << QPoint(0, 0) << true << 1;
+    QTest::newRow("zoomed, rectangle tool armed: a shape is drawn")
+        << 2.0 << "tool" << QPoint(0, 0) << false << 2;
+}
+
+// On the enlarged template a drag that starts no drawing, move or resize pans the picture; one that
+// does edits as at any zoom.
+void TestRegionEdit::zoomedTemplatePans() {
+    QFETCH(double, zoom);
+    QFETCH(QString, start);
+    QFETCH(QPoint, panned);
+    QFETCH(bool, regionMoved);
+    QFETCH(int, regions);
+    EditorWorld ew;
+    ew.drawRect({100, 100}, {300, 300});
+    const QRect before = ew.work().rect[ew.step()][0].rect;
+    ew.w->zoomScale = zoom;
+    ew.w->zoomOffX = ew.w->zoomOffY = 0;
+    if (start == "tool") ew.editor->SlotDrawRect();
+    const QPoint a =
+        start == "region" ? QPoint(400, 400) : QPoint(1000, 800);  // display (200, 200) is inside
+    ew.touch.drag({a, a + QPoint(200, 150), a + QPoint(400, 300)});
+    QCOMPARE(QPoint(int(ew.w->zoomOffX), int(ew.w->zoomOffY)), panned);
+    QCOMPARE(ew.work().rect[ew.step()][0].rect != before, regionMoved);
+    QCOMPARE(ew.count(), regions);
 }
 
 QTEST_MAIN(TestRegionEdit)

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/savereport.h"
 #include "editorworld.h"
 #include "editor/regioption.h"
 
@@ -49,6 +50,7 @@ private slots:
     void confirmedSaveRoundTrips();
     void declinedSaveAsksAgain();
     void failedWriteRecordsNothing();
+    void failedMaskWriteKeepsOldPoints();
     void sharedStepsFollow();
 };
 
@@ -185,8 +187,8 @@ void TestRegionSave::declinedSaveAsksAgain() {
     QCOMPARE(ew.count(), 0);
 }
 
-// The table refuses the write (as a full disk would): the operator is told, nothing is recorded and
-// the saved store keeps its regions; the edits stay to be saved again.
+// The table refuses the write (as a full disk would): the operator is told once (one box, one record),
+// no change is recorded and the saved store keeps its regions; the edits stay to be saved again.
 void TestRegionSave::failedWriteRecordsNothing() {
     EditorWorld ew;
     ew.drawRect({100, 100}, {300, 300});
@@ -205,10 +207,38 @@ void TestRegionSave::failedWriteRecordsNothing() {
     const int records = ew.world.records().size();
     ew.world.prompter.queueAnswer(true);
     ew.editor->SlotSaveData();
-    QCOMPARE(ew.world.prompter.warnings, QStringList{lanText(600).arg("PARAM.db")});
-    QCOMPARE(ew.world.records().size(), records);
+    QTRY_COMPARE(ew.world.prompter.warnings, QStringList{lanText(600).arg("PARAM.db")});
+    QCOMPARE(ew.world.records().mid(records), ew.world.prompter.warnings);
     QCOMPARE(ew.saved().count[ew.step()], 0);
     QVERIFY(regionsDiffer(ew.saved(), ew.work()));
+}
+
+// A deleted region's ignore points are cleared at the save; when the mask file cannot be written the
+// operator hears it once (the writer's box and record) and the mask in use keeps the old points, as
+// the file does. The regions themselves are saved.
+void TestRegionSave::failedMaskWriteKeepsOldPoints() {
+    resetSaveReports();
+    EditorWorld ew;
+    ew.drawRect({100, 100}, {300, 300});
+    ew.world.prompter.queueAnswer(true);
+    ew.editor->SlotSaveData();
+    const int d = ew.step();
+    cv::Mat& mask = ew.v->data.ignoreImages[d];
+    const QRect box = ew.saved().imageRect(d, 0);
+    mask.at<uchar>(box.top() + 1, box.left() + 1) = 255;
+    QVERIFY(QDir().mkpath(QStringLiteral("cammer1%1/ignorepoint.bmp").arg(d + 1)));
+
+    ew.world.prompter.queueAnswer(true);  // delete the region, still selected
+    ew.world.prompter.queueAnswer(true);  // save
+    const int records = ew.world.records().size();
+    ew.editor->SlotDeleteROI();
+    ew.editor->SlotSaveData();
+    QCOMPARE(ew.saved().count[d], 0);
+    QTRY_COMPARE(ew.world.prompter.warnings.filter(QStringLiteral("ignorepoint.bmp")).size(), 1);
+    QCOMPARE(ew.world.prompter.warnings.size(), 1);
+    QCOMPARE(ew.world.records().mid(records).filter(QStringLiteral("ignorepoint.bmp")).size(), 1);
+    QCOMPARE(cv::countNonZero(mask), 1);
+    resetSaveReports();
 }
 
 // Standard procedure with "Two same parameters": saving step 0 makes step 1 a copy in both stores and

@@ -1,9 +1,12 @@
 // Templates and the region bar: the slot an added template takes, the checks before adding, deleting
 // the shown template or all but the masters (with their network messages), the bar's lists and picture
 // sources, browsing, and the archived pictures.
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "editor/regioption.h"
 #include "inspection/optionbar.h"
@@ -77,13 +80,10 @@ struct NetOn {
             q.exec(QStringLiteral("update sysparam set value='1 0 0' where name='CntNet'"));
         }
         p.cnt_net_on = 1;
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        CNT_Net::setListenPort(port);
+        // The bridge takes any free port itself; the client is pointed at the one it got.
+        CNT_Net::setListenPort(0);
         gpNet = new CNT_Net;
-        client = std::make_unique<NetClient>(port);
+        client = std::make_unique<NetClient>(gpNet->serverPort());
     }
     ~NetOn() {
         client.reset();
@@ -91,6 +91,32 @@ struct NetOn {
         gpNet = nullptr;
     }
     std::unique_ptr<NetClient> client;
+};
+
+// Files that cannot be removed, not even by root (the immutable attribute), until the guard ends.
+struct Immutable {
+    static bool set(const QString& path, bool on) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (ok) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return ok;
+    }
+    bool add(const QString& path) {
+        const QString abs = QFileInfo(path).absoluteFilePath();
+        if (!set(abs, true)) return false;
+        paths << abs;
+        return true;
+    }
+    ~Immutable() {
+        for (const QString& p : paths) set(p, false);
+    }
+    QStringList paths;
 };
 
 // Presses on a top-level window at the position of `p` in `target`'s coordinates.
@@ -133,6 +159,9 @@ private slots:
     void addLiveAlarmPictureRechecksOthers();
     void deleteShown();
     void deleteAllKeepsMastersByName();
+    void failedRemovalsAreToldAndKept();
+    void productStepOff_data();
+    void productStepOff();
     void detectList_data();
     void detectList();
     void sources_data();
@@ -410,6 +439,85 @@ void TestTemplates::deleteAllKeepsMastersByName() {
     QVERIFY(!hasTemplateName(net.client->of(11), "template.bmp"));
     w->setRoiEditor(nullptr);
     delete editor;
+}
+
+// A template file that cannot be removed: deleting the shown template or all of them tells the operator
+// once (box 620 naming the file, one record) and keeps that template in use, as it would be after the
+// next start; the others go.
+void TestTemplates::failedRemovalsAreToldAndKept() {
+    EditorWorld ew(64, 48, [](WizardPara& p) { p.max_mold_num = 4; });
+    CammerWidget* v = ew.v;
+    const int d = ew.step();
+    const QDateTime t(QDate(2026, 3, 1), QTime(9, 0));
+    for (int k = 0; k < 4; ++k) {
+        templateFile(0, d, k, t.addSecs(k), uchar(10 * k));
+        v->data.templateSlot(d, k).setTo(10 * k);
+        v->data.templateLoaded[d][size_t(k)] = 1;
+    }
+    v->data.templateCount[d] = 4;
+    const QString stuck = QFileInfo(QStringLiteral("cammer1%1/template2.bmp").arg(d + 1)).absoluteFilePath();
+    Immutable guard;
+    if (!guard.add(stuck)) QSKIP("the file system cannot make a file immutable here");
+
+    ew.w->regiOption->SlotTempNext();
+    ew.w->regiOption->SlotTempNext();
+    QCOMPARE(v->data.shownTemplate, 2);
+    int records = ew.world.records().size();
+    ew.world.prompter.queueAnswer(true);
+    ew.editor->SlotTempDeleteCur();
+    QCOMPARE(ew.world.prompter.warnings,
+             QStringList{lanText(620).arg(QStringLiteral("./cammer1%1/template2.bmp").arg(d + 1))});
+    QCOMPARE(ew.world.records().mid(records), ew.world.prompter.warnings);
+    QCOMPARE(v->data.templateLoaded[d], (std::vector<int>{1, 1, 1, 1}));
+    QVERIFY(!ew.editor->retrain[0]);
+
+    ew.world.prompter.warnings.clear();
+    records = ew.world.records().size();
+    ew.editor->SlotTempDeleteAll();
+    QCOMPARE(ew.world.prompter.warnings.size(), 1);
+    QVERIFY(ew.world.prompter.warnings.first().contains(QStringLiteral("template2.bmp")));
+    QCOMPARE(ew.world.records().mid(records), (QStringList{lanText(71), ew.world.prompter.warnings.first()}));
+    QCOMPARE(v->data.templateLoaded[d], (std::vector<int>{1, 0, 1, 0}));
+    QCOMPARE(v->data.templateCount[d], 2);
+    QCOMPARE(int(v->data.templateImage(d, 2).at<uchar>(0, 0)), 20);
+    QVERIFY(QFile::exists(stuck));
+    QVERIFY(!QFile::exists(QStringLiteral("cammer1%1/template1.bmp").arg(d + 1)));
+    QVERIFY(!QFile::exists(QStringLiteral("cammer1%1/template3.bmp").arg(d + 1)));
+}
+
+void TestTemplates::productStepOff_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("product");  // product detection switched on
+    QTest::addColumn<int>("chosen");    // the step chosen on the region bar's list
+    QTest::addColumn<int>("step");      // the step edited afterwards
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("standard, product step while off") << int(kDetectStandard) << false << 0 << 1 << true;
+    QTest::newRow("two colours, right product while off") << int(kDetectTwoColour) << false << 2 << 1 << true;
+    QTest::newRow("multi-detection, 1st step while off") << int(kDetectMulti) << false << 0 << 1 << true;
+    QTest::newRow("multi-detection, 3rd step while off") << int(kDetectMulti) << false << 2 << 2 << false;
+    QTest::newRow("multi-detection, 1st step while on") << int(kDetectMulti) << true << 0 << 0 << false;
+}
+
+// With product detection off, choosing a product step on the region bar goes to the list's second
+// entry with warning 118, in every procedure; other steps are edited as chosen.
+void TestTemplates::productStepOff() {
+    QFETCH(int, mode);
+    QFETCH(bool, product);
+    QFETCH(int, chosen);
+    QFETCH(int, step);
+    QFETCH(bool, warned);
+    EditorWorld ew(64, 48, [&](WizardPara& p) {
+        p.detect_mode = mode;
+        p.multi_step_count = 3;
+        p.enable_prod_detect = product ? 1 : 0;
+    });
+    QComboBox* list = ew.w->regiOption->detectList();
+    if (list->currentIndex() == chosen) list->setCurrentIndex(chosen == 1 ? 2 : 1);
+    ew.world.prompter.warnings.clear();
+    list->setCurrentIndex(chosen);
+    QCOMPARE(ew.world.prompter.warnings, warned ? QStringList{lanText(118)} : QStringList{});
+    QCOMPARE(ew.step(), step);
+    QCOMPARE(list->currentIndex(), step);
 }
 
 void TestTemplates::detectList_data() {

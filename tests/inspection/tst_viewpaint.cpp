@@ -173,6 +173,7 @@ void TestViewPaint::overlays() {
     v->data.alarmImage = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     v->data.alarmImage.at<uchar>(10, 10) = 255;
     v->data.alarmImage.at<uchar>(40, 40) = 255;  // outside every region: never painted
+    v->data.testImage = v->data.alarmImage.clone();  // a parameter test marks the same pixels
     v->data.ignoreImages[0] = cv::Mat::zeros(gImageH, gImageW, CV_8UC1);
     v->data.ignoreImages[0].at<uchar>(12, 12) = 255;
     v->data.ignoreImages[0].at<uchar>(30, 45) = 255;  // outside
