@@ -49,7 +49,9 @@ HelpWidget::HelpWidget(QWidget* parent) : BWidget(parent) {
 }
 
 QString HelpWidget::pageFolder() {
-    return gLan == 0 ? QStringLiteral("./help/") : QStringLiteral("./help-en/");
+    return gLan == 0   ? QStringLiteral("./help/")
+           : gLan == 2 ? QStringLiteral("./help-tw/")
+                       : QStringLiteral("./help-en/");
 }
 
 void HelpWidget::loadPages() {
