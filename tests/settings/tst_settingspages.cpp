@@ -39,6 +39,8 @@ private slots:
     void helpPages_data();
     void helpPages();
     void hardwareConfiguration();
+    void installedHardwareList_data();
+    void installedHardwareList();
 };
 
 void TestSettingsPages::systemParamSliders_data() {
@@ -271,7 +273,7 @@ void TestSettingsPages::hardwareConfiguration() {
     numCamera = 4;
     HardwareConfigurationWidget dialog;
     QCOMPARE(dialog.keyLabels.size(), 4);
-    QCOMPARE(dialog.keyLabels[0]->text(), QStringLiteral("Panel computer"));
+    QCOMPARE(dialog.keyLabels[0]->text(), lan(690));  // "Panel computer" in the language shown
     QVERIFY(dialog.keyLabels[0]->styleSheet().contains("cyan"));
     QCOMPARE(dialog.valueLabels[1]->text(), QStringLiteral("Quad core 1.8 GHz"));
     QVERIFY(dialog.valueLabels[1]->styleSheet().contains("yellow"));
@@ -288,6 +290,34 @@ void TestSettingsPages::hardwareConfiguration() {
     QCOMPARE(confirmed.size(), 1);
     gCameraID = kCameraNone;
     numCamera = 0;
+}
+
+void TestSettingsPages::installedHardwareList_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("panelKey");
+    QTest::newRow("zh") << 0 << QString::fromUtf8("面板计算机");
+    QTest::newRow("en") << 1 << "Panel computer";
+    QTest::newRow("tw") << 2 << QString::fromUtf8("面板電腦");
+}
+
+// The list installed with the program claims no figures of a panel it does not know; its keys are in
+// the language shown, and the profile row says that this computer is simulated.
+void TestSettingsPages::installedHardwareList() {
+    QFETCH(int, language);
+    QFETCH(QString, panelKey);
+    SettingsRig rig;
+    gLan = language;
+    QFile source(qEnvironmentVariable("MONITOR_SOURCE_DIR") + "/resources/conf.txt");
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray text = source.readAll();
+    for (const char* invented : {"GHz", "GB", "cores", "Inputs", "Outputs"})
+        QVERIFY2(!text.contains(invented), invented);
+    QVERIFY(rig.dir.writeFile("conf.txt", text));
+    HardwareConfigurationWidget dialog;
+    QVERIFY(!dialog.keyLabels.isEmpty());
+    QCOMPARE(dialog.keyLabels[0]->text(), panelKey);
+    QCOMPARE(dialog.keyLabels[1]->text(), lan(691));
+    QCOMPARE(dialog.valueLabels[1]->text(), lan(698));
 }
 
 QTEST_MAIN(TestSettingsPages)
