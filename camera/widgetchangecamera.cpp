@@ -1,5 +1,6 @@
 #include "widgetchangecamera.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 
@@ -18,6 +19,7 @@ constexpr int kHeight = 560;
 constexpr int kRowTop = 10;
 constexpr int kRowPitch = 60;
 constexpr int kRowHeight = 50;
+constexpr int kLabelWidth = 290;  // x 20 to 310, before the boxes at x 320
 
 QFont dialogFont() {
     return QFont(QStringLiteral("times"), 20, 2);
@@ -35,7 +37,7 @@ WidgetChangeCamera::WidgetChangeCamera(MainWindowBase* window) : QWidget(nullptr
                                       &WidgetChangeCamera::SetCameraNO6, &WidgetChangeCamera::SetCameraNO7};
     for (int k = 0; k < m_count; ++k) {
         auto* box = new ComboBox(this);
-        box->setGeometry(360, kRowTop + kRowPitch * k, 160, kRowHeight);
+        box->setGeometry(320, kRowTop + kRowPitch * k, 200, kRowHeight);  // "第1号" whole beside the arrow
         for (int j = 0; j < m_count; ++j) box->addItem(cameraText(394).arg(j + 1), j);
         box->setItemHeight(kRowHeight);
         box->setCurrentIndex(k);
@@ -75,9 +77,15 @@ void WidgetChangeCamera::paintEvent(QPaintEvent*) {
         p.drawPixmap(rect(), *gpPixmapBG);
     else
         p.fillRect(rect(), QColor(0x1f, 0x2a, 0x3a));
-    p.setFont(dialogFont());
     p.setPen(Qt::blue);
-    for (int k = 0; k < m_count; ++k)
-        p.drawText(QRect(20, kRowTop + kRowPitch * k, 400, kRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   cameraText(395).arg(k + 1));
+    for (int k = 0; k < m_count; ++k) {
+        // Whole before the camera's box: a longer caption (English) is drawn smaller.
+        const QString text = cameraText(395).arg(k + 1);
+        QFont f = dialogFont();
+        while (f.pointSize() > 12 && QFontMetrics(f).horizontalAdvance(text) > kLabelWidth)
+            f.setPointSize(f.pointSize() - 1);
+        p.setFont(f);
+        p.drawText(QRect(20, kRowTop + kRowPitch * k, kLabelWidth, kRowHeight),
+                   Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
 }

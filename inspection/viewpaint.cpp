@@ -341,7 +341,10 @@ void CammerWidget::paintView(QPainter& p) {
             const QColor c = data.allOk ? QColor(Qt::green) : QColor(Qt::red);
             p.setPen(c);
             p.setTransform(referenceFrame);
-            p.drawText(5, 85, data.allOk ? QStringLiteral("OK") : QStringLiteral("NG"));
+            // At least 10 view pixels in from the left edge, also on a small tile.
+            const double sx = std::max(0.01, referenceFrame.m11());
+            const int markX = std::max(5, int(std::ceil(10.0 / sx)));
+            p.drawText(markX, 85, data.allOk ? QStringLiteral("OK") : QStringLiteral("NG"));
             // The brightness, in view pixels at an unsquashed, legible size, ends before the camera
             // number badge of a tile.
             const QPointF at = referenceFrame.map(QPointF(1450, 40));

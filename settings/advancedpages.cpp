@@ -19,7 +19,7 @@
 namespace {
 
 const char* const kPageStyle =
-    "QLabel{font-size:22px;color:#656263;}QPushButton{color:#656263;font-size:20px;}"
+    "QLabel{font-size:22px;color:#656263;}QPushButton{color:#656263;font-size:20px;padding:0px 12px;}"
     "QComboBox{font-size:22px;}QComboBox QAbstractItemView::item{min-height:60px;}";
 
 struct SliderDef {

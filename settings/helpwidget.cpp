@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTextStream>
+
+#include "platform/system/profile.h"
 #include <QVBoxLayout>
 
 #include "app/globals.h"
@@ -49,7 +51,9 @@ HelpWidget::HelpWidget(QWidget* parent) : BWidget(parent) {
 }
 
 QString HelpWidget::pageFolder() {
-    return gLan == 0 ? QStringLiteral("./help/") : QStringLiteral("./help-en/");
+    return gLan == 0   ? QStringLiteral("./help/")
+           : gLan == 2 ? QStringLiteral("./help-tw/")
+                       : QStringLiteral("./help-en/");
 }
 
 void HelpWidget::loadPages() {
@@ -114,6 +118,20 @@ void HelpWidget::paintEvent(QPaintEvent* event) {
 // ---------------------------------------------------------------------------------------------------
 // Hardware configuration
 
+namespace {
+// The keys of the installed list in the language shown; other keys as they stand.
+QString keyText(const QString& key) {
+    static const struct {
+        const char* key;
+        int id;
+    } kKeys[] = {{"Panel computer", 690}, {"Profile", 691}, {"Screen", 692},   {"Cameras", 693},
+                 {"Interfaces", 694},     {"Count", 695},   {"IO board", 696}, {"Port", 697}};
+    for (const auto& k : kKeys)
+        if (key == QLatin1String(k.key) && !setText(k.id).isEmpty()) return setText(k.id);
+    return key;
+}
+}  // namespace
+
 QVector<HardwareConfigurationWidget::Entry> HardwareConfigurationWidget::readConf(const QString& path) {
     QVector<Entry> entries;
     QFile file(path);
@@ -144,10 +162,12 @@ HardwareConfigurationWidget::HardwareConfigurationWidget(QWidget* parent) : QWid
     grid->setContentsMargins(50, 50, 50, 50);
     const QVector<Entry> entries = readConf(QStringLiteral("conf.txt"));
     int row = 0;
-    for (const Entry& e : entries) {
+    for (Entry e : entries) {
+        // "Profile" says how the program runs: on the panel, or simulated on another computer.
+        if (e.key == QLatin1String("Profile")) e.value = setText(isSimulated() ? 698 : 699);
         const bool heading = e.value.isEmpty();
         const QString colour = heading ? QStringLiteral("color:cyan;") : QStringLiteral("color:yellow;");
-        auto* key = new QLabel(e.key, this);
+        auto* key = new QLabel(keyText(e.key), this);
         auto* value = new QLabel(e.key == QLatin1String("Count") ? QString() : e.value, this);
         key->setStyleSheet(colour);
         value->setStyleSheet(colour);

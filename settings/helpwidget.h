@@ -1,6 +1,6 @@
 #pragma once
 // The "help" tab of the settings dialog and the hardware configuration dialog: two read-only viewers
-// of files installed beside the program ("./help/" or "./help-en/", and "conf.txt").
+// of files installed beside the program ("./help/", "./help-en/" or "./help-tw/", and "conf.txt").
 #include <QPixmap>
 #include <QVector>
 #include <QWidget>
@@ -21,7 +21,7 @@ public:
 
     explicit HelpWidget(QWidget* parent = nullptr);
 
-    // "./help/" in Simplified Chinese, "./help-en/" otherwise.
+    // "./help/" in Simplified Chinese, "./help-tw/" in Traditional Chinese, "./help-en/" in English.
     static QString pageFolder();
     // Lists the first 50 readable PNG files of the folder by name; none: the camera picture as the
     // only page. A page is decoded when it is shown, and only the page shown is kept.

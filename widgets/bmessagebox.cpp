@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -110,8 +111,41 @@ void wakeForBox() {
     }
 }
 
+bool isWide(QChar c) {
+    return c.unicode() >= 0x2E80;  // CJK and full-width signs: a line may break between any two
+}
+
+}  // namespace
+
+// The table's texts carry the line breaks of a narrower box; the box wraps them itself. A break stays
+// where a sentence or a clause before a list ends; elsewhere the two lines join (with a blank between
+// words, without one between Chinese characters), so that "是否保存系统\r\n参数？" reads on one line.
+QString flowText(const QString& text) {
+    static const QString kEnds = QStringLiteral("。！？!?：:");
+    QString out;
+    out.reserve(text.size());
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = i == 0 ? lines[i] : lines[i].trimmed();
+        if (i > 0) {
+            const QString before = out.trimmed();
+            if (before.isEmpty() || kEnds.contains(before.back())) {
+                out = before + QLatin1Char('\n');
+            } else {
+                out = before;
+                if (!line.isEmpty() && !(isWide(before.back()) || isWide(line.front())))
+                    out += QLatin1Char(' ');
+            }
+        }
+        out += line;
+    }
+    return out;
+}
+
+namespace {
+
 QLabel* makeMessage(QWidget* box, const QString& text) {
-    auto* l = new QLabel(text, box);
+    auto* l = new QLabel(flowText(text), box);
     l->setWordWrap(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
@@ -125,7 +159,7 @@ WarnBox::WarnBox(QString title, QWidget* parent)
     confirmButton->setFixedSize(200, 72);
     confirmButton->setAutoDefault(false);
     connect(confirmButton, &QPushButton::clicked, this, &QDialog::accept);
-    titleLabel = makeTitle(this, title, 100);
+    titleLabel = makeTitle(this, title, 120);
     textLabel = makeMessage(this, QString());
     QLabel* icon = makeIcon(this, ":/img/icons/56.png", 70);
 
@@ -141,7 +175,7 @@ WarnBox::WarnBox(QString title, QWidget* parent)
 }
 
 void WarnBox::setText(const QString& text) {
-    textLabel->setText(text);
+    textLabel->setText(flowText(text));
 }
 
 void WarnBox::paintEvent(QPaintEvent*) {}
@@ -184,7 +218,7 @@ ChooseBox::ChooseBox(QString title, QWidget* parent)
 }
 
 void ChooseBox::setText(const QString& text) {
-    textLabel->setText(text);
+    textLabel->setText(flowText(text));
 }
 
 void ChooseBox::paintEvent(QPaintEvent*) {}

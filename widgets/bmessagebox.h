@@ -7,6 +7,11 @@
 class QLabel;
 class QPushButton;
 
+// A box's message as it is shown: the table's line breaks kept only after a sentence's or clause's end
+// (。！？!?：:); other breaks join the lines, with a blank between words and none between Chinese
+// characters. The box wraps the text to its own width.
+QString flowText(const QString& text);
+
 // A message with one confirm button (680 x 250; taller when the message needs it).
 class WarnBox : public QDialog {
 public:

@@ -130,7 +130,12 @@ void Slider::paintEvent(QPaintEvent*) {
     // A long caption ("Sensitivity", "Min Area") shrinks to stay whole in its column.
     if (m_captionFor != objectName()) {
         m_captionFor = objectName();
-        m_captionPx = fittingPixelSize(m_captionFor, 118, 30, 16, false);
+        // Measured in the font it is drawn in (the application font's widths differ).
+        m_captionPx = 30;
+        for (; m_captionPx > 16; --m_captionPx) {
+            f.setPixelSize(m_captionPx);
+            if (QFontMetrics(f).horizontalAdvance(m_captionFor) <= 118) break;
+        }
     }
     f.setPixelSize(m_captionPx);
     p.setFont(f);

@@ -42,6 +42,7 @@ private slots:
     void overlays();
     void reportsToTitleBar();
     void hiddenViewStripsCurrent();
+    void resultMarkClearOfTileEdge();
     void titleBarStripsAndIcons();
     void regionAtImageEdgeClipped_data();
     void regionAtImageEdgeClipped();
@@ -271,6 +272,34 @@ void TestViewPaint::hiddenViewStripsCurrent() {
     QCOMPARE(strip->layerNum->text(), QStringLiteral("7"));
     QCOMPARE(strip->ngNum->text(), QStringLiteral("2"));
     gAllNum[1] = gFailNum[1] = 0;
+}
+
+// The OK mark of a small tile stands clear of its left edge.
+void TestViewPaint::resultMarkClearOfTileEdge() {
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    QVERIFY(v);
+    gSource = -1;
+    w->DisplayState = 1;
+    w->displayedCamera = 0;
+    v->data.allOk = true;
+    v->resize(431, 245);  // a tile of four
+    QImage img(v->size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    v->render(&img);
+    int left = -1;  // the mark's first column, right of the view's 2-pixel frame
+    for (int x = 3; x < 60 && left < 0; ++x)
+        for (int y = 3; y < 60; ++y) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.green() > 60 && c.red() < 60 && c.blue() < 60) {  // anti-aliased edges too
+                left = x;
+                break;
+            }
+        }
+    QVERIFY(left >= 0);                                       // the mark is drawn
+    QVERIFY2(left >= 12, qPrintable(QString::number(left)));  // 10 px in, plus the glyph's own side bearing
+    w->DisplayState = 0;
 }
 
 void TestViewPaint::titleBarStripsAndIcons() {

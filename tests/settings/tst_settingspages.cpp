@@ -39,6 +39,8 @@ private slots:
     void helpPages_data();
     void helpPages();
     void hardwareConfiguration();
+    void installedHardwareList_data();
+    void installedHardwareList();
 };
 
 void TestSettingsPages::systemParamSliders_data() {
@@ -223,7 +225,7 @@ void TestSettingsPages::helpPages_data() {
     QTest::addColumn<int>("pages");
     QTest::newRow("sixty pages: the first fifty") << 0 << 60 << 50;
     QTest::newRow("three pages, English folder") << 1 << 3 << 3;
-    QTest::newRow("Traditional Chinese reads the English folder") << 2 << 2 << 2;
+    QTest::newRow("Traditional Chinese reads its own folder") << 2 << 2 << 2;
     QTest::newRow("empty folder: the camera picture") << 0 << 0 << 1;
 }
 
@@ -233,16 +235,15 @@ void TestSettingsPages::helpPages() {
     QFETCH(int, pages);
     SettingsRig rig;
     gLan = language;
-    const QString folder = language == 0 ? "help" : "help-en";
+    const QString folder = language == 0 ? "help" : language == 2 ? "help-tw" : "help-en";
+    const QString other = language == 0 ? "help-en" : "help";
     QVERIFY(QDir().mkpath(folder));
-    QDir().mkpath(language == 0 ? "help-en" : "help");
+    QDir().mkpath(other);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (int i = 0; i < files; ++i)
         QVERIFY(image.save(QStringLiteral("%1/page%2.png").arg(folder).arg(i, 2, 10, QChar('0'))));
-    QVERIFY(
-        QFile::copy(folder + "/page00.png", (language == 0 ? "help-en" : "help") + QString("/other.png")) ||
-        files == 0);
+    QVERIFY(QFile::copy(folder + "/page00.png", other + QString("/other.png")) || files == 0);
     HelpWidget help;
     QCOMPARE(help.pageCount(), pages);
     if (files > 0) {
@@ -272,7 +273,7 @@ void TestSettingsPages::hardwareConfiguration() {
     numCamera = 4;
     HardwareConfigurationWidget dialog;
     QCOMPARE(dialog.keyLabels.size(), 4);
-    QCOMPARE(dialog.keyLabels[0]->text(), QStringLiteral("Panel computer"));
+    QCOMPARE(dialog.keyLabels[0]->text(), lan(690));  // "Panel computer" in the language shown
     QVERIFY(dialog.keyLabels[0]->styleSheet().contains("cyan"));
     QCOMPARE(dialog.valueLabels[1]->text(), QStringLiteral("Quad core 1.8 GHz"));
     QVERIFY(dialog.valueLabels[1]->styleSheet().contains("yellow"));
@@ -289,6 +290,34 @@ void TestSettingsPages::hardwareConfiguration() {
     QCOMPARE(confirmed.size(), 1);
     gCameraID = kCameraNone;
     numCamera = 0;
+}
+
+void TestSettingsPages::installedHardwareList_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("panelKey");
+    QTest::newRow("zh") << 0 << QString::fromUtf8("面板计算机");
+    QTest::newRow("en") << 1 << "Panel computer";
+    QTest::newRow("tw") << 2 << QString::fromUtf8("面板電腦");
+}
+
+// The list installed with the program claims no figures of a panel it does not know; its keys are in
+// the language shown, and the profile row says that this computer is simulated.
+void TestSettingsPages::installedHardwareList() {
+    QFETCH(int, language);
+    QFETCH(QString, panelKey);
+    SettingsRig rig;
+    gLan = language;
+    QFile source(qEnvironmentVariable("MONITOR_SOURCE_DIR") + "/resources/conf.txt");
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray text = source.readAll();
+    for (const char* invented : {"GHz", "GB", "cores", "Inputs", "Outputs"})
+        QVERIFY2(!text.contains(invented), invented);
+    QVERIFY(rig.dir.writeFile("conf.txt", text));
+    HardwareConfigurationWidget dialog;
+    QVERIFY(!dialog.keyLabels.isEmpty());
+    QCOMPARE(dialog.keyLabels[0]->text(), panelKey);
+    QCOMPARE(dialog.keyLabels[1]->text(), lan(691));
+    QCOMPARE(dialog.valueLabels[1]->text(), lan(698));
 }
 
 QTEST_MAIN(TestSettingsPages)

@@ -56,6 +56,8 @@ private slots:
     void longMessageIsNotCut();
     void captionsFitInEveryLanguage_data();
     void captionsFitInEveryLanguage();
+    void questionsFlow_data();
+    void questionsFlow();
     void buttonTextsFollowLanguage_data();
     void buttonTextsFollowLanguage();
     void messageBoxMasks_data();
@@ -152,6 +154,42 @@ void TestKitBoxes::captionsFitInEveryLanguage() {
                 QVERIFY2(l->fontMetrics().horizontalAdvance(word) <= l->width(), qPrintable(word));
         }
     }
+}
+
+void TestKitBoxes::questionsFlow_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("lan");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("zh, one question") << 234 << 0 << QString::fromUtf8("是否保存系统参数？");
+    QTest::newRow("tw, one question") << 234 << 2 << QString::fromUtf8("是否儲存系統參數？");
+    QTest::newRow("en, one question") << 234 << 1 << "Whether to save the system parameter?";
+    QTest::newRow("zh, sentences") << 134 << 0
+                                   << QString::fromUtf8("相机不可用，请检查连接！\n是否清除相机的序列号？");
+    QTest::newRow("en, sentences")
+        << 134 << 1
+        << "The camera was unavailable, please check the connection!\nWhether to eliminate the SN of camera?";
+}
+
+// A question reads as sentences, wrapped by the box, not at the table's early breaks; the title is
+// whole at a readable size.
+void TestKitBoxes::questionsFlow() {
+    QFETCH(int, id);
+    QFETCH(int, lan);
+    QFETCH(QString, shown);
+    gLan = lan;
+    gShowW = 1725;
+    gShowH = 982;
+    ChooseBox box(kitText(566));
+    box.setText(kitText(id));
+    box.show();
+    QCOMPARE(box.textLabel->text(), shown);
+    if (!shown.contains('\n') && lan != 1) {
+        // One line: as high as the font's line.
+        QVERIFY(box.textLabel->height() < 2 * box.textLabel->fontMetrics().lineSpacing());
+    }
+    QVERIFY2(box.titleLabel->font().pixelSize() >= 24 || box.titleLabel->font().pointSize() >= 18,
+             qPrintable(QString::number(box.titleLabel->font().pixelSize())));
+    QVERIFY(!box.titleLabel->text().contains('\n'));
 }
 
 void TestKitBoxes::buttonTextsFollowLanguage_data() {
@@ -284,7 +322,7 @@ void TestKitBoxes::showBoxesUseRealBoxes() {
             box->reject();
     });
     QCOMPARE(showChooseBox("Clear the bindings?"), answer);
-    QCOMPARE(title, QString("Confirmation prompt"));
+    QCOMPARE(title, QString("Confirm"));
     QCOMPARE(question, QString("Clear the bindings?"));
 
     ModalDriver confirm([&](QWidget* w) {

@@ -39,6 +39,8 @@ protected:
 class TestKitControls : public QObject {
     Q_OBJECT
 private slots:
+    void sliderCaptionWhole_data();
+    void sliderCaptionWhole();
     void initTestCase() {
         resetAppGlobals();
         loadLanguageTable();
@@ -346,6 +348,35 @@ void TestKitControls::sliderValueBoxOpensKeypad() {
     QTest::mouseClick(s, Qt::LeftButton, Qt::NoModifier, QPoint(170, 30));
     QVERIFY(!gpNumPad->isVisible());
     resetKeypadGlobals();
+}
+
+void TestKitControls::sliderCaptionWhole_data() {
+    QTest::addColumn<QString>("caption");
+    for (const char* c : {"Max Gray", "Min Gray", "Min Area", "Sensitivity", "最大灰度", "最大灰階"})
+        QTest::newRow(c) << QString::fromUtf8(c);
+}
+
+// A region panel slider's caption ends before its value box (drawn in green; the gap between them stays
+// free of it), shrunk where it must be.
+void TestKitControls::sliderCaptionWhole() {
+    QFETCH(QString, caption);
+    // An application font narrower than the caption's own family (the caption is drawn in that one).
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed")));
+    Slider s(0, 255, 1, 25, nullptr, caption);
+    s.resize(1000, 45);
+    QImage img(s.size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    s.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    int lastGreen = -1;
+    for (int x = 0; x < 135; ++x)
+        for (int y = 0; y < img.height(); ++y) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.green() > 120 && c.red() < 80 && c.blue() < 80) lastGreen = x;
+        }
+    QApplication::setFont(before);
+    QVERIFY(lastGreen > 20);  // drawn at all
+    QVERIFY2(lastGreen < 120, qPrintable(QString::number(lastGreen)));
 }
 
 QTEST_MAIN(TestKitControls)
