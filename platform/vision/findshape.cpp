@@ -241,7 +241,7 @@ private:
         const int bw = std::min(kBlock, r_.width - bx), bh = std::min(kBlock, r_.height - by);
         const int X0 = r_.x + bx, Y0 = r_.y + by, cols = img_.cols, rows = img_.rows;
         const bool inX = X0 >= 3 && X0 + bw + 3 <= cols;
-        float hs[kBlock + 6][kBlock], hd[kBlock + 6][kBlock];
+        float hs[kBlock + 6][kBlock] = {}, hd[kBlock + 6][kBlock] = {};  // columns past a cut block: 0
         for (int i = 0; i < bh + 6; ++i) {
             const int Y = Y0 - 3 + i;
             const uchar* row =
@@ -259,23 +259,28 @@ private:
             }
         }
         for (int y = 0; y < bh; ++y) {
-            Dir* out = dirs_ + size_t(by + y) * size_t(r_.width) + size_t(bx);
-            for (int x = 0; x < bw; ++x) {
-                const float gx = s0 * hd[y + 3][x] + s1 * (hd[y + 2][x] + hd[y + 4][x]) +
-                                 s2 * (hd[y + 1][x] + hd[y + 5][x]) + s3 * (hd[y][x] + hd[y + 6][x]);
-                const float gy = d1 * (hs[y + 4][x] - hs[y + 2][x]) + d2 * (hs[y + 5][x] - hs[y + 1][x]) +
-                                 d3 * (hs[y + 6][x] - hs[y][x]);
-                out[x] = direction(gx, gy);
+            // Whole rows of 8 with no branch, so that the filters, square roots and divisions run
+            // as vector instructions (which round exactly as the scalar ones).
+            float gx[kBlock], gy[kBlock], d[4][kBlock];
+            for (int x = 0; x < kBlock; ++x) {
+                gx[x] = s0 * hd[y + 3][x] + s1 * (hd[y + 2][x] + hd[y + 4][x]) +
+                        s2 * (hd[y + 1][x] + hd[y + 5][x]) + s3 * (hd[y][x] + hd[y + 6][x]);
+                gy[x] = d1 * (hs[y + 4][x] - hs[y + 2][x]) + d2 * (hs[y + 5][x] - hs[y + 1][x]) +
+                        d3 * (hs[y + 6][x] - hs[y][x]);
             }
+            for (int x = 0; x < kBlock; ++x) {
+                const float m2 = gx[x] * gx[x] + gy[x] * gy[x];
+                const bool weak = m2 < kImageEdge * kImageEdge;
+                const float m = std::sqrt(m2);
+                const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
+                d[0][x] = weak ? 0.f : gx[x] * ku;
+                d[1][x] = weak ? 0.f : gy[x] * ku;
+                d[2][x] = weak ? 0.f : gx[x] * kp;
+                d[3][x] = weak ? 0.f : gy[x] * kp;
+            }
+            Dir* out = dirs_ + size_t(by + y) * size_t(r_.width) + size_t(bx);
+            for (int x = 0; x < bw; ++x) out[x] = {d[0][x], d[1][x], d[2][x], d[3][x]};
         }
-    }
-
-    static Dir direction(float gx, float gy) {
-        const float m2 = gx * gx + gy * gy;
-        if (m2 < kImageEdge * kImageEdge) return {0, 0, 0, 0};
-        const float m = std::sqrt(m2);
-        const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
-        return {gx * ku, gy * ku, gx * kp, gy * kp};
     }
 
     int level_ = -1;  // pyramid level of the window; -1 none
