@@ -1,6 +1,7 @@
 #include "miscfunc.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <opencv2/imgproc.hpp>
 
@@ -249,11 +250,34 @@ void TransformImagePart(const cv::Mat& src, cv::Mat& dst, cv::Point shift, cv::P
                 ad[i] = cv::saturate_cast<int>(M[0] * (tx + i) * kAbScale);
                 bd[i] = cv::saturate_cast<int>(M[3] * (tx + i) * kAbScale);
             }
+            // Source positions grow or shrink steadily along rows and columns, so the tile's corners
+            // bound them; inside the range of short (always, but for huge shifts) no clamping is needed.
+            auto rowX = [&](int r) {
+                return cv::saturate_cast<int>((M[1] * (ty + r) + M[2]) * kAbScale) + kRound;
+            };
+            auto rowY = [&](int r) {
+                return cv::saturate_cast<int>((M[4] * (ty + r) + M[5]) * kAbScale) + kRound;
+            };
+            bool inShort = true;
+            for (int r : {0, th - 1})
+                for (int i : {0, tw - 1}) {
+                    const int X = (rowX(r) + ad[i]) >> kAbBits, Y = (rowY(r) + bd[i]) >> kAbBits;
+                    inShort = inShort && X >= SHRT_MIN && X <= SHRT_MAX && Y >= SHRT_MIN && Y <= SHRT_MAX;
+                }
             for (int r = 0; r < th; ++r) {
-                const int X0 = cv::saturate_cast<int>((M[1] * (ty + r) + M[2]) * kAbScale) + kRound;
-                const int Y0 = cv::saturate_cast<int>((M[4] * (ty + r) + M[5]) * kAbScale) + kRound;
+                const int X0 = rowX(r), Y0 = rowY(r);
                 short* o = xy + size_t(r) * size_t(tw) * 2;
                 ushort* a = alpha + size_t(r) * size_t(tw);
+                if (inShort) {
+                    for (int i = 0; i < tw; ++i) {
+                        const int X = (X0 + ad[i]) >> (kAbBits - kInterBits);
+                        const int Y = (Y0 + bd[i]) >> (kAbBits - kInterBits);
+                        o[2 * i] = short(X >> kInterBits);
+                        o[2 * i + 1] = short(Y >> kInterBits);
+                        a[i] = ushort((Y & (kTab - 1)) * kTab + (X & (kTab - 1)));
+                    }
+                    continue;
+                }
                 for (int i = 0; i < tw; ++i) {
                     const int X = (X0 + ad[i]) >> (kAbBits - kInterBits);
                     const int Y = (Y0 + bd[i]) >> (kAbBits - kInterBits);
