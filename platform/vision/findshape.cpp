@@ -213,18 +213,18 @@ public:
 
     // Unit (peaked false) or peaked direction at level pixel (x, y); 0 outside the window.
     inline void at(int x, int y, bool peaked, float& u, float& v) {
-        x -= r_.x;
-        y -= r_.y;
-        if (x < 0 || y < 0 || x >= r_.width || y >= r_.height) {
+        // Unsigned: one comparison per axis, and the block index by shifts.
+        const unsigned wx = unsigned(x - r_.x), wy = unsigned(y - r_.y);
+        if (wx >= unsigned(r_.width) || wy >= unsigned(r_.height)) {
             u = v = 0;
             return;
         }
-        const size_t b = size_t(y / kBlock) * size_t(blocksX_) + size_t(x / kBlock);
+        const size_t b = size_t(wy / kBlock) * size_t(blocksX_) + size_t(wx / kBlock);
         if (!done_[b]) {
-            computeBlock(x / kBlock * kBlock, y / kBlock * kBlock);
+            computeBlock(int(wx / kBlock * kBlock), int(wy / kBlock * kBlock));
             done_[b] = 1;
         }
-        const Dir& d = dirs_[size_t(y) * size_t(r_.width) + size_t(x)];
+        const Dir& d = dirs_[size_t(wy) * size_t(r_.width) + size_t(wx)];
         u = peaked ? d.px : d.ux;
         v = peaked ? d.py : d.uy;
     }
