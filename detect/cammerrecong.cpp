@@ -56,6 +56,8 @@ bool clipRegionBox(const QRect& r, const cv::Mat& mask, cv::Size size, cv::Rect*
 }
 
 CammerRecong::CammerRecong(CammerSingleton* s, CammerViewData* v) : store(s), view(v) {
+    regionBoxes.reserve(kRoiCount);
+    alignParts.reserve(size_t(2 * kRoiCount * kRoiCount));
     rawImage = view->rawImage();
     alignedImage = view->alignedImage();
     for (int d = 0; d < kStepCount; ++d) {
@@ -140,15 +142,72 @@ void CammerRecong::ShapeMatch() {
         double a = 0, angle = 0;
         if (shapeModels[d].Find(search, 0, &x, &y, &a, &angle)) {
             const int dx = x - searchRect[d].x, dy = y - searchRect[d].y;
-            if (p.match_angle >= 1 && p.match_angle <= 180)
-                TransformImage(rawImage, alignedImage, cv::Point(dx, dy), cv::Point(modelCx[d], modelCy[d]),
-                               angle);
-            else
-                MoveImage(rawImage, alignedImage, dx, dy);
+            alignRegions(d, p.match_angle >= 1 && p.match_angle <= 180, cv::Point(dx, dy),
+                         cv::Point(modelCx[d], modelCy[d]), angle);
             return;
         }
     }
+    view->alignment.pending = false;
     if (len > 0) std::memcpy(view->alignedBuffer.data(), view->rawBuffer.data(), len);
+}
+
+namespace {
+// The union of `boxes` as disjoint rectangles: the box edges cut it into horizontal bands; in each
+// band the boxes that cross it give column intervals, merged where they overlap or touch. No memory
+// is taken (out is reserved for the most a step's regions can give).
+void disjointParts(const std::vector<cv::Rect>& boxes, std::vector<cv::Rect>& out) {
+    out.clear();
+    int ys[2 * kRoiCount];
+    std::pair<int, int> cols[kRoiCount];
+    const int n = std::min<int>(int(boxes.size()), kRoiCount);
+    for (int i = 0; i < n; ++i) {
+        ys[2 * i] = boxes[size_t(i)].y;
+        ys[2 * i + 1] = boxes[size_t(i)].y + boxes[size_t(i)].height;
+    }
+    std::sort(ys, ys + 2 * n);
+    const int edges = int(std::unique(ys, ys + 2 * n) - ys);
+    for (int e = 0; e + 1 < edges; ++e) {
+        const int y0 = ys[e], y1 = ys[e + 1];
+        int k = 0;
+        for (int i = 0; i < n; ++i) {
+            const cv::Rect& b = boxes[size_t(i)];
+            if (b.y <= y0 && b.y + b.height >= y1) cols[k++] = {b.x, b.x + b.width};
+        }
+        std::sort(cols, cols + k);
+        for (int i = 0; i < k;) {
+            const int from = cols[i].first;
+            int to = cols[i].second;
+            for (++i; i < k && cols[i].first <= to; ++i) to = std::max(to, cols[i].second);
+            out.emplace_back(from, y0, to - from, y1 - y0);
+        }
+    }
+}
+}  // namespace
+
+void CammerRecong::alignRegions(int d, bool rotate, cv::Point shift, cv::Point centre, double angle) {
+    const cv::Size imageSize(gImageW, gImageH);
+    regionBoxes.clear();
+    const int count = std::clamp(int(store->count[d]), 0, kRoiCount);
+    for (int r = 0; r < count; ++r) {
+        const int f = store->func[d][r];
+        cv::Rect box;
+        if (f == kFuncIgnore || f == kFuncPosition || view->savedMasks[d][r].empty() ||
+            !clipRegionBox(store->imageRect(d, r), view->savedMasks[d][r], imageSize, &box, nullptr))
+            continue;
+        regionBoxes.push_back(box);
+    }
+    disjointParts(regionBoxes, alignParts);
+    for (const cv::Rect& part : alignParts) {
+        if (rotate)
+            TransformImagePart(rawImage, alignedImage, shift, centre, angle, part);
+        else
+            MoveImagePart(rawImage, alignedImage, shift.x, shift.y, part);
+    }
+    // The rest waits for completeAlignment(), from the frame as it is now.
+    const size_t len = size_t(std::max(gImageLen, 0));
+    if (view->judgedBuffer.size() < len) sizeZeroed(view->judgedBuffer, len);
+    std::memcpy(view->judgedBuffer.data(), rawImage.data, len);
+    view->alignment = {true, d, rotate, shift, centre, angle};
 }
 
 void CammerRecong::VarTrain(int d) {

@@ -43,7 +43,9 @@ public:
 
     // (Re)builds the positioning model of step d from its first position region (or the default box).
     void CreateShape(int d);
-    // Aligns the raw image of the current detection step (gpWin->DetectStep) into the aligned buffer.
+    // Aligns the raw image of the current detection step (gpWin->DetectStep) into the aligned buffer:
+    // when positioned, only inside the region boxes of the step (view->completeAlignment() does the
+    // rest), else a copy of the whole raw image.
     void ShapeMatch();
     // Rebuilds the inspection mask of step d and retrains its defect and similarity models.
     void VarTrain(int d);
@@ -70,6 +72,11 @@ private:
     // The buffers only grow; training sizes them for the largest region, so Run takes no memory.
     cv::Mat regionWork(int i, cv::Size size);
     std::vector<uchar> regionBuffers[3];
+
+    // Aligns only the boxes that Run reads of step d's regions (the whole-frame alignment is left
+    // pending in the view, with a copy of the frame).
+    void alignRegions(int d, bool rotate, cv::Point shift, cv::Point centre, double angle);
+    std::vector<cv::Rect> regionBoxes, alignParts;  // reserved at construction
 
     // The 8-bit picture that regions are measured on: `image` itself, or its grey/hue conversion in
     // the view's conversion buffer for colour cameras.

@@ -4,9 +4,11 @@
 
 #include "app/imageglobals.h"
 #include "app/wizardpara.h"
+#include "miscfunc.h"
 
 void CammerViewData::allocate(int s) {
     slot = s;
+    alignment.pending = false;
     sizeZeroed(rawBuffer, size_t(std::max(gColorLen, 0)));
     sizeZeroed(alignedBuffer, size_t(std::max(gColorLen, 0)));
     sizeZeroed(convBuffer, size_t(std::max(gImageLen, 0)));
@@ -66,4 +68,16 @@ cv::Mat CammerViewData::alignedImage() {
 cv::Mat CammerViewData::convImage() {
     if (convBuffer.size() < size_t(gImageLen) || gImageLen <= 0) return cv::Mat();
     return cv::Mat(gImageH, gImageW, CV_8UC1, convBuffer.data());
+}
+
+void CammerViewData::completeAlignment() {
+    if (!alignment.pending) return;
+    alignment.pending = false;
+    cv::Mat aligned = alignedImage();
+    if (aligned.type() != CV_8UC1 || judgedBuffer.size() < size_t(gImageLen)) return;
+    const cv::Mat judged(gImageH, gImageW, CV_8UC1, judgedBuffer.data());
+    if (alignment.rotate)
+        TransformImage(judged, aligned, alignment.shift, alignment.centre, alignment.angle);
+    else
+        MoveImage(judged, aligned, alignment.shift.x, alignment.shift.y);
 }

@@ -51,6 +51,22 @@ struct CammerViewData {
     PictureBuffer alignedBuffer;  // the positioned frame, gColorLen bytes
     PictureBuffer convBuffer;     // grey or hue conversion of a colour image, gImageLen bytes
 
+    // A positioned frame is aligned only inside the boxes that the regions of its step read (that is
+    // all the evaluation needs). The rest is aligned when the whole picture is wanted, from a copy of
+    // the frame that was judged, so that the picture shows that frame even after newer ones came in.
+    struct PendingAlignment {
+        bool pending = false;  // the aligned image is whole when false
+        int step = -1;         // the step whose region boxes are aligned
+        bool rotate = false;   // TransformImage; else MoveImage
+        cv::Point shift, centre;
+        double angle = 0;
+    };
+    PendingAlignment alignment;
+    PictureBuffer judgedBuffer;  // the frame of a pending alignment, gImageLen bytes once used
+    // Makes the aligned image whole (nothing to do when it is). Call before reading it outside the
+    // region boxes of the step, e.g. to compose a picture of the frame.
+    void completeAlignment();
+
     std::unique_ptr<CammerSingleton> savedStore;    // used by the inspection
     std::unique_ptr<CammerSingleton> workingStore;  // edited by the region editor until saved
     cv::Mat savedMasks[kStepCount][kRoiCount];      // 8-bit mask of each saved region

@@ -1,6 +1,7 @@
 #include "miscfunc.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <opencv2/imgproc.hpp>
 
@@ -186,19 +187,130 @@ void MoveImage(cv::Mat src, cv::Mat& dst, int dx, int dy) {
     }
 }
 
-void TransformImage(cv::Mat src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle) {
-    // The result of padding src by (b - size) / 2 on each side (b = 1.414 x the larger side), moving the
-    // padded image by `shift`, rotating it about centre + pad and cutting the padding off again. All
-    // offsets but the rotation are whole pixels and everything outside src is 0, so it is made by one
-    // warp straight from src: a source point u lands on A(u + shift + pad) - pad.
-    const int b = int(1.414 * std::max(src.cols, src.rows));
-    const int padX = std::max(0, (b - src.cols) / 2);
-    const int padY = std::max(0, (b - src.rows) / 2);
+namespace {
+// The forward matrix of TransformImage: padding src by (b - size) / 2 on each side (b = 1.414 x the
+// larger side), moving the padded image by `shift`, rotating it about centre + pad and cutting the
+// padding off again. All offsets but the rotation are whole pixels and everything outside src is
+// 0, so it is one affine map straight from src: a source point u lands on A(u + shift + pad) - pad.
+cv::Mat transformMatrix(cv::Size size, cv::Point shift, cv::Point centre, double angle) {
+    const int b = int(1.414 * std::max(size.width, size.height));
+    const int padX = std::max(0, (b - size.width) / 2);
+    const int padY = std::max(0, (b - size.height) / 2);
     cv::Mat m =
         cv::getRotationMatrix2D(cv::Point2f(float(centre.x + padX), float(centre.y + padY)), angle, 1.0);
     const double tx = shift.x + padX, ty = shift.y + padY;
     m.at<double>(0, 2) += m.at<double>(0, 0) * tx + m.at<double>(0, 1) * ty - padX;
     m.at<double>(1, 2) += m.at<double>(1, 0) * tx + m.at<double>(1, 1) * ty - padY;
+    return m;
+}
+}  // namespace
+
+void TransformImage(cv::Mat src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle) {
+    const cv::Mat m = transformMatrix(src.size(), shift, centre, angle);
     const cv::Mat source = (src.data == dst.data) ? src.clone() : src;
     cv::warpAffine(source, dst, m, src.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+}
+
+void TransformImagePart(const cv::Mat& src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle,
+                        cv::Rect part) {
+    part &= cv::Rect(0, 0, src.cols, src.rows);
+    if (part.empty() || src.type() != CV_8UC1 || dst.type() != CV_8UC1 || dst.size() != src.size() ||
+        dst.data == src.data)
+        return;
+    // cv::warpAffine inverts the forward matrix like this, then, per destination pixel (x, y), takes
+    // the source position in 1/1024 pixels as round(M0 x 1024) + round((M1 y + M2) 1024) (and the
+    // same for the row), cuts it to 1/32 pixel and interpolates with cv::remap on fixed-point maps.
+    // The same maps made here with the whole image's coordinates give the very same pixels.
+    const cv::Mat f = transformMatrix(src.size(), shift, centre, angle);
+    double M[6];
+    for (int i = 0; i < 6; ++i) M[i] = f.at<double>(i / 3, i % 3);
+    double D = M[0] * M[4] - M[1] * M[3];
+    D = D != 0 ? 1. / D : 0;
+    const double a11 = M[4] * D, a22 = M[0] * D;
+    M[0] = a11;
+    M[1] *= -D;
+    M[3] *= -D;
+    M[4] = a22;
+    const double b1 = -M[0] * M[2] - M[1] * M[5];
+    const double b2 = -M[3] * M[2] - M[4] * M[5];
+    M[2] = b1;
+    M[5] = b2;
+
+    constexpr int kAbBits = 10, kInterBits = 5, kTab = 1 << kInterBits, kAbScale = 1 << kAbBits;
+    constexpr int kRound = kAbScale / kTab / 2;
+    constexpr int kTileH = 64, kTileW = 256;  // maps on the stack (96 KB), one cv::remap call per tile
+    short xy[kTileH * kTileW * 2];
+    ushort alpha[kTileH * kTileW];
+    int ad[kTileW], bd[kTileW];
+    for (int ty = part.y; ty < part.y + part.height; ty += kTileH) {
+        const int th = std::min(kTileH, part.y + part.height - ty);
+        for (int tx = part.x; tx < part.x + part.width; tx += kTileW) {
+            const int tw = std::min(kTileW, part.x + part.width - tx);
+            for (int i = 0; i < tw; ++i) {
+                ad[i] = cv::saturate_cast<int>(M[0] * (tx + i) * kAbScale);
+                bd[i] = cv::saturate_cast<int>(M[3] * (tx + i) * kAbScale);
+            }
+            // Source positions grow or shrink steadily along rows and columns, so the tile's corners
+            // bound them; inside the range of short (always, but for huge shifts) no clamping is needed.
+            auto rowX = [&](int r) {
+                return cv::saturate_cast<int>((M[1] * (ty + r) + M[2]) * kAbScale) + kRound;
+            };
+            auto rowY = [&](int r) {
+                return cv::saturate_cast<int>((M[4] * (ty + r) + M[5]) * kAbScale) + kRound;
+            };
+            bool inShort = true;
+            for (int r : {0, th - 1})
+                for (int i : {0, tw - 1}) {
+                    const int X = (rowX(r) + ad[i]) >> kAbBits, Y = (rowY(r) + bd[i]) >> kAbBits;
+                    inShort = inShort && X >= SHRT_MIN && X <= SHRT_MAX && Y >= SHRT_MIN && Y <= SHRT_MAX;
+                }
+            for (int r = 0; r < th; ++r) {
+                const int X0 = rowX(r), Y0 = rowY(r);
+                short* o = xy + size_t(r) * size_t(tw) * 2;
+                ushort* a = alpha + size_t(r) * size_t(tw);
+                if (inShort) {
+                    for (int i = 0; i < tw; ++i) {
+                        const int X = (X0 + ad[i]) >> (kAbBits - kInterBits);
+                        const int Y = (Y0 + bd[i]) >> (kAbBits - kInterBits);
+                        o[2 * i] = short(X >> kInterBits);
+                        o[2 * i + 1] = short(Y >> kInterBits);
+                        a[i] = ushort((Y & (kTab - 1)) * kTab + (X & (kTab - 1)));
+                    }
+                    continue;
+                }
+                for (int i = 0; i < tw; ++i) {
+                    const int X = (X0 + ad[i]) >> (kAbBits - kInterBits);
+                    const int Y = (Y0 + bd[i]) >> (kAbBits - kInterBits);
+                    o[2 * i] = cv::saturate_cast<short>(X >> kInterBits);
+                    o[2 * i + 1] = cv::saturate_cast<short>(Y >> kInterBits);
+                    a[i] = ushort((Y & (kTab - 1)) * kTab + (X & (kTab - 1)));
+                }
+            }
+            cv::Mat out = dst(cv::Rect(tx, ty, tw, th));
+            cv::remap(src, out, cv::Mat(th, tw, CV_16SC2, xy), cv::Mat(th, tw, CV_16UC1, alpha),
+                      cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+        }
+    }
+}
+
+void MoveImagePart(const cv::Mat& src, cv::Mat& dst, int dx, int dy, cv::Rect part) {
+    part &= cv::Rect(0, 0, src.cols, src.rows);
+    if (part.empty() || src.type() != CV_8UC1 || dst.type() != CV_8UC1 || dst.cols < src.cols ||
+        dst.rows < src.rows || dst.data == src.data)
+        return;
+    // As MoveImage, restricted to the columns and rows of the part.
+    const int x0 = part.x, x1 = part.x + part.width;
+    const int from = std::clamp(dx, x0, x1), to = std::clamp(src.cols + dx, from, x1);
+    for (int y = part.y; y < part.y + part.height; ++y) {
+        uchar* d = dst.ptr<uchar>(y);
+        const int sy = y - dy;
+        if (sy < 0 || sy >= src.rows || from >= to) {
+            memset(d + x0, 0, size_t(x1 - x0));
+            continue;
+        }
+        const uchar* s = src.ptr<uchar>(sy);
+        memset(d + x0, 0, size_t(from - x0));
+        memcpy(d + from, s + (from - dx), size_t(to - from));
+        memset(d + to, 0, size_t(x1 - to));
+    }
 }

@@ -33,3 +33,9 @@ void MoveImage(cv::Mat src, cv::Mat& dst, int dx, int dy);
 // Shift by `shift`, then rotate by `angle` degrees (counter-clockwise) about `centre`, on a padded work
 // area so the rotated corners are kept; pixels without a source become 0.
 void TransformImage(cv::Mat src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle);
+// The pixels that TransformImage writes inside `part`, and only those (bit for bit the same); the rest
+// of dst is left as it is. 8-bit; dst of src's size, not sharing its pixels.
+void TransformImagePart(const cv::Mat& src, cv::Mat& dst, cv::Point shift, cv::Point centre, double angle,
+                        cv::Rect part);
+// The pixels that MoveImage writes inside `part`, and only those. 8-bit; dst not sharing src's pixels.
+void MoveImagePart(const cv::Mat& src, cv::Mat& dst, int dx, int dy, cv::Rect part);

@@ -112,6 +112,8 @@ void CammerRecong::Run(int d) {
     view->allOk = true;
     for (int r = 0; r < count; ++r) view->roiOk[d][r] = 1;
 
+    // Positioning aligned the region boxes of its own step only.
+    if (view->alignment.pending && view->alignment.step != d) view->completeAlignment();
     const cv::Mat work = workingImage(alignedImage);
     const cv::Size imageSize(gImageW, gImageH);
     if (view->alarmImage.size() != imageSize || view->alarmImage.type() != CV_8UC1)

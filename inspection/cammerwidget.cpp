@@ -227,6 +227,7 @@ void CammerWidget::SaveFailImage(int step, int k) {
         data.alignedBuffer.size() < size_t(gColorLen))
         return;
     auto* w = qobject_cast<MainWindow*>(gpWin);
+    data.completeAlignment();  // positioning aligned only the region boxes
     const QImage aligned =
         gisColor ? QImage(data.alignedBuffer.data(), gImageW, gImageH, gImageW * 4, QImage::Format_RGB32)
                  : QImage(data.alignedBuffer.data(), gImageW, gImageH, gImageW, QImage::Format_Grayscale8);
@@ -306,6 +307,7 @@ void CammerWidget::SaveReTrainImage(int step) {
     if (!built_ || step < 0 || step >= kMaxStep || gImageLen <= 0 || data.templates[step].empty()) return;
     const size_t len = size_t(gColorLen);
     if (data.rawBuffer.size() < len || data.alignedBuffer.size() < len || displayBuffer.size() < len) return;
+    data.alignment.pending = false;
     memcpy(data.alignedBuffer.data(), data.rawBuffer.data(), len);
     memcpy(displayBuffer.data(), data.alignedBuffer.data(), len);
     displayChanged();

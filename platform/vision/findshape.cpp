@@ -205,65 +205,90 @@ public:
         img_ = image;
         const size_t n = size_t(std::max(0, r_.area()));
         dirs_ = grow(s.dirs, n);
-        done_ = grow(s.done, n);
-        std::fill(done_, done_ + n, uchar(0));
+        blocksX_ = (r_.width + kBlock - 1) / kBlock;
+        const size_t blocks = size_t(blocksX_) * size_t((r_.height + kBlock - 1) / kBlock);
+        done_ = grow(s.done, std::max(n, blocks));
+        std::fill(done_, done_ + blocks, uchar(0));
     }
 
     // Unit (peaked false) or peaked direction at level pixel (x, y); 0 outside the window.
     inline void at(int x, int y, bool peaked, float& u, float& v) {
-        x -= r_.x;
-        y -= r_.y;
-        if (x < 0 || y < 0 || x >= r_.width || y >= r_.height) {
+        // Unsigned: one comparison per axis, and the block index by shifts.
+        const unsigned wx = unsigned(x - r_.x), wy = unsigned(y - r_.y);
+        if (wx >= unsigned(r_.width) || wy >= unsigned(r_.height)) {
             u = v = 0;
             return;
         }
-        const size_t i = size_t(y) * size_t(r_.width) + size_t(x);
-        if (!done_[i]) {
-            compute(x + r_.x, y + r_.y, dirs_[i]);
-            done_[i] = 1;
+        const size_t b = size_t(wy / kBlock) * size_t(blocksX_) + size_t(wx / kBlock);
+        if (!done_[b]) {
+            computeBlock(int(wx / kBlock * kBlock), int(wy / kBlock * kBlock));
+            done_[b] = 1;
         }
-        const Dir& d = dirs_[i];
+        const Dir& d = dirs_[size_t(wy) * size_t(r_.width) + size_t(wx)];
         u = peaked ? d.px : d.ux;
         v = peaked ? d.py : d.uy;
     }
 
 private:
-    // The same smoothed gradient as gradients(), at one pixel.
-    void compute(int X, int Y, Dir& out) const {
+    static constexpr int kBlock = 8;  // the field is computed in blocks of 8 x 8 pixels
+
+    // The block of the window whose top left corner is (bx, by) (window coordinates): the same
+    // smoothed gradients as gradients() and compute(), term for term, from rows filtered once.
+    void computeBlock(int bx, int by) {
         const Kernels& k = kernels();
         const float s0 = k.s[3], s1 = k.s[4], s2 = k.s[5], s3 = k.s[6];
         const float d1 = k.d[4], d2 = k.d[5], d3 = k.d[6];
-        const bool inX = X >= 3 && X + 3 < img_.cols, inY = Y >= 3 && Y + 3 < img_.rows;
-        float hs[7], hd[7];
-        for (int i = 0; i < 7; ++i) {
-            const uchar* row = img_.ptr<uchar>(
-                inY ? Y - 3 + i : cv::borderInterpolate(Y - 3 + i, img_.rows, cv::BORDER_REFLECT));
-            float p[7];
+        const int bw = std::min(kBlock, r_.width - bx), bh = std::min(kBlock, r_.height - by);
+        const int X0 = r_.x + bx, Y0 = r_.y + by, cols = img_.cols, rows = img_.rows;
+        const bool inX = X0 >= 3 && X0 + bw + 3 <= cols;
+        float hs[kBlock + 6][kBlock] = {}, hd[kBlock + 6][kBlock] = {};  // columns past a cut block: 0
+        for (int i = 0; i < bh + 6; ++i) {
+            const int Y = Y0 - 3 + i;
+            const uchar* row =
+                img_.ptr<uchar>(Y >= 0 && Y < rows ? Y : cv::borderInterpolate(Y, rows, cv::BORDER_REFLECT));
+            float p[kBlock + 6];
             if (inX)
-                for (int j = 0; j < 7; ++j) p[j] = row[X - 3 + j];
+                for (int j = 0; j < bw + 6; ++j) p[j] = row[X0 - 3 + j];
             else
-                for (int j = 0; j < 7; ++j)
-                    p[j] = row[cv::borderInterpolate(X - 3 + j, img_.cols, cv::BORDER_REFLECT)];
-            hs[i] = s0 * p[3] + s1 * (p[2] + p[4]) + s2 * (p[1] + p[5]) + s3 * (p[0] + p[6]);
-            hd[i] = d1 * (p[4] - p[2]) + d2 * (p[5] - p[1]) + d3 * (p[6] - p[0]);
+                for (int j = 0; j < bw + 6; ++j)
+                    p[j] = row[cv::borderInterpolate(X0 - 3 + j, cols, cv::BORDER_REFLECT)];
+            for (int x = 0; x < bw; ++x) {
+                const float* q = p + x;
+                hs[i][x] = s0 * q[3] + s1 * (q[2] + q[4]) + s2 * (q[1] + q[5]) + s3 * (q[0] + q[6]);
+                hd[i][x] = d1 * (q[4] - q[2]) + d2 * (q[5] - q[1]) + d3 * (q[6] - q[0]);
+            }
         }
-        const float gx = s0 * hd[3] + s1 * (hd[2] + hd[4]) + s2 * (hd[1] + hd[5]) + s3 * (hd[0] + hd[6]);
-        const float gy = d1 * (hs[4] - hs[2]) + d2 * (hs[5] - hs[1]) + d3 * (hs[6] - hs[0]);
-        const float m2 = gx * gx + gy * gy;
-        if (m2 < kImageEdge * kImageEdge) {
-            out = {0, 0, 0, 0};
-            return;
+        for (int y = 0; y < bh; ++y) {
+            // Whole rows of 8 with no branch, so that the filters, square roots and divisions run
+            // as vector instructions (which round exactly as the scalar ones).
+            float gx[kBlock], gy[kBlock], d[4][kBlock];
+            for (int x = 0; x < kBlock; ++x) {
+                gx[x] = s0 * hd[y + 3][x] + s1 * (hd[y + 2][x] + hd[y + 4][x]) +
+                        s2 * (hd[y + 1][x] + hd[y + 5][x]) + s3 * (hd[y][x] + hd[y + 6][x]);
+                gy[x] = d1 * (hs[y + 4][x] - hs[y + 2][x]) + d2 * (hs[y + 5][x] - hs[y + 1][x]) +
+                        d3 * (hs[y + 6][x] - hs[y][x]);
+            }
+            for (int x = 0; x < kBlock; ++x) {
+                const float m2 = gx[x] * gx[x] + gy[x] * gy[x];
+                const bool weak = m2 < kImageEdge * kImageEdge;
+                const float m = std::sqrt(m2);
+                const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
+                d[0][x] = weak ? 0.f : gx[x] * ku;
+                d[1][x] = weak ? 0.f : gy[x] * ku;
+                d[2][x] = weak ? 0.f : gx[x] * kp;
+                d[3][x] = weak ? 0.f : gy[x] * kp;
+            }
+            Dir* out = dirs_ + size_t(by + y) * size_t(r_.width) + size_t(bx);
+            for (int x = 0; x < bw; ++x) out[x] = {d[0][x], d[1][x], d[2][x], d[3][x]};
         }
-        const float m = std::sqrt(m2);
-        const float ku = 1.f / m, kp = 1.f / std::sqrt(m);
-        out = {gx * ku, gy * ku, gx * kp, gy * kp};
     }
 
     int level_ = -1;  // pyramid level of the window; -1 none
     cv::Rect r_;      // in level coordinates
     cv::Mat img_;
     Dir* dirs_ = nullptr;
-    uchar* done_ = nullptr;
+    uchar* done_ = nullptr;  // per block
+    int blocksX_ = 0;
 };
 
 // Nearest sample.

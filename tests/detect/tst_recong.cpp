@@ -82,6 +82,8 @@ private slots:
     void positioningModelSource();
     void alignsShiftedFrame();
     void alignsRotatedFrame();
+    void alignedRegionsJudgeAsWholeFrame_data();
+    void alignedRegionsJudgeAsWholeFrame();
     void runTest();
     void autoRegion();
     void colourCamera();
@@ -484,6 +486,7 @@ void TestRecong::alignsShiftedFrame() {
     rig.setFrame(raw);
     rig.window.DetectStep = 0;
     rec->ShapeMatch();
+    rig.view->completeAlignment();  // no region to evaluate: nothing was aligned yet
     const cv::Mat aligned = rig.view->alignedImage();
     const cv::Rect inner(90, 60, 140, 110);
     QCOMPARE(meanAbsDiff(aligned, tmpl, inner), 0.0);
@@ -506,10 +509,104 @@ void TestRecong::alignsRotatedFrame() {
     rig.setFrame(raw);
     rig.window.DetectStep = 3;
     rec->ShapeMatch();
+    rig.view->completeAlignment();
     const cv::Mat aligned = rig.view->alignedImage();
     const cv::Rect inner(100, 70, 120, 90);
     const double before = meanAbsDiff(raw, tmpl, inner), after = meanAbsDiff(aligned, tmpl, inner);
     QVERIFY2(after < 4.0 && after < before / 4, qPrintable(QString("%1 -> %2").arg(before).arg(after)));
+}
+
+void TestRecong::alignedRegionsJudgeAsWholeFrame_data() {
+    QTest::addColumn<int>("range");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QPoint>("shift");
+    QTest::newRow("turned 6") << 15 << 6.0 << QPoint(-7, 5);
+    QTest::newRow("turned -11") << 15 << -11.0 << QPoint(4, 9);
+    QTest::newRow("turned 0.4") << 15 << 0.4 << QPoint(12, -3);
+    QTest::newRow("whole turn, 140") << 180 << 140.0 << QPoint(-3, -2);
+    QTest::newRow("shifted only") << 0 << 0.0 << QPoint(9, -6);
+}
+
+// Positioning aligns only the boxes the regions read; the regions judge exactly as on the whole
+// aligned frame, and the whole frame, made afterwards for a picture, is that of the judged frame
+// even when a newer one has come in.
+void TestRecong::alignedRegionsJudgeAsWholeFrame() {
+    QFETCH(int, range);
+    QFETCH(double, angle);
+    QFETCH(QPoint, shift);
+    RecongRig& rig = *rig_;
+    rig.para.enable_correct = 0;
+    rig.para.match_angle = range;
+    rig.para.step_enable[0] = 1;
+    rig.para.min_spot = 1;
+    const cv::Mat tmpl = partPicture();
+    rig.setTemplate(0, 0, tmpl);
+    rig.addRect(0, kFuncPosition, QRect(QPoint(80, 50), QPoint(239, 179)), 5, 0, 0);
+    // Overlapping and separate boxes of every kind, some near the edges.
+    const int first = rig.store->count[0];
+    rig.addRect(0, kFuncDefect, QRect(QPoint(95, 65), QPoint(225, 165)), 1, 25, 20);
+    rig.addRect(0, kFuncDefect, QRect(QPoint(0, 0), QPoint(60, 45)), 1, 25, 20);
+    rig.addRect(0, kFuncBlack, QRect(QPoint(120, 80), QPoint(150, 120)), 0, 60, 10);
+    rig.addRect(0, kFuncWhite, QRect(QPoint(140, 90), QPoint(230, 170)), 0, 220, 5);
+    rig.addRect(0, kFuncSpot, QRect(QPoint(160, 110), QPoint(219, 159)), 0x9664, 0, 20000);
+    rig.addRect(0, kFuncWhiteCount, QRect(QPoint(90, 60), QPoint(235, 175)), 1, 230, 0);
+    rig.addRect(0, kFuncDirection, QRect(QPoint(100, 55), QPoint(240, 180)), 0, 50, 20000);
+    rig.addRect(0, kFuncSimilarity, QRect(QPoint(100, 70), QPoint(219, 159)), 0, 60, 0);
+    rig.addRing(0, kFuncDefect, QPoint(280, 200), 10, 35);
+    rig.addRect(0, kFuncIgnore, QRect(QPoint(200, 10), QPoint(260, 40)), 0, 0, 0);
+    const int last = rig.store->count[0];
+    auto rec = rig.recogniser();
+    QVERIFY(rec->shapeModels[0].IsValid());
+
+    // The part moved and turned, with a dark spot on it and a bright scratch near a corner.
+    cv::Mat raw = tmpl.clone();
+    if (range > 0)
+        TransformImage(tmpl, raw, cv::Point(shift.x(), shift.y()), cv::Point(160, 115), angle);
+    else
+        MoveImage(tmpl, raw, shift.x(), shift.y());
+    cv::circle(raw, cv::Point(150, 95), 6, cv::Scalar(5), cv::FILLED);
+    cv::line(raw, cv::Point(10, 10), cv::Point(40, 30), cv::Scalar(255), 2);
+    rig.setFrame(raw);
+    rig.view->alignedImage().setTo(99);  // what a region reads outside its box would show
+    rig.window.DetectStep = 0;
+    rec->ShapeMatch();
+    QVERIFY2(rig.view->alignment.pending, "the part was not found");
+    rec->Run(0);
+    struct Judged {
+        int ok, value, boxes;
+    };
+    std::vector<Judged> parts;
+    for (int r = first; r < last; ++r)
+        parts.push_back({rig.view->roiOk[0][r], rig.view->roiValue[0][r], rig.view->roiBoxes[0][r].count});
+    const bool partsOk = rig.view->allOk;
+
+    // A newer frame comes in before the picture is made.
+    const cv::Mat judged = raw.clone();
+    rig.view->rawImage().setTo(33);
+    rig.view->completeAlignment();
+    const cv::Rect sr = rec->searchRect[0];
+    int x = 0, y = 0;
+    double a = 0, turn = 0;
+    QVERIFY(rec->shapeModels[0].Find(judged(sr), 0, &x, &y, &a, &turn));
+    cv::Mat whole(raw.size(), CV_8UC1);
+    if (range > 0)
+        TransformImage(judged, whole, cv::Point(x - sr.x, y - sr.y),
+                       cv::Point(rec->modelCx[0], rec->modelCy[0]), turn);
+    else
+        MoveImage(judged, whole, x - sr.x, y - sr.y);
+    QCOMPARE(cv::norm(rig.view->alignedImage(), whole, cv::NORM_INF), 0.0);
+
+    // The same regions judged on the whole aligned frame.
+    rec->Run(0);
+    QCOMPARE(rig.view->allOk, partsOk);
+    for (int r = first; r < last; ++r) {
+        const Judged& p = parts[size_t(r - first)];
+        const QString what = QString("region %1").arg(r);
+        QVERIFY2(p.ok == rig.view->roiOk[0][r], qPrintable(what));
+        QVERIFY2(p.value == rig.view->roiValue[0][r], qPrintable(what));
+        QVERIFY2(p.boxes == rig.view->roiBoxes[0][r].count, qPrintable(what));
+    }
+    QVERIFY(!partsOk);  // the spot and the scratch are found
 }
 
 void TestRecong::runTest() {

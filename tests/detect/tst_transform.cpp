@@ -78,6 +78,45 @@ private slots:
         cv::warpAffine(src, ref, m, src.size(), cv::INTER_NEAREST, cv::BORDER_CONSTANT, cv::Scalar(0));
         QCOMPARE(cv::norm(dst, ref, cv::NORM_INF), 0.0);
     }
+
+    // Aligning only parts of a frame gives, inside them, exactly the pixels of aligning the whole
+    // frame, and leaves the rest alone: for many turns, shifts and parts, including parts at and
+    // past the image edges, one pixel wide and larger than a tile of the maps.
+    void partsMatchWholeFrame_data() {
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<QPoint>("shift");
+        for (double angle : {0.0, 0.37, -1.9, 6.0, -14.99, 15.0, 33.3, 90.0, -179.5, 180.0})
+            for (QPoint shift : {QPoint(0, 0), QPoint(13, -7), QPoint(-260, 190)})
+                QTest::newRow(qPrintable(QString("%1 deg, %2,%3").arg(angle).arg(shift.x()).arg(shift.y())))
+                    << angle << shift;
+    }
+    void partsMatchWholeFrame() {
+        QFETCH(double, angle);
+        QFETCH(QPoint, shift);
+        cv::Mat src(411, 643, CV_8UC1);
+        cv::randu(src, 0, 256);
+        cv::GaussianBlur(src, src, cv::Size(3, 3), 0);
+        const cv::Point sh(shift.x(), shift.y()), centre(300, 190);
+        cv::Mat whole(src.size(), CV_8UC1), moved(src.size(), CV_8UC1);
+        TransformImage(src, whole, sh, centre, angle);
+        MoveImage(src, moved, sh.x, sh.y);
+        const cv::Rect parts[] = {{0, 0, 643, 411},    {17, 23, 200, 150}, {600, 380, 100, 100},
+                                  {-20, -30, 70, 90},  {321, 5, 1, 400},   {5, 200, 630, 1},
+                                  {130, 64, 257, 129}, {642, 410, 1, 1}};
+        for (const cv::Rect& part : parts) {
+            cv::Mat dst(src.size(), CV_8UC1, cv::Scalar(7)), dstMoved(src.size(), CV_8UC1, cv::Scalar(7));
+            TransformImagePart(src, dst, sh, centre, angle, part);
+            MoveImagePart(src, dstMoved, sh.x, sh.y, part);
+            const cv::Rect in = part & cv::Rect(0, 0, src.cols, src.rows);
+            cv::Mat want(src.size(), CV_8UC1, cv::Scalar(7)), wantMoved = want.clone();
+            whole(in).copyTo(want(in));
+            moved(in).copyTo(wantMoved(in));
+            const QString where =
+                QString("part %1,%2 %3x%4").arg(part.x).arg(part.y).arg(part.width).arg(part.height);
+            QVERIFY2(cv::norm(dst, want, cv::NORM_INF) == 0, qPrintable(where));
+            QVERIFY2(cv::norm(dstMoved, wantMoved, cv::NORM_INF) == 0, qPrintable(where));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTransform)
