@@ -279,7 +279,9 @@ void CNT_Net::CNT_SendMemoryInfo() {
         const bool headBusy = sender_->headInFlight() && !queue_.isEmpty();
         for (int i = queue_.size() - 1; i >= (headBusy ? 1 : 0); --i)
             if (queue_.at(i).startsWith(kindPrefix)) queue_.removeAt(i);
-        const bool renewedHead = headBusy && queue_.first().startsWith(kindPrefix);
+        // Renewed in place only when it went to a replaced connection (it goes again to the new
+        // client); one the current client has received keeps its bytes and the new one follows it.
+        const bool renewedHead = headBusy && connecting_ && queue_.first().startsWith(kindPrefix);
         int after = 1;  // the first index that may be dropped to keep the bound
         if (renewedHead) {
             queue_[0] = message;

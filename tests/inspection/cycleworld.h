@@ -129,6 +129,7 @@ struct CycleWorld : MonitorWorld {
     // the 2 s result display and the saver's pauses.
     explicit CycleWorld(int cameras, int w = cycle::kW, int h = cycle::kH)
         : MonitorWorld(0), frameW(w), frameH(h) {
+        withBoard = true;
         resetCounterGlobals();
         for (int i = 0; i < cameras; ++i) {
             simcam::CameraSpec s;

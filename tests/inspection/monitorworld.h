@@ -40,6 +40,7 @@ struct MonitorWorld {
     ProgramDir dir;
     ScriptedPrompter prompter;
     std::unique_ptr<MainWindow> window;
+    bool withBoard = false;  // a simulated IO board answers on the serial port (CycleWorld)
 
     // `cameras` simulated mono cameras of 64 x 48 pixels (or `width` x `height`). recordDb: whether
     // RECORD.db exists.
@@ -74,11 +75,13 @@ struct MonitorWorld {
     MainWindow* build() {
         window = std::make_unique<MainWindow>();
         window->runTimer->stop();
-        // No board in this world (the inputs are set and the outputs read as words): the poll thread
-        // idles, so that its link watch never takes the board as lost while a test runs. A test of
-        // the lost board sets the flag itself.
-        gIOID = 0;
-        setIOLinkLost(false);
+        // Without a board (the inputs are set and the outputs read as words) the poll thread idles, so
+        // that its link watch never takes the board as lost while a test runs. A test of the lost
+        // board sets the flag itself.
+        if (!withBoard) {
+            gIOID = 0;
+            setIOLinkLost(false);
+        }
         return window.get();
     }
     // One pass of the loop, without letting its timer fire.

@@ -311,6 +311,19 @@ void TestCntShare::repairedWithinOnePush() {
     memset(e->addr, 7, size_t(e->size));
     b.net->pushFrames();
     QVERIFY(static_cast<uchar*>(e->addr)[0] != 7);
+    // Removed again while that announcement waits for its acknowledgement: the client has it
+    // already, so the newer one follows it rather than taking its place.
+    const int second = e->shmid;
+    QCOMPARE(shmctl(second, IPC_RMID, nullptr), 0);
+    b.net->pushFrames();
+    QVERIFY(e->shmid >= 0 && e->shmid != second);
+    client.write("/back/\r\n\r\n");
+    client.flush();
+    QByteArray again;
+    QTRY_VERIFY((again += client.readAll()).contains("}"));
+    QVERIFY(again.startsWith("9:"));
+    const QJsonObject newest = QJsonDocument::fromJson(again.mid(again.indexOf('{'))).object();
+    QCOMPARE(newest.value("memoryinfo").toArray().at(0).toObject().value("shmid").toInt(), e->shmid);
 }
 
 void TestCntShare::backgroundPushWaitsForThePainter() {
