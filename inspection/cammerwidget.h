@@ -134,6 +134,9 @@ private:
     // The display buffer into the paint pixels (paintLock held): grey expanded to 32 bits, colour
     // copied; once per new picture, else only the boxes overlays wrote are restored.
     void fillPaintPixels();
+    // Takes paintLock when it is free; when the push holds it, asks for another paint and returns
+    // false (the paint then leaves the paint pixels as they are).
+    bool takePaintPixels();
     // Notes a box of image pixels that an overlay wrote into the paint pixels (paintLock held).
     void markOverlaid(const QRect& box);
     quint64 displaySerial_ = 1;    // bumped at each write of the display buffer

@@ -19,6 +19,7 @@
 #include "detect/miscfunc.h"
 #include "mainbars.h"
 #include "mainwindow.h"
+#include "platform/system/timing.h"
 #include "records/counters.h"
 #include "titlebar.h"
 
@@ -183,6 +184,14 @@ void CammerWidget::fillPaintPixels() {
     overlaidCount_ = 0;
 }
 
+bool CammerWidget::takePaintPixels() {
+    if (paintLock.tryLock()) return true;
+    // The push is copying the pixels: this paint shows them as they are, and the view paints again
+    // in a moment, so that the GUI thread never waits for the copy.
+    QTimer::singleShot(TimeMs("view.repaintBusy", 2), this, QOverload<>::of(&QWidget::update));
+    return false;
+}
+
 void CammerWidget::markOverlaid(const QRect& box) {
     if (box.isEmpty()) return;
     ++paintSerial;
@@ -239,9 +248,9 @@ void CammerWidget::paintRecordPicture(QPainter& p) {
 
 void CammerWidget::paintRecentNG(QPainter& p) {
     MainWindow* w = mainWindow();
-    {
-        QMutexLocker pixels(&paintLock);
+    if (takePaintPixels()) {
         fillPaintPixels();
+        paintLock.unlock();
     }
     const bool displayed = w && cameraIndex() >= 0 && w->displayedCamera == cameraIndex();
     const QTransform base = p.transform();
@@ -303,22 +312,22 @@ void CammerWidget::paintView(QPainter& p) {
     paintedLabelPx = 0;
 
     // Picture with its pixel overlays (the bridge's push reads the pixels between paints).
-    QMutexLocker pixels(&paintLock);
-    fillPaintPixels();
-    if (display == 2 && source == 1 && blinkPhase == 1) {
+    const bool own = takePaintPixels();
+    if (own) fillPaintPixels();
+    if (own && display == 2 && source == 1 && blinkPhase == 1) {
         for (int r = 0; r < count; ++r)
             if (!data.roiOk[step][r])
                 markOverlaid(overlay(paintPixels, data.alarmImage, store->imageRect(step, r), kOverlayRed));
     }
-    if (templ) {
+    if (own && templ) {
         for (int r = 0; r < count; ++r)
             markOverlaid(
                 overlay(paintPixels, data.ignoreImages[step], store->imageRect(step, r), kOverlayCyan));
     }
-    if (data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
+    if (own && data.testShown && data.selectedRoi >= 0 && data.selectedRoi < kRoiCount)
         markOverlaid(
             overlay(paintPixels, data.testImage, store->imageRect(step, data.selectedRoi), kOverlayCyan));
-    pixels.unlock();
+    if (own) paintLock.unlock();
 
     const QTransform base = p.transform();
     const QTransform zoomed = displayed ? zoomTransform(w) * base : base;

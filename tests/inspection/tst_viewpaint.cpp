@@ -47,6 +47,7 @@ private slots:
     void regionAtImageEdgeClipped_data();
     void regionAtImageEdgeClipped();
     void pictureConvertedOncePerFrame();
+    void paintNeverWaitsForThePush();
     void tileFiguresAndLabels_data();
     void tileFiguresAndLabels();
     void beforeBadge_data();
@@ -409,6 +410,31 @@ void TestViewPaint::pictureConvertedOncePerFrame() {
     paint(0);
     QCOMPARE(px(v, 8, 8), 0x323232u);
     QCOMPARE(px(v, 30, 30), 0x323232u);
+    gSource = -1;
+}
+
+// While the bridge's push copies the paint pixels (it holds their lock), a paint does not wait: it
+// shows the picture as it stands, and the new one at the next paint.
+void TestViewPaint::paintNeverWaitsForThePush() {
+    MonitorWorld world(1);
+    MainWindow* w = world.build();
+    CammerWidget* v = w->camView(0);
+    w->DisplayState = 0;
+    gSource = 1;
+    v->resize(320, 240);
+    QImage img(v->size(), QImage::Format_ARGB32);
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(100));
+    v->displayChanged();
+    v->render(&img);
+    QCOMPARE(px(v, 8, 8), 0x646464u);
+    std::fill(v->displayBuffer.begin(), v->displayBuffer.end(), uchar(50));
+    v->displayChanged();
+    v->paintLock.lock();  // the push is copying
+    v->render(&img);      // returns: no wait for the lock
+    QCOMPARE(px(v, 8, 8), 0x646464u);
+    v->paintLock.unlock();
+    v->render(&img);
+    QCOMPARE(px(v, 8, 8), 0x323232u);
     gSource = -1;
 }
 
