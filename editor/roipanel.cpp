@@ -27,12 +27,13 @@ constexpr int kPanelX = 400;
 constexpr int kPanelRight = 1386;
 constexpr int kBottomKeep = 70;   // the panel stays this far above the display's lower edge
 constexpr int kHandleClear = 20;  // and clear of the handles around the region's edge
-// The move buttons: a row of five in the kept strip at the display's foot, left of the login
-// indicator that the main window lays below the views (x 700 to 900 of the window), so that a tap on
-// "Move R" or "Hide Set" never logs the operator out, and clear of the drawing tools (from x 950).
-constexpr int kMoveRowX = 20;
-constexpr int kMoveStep = 130;
-constexpr int kMoveW = 120;
+// The move buttons: a row of five in the kept strip at the display's foot, whole on the screen,
+// between the template legend (x 10 to 184) and the login indicator that the main window lays below
+// the views (x 700 to 900 of the window), so that a tap on "Move R" or "Hide Set" never logs the
+// operator out; the drawing panel keeps the corner right of x 950.
+constexpr int kMoveRowX = 186;
+constexpr int kMoveStep = 102;
+constexpr int kMoveW = 100;
 constexpr int kMoveH = 60;
 
 // A cavity box answers a touch anywhere on it, not only on its small indicator.

@@ -265,6 +265,9 @@ void TestRegionPanel::moveButtonsPressedThroughWindow() {
         const QRect onWindow(b->mapTo(ew.w, QPoint(0, 0)), b->size());
         QVERIFY2(screen.contains(onWindow), qPrintable(b->text()));
         QVERIFY2(!onWindow.intersects(indicator), qPrintable(b->text()));
+        // Nor over the drawing panel's tools.
+        const QRect tools(ew.v->drawingBar->mapTo(ew.w, QPoint(0, 0)), ew.v->drawingBar->size());
+        QVERIFY2(!onWindow.intersects(tools), qPrintable(b->text()));
     }
     auto press = [&](QWidget* b) {
         const QPoint at = b->mapTo(ew.w, b->rect().center());
