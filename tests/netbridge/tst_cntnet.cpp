@@ -244,7 +244,12 @@ void TestCntNet::clientRestartsDoNotPileUp() {
 // second restart asked for meanwhile replaces the waiting one.
 void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
     ProgramDir dir;
-    QVERIFY(dir.writeFile("stubborn.sh", "trap '' TERM\nwhile :; do sleep 0.2; done\n"));
+    // The marker says the trap is set: a SIGTERM before that would still end the shell.
+    QVERIFY(dir.writeFile("stubborn.sh", "trap '' TERM\necho $$ >> trapped\nwhile :; do sleep 0.2; done\n"));
+    auto trapped = [] {
+        QFile f("trapped");
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count('\n') : 0;
+    };
     const QStringList args{"./stubborn.sh"};
     auto isClient = [](qint64 pid) {
         QFile f(QString("/proc/%1/cmdline").arg(pid));
@@ -256,6 +261,7 @@ void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
     CommandRunner::instance().reset();
     QVERIFY(started);
     QTRY_VERIFY(client.running());
+    QTRY_COMPARE(trapped(), 1);
     const qint64 first = client.pid();
     int ticks = 0;
     QTimer tick;
@@ -274,6 +280,7 @@ void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
     QVERIFY(ticks > 0);
     const qint64 second = client.pid();
     QVERIFY(second != first);
+    QTRY_COMPARE(trapped(), 2);
     client.stop();
     QVERIFY(isClient(second));
     QTRY_VERIFY(!isClient(second));
