@@ -43,6 +43,7 @@ constexpr int kMultiDet = 4;
 const char* const kValueStyle =
     "font-size:32px;color:#1f3f8d;border-width:0px 0px 2px 0px;border-style:solid;border-color:#1f3f8d;";
 const char* const kUnitStyle = "font-size:16px;color:#656263;";
+const char* const kRadioStyle = "QRadioButton{spacing:10px;}";
 
 }  // namespace
 
@@ -51,11 +52,15 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     setStyleSheet("QLabel{font-size:22px;color:#656263;}");
 
     auto* procRow = new QHBoxLayout;
-    procRow->setSpacing(12);  // the five procedures fit beside the caption in every language
+    // Each caption sits close to its own circle and well apart from the next one, so that the circle
+    // an operator reads as ticked is the one of the caption beside it; the five procedures still fit
+    // beside the row's caption in every language.
+    procRow->setSpacing(36);
     procRow->addWidget(new QLabel(kitText(584), this));
     procedureGroup = new QButtonGroup(this);
     for (int id = 0; id < 5; ++id) {
         auto* b = new QRadioButton(kitText(kProcedureText[id]), this);
+        b->setStyleSheet(kRadioStyle);
         procedureGroup->addButton(b, id);
         procRow->addWidget(b);
     }
@@ -124,9 +129,10 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     int x = qMax(210, afterLabel + 14);
     for (int id = 0; id < 3; ++id) {
         auto* b = new QRadioButton(kitText(kCavityText[id]), this);
-        const int w = 50 + 30 + textWidth(b->text()) + 10;  // indicator, spacing, caption
+        b->setStyleSheet(kRadioStyle);
+        const int w = 50 + 10 + textWidth(b->text()) + 10;  // indicator, spacing, caption
         b->setGeometry(x, 150, w, 50);
-        x += w + 20;
+        x += w + 36;
         cavityGroup->addButton(b, id);
     }
     customIOButton = new QPushButton(kitText(473), this);
