@@ -212,6 +212,7 @@ MemorandumWidget::MemorandumWidget(QWidget* parent) : BWidget(parent) {
     for (int c = 0; c < 5; ++c) table->setColumnWidth(c, widths[c]);
     table->horizontalHeader()->setStretchLastSection(true);
     pageBar = new PageControlBar(this);
+    pageBar->followTable(table);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addStretch();

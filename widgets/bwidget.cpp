@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOption>
 
 #include "blineedit.h"
@@ -37,6 +39,66 @@ QWidget* createVerticalSplitLine(QWidget* parent, QString colour) {
     w->setFixedWidth(1);
     w->setStyleSheet("background-color:" + colour);
     return w;
+}
+
+void PageControlBar::followTable(QTableView* table) {
+    table_ = table;
+    if (!table) return;
+    connect(firstButton, &QPushButton::clicked, this, [this] { showPage(1); });
+    connect(lastButton, &QPushButton::clicked, this, [this] { showPage(pageCount()); });
+    connect(previousButton, &QPushButton::clicked, this, [this] { showPage(currentPage() - 1); });
+    connect(nextButton, &QPushButton::clicked, this, [this] { showPage(currentPage() + 1); });
+    QPushButton* numbered[4] = {pageButton1, pageButton2, pageButton3, pageButton4};
+    for (int k = 0; k < 4; ++k)
+        connect(numbered[k], &QPushButton::clicked, this, [this, k] { showPage(k + 1); });
+    connect(table->verticalScrollBar(), &QScrollBar::valueChanged, this, &PageControlBar::updatePages);
+    connect(table->verticalScrollBar(), &QScrollBar::rangeChanged, this, &PageControlBar::updatePages);
+    if (QAbstractItemModel* model = table->model()) {
+        connect(model, &QAbstractItemModel::rowsInserted, this, &PageControlBar::updatePages);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &PageControlBar::updatePages);
+        connect(model, &QAbstractItemModel::modelReset, this, &PageControlBar::updatePages);
+    }
+    updatePages();
+}
+
+int PageControlBar::rowsPerPage() const {
+    if (!table_ || !table_->model() || table_->model()->rowCount() == 0) return 1;
+    const int rowHeight = table_->rowHeight(0);
+    return rowHeight > 0 ? qMax(1, table_->viewport()->height() / rowHeight) : 1;
+}
+
+int PageControlBar::pageCount() const {
+    const int rows = table_ && table_->model() ? table_->model()->rowCount() : 0;
+    return (rows + rowsPerPage() - 1) / rowsPerPage();
+}
+
+int PageControlBar::currentPage() const {
+    const int pages = pageCount();
+    if (pages == 0) return 0;
+    // The last page cannot come to the top when it is not full: at the end of the table, it is shown.
+    const QScrollBar* bar = table_->verticalScrollBar();
+    if (bar->maximum() > 0 && bar->value() == bar->maximum()) return pages;
+    return qMin(pages, qMax(0, table_->rowAt(0)) / rowsPerPage() + 1);
+}
+
+void PageControlBar::showPage(int page) {
+    const int pages = pageCount();
+    if (pages == 0) return;
+    page = qBound(1, page, pages);
+    table_->scrollTo(table_->model()->index((page - 1) * rowsPerPage(), 0), QAbstractItemView::PositionAtTop);
+    updatePages();
+}
+
+void PageControlBar::updatePages() {
+    if (!table_) return;
+    const int pages = pageCount();
+    const int current = currentPage();
+    QPushButton* numbered[4] = {pageButton1, pageButton2, pageButton3, pageButton4};
+    for (int k = 0; k < 4; ++k) {
+        numbered[k]->setVisible(k < pages);
+        // Auto-exclusive buttons cannot all be unticked: tick the current page's, when it has one.
+        if (k + 1 == current) numbered[k]->setChecked(true);
+    }
 }
 
 QWidget* createHorizontalSplitLine(QWidget* parent, QString colour) {

@@ -1,6 +1,7 @@
 #pragma once
 // Base widgets the screens are assembled from.
 #include <QComboBox>
+#include <QTableView>
 #include <QToolButton>
 #include <QWidget>
 
@@ -39,6 +40,15 @@ class PageControlBar : public BWidget {
     Q_OBJECT
 public:
     explicit PageControlBar(QWidget* parent = nullptr);
+    // Makes the bar page `table`: first, previous, next and last move it by a page of whole rows,
+    // a numbered button shows its page (only the pages there are get one) and is ticked while that
+    // page lies at the top. Follows the table's rows and scrolling from then on.
+    void followTable(QTableView* table);
+    // Rows a page of the followed table holds (at least 1), and the pages its rows fill.
+    int rowsPerPage() const;
+    int pageCount() const;
+    // The page shown (1 on), 0 without rows.
+    int currentPage() const;
 
     QPushButton* firstButton;
     QPushButton* previousButton;
@@ -48,4 +58,10 @@ public:
     QPushButton* pageButton4;
     QPushButton* nextButton;
     QPushButton* lastButton;
+
+private:
+    void showPage(int page);
+    void updatePages();
+
+    QTableView* table_ = nullptr;
 };

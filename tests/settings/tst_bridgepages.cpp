@@ -109,6 +109,7 @@ private slots:
     void productReply();
     void remindReply_data();
     void remindReply();
+    void remindPages();
     void statisticsReset_data();
     void statisticsReset();
 };
@@ -446,6 +447,44 @@ void TestBridgePages::remindReply() {
     if (visible) page.show();
     page.cnt_reset_remind(body);
     QCOMPARE(rows(page.model), after);
+}
+
+// The reminder page's bar pages the table: a numbered button for each page there is, and the
+// arrows and numbers move the table, pressed where they are on the screen.
+void TestBridgePages::remindPages() {
+    SettingsRig rig;
+    MemorandumWidget page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    PageControlBar* bar = page.pageBar;
+    QPushButton* numbered[4] = {bar->pageButton1, bar->pageButton2, bar->pageButton3, bar->pageButton4};
+    for (QPushButton* b : numbered) QVERIFY(!b->isVisible());  // no reminders, no pages
+
+    QStringList many;
+    for (int i = 0; i < 60; ++i) many << reminder(QString("op-%1").arg(i), 0, i, "Oil");
+    page.cnt_reset_remind("{\"result\":[" + many.join(',') + "]}");
+    QCOMPARE(page.model->rowCount(), 60);
+    const int perPage = bar->rowsPerPage(), pages = bar->pageCount();
+    QVERIFY(pages >= 2);
+    QCOMPARE(pages, (60 + perPage - 1) / perPage);
+    for (int k = 0; k < 4; ++k) QCOMPARE(numbered[k]->isVisible(), k < pages);
+    auto press = [&page](QWidget* w) {
+        QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, w->mapTo(&page, w->rect().center()));
+    };
+    press(bar->nextButton);
+    QTRY_COMPARE(page.table->rowAt(0), perPage);
+    QVERIFY(bar->pageButton2->isChecked());
+    press(bar->lastButton);
+    QTRY_COMPARE(bar->currentPage(), pages);
+    QVERIFY(page.table->rowAt(0) > (pages - 2) * perPage);
+    QVERIFY(pages > 4 || numbered[pages - 1]->isChecked());
+    press(bar->previousButton);
+    QTRY_COMPARE(page.table->rowAt(0), (pages - 2) * perPage);
+    press(bar->pageButton1);
+    QTRY_COMPARE(page.table->rowAt(0), 0);
+    QVERIFY(bar->pageButton1->isChecked());
+    press(bar->previousButton);  // already on the first page
+    QCOMPARE(page.table->rowAt(0), 0);
 }
 
 void TestBridgePages::statisticsReset_data() {
