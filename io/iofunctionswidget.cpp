@@ -102,14 +102,15 @@ IOFunctionsWidget::IOFunctionsWidget(QWidget* parent, IOSettingsDialog* dialog)
     grid->setColumnStretch(2, 1);
 
     auto* inRow = new QHBoxLayout;
-    inRow->setSpacing(20);
+    // Captions sit close to their own circles and well apart from the next (radio spacing 10 px).
+    inRow->setSpacing(36);
     inRow->setContentsMargins(7, 7, 7, 7);
     inRow->addWidget(new QLabel(kitText(203), this));
     inputMirror = radioRow(this, inRow, {304, 301, 302, 303});
     inRow->addStretch();
 
     auto* outRow = new QHBoxLayout;
-    outRow->setSpacing(20);
+    outRow->setSpacing(36);
     outRow->setContentsMargins(7, 7, 7, 7);
     outRow->addWidget(new QLabel(kitText(334), this));
     outputMirror = radioRow(this, outRow, {304, 305, 306, 307});
@@ -118,7 +119,7 @@ IOFunctionsWidget::IOFunctionsWidget(QWidget* parent, IOSettingsDialog* dialog)
     QHBoxLayout* stateRows[2] = {new QHBoxLayout, new QHBoxLayout};
     for (int i = 0; i < kInitialStates; ++i) {
         QHBoxLayout* row = stateRows[i / 2];
-        row->setSpacing(20);
+        row->setSpacing(36);
         initialStateLabels[i] = new QLabel(kitText(kInitialStateText[i]), this);
         row->addWidget(initialStateLabels[i]);
         initialState[i] = radioRow(this, row, {kBreak, kClose});

@@ -43,7 +43,6 @@ constexpr int kMultiDet = 4;
 const char* const kValueStyle =
     "font-size:32px;color:#1f3f8d;border-width:0px 0px 2px 0px;border-style:solid;border-color:#1f3f8d;";
 const char* const kUnitStyle = "font-size:16px;color:#656263;";
-const char* const kRadioStyle = "QRadioButton{spacing:10px;}";
 
 }  // namespace
 
@@ -60,7 +59,6 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     procedureGroup = new QButtonGroup(this);
     for (int id = 0; id < 5; ++id) {
         auto* b = new QRadioButton(kitText(kProcedureText[id]), this);
-        b->setStyleSheet(kRadioStyle);
         procedureGroup->addButton(b, id);
         procRow->addWidget(b);
     }
@@ -129,7 +127,6 @@ IOParamsWidget::IOParamsWidget(QWidget* parent, IOSettingsDialog* dialog)
     int x = qMax(210, afterLabel + 14);
     for (int id = 0; id < 3; ++id) {
         auto* b = new QRadioButton(kitText(kCavityText[id]), this);
-        b->setStyleSheet(kRadioStyle);
         const int w = 50 + 10 + textWidth(b->text()) + 10;  // indicator, spacing, caption
         b->setGeometry(x, 150, w, 50);
         x += w + 36;

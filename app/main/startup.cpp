@@ -63,7 +63,7 @@ QString applicationStyleSheet() {
         "QCheckBox::indicator{width:95px; height:50px;}"
         "QCheckBox::indicator:unchecked{image:url(:/img/icons/54.png);}"
         "QCheckBox::indicator:checked{image:url(:/img/icons/55.png);}"
-        "QRadioButton{font-size:22px; color:#656263; spacing:30px;}"
+        "QRadioButton{font-size:22px; color:#656263; spacing:10px;}"
         "QRadioButton::indicator{width:50px; height:50px;}"
         "QRadioButton::indicator::unchecked{image: url(:/img/icons/71.png);}"
         "QRadioButton::indicator::checked{image: url(:/img/icons/70.png);}"
