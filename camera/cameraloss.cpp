@@ -1,9 +1,11 @@
 #include "cameraloss.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QtDebug>
 #include <cstring>
+#include <thread>
 
 #include "app/mainwindowbase.h"
 #include "app/msgbox.h"
@@ -46,7 +48,57 @@ void resetNetworkInterfaces() {
         CameraSleepMs(1000);
     }
 }
+
+// The network reset of a MindVision restart runs on a worker thread: its commands and its pauses
+// (1 s twice per interface) never hold the polling pass. The enumeration and everything the camera
+// layer is told follow on the GUI thread once the reset has ended, in the order they always had.
+struct NetworkReset {
+    std::thread worker;
+    bool running = false;  // GUI thread: a reset is under way
+    bool done = false;     // GUI thread: a reset ended, the next restart step enumerates
+    int generation = 0;    // a reset of an earlier generation (before a test's reset) is ignored
+    ~NetworkReset() {
+        if (worker.joinable()) worker.join();
+    }
+};
+NetworkReset& networkReset() {
+    static NetworkReset r;
+    return r;
+}
+
+// Starts the reset; true when it runs on the worker (false: there is no application to come back to,
+// and the reset was done here).
+bool startNetworkReset() {
+    NetworkReset& r = networkReset();
+    if (r.worker.joinable()) r.worker.join();  // the last one has ended: its result came back
+    if (!QCoreApplication::instance()) {
+        resetNetworkInterfaces();
+        return false;
+    }
+    r.running = true;
+    const int generation = r.generation;
+    r.worker = std::thread([generation] {
+        resetNetworkInterfaces();
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) return;
+        QMetaObject::invokeMethod(
+            app,
+            [generation] {
+                NetworkReset& back = networkReset();
+                if (back.generation != generation) return;
+                back.running = false;
+                back.done = true;
+                if (gisLost) CameraRestart();  // the rest of the attempt, outside the polling pass
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
 }  // namespace
+
+bool cameraRestartUnderWay() {
+    return networkReset().running;
+}
 
 void CameraCheck(int camera) {
     if (gisLost) return;
@@ -98,7 +150,10 @@ void CameraRestart() {
             break;
         }
         case kCameraMindVision: {
-            resetNetworkInterfaces();
+            NetworkReset& r = networkReset();
+            if (r.running) return;  // the interfaces are still being reset: the loop polls on
+            if (!r.done && startNetworkReset()) return;  // the attempt goes on when the reset is over
+            r.done = false;
             int count = kMindMaxDevices;
             CameraEnumerateDevice(gCList, &count);
             if (count != n) return;
@@ -161,6 +216,10 @@ QString cameraSdkVersionText() {
 }
 
 void resetCameraLossGlobals() {
+    NetworkReset& r = networkReset();
+    if (r.worker.joinable()) r.worker.join();
+    r.running = r.done = false;
+    ++r.generation;
     gisLost = false;
     gLost = 0;
     gWarningOpen = false;

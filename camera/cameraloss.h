@@ -18,8 +18,12 @@ extern int gLost;
 // enumerates but sends nothing is as blind as one that is gone; enumeration only gates the restart).
 // Nothing when the cameras are already lost or in test mode (back-end 0).
 void CameraCheck(int camera);
-// One restart attempt (see above); a view that does not reopen is declared lost again.
+// One restart attempt (see above); a view that does not reopen is declared lost again. MindVision
+// first resets the network interfaces on a worker thread: the call returns at once and the attempt
+// goes on from the event loop once the reset is over (calls meanwhile do nothing).
 void CameraRestart();
+// True while a restart attempt waits for its network reset.
+bool cameraRestartUnderWay();
 
 // The MindVision SDK's version text (for the start record with back-end 6).
 QString cameraSdkVersionText();

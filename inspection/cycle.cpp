@@ -200,7 +200,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
                     flushOut();
                 }
                 RunState = 2;
-                CheckArea(false);
+                checkAreaAfterPass();
                 return;
             }
         }
@@ -278,7 +278,7 @@ void MainWindow::RunAlgorithm(int camera, int step) {
 // Decision
 
 void MainWindow::CheckNG() {
-    if (gFromTrain) return;
+    if (gFromTrain || learningEndAsking) return;
     WizardPara& p = para();
     const int mode = p.detect_mode;
     const bool multi = mode == kDetectMulti;
@@ -824,7 +824,11 @@ void MainWindow::SlotReTrain() {
 
 void MainWindow::CheckArea(bool) {
     if (settingsShown()) pageStack->setCurrentIndex(0);
-    if (accessCheckPassword() != 0) {
+    endLearning(accessCheckPassword() != 0);
+}
+
+void MainWindow::endLearning(bool editRegions) {
+    if (editRegions) {
         // Region editing takes over; the decision waits until the editor hands back (BackTrain).
         DisplayState = 3;
         if (indexButton) indexButton->hide();
@@ -834,6 +838,28 @@ void MainWindow::CheckArea(bool) {
     } else {
         RunState = 1;
     }
+}
+
+void MainWindow::checkAreaAfterPass() {
+    if (learningEndAsking) return;
+    if (!passwordsInUse() || accessLevel() != kAccessNone) {
+        CheckArea(false);  // no box: at once, as part of this pass
+        return;
+    }
+    // The password box is modal: asked once this pass is over, so that the loop keeps polling the
+    // inputs and taking the frames until the answer comes. Until then the clamping cut stays as
+    // learning left it and no decision is taken.
+    learningEndAsking = 1;
+    QTimer::singleShot(0, this, [this] {
+        if (RunState == 2 && settingsShown()) pageStack->setCurrentIndex(0);
+        const int level = RunState == 2 ? accessCheckPassword() : kAccessNone;
+        learningEndAsking = 0;
+        // Stopped while the box was open: learning is over and detection stays stopped.
+        if (RunState != 2) return;
+        endLearning(level != kAccessNone);
+        // Not logged in: detection resumes with the decision of the learning cycle, which waited.
+        if (level == kAccessNone) CheckNG();
+    });
 }
 
 void MainWindow::BackTrain() {

@@ -64,6 +64,7 @@ public:
     int StepArmedMask[kMaxStep] = {};
     int RecheckLeft[kMaxStep] = {};
     int recheckPending = 0;
+    int learningEndAsking = 0;          // learning is done and the password box of its end is due or open
     int recheckDelay = 0;               // 100 ms
     int remainingDelay[kMaxStep] = {};  // tenths of a second left before the step runs
     int stepOk[kMaxStep] = {};
@@ -170,8 +171,15 @@ public:
     void ResetRun();
     // Stops the step timers and a pending re-check; the monitor stops detecting (RunState 3).
     void SetStopDetect();
-    // End of template learning: back to detection.
+    // End of template learning: region editing takes over when the password check passes, otherwise
+    // back to detection.
     void CheckArea(bool fromButton);
+    // The end of learning from inside the polling pass: CheckArea at once when it needs no password
+    // box; otherwise the box is asked once the pass is over, the loop polling on meanwhile, and the
+    // decision of the learning cycle waits for the answer.
+    void checkAreaAfterPass();
+    // The answer of the learning end's password check: region editing (true) or detection.
+    void endLearning(bool editRegions);
     // The region and alarm editor above this layer installs itself here (may stay null).
     void setRoiEditor(RoiEditorHooks* editor) { drawROIWidget = editor; }
     // The editor puts its alarm bar at index 2 of the bar stack (an empty page until then); the bar

@@ -1,7 +1,10 @@
 #include "ledcontrol.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
 #include <sys/ioctl.h>
 #include <climits>
 
@@ -16,6 +19,7 @@ std::function<int(int, unsigned long)>& ledHook() {
     return hook;
 }
 unsigned char g_led = 0xFF;
+int g_wtdPauses = 0;  // StopWTD pauses under way (GUI thread only)
 }  // namespace
 
 void resetLedState() {
@@ -50,14 +54,31 @@ unsigned char ledMask() {
     return g_led;
 }
 
-void StopWTD() {
+void StopWTD(QObject* context, std::function<void()> then) {
     gisRunWTD = 0;
-    QThread::msleep(static_cast<unsigned long>(TimeMs("wtd.stop", 1000)));
+    const int ms = TimeMs("wtd.stop", 1000);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        QThread::msleep(static_cast<unsigned long>(ms));
+        if (then) then();
+        return;
+    }
+    ++g_wtdPauses;
+    const bool bound = context != nullptr;
+    QPointer<QObject> guard(context);
+    QTimer::singleShot(ms, app, [bound, guard, then = std::move(then)] {
+        --g_wtdPauses;
+        if (bound && !guard) return;
+        if (then) then();
+    });
+}
+
+bool watchdogStopping() {
+    return g_wtdPauses > 0;
 }
 
 void Exit(int status) {
-    StopWTD();
-    ProcessExit(status);
+    StopWTD(nullptr, [status] { ProcessExit(status); });
 }
 
 timeval startT{};

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QObject;
+
 // Request codes of the LED device; the whole meaning is in the code, no argument.
 constexpr unsigned long kLedBacklightOn = 0x5A018B00UL;
 constexpr unsigned long kLedBacklightOff = 0x5A018A00UL;
@@ -23,9 +25,15 @@ unsigned char ledMask();
 // Back to 0xFF (tests; part of resetIOGlobals).
 void resetLedState();
 
-// Clears the watchdog flag gisRunWTD (app/globals.h) and pauses 1 s before a controlled shutdown.
-void StopWTD();
-// StopWTD, then ends the process with status (normal exit: static destructors run).
+// Clears the watchdog flag gisRunWTD (app/globals.h) at once, then pauses 1 s before a controlled
+// shutdown goes on with `then`. On the application's thread the pause is a timer: the GUI thread and
+// the machine loop run on meanwhile, and `then` runs from the event loop afterwards (not at all when
+// `context` was given and is gone by then). Elsewhere (no application object, another thread) the
+// pause is waited on the calling thread and `then` runs before StopWTD returns.
+void StopWTD(QObject* context = nullptr, std::function<void()> then = {});
+// True while a StopWTD pause is under way: a second stop path started meanwhile is refused.
+bool watchdogStopping();
+// StopWTD, then ends the process with status (normal exit: static destructors run) after the pause.
 void Exit(int status);
 
 // A timing probe: the milliseconds from startT to now go into nextT (the previous value into lastT),

@@ -122,6 +122,7 @@ QString SystemSettingWidget::chooseUpdateFile() {
 }
 
 void SystemSettingWidget::SlotUpdateApp() {
+    if (watchdogStopping()) return;  // a stop path is under way
     if (!mountUsbDisk()) return;
     const QString path = chooseUpdateFile();
     if (path.size() <= 2) return;
@@ -133,15 +134,17 @@ void SystemSettingWidget::SlotUpdateApp() {
         qWarning("update: %s is not an update package", qPrintable(fileName));
         return;
     }
-    StopWTD();
-    if (RunCommand(QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged), kLongCommandLimitMs) != 0) {
-        gisRunWTD = 1;  // the program goes on, and so does its watchdog
-        showWarnBox(tr("程序更新失败"));
-        return;
-    }
-    flushAll();
-    RunCommand(QStringLiteral("sync"), kSlowCommandLimitMs);
-    RunCommand(QStringLiteral("reboot"));
+    // The copy, the flush and the reboot follow the watchdog's pause.
+    StopWTD(this, [this, copy = QStringLiteral("cp -rf %1 ./%2").arg(shellPath(path), staged)] {
+        if (RunCommand(copy, kLongCommandLimitMs) != 0) {
+            gisRunWTD = 1;  // the program goes on, and so does its watchdog
+            showWarnBox(tr("程序更新失败"));
+            return;
+        }
+        flushAll();
+        RunCommand(QStringLiteral("sync"), kSlowCommandLimitMs);
+        RunCommand(QStringLiteral("reboot"));
+    });
 }
 
 void SystemSettingWidget::SlotRestoreFactorySet() {
@@ -165,15 +168,18 @@ void SystemSettingWidget::SlotCalibration() {
 }
 
 void SystemSettingWidget::SlotShutDown() {
+    if (watchdogStopping()) return;  // a stop path is under way
     if (!showChooseBox(setText(291))) return;
     saveLiveUnlessCommitted(accept());
     insertRecord(292);
-    StopWTD();
-    flushAll();
-    RunCommand(showChooseBox(setText(293)) ? QStringLiteral("reboot") : QStringLiteral("init 0"));
+    StopWTD(this, [this] {
+        flushAll();
+        RunCommand(showChooseBox(setText(293)) ? QStringLiteral("reboot") : QStringLiteral("init 0"));
+    });
 }
 
 void SystemSettingWidget::SlotExit() {
+    if (watchdogStopping()) return;  // a stop path is under way
     if (!showChooseBox(setText(294))) return;
     insertRecord(295);
     saveLiveUnlessCommitted(accept());
@@ -189,6 +195,7 @@ bool SystemSettingWidget::runTimeDialog() {
 }
 
 void SystemSettingWidget::SlotModifyTime() {
+    if (watchdogStopping()) return;  // a stop path is under way
     if (!runTimeDialog()) return;
     if (!showChooseBox(setText(402))) return;
     // A date the clock refuses changes nothing and restarts nothing.
@@ -198,10 +205,11 @@ void SystemSettingWidget::SlotModifyTime() {
     }
     saveLiveUnlessCommitted(accept());
     insertRecord(401);
-    StopWTD();
-    flushAll();
-    pause("settings.timeReboot", 1000);
-    RunCommand(QStringLiteral("reboot"));
+    StopWTD(this, [this] {
+        flushAll();
+        pause("settings.timeReboot", 1000);
+        RunCommand(QStringLiteral("reboot"));
+    });
 }
 
 void SystemSettingWidget::ChangePwd() {

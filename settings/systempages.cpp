@@ -219,6 +219,10 @@ void SystemFunctionsWidget::accept() {
 void SystemFunctionsWidget::SlotChangeLan() {
     const int lan = languageGroup->checkedId();
     if (lan == gLan || lan < 0 || lan > 2) return;
+    if (watchdogStopping()) {  // a stop path is under way: the language in use stays shown
+        if (QAbstractButton* b = languageGroup->button(gLan)) b->setChecked(true);
+        return;
+    }
     if (!showChooseBox(setText(318))) {
         // Declined: the buttons show the language in use again.
         if (QAbstractButton* b = languageGroup->button(gLan)) b->setChecked(true);
@@ -234,9 +238,10 @@ void SystemFunctionsWidget::SlotChangeLan() {
     }
     if (gpWin) gpWin->InsertRecord(setText(319));  // written, in the language being left
     gLan = lan;
-    StopWTD();
-    if (gpWin) gpWin->FLushAll();
-    RunCommand(QStringLiteral("reboot"));
+    StopWTD(this, [] {
+        if (gpWin) gpWin->FLushAll();
+        RunCommand(QStringLiteral("reboot"));
+    });
 }
 
 // ---------------------------------------------------------------------------------------------------

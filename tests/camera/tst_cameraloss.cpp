@@ -28,6 +28,12 @@ struct HostSpy {
 };
 
 int ensureReachCalls = 0;
+
+// A pause that takes real time (on the thread that pauses), recorded as the others are.
+void shortSleep(int ms) {
+    recordSleep(ms);
+    QThread::msleep(40);
+}
 void countEnsureReach() {
     ++ensureReachCalls;
 }
@@ -197,7 +203,22 @@ private slots:
         QVERIFY(gisLost);
         bus.unplug("M2");
         recordedSleeps().clear();
+        bus.clearLog();
+        // The reset's pauses take real time here: the call returns at once, timers tick meanwhile, a
+        // second call starts nothing, and nothing reaches the camera layer before the reset is over.
+        setCameraSleeper(&shortSleep);
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(5);
         CameraRestart();
+        QVERIFY(cameraRestartUnderWay());
+        CameraRestart();
+        QVERIFY(gisLost);
+        QCOMPARE(bus.log(), QStringList());
+        QTRY_VERIFY(!cameraRestartUnderWay());
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        setCameraSleeper(&recordSleep);
         QVERIFY(gisLost);
         QVERIFY(!rig.view(0).isActive());
         QCOMPARE(win.records.size(), 1);
@@ -212,9 +233,11 @@ private slots:
                                 "ifup enp3s0 >/dev/null 2>&1"};
         QCOMPARE(dir.commands(), reset);
         QCOMPARE(recordedSleeps(), (QList<int>{1000, 1000, 1000, 1000, 1000, 1000}));
+        QVERIFY(bus.log().value(0).startsWith("CameraEnumerateDevice"));
 
         bus.replug("M2");
         CameraRestart();
+        QTRY_VERIFY(!cameraRestartUnderWay());
         QVERIFY(!gisLost);
         QCOMPARE(win.records, (QStringList{lost(1, 1), "Camera Restart"}));
         QVERIFY(rig.view(0).isActive() && rig.view(1).isActive());
@@ -239,6 +262,7 @@ private slots:
         CameraCheck(1);
         bus.injectStatus("CameraInit", -7, 1);  // the first reopen (view 0) fails
         CameraRestart();
+        QTRY_VERIFY(!cameraRestartUnderWay());
         QVERIFY(gisLost);
         QCOMPARE(gLost, 2);
         QCOMPARE(win.records, (QStringList{lost(1, 2), "Mind Fail = -7", "Camera Restart", lost(2, 1)}));
@@ -262,6 +286,7 @@ private slots:
         prompter.duringFirstWarning = [&bus] {
             bus.injectStatus("CameraInit", -7, 1);
             CameraRestart();
+            QTRY_VERIFY(!cameraRestartUnderWay());  // the box's own loop runs meanwhile
         };
         CameraCheck(0);
         QCOMPARE(gLost, 2);

@@ -5,9 +5,16 @@
 #include <QLabel>
 #include <QtTest>
 
+#include "camera/camerahost.h"
+#include "camera/cameraloss.h"
 #include "cycleworld.h"
-#include "io/ledcontrol.h"
+#include "inspection/mainbars.h"
+#include "inspection/optionbar.h"
 #include "inspection/titlebar.h"
+#include "io/ledcontrol.h"
+#include "records/accesslevel.h"
+#include "records/passwordbox.h"
+#include "widgets/blineedit.h"
 #include "widgets/bmessagebox.h"
 
 namespace {
@@ -45,6 +52,8 @@ private slots:
     void noInputTimeout();
     void multiDetectionThreeSteps();
     void ioBoardLinkLostAndRestored();
+    void learningEndPasswordKeepsTheLoopRunning_data();
+    void learningEndPasswordKeepsTheLoopRunning();
 };
 
 void TestCycleE2E::initTestCase() {
@@ -336,6 +345,97 @@ void TestCycleE2E::ioBoardLinkLostAndRestored() {
     QTRY_VERIFY_WITH_TIMEOUT(w.records().contains(lanText(602)), kWait);
     QVERIFY2(cycle(2), qPrintable(w.history()));
     QCOMPARE(gFailNum[0], 0);
+}
+
+void TestCycleE2E::learningEndPasswordKeepsTheLoopRunning_data() {
+    QTest::addColumn<bool>("rightPassword");
+    QTest::newRow("right password: region editing takes over") << true;
+    QTest::newRow("cancelled: detection resumes with the cycle's decision") << false;
+}
+
+// Resample with passwords in use; the login runs out before the learning cycle ends, so its end asks
+// for the password. The box comes up after the polling pass and is held open 10 s: the loop polls on
+// (passes, frames, an input edge taken), no camera is declared lost, the clamping cut stays on and no
+// decision is taken; then the answer acts: region editing, or detection with the mould released.
+void TestCycleE2E::learningEndPasswordKeepsTheLoopRunning() {
+    QFETCH(bool, rightPassword);
+    const char* const kPassword = "2468";
+    CycleWorld w(1);
+    w.p().is_psw_used = 1;
+    qstrncpy(w.p().password, kPassword, sizeof(w.p().password));
+    w.p().trig_in_delay[0] = w.p().trig_in_delay[1] = 0;  // the steps run inside the polling pass
+    w.derive();
+    QVERIFY(w.writeRegions(0, cycle::standardRegions(2)));
+    QVERIFY(w.start());
+    MainWindow* win = w.window.get();
+    win->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win));
+    QVERIFY(w.showAll(cycle::good()));
+    auto press = [&](QWidget* t) {
+        QTest::mouseClick(win->windowHandle(), Qt::LeftButton, {}, t->mapTo(win, t->rect().center()));
+    };
+
+    int boxes = 0, passes = 0, frames = 0;
+    bool edgeTaken = false, clampHeld = false, decisionWaited = false, askingSeen = false;
+    struct RunnerReset {
+        ~RunnerReset() { setPasswordDialogRunner(nullptr); }
+    } runnerReset;
+    setPasswordDialogRunner([&](PasswordBox& box) -> int {
+        if (++boxes == 2) {  // the end of learning: held open while the machine goes on
+            askingSeen = win->learningEndAsking != 0;
+            const int passes0 = gRunCount, frames0 = win->frameCount[0];
+            QTest::qWait(3000);
+            w.pulse(2, 50);
+            QTest::qWait(7000);
+            passes = gRunCount - passes0;
+            frames = win->frameCount[0] - frames0;
+            edgeTaken = gpControlIO->IOInTrigger(2) == 0;  // the loop took it meanwhile
+            clampHeld = w.boardOut(kOutClampingCut) == 1;
+            decisionWaited = win->RunState == 2 && win->DisplayState != 3 && !gFromTrain;
+            if (!rightPassword) {
+                box.reject();
+                return box.result();
+            }
+        }
+        box.passwordEdit()->setText(QString::fromLatin1(kPassword));
+        box.accept();
+        return box.result();
+    });
+    w.prompter.queueAnswer(true);  // "Resample?"
+    press(win->optionBar->button(OptionBar::Resample));
+    QCOMPARE(w.prompter.questions, QStringList{lanText(137)});
+    QCOMPARE(win->RunState, 2);
+    win->TimerLogout();  // the login runs out while the templates are learnt
+    QCOMPARE(accessLevel(), int(kAccessNone));
+
+    const int lost = gLost;
+    const int records = w.records().size();
+    w.board.clearRecords();
+    w.pulse(0, 50);  // the learning cycle
+    QTRY_VERIFY_WITH_TIMEOUT(boxes == 2 && !win->learningEndAsking, 30000);
+    QVERIFY2(passes > 50, qPrintable(QString::number(passes)));
+    QVERIFY2(frames > 20, qPrintable(QString::number(frames)));
+    QVERIFY(edgeTaken);
+    QVERIFY(askingSeen);
+    QVERIFY2(clampHeld, qPrintable(w.history()));
+    QVERIFY(decisionWaited);
+    QCOMPARE(gLost, lost);
+    QVERIFY(!w.records().mid(records).join('|').contains(cameraText(332).arg(1).arg(1)));
+    QVERIFY(!win->cams[0]->learnPending[0] && !win->cams[0]->learnPending[1]);  // both steps learnt
+
+    if (rightPassword) {
+        QCOMPARE(win->DisplayState, 3);
+        QVERIFY(win->regionBarShown());
+        QCOMPARE(gFromTrain, 1);
+        QCOMPARE(w.boardOut(kOutClampingCut), 1);
+        press(win->regiOption->button(RegiOption::BTN_END_SET));  // the editor hands back
+        QCOMPARE(gFromTrain, 0);
+    }
+    QCOMPARE(win->RunState, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(w.boardOut(kOutClampingCut), 0, kWait);
+    QCOMPARE(w.boardOut(kOutAlarm), 0);
+    QCOMPARE(boxes, 2);
+    QCOMPARE(w.prompter.unexpectedQuestions, 0);
 }
 
 QTEST_MAIN(TestCycleE2E)

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "camera/cameraglobals.h"
 #include "camera/camerahost.h"
 #include "camera/cameraloss.h"
 #include "camera/cameraslot.h"
@@ -38,6 +39,7 @@ private slots:
     void cycleStampDifferenceWraps();
     void silentCameraIsLostAndRestarted_data();
     void silentCameraIsLostAndRestarted();
+    void networkResetOffThePollingPass();
     void absurdStoredValues_data();
     void absurdStoredValues();
 };
@@ -463,6 +465,64 @@ void TestMainWindow::silentCameraIsLostAndRestarted() {
     world.pass();
     QVERIFY(!gisLost);
     QVERIFY(simcam::Bus::instance().isOpen("SIMCAM0002"));
+}
+
+// A MindVision system resets its network interfaces before it looks for the lost cameras again: the
+// commands and their pauses run off the polling pass. Passes meanwhile start no second reset and keep
+// the clamping cut on; the enumeration follows the reset, and the cameras reopen once all are back.
+void TestMainWindow::networkResetOffThePollingPass() {
+    MonitorWorld world(0);
+    simcam::CameraSpec spec;
+    spec.vendor = simcam::Vendor::MindVision;
+    spec.width = 64;
+    spec.height = 48;
+    spec.fps = 50;
+    for (const char* serial : {"MIND0001", "MIND0002"}) {
+        spec.serial = serial;
+        simcam::Bus::instance().addCamera(spec);
+    }
+    QVERIFY(world.dir.writeFile(
+        "sysroot/proc/net/dev",
+        "Inter-|   Receive\n face |bytes\n    lo: 1 0 0\n  eth0: 1 0 0\n  eth1: 1 0 0\n"));
+    MainWindow* w = world.build();
+    QCOMPARE(gCameraID, int(kCameraMindVision));
+    simcam::Bus::instance().unplug("MIND0002");
+    for (int i = 0; i < 6; ++i) w->SlotFPS();
+    QVERIFY(gisLost);
+    static std::atomic<int> pauses{0};
+    pauses = 0;
+    setCameraSleeper([](int) {
+        ++pauses;
+        QThread::msleep(60);
+    });
+    simcam::Bus::instance().clearLog();
+    MonitorWorld::setInputs(0);
+    world.pass();
+    QVERIFY(cameraRestartUnderWay());
+    QCOMPARE(MonitorWorld::out(kOutClampingCut), 1);
+    int passes = 0;
+    while (cameraRestartUnderWay() && passes < 1000) {
+        world.pass();  // the loop's lost passes go on meanwhile
+        QCOMPARE(MonitorWorld::out(kOutClampingCut), 1);
+        QTest::qWait(5);
+        ++passes;
+    }
+    QVERIFY(!cameraRestartUnderWay());
+    QVERIFY2(passes >= 5, qPrintable(QString::number(passes)));
+    QCOMPARE(int(pauses), 4);  // one reset: two pauses for each of the two interfaces
+    const QStringList reset{
+        "ip addr flush dev eth0 >/dev/null 2>&1", "ifdown eth0 >/dev/null 2>&1", "ifup eth0 >/dev/null 2>&1",
+        "ip addr flush dev eth1 >/dev/null 2>&1", "ifdown eth1 >/dev/null 2>&1", "ifup eth1 >/dev/null 2>&1"};
+    QCOMPARE(world.dir.commands().filter(QRegularExpression("^(ip addr|ifdown|ifup)")), reset);
+    QVERIFY(simcam::Bus::instance().log().value(0).startsWith("CameraEnumerateDevice"));
+    QVERIFY(gisLost);  // one camera short
+
+    simcam::Bus::instance().replug("MIND0002");
+    world.pass();
+    QTRY_VERIFY(!cameraRestartUnderWay());
+    QTRY_VERIFY(!gisLost);
+    QVERIFY(simcam::Bus::instance().isOpen("MIND0002"));
+    setCameraSleeper(&noSleep);
 }
 
 // Every stored integer of PARAM.db at an absurd value: the load brings what the cycle computes with into

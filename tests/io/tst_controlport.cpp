@@ -409,11 +409,23 @@ void TestControlPort::exitStopsWatchdogFirst() {
     });
     gisRunWTD = 1;
     Exit(3);
-    QCOMPARE(exits, QList<int>{3});
-    QCOMPARE(flagAtExit, 0);
-    gisRunWTD = 1;
-    StopWTD();
+    // The flag drops at once; the end follows the pause, from the event loop.
     QCOMPARE(gisRunWTD, 0);
+    QVERIFY(exits.isEmpty());
+    QTRY_COMPARE(exits, QList<int>{3});
+    QCOMPARE(flagAtExit, 0);
+    QVERIFY(!watchdogStopping());
+    // A pause whose owner is gone by its end does not go on.
+    gisRunWTD = 1;
+    int done = 0;
+    auto* owner = new QObject;
+    StopWTD(owner, [&] { ++done; });
+    StopWTD(nullptr, [&] { done += 10; });
+    QCOMPARE(gisRunWTD, 0);
+    QVERIFY(watchdogStopping());
+    delete owner;
+    QTRY_VERIFY(!watchdogStopping());
+    QCOMPARE(done, 10);
     QCOMPARE(exits.size(), 1);
 }
 

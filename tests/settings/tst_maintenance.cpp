@@ -5,6 +5,7 @@
 #include "camera/cameraglobals.h"
 #include "camera/cameraloss.h"
 #include "io/ioparamswidget.h"
+#include "io/ledcontrol.h"
 #include "platform/system/sysclock.h"
 #include "platform/system/syspath.h"
 #include "records/counters.h"
@@ -64,6 +65,8 @@ private slots:
     void shutDownWithoutDetectionFunction();
     void shutDownWhileHidden();
     void exitProgram();
+    void stopPathsRunOnDuringWatchdogPause_data();
+    void stopPathsRunOnDuringWatchdogPause();
     void modifyTime_data();
     void modifyTime();
     void changeLanguage();
@@ -167,6 +170,7 @@ void TestMaintenance::updateApp() {
     w.updateFile = file;
     rig.prompter.queueAnswer(true);
     w.SlotUpdateApp();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.prompter.questions, QStringList{lan(323)});
     QStringList expected = {"blkid", "umount /mnt", "mount /dev/sdb1 /mnt"};
     if (!copy.isEmpty()) expected << copy;
@@ -225,6 +229,7 @@ void TestMaintenance::shutDown() {
     rig.prompter.queueAnswer(true);     // save the changes?
     rig.prompter.queueAnswer(restart);  // restart?
     w.SlotShutDown();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.prompter.questions, QStringList({lan(291), lan(234), lan(293)}));
     const QString change = lan(235) + lan(245).arg(lan(336)).arg(before).arg(edited);
     QCOMPARE(rig.window.records, QStringList({change, lan(292)}));
@@ -245,6 +250,7 @@ void TestMaintenance::shutDownWithFailingSave() {
     rig.prompter.queueAnswer(true);   // save the changes?
     rig.prompter.queueAnswer(false);  // restart?
     w.SlotShutDown();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCoreApplication::processEvents();
     QCOMPARE(rig.prompter.warnings, QStringList{lan(600).arg("PARAM.db")});
     const QString change = lan(235) + lan(245).arg(lan(336)).arg(before).arg(before + 1) + lan(661);
@@ -262,6 +268,7 @@ void TestMaintenance::shutDownWithoutDetectionFunction() {
     rig.prompter.queueAnswer(true);
     rig.prompter.queueAnswer(false);
     w.SlotShutDown();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.prompter.warnings, QStringList{lan(232)});
     QCOMPARE(rig.prompter.questions, QStringList({lan(291), lan(293)}));
     QCOMPARE(rig.commands(), QStringList{"init 0"});
@@ -278,6 +285,7 @@ void TestMaintenance::shutDownWhileHidden() {
     rig.prompter.queueAnswer(true);
     rig.prompter.queueAnswer(true);
     w.SlotShutDown();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.prompter.questions, QStringList({lan(291), lan(293)}));
     QVERIFY(*gpWPara == live);
     QCOMPARE(rig.window.records, QStringList{lan(292)});
@@ -289,11 +297,58 @@ void TestMaintenance::exitProgram() {
     SystemSettingWidget w;
     rig.prompter.queueAnswer(true);
     w.SlotExit();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.prompter.questions, QStringList{lan(294)});
     QCOMPARE(rig.prompter.warnings, QStringList{lan(296)});
     QCOMPARE(rig.window.records, QStringList{lan(295)});
     QCOMPARE(rig.window.events, QStringList({"flush", "exit 0"}));  // the orderly stop first
     QVERIFY(rig.commands().isEmpty());
+}
+
+void TestMaintenance::stopPathsRunOnDuringWatchdogPause_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("commands");  // after the pause
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("shut down") << "shutdown" << QStringList{"reboot"} << QStringList{"flush"};
+    QTest::newRow("exit") << "exit" << QStringList() << QStringList({"flush", "exit 0"});
+}
+
+// The watchdog's pause of a stop path does not hold the GUI thread: the flag drops at once, timers
+// tick through the pause, nothing after the pause (flush, reboot, exit) has happened before it ends,
+// a second stop path asked meanwhile is refused, and the path goes on once the pause is over.
+void TestMaintenance::stopPathsRunOnDuringWatchdogPause() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, events);
+    SettingsRig rig;
+    setTimeOverride("wtd.stop", 400);
+    SystemSettingWidget w;
+    gisRunWTD = 1;
+    int ticks = 0;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    rig.prompter.queueAnswer(true);
+    if (action == "shutdown") {
+        rig.prompter.queueAnswer(true);  // restart?
+        w.SlotShutDown();
+    } else {
+        w.SlotExit();
+    }
+    const QStringList asked = rig.prompter.questions;
+    QCOMPARE(gisRunWTD, 0);
+    QVERIFY(watchdogStopping());
+    QVERIFY(rig.commands().isEmpty());
+    QVERIFY(!rig.window.events.contains("flush") || action == "exit");  // the exit's orderly stop comes first
+    QVERIFY(!rig.window.events.contains("exit 0"));
+    w.SlotShutDown();  // refused while the pause runs: nothing asked
+    w.SlotExit();
+    QCOMPARE(rig.prompter.questions, asked);
+    QTRY_VERIFY_WITH_TIMEOUT(!watchdogStopping(), 5000);
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    QCOMPARE(rig.commands(), commands);
+    QCOMPARE(rig.window.events, events);
+    QCOMPARE(rig.prompter.unexpectedQuestions, 0);
 }
 
 void TestMaintenance::modifyTime_data() {
@@ -315,6 +370,7 @@ void TestMaintenance::modifyTime() {
     w.timeAccepted = accepted;
     if (accepted) rig.prompter.queueAnswer(true);
     w.SlotModifyTime();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(rig.commands(), commands);
     if (!commands.isEmpty()) {
         QCOMPARE(rig.window.records, QStringList{lan(401)});
@@ -339,6 +395,7 @@ void TestMaintenance::changeLanguage() {
     const QString leaving = lan(319);
     rig.prompter.queueAnswer(true);
     w.systemFunctions->languageGroup->button(target)->click();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCOMPARE(gLan, target);
     QCOMPARE(rig.window.records, QStringList{leaving});
     QCOMPARE(rig.window.events, QStringList{"flush"});
@@ -359,6 +416,7 @@ void TestMaintenance::changeLanguageNotWritten() {
     ParameterManager::getInstance()->releaseDB();
     rig.prompter.queueAnswer(true);
     w.systemFunctions->languageGroup->button(target)->click();
+    QCoreApplication::processEvents();  // the watchdog's pause (0 ms here) is over
     QCoreApplication::processEvents();
     const QString box = lan(600).arg("PARAM.db");
     QCOMPARE(rig.prompter.warnings, QStringList{box});
