@@ -150,10 +150,11 @@ void CammerRecong::Run(int d) {
         }
         const cv::Mat regionImage = work(box);
         cv::Mat regionAlarm = view->alarmImage(box);
-        cv::Mat regionMask = regionWork(0, box.size());
-        cv::bitwise_and(detMask[d](box), maskPart, regionMask);
         cv::Mat map = regionWork(1, box.size());
-        map.setTo(0);
+        // Cleared only where nothing below writes every pixel of it.
+        const bool mapWritten = (f == kFuncDefect && grayModels[d][r].IsValid()) || f == kFuncSpot ||
+                                f == kFuncBlack || f == kFuncWhite || f == kFuncWhiteCount;
+        if (!mapWritten) map.setTo(0);
 
         RoiRecord rec;
         rec.camera = view->slot;
@@ -194,9 +195,12 @@ void CammerRecong::Run(int d) {
                 case kFuncSpot:
                 case kFuncBlack:
                 case kFuncWhite:
-                case kFuncWhiteCount:
+                case kFuncWhiteCount: {
+                    cv::Mat regionMask = regionWork(0, box.size());
+                    cv::bitwise_and(detMask[d](box), maskPart, regionMask);
                     k = thresholdMap(*store, d, r, regionImage, regionMask, map);
                     break;
+                }
                 default:
                     break;
             }
