@@ -172,7 +172,7 @@ void CammerRecong::Run(int d) {
                 ++value;
                 addBox(boxes, b.bounds, box.tl());  // the list keeps 99; the value counts them all
             }
-            cv::bitwise_or(regionAlarm, marked, regionAlarm);
+            if (value > 0) cv::bitwise_or(regionAlarm, marked, regionAlarm);  // else nothing was marked
             ng = value >= 1;
             rec.minLimit = std::min(store->sens[d][r], store->area[d][r]);
             rec.maxLimit = std::max(store->sens[d][r], store->area[d][r]);
@@ -206,9 +206,10 @@ void CammerRecong::Run(int d) {
             }
             cv::Mat opened = regionWork(2, box.size());
             cv::morphologyEx(map, opened, cv::MORPH_OPEN, recong::ellipse(k));
-            cv::bitwise_or(regionAlarm, opened, regionAlarm);  // overlapping regions keep earlier marks
             Contours contours;
-            cv::findContours(opened, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+            cv::findContours(opened, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);  // reads it only
+            // Overlapping regions keep earlier marks; without a contour nothing is marked.
+            if (!contours.empty()) cv::bitwise_or(regionAlarm, opened, regionAlarm);
             for (const auto& c : contours) {
                 value = int32_t(value + cv::contourArea(c));
                 addBox(boxes, cv::boundingRect(c), box.tl());
