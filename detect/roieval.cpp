@@ -116,10 +116,15 @@ void CammerRecong::Run(int d) {
     if (view->alignment.pending && view->alignment.step != d) view->completeAlignment();
     const cv::Mat work = workingImage(alignedImage);
     const cv::Size imageSize(gImageW, gImageH);
-    if (view->alarmImage.size() != imageSize || view->alarmImage.type() != CV_8UC1)
-        view->alarmImage = cv::Mat::zeros(imageSize, CV_8UC1);
-    else
-        view->alarmImage.setTo(0);
+    cv::Mat& alarm = view->alarmImage;
+    if (alarm.size() != imageSize || alarm.type() != CV_8UC1)
+        alarm = cv::Mat::zeros(imageSize, CV_8UC1);
+    else if (alarm.data != view->alarmMarkedData)  // replaced since: its marks are unknown
+        alarm.setTo(0);
+    else if (!view->alarmMarked.empty())
+        alarm(view->alarmMarked & cv::Rect(0, 0, alarm.cols, alarm.rows)).setTo(0);
+    view->alarmMarked = cv::Rect();
+    view->alarmMarkedData = alarm.data;
     const bool collect = gpWin && gpWin->DetectMethod != 0 && p.cnt_net_on;
 
     for (int r = 0; r < count; ++r) {
@@ -172,7 +177,10 @@ void CammerRecong::Run(int d) {
                 ++value;
                 addBox(boxes, b.bounds, box.tl());  // the list keeps 99; the value counts them all
             }
-            if (value > 0) cv::bitwise_or(regionAlarm, marked, regionAlarm);  // else nothing was marked
+            if (value > 0) {  // else nothing was marked
+                cv::bitwise_or(regionAlarm, marked, regionAlarm);
+                view->alarmMarked |= box;
+            }
             ng = value >= 1;
             rec.minLimit = std::min(store->sens[d][r], store->area[d][r]);
             rec.maxLimit = std::max(store->sens[d][r], store->area[d][r]);
@@ -209,7 +217,10 @@ void CammerRecong::Run(int d) {
             Contours contours;
             cv::findContours(opened, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);  // reads it only
             // Overlapping regions keep earlier marks; without a contour nothing is marked.
-            if (!contours.empty()) cv::bitwise_or(regionAlarm, opened, regionAlarm);
+            if (!contours.empty()) {
+                cv::bitwise_or(regionAlarm, opened, regionAlarm);
+                view->alarmMarked |= box;
+            }
             for (const auto& c : contours) {
                 value = int32_t(value + cv::contourArea(c));
                 addBox(boxes, cv::boundingRect(c), box.tl());
