@@ -84,6 +84,10 @@ struct CammerViewData {
     uint8_t roiOk[kStepCount][kRoiCount] = {};
     bool allOk = true;
     cv::Mat alarmImage;  // 8-bit, image-sized: the marks of the last evaluation
+    // Where the last evaluation marked alarmImage (0 elsewhere), valid while alarmImage.data is
+    // alarmMarkedData: the next evaluation clears only this rectangle.
+    cv::Rect alarmMarked;
+    const uchar* alarmMarkedData = nullptr;
 
     // The editor's re-test of one region (RunTest) on the template, kept apart from the evaluation's
     // results: moving a slider on the alarm page never changes the alarm's values, boxes or marks.

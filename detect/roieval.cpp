@@ -116,10 +116,15 @@ void CammerRecong::Run(int d) {
     if (view->alignment.pending && view->alignment.step != d) view->completeAlignment();
     const cv::Mat work = workingImage(alignedImage);
     const cv::Size imageSize(gImageW, gImageH);
-    if (view->alarmImage.size() != imageSize || view->alarmImage.type() != CV_8UC1)
-        view->alarmImage = cv::Mat::zeros(imageSize, CV_8UC1);
-    else
-        view->alarmImage.setTo(0);
+    cv::Mat& alarm = view->alarmImage;
+    if (alarm.size() != imageSize || alarm.type() != CV_8UC1)
+        alarm = cv::Mat::zeros(imageSize, CV_8UC1);
+    else if (alarm.data != view->alarmMarkedData)  // replaced since: its marks are unknown
+        alarm.setTo(0);
+    else if (!view->alarmMarked.empty())
+        alarm(view->alarmMarked & cv::Rect(0, 0, alarm.cols, alarm.rows)).setTo(0);
+    view->alarmMarked = cv::Rect();
+    view->alarmMarkedData = alarm.data;
     const bool collect = gpWin && gpWin->DetectMethod != 0 && p.cnt_net_on;
 
     for (int r = 0; r < count; ++r) {
@@ -150,10 +155,11 @@ void CammerRecong::Run(int d) {
         }
         const cv::Mat regionImage = work(box);
         cv::Mat regionAlarm = view->alarmImage(box);
-        cv::Mat regionMask = regionWork(0, box.size());
-        cv::bitwise_and(detMask[d](box), maskPart, regionMask);
         cv::Mat map = regionWork(1, box.size());
-        map.setTo(0);
+        // Cleared only where nothing below writes every pixel of it.
+        const bool mapWritten = (f == kFuncDefect && grayModels[d][r].IsValid()) || f == kFuncSpot ||
+                                f == kFuncBlack || f == kFuncWhite || f == kFuncWhiteCount;
+        if (!mapWritten) map.setTo(0);
 
         RoiRecord rec;
         rec.camera = view->slot;
@@ -171,7 +177,10 @@ void CammerRecong::Run(int d) {
                 ++value;
                 addBox(boxes, b.bounds, box.tl());  // the list keeps 99; the value counts them all
             }
-            cv::bitwise_or(regionAlarm, marked, regionAlarm);
+            if (value > 0) {  // else nothing was marked
+                cv::bitwise_or(regionAlarm, marked, regionAlarm);
+                view->alarmMarked |= box;
+            }
             ng = value >= 1;
             rec.minLimit = std::min(store->sens[d][r], store->area[d][r]);
             rec.maxLimit = std::max(store->sens[d][r], store->area[d][r]);
@@ -194,17 +203,24 @@ void CammerRecong::Run(int d) {
                 case kFuncSpot:
                 case kFuncBlack:
                 case kFuncWhite:
-                case kFuncWhiteCount:
+                case kFuncWhiteCount: {
+                    cv::Mat regionMask = regionWork(0, box.size());
+                    cv::bitwise_and(detMask[d](box), maskPart, regionMask);
                     k = thresholdMap(*store, d, r, regionImage, regionMask, map);
                     break;
+                }
                 default:
                     break;
             }
             cv::Mat opened = regionWork(2, box.size());
             cv::morphologyEx(map, opened, cv::MORPH_OPEN, recong::ellipse(k));
-            cv::bitwise_or(regionAlarm, opened, regionAlarm);  // overlapping regions keep earlier marks
             Contours contours;
-            cv::findContours(opened, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+            cv::findContours(opened, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);  // reads it only
+            // Overlapping regions keep earlier marks; without a contour nothing is marked.
+            if (!contours.empty()) {
+                cv::bitwise_or(regionAlarm, opened, regionAlarm);
+                view->alarmMarked |= box;
+            }
             for (const auto& c : contours) {
                 value = int32_t(value + cv::contourArea(c));
                 addBox(boxes, cv::boundingRect(c), box.tl());

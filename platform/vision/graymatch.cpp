@@ -130,9 +130,11 @@ int GrayMatch::Match(const cv::Mat& image, cv::Mat& result) const {
         const uchar* hi = m_upper.ptr<uchar>(y);
         const uchar* mk = m_mask.ptr<uchar>(y);
         uchar* out = result.ptr<uchar>(y);
+        const int w = m_w;
         int n = 0;
-        for (int x = 0; x < m_w; ++x) {
-            const uchar d = static_cast<uchar>(((in[x] < lo[x]) | (in[x] > hi[x])) ? mk[x] : 0);
+        for (int x = 0; x < w; ++x) {  // without branches or conditional loads, so that it vectorises
+            const uchar outside = static_cast<uchar>(-int((in[x] < lo[x]) | (in[x] > hi[x])));
+            const uchar d = static_cast<uchar>(outside & mk[x]);
             out[x] = d;
             n += d & 1;
         }

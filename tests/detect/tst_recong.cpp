@@ -319,6 +319,14 @@ void TestRecong::alarmMarksCombine() {
     QCOMPARE(int(rig.view->roiOk[0][ng]), 0);
     QCOMPARE(int(rig.view->roiOk[0][ok]), 1);
     QCOMPARE(cv::countNonZero(rig.view->alarmImage), 144);  // the later OK region keeps the NG marks
+    // A clean frame leaves no mark of the last one, nor of an alarm image put in its place since.
+    rig.setFrame(flatImage(128));
+    rec->Run(0);
+    QVERIFY(rig.view->allOk);
+    QCOMPARE(cv::countNonZero(rig.view->alarmImage), 0);
+    rig.view->alarmImage = cv::Mat(rig.view->alarmImage.size(), CV_8UC1, cv::Scalar(9));
+    rec->Run(0);
+    QCOMPARE(cv::countNonZero(rig.view->alarmImage), 0);
 }
 
 void TestRecong::ringPastImageEdge() {
