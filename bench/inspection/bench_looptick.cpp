@@ -1,4 +1,5 @@
-// How regularly the machine loop runs while the program works: the main window (shown, painting) with
+// How regularly the machine loop runs while the program works: the main window (shown at the panel's
+// 1920 x 1080, painting, with the program's pixmaps, compiled-in icons, font and style sheet) with
 // 8 simulated grey cameras on the simulated bus, grabbing 20 frames a second each through the real
 // grab threads, the simulated IO board polled by the IO thread, the network bridge on with the
 // shared-memory push of the camera pictures at the frame rate told to the client, and
@@ -29,6 +30,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QProcess>
+#include <QScreen>
 #include <QSqlQuery>
 #include <algorithm>
 #include <atomic>
@@ -44,6 +46,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/lanstr.h"
 #include "app/main/startup.h"
 #include "cycleworld.h"
 #include "netbridge/cnt_net.h"
@@ -210,6 +213,17 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     CycleWorld w(o.cameras, o.width, o.height);
+    // As the program starts: the pixmaps of "./images/" (installed beside the program) and the
+    // compiled-in ones, the application font and style sheet.
+    QDir().mkpath(QStringLiteral("images"));
+    for (const QString& name : QDir(MONITOR_IMAGES_DIR).entryList({QStringLiteral("*.png")}, QDir::Files))
+        QFile::copy(QStringLiteral(MONITOR_IMAGES_DIR "/") + name, QStringLiteral("images/") + name);
+    Data_Init();
+    if (!gpPixmapTitle || gpPixmapTitle->isNull() || !gpPixmapLogo || gpPixmapLogo->isNull()) {
+        std::fprintf(stderr, "the program's pixmaps are missing\n");
+        return 1;
+    }
+    setApplicationFont();
     clearTimeOverrides();  // the production periods: the loop at 3 ms, the push at 50 ms
     WizardPara& p = w.p();
     p.is_psw_used = 0;
@@ -252,8 +266,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (net) net->CNT_FirstInit();
-    w.window->show();
+    app.setStyleSheet(applicationStyleSheet());
+    // Full screen on the panel's 1920 x 1080 screen; the offscreen platform's screen is smaller, and
+    // there the window is shown at the panel's size, so that it paints as much as on the panel.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    if (screen.width() >= 1920 && screen.height() >= 1080) {
+        w.window->showFullScreen();
+    } else {
+        w.window->setFixedSize(1920, 1080);
+        w.window->show();
+    }
     if (!QTest::qWaitForWindowExposed(w.window.get())) return 1;
+    std::printf("window %dx%d on the \"%s\" platform\n", w.window->width(), w.window->height(),
+                qPrintable(QGuiApplication::platformName()));
     if (net && o.floodMb == 0) {
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.setStandardOutputFile(QProcess::nullDevice());
