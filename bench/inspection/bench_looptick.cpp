@@ -1,4 +1,5 @@
-// How regularly the machine loop runs while the program works: the main window (shown, painting) with
+// How regularly the machine loop runs while the program works: the main window (shown at the panel's
+// 1920 x 1080, painting, with the program's pixmaps, compiled-in icons, font and style sheet) with
 // 8 simulated grey cameras on the simulated bus, grabbing 20 frames a second each through the real
 // grab threads, the simulated IO board polled by the IO thread, the network bridge on with the
 // shared-memory push of the camera pictures at the frame rate told to the client, and
@@ -16,11 +17,20 @@
 //                    [--rate 0..4]   (the push's frame-rate index: 5, 10, 15, 20, 25 per second)
 //                    [--flood MB]    (instead of netclient-sim, a local client that writes MB of
 //                                     heartbeats at once, 2 s into the measurement)
+//                    [--hung-command] (the USB disk search (FindAU) from the GUI thread, 1 s into the
+//                                     measurement and again whenever it returned, with "blkid" never
+//                                     ending: each call holds until the command's 30 s limit ends it;
+//                                     the measurement lasts until the last one returned)
+//                    [--stubborn-client] (the network client restarted every 3 s as on the client's
+//                                     "/reline/" (CNT_ReStart), the client being a script that ignores
+//                                     SIGTERM: each restart ends the previous one with SIGKILL after
+//                                     the grace time)
 // Quote the figures with the core count and the load printed at the start and the end.
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QProcess>
+#include <QScreen>
 #include <QSqlQuery>
 #include <algorithm>
 #include <atomic>
@@ -36,9 +46,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/lanstr.h"
 #include "app/main/startup.h"
 #include "cycleworld.h"
 #include "netbridge/cnt_net.h"
+#include "platform/system/commandrunner.h"
+#include "settings/usbdisk.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -50,6 +63,8 @@ struct Options {
     bool push = true;
     int rate = 0;  // the program's default
     int floodMb = 0;
+    bool hungCommand = false;
+    bool stubbornClient = false;
 };
 
 bool parse(const QStringList& args, Options* o) {
@@ -71,6 +86,12 @@ bool parse(const QStringList& args, Options* o) {
             o->rate = v.toInt();
         } else if (a == "--flood") {
             o->floodMb = v.toInt();
+        } else if (a == "--hung-command") {
+            o->hungCommand = true;
+            continue;
+        } else if (a == "--stubborn-client") {
+            o->stubbornClient = true;
+            continue;
         } else {
             return false;
         }
@@ -129,6 +150,37 @@ void flood(quint16 port, qint64 bytes, const std::atomic<bool>& done) {
     ::close(fd);
 }
 
+// The network client's start script (CNT_ReStart runs "python3 ./cnt_net/runNetClient.py") as a client
+// that ignores SIGTERM. It notes its process id once the trap is set and ends by itself when this
+// program has gone.
+bool writeStubbornClient() {
+    const QByteArray script = QByteArrayLiteral(
+                                  "import os, signal, time\n"
+                                  "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
+                                  "with open('stubborn.log', 'a') as f: f.write('%d\\n' % os.getpid())\n"
+                                  "while os.path.exists('/proc/") +
+                              QByteArray::number(qint64(getpid())) +
+                              QByteArrayLiteral("'): time.sleep(0.2)\n");
+    if (!QDir().mkpath(QStringLiteral("cnt_net"))) return false;
+    QFile f(QStringLiteral("cnt_net/runNetClient.py"));
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(script) == script.size();
+}
+
+// Stubborn clients started here (ids noted by the script) and how many of them still run.
+std::pair<int, int> stubbornClients() {
+    QFile f(QStringLiteral("stubborn.log"));
+    if (!f.open(QIODevice::ReadOnly)) return {0, 0};
+    const QList<QByteArray> ids = f.readAll().split('\n');
+    int started = 0, running = 0;
+    for (const QByteArray& id : ids) {
+        if (id.isEmpty()) continue;
+        ++started;
+        QFile cmd("/proc/" + QString::fromLatin1(id) + "/cmdline");
+        if (cmd.open(QIODevice::ReadOnly) && cmd.readAll().contains("runNetClient.py")) ++running;
+    }
+    return {started, running};
+}
+
 // Runs the event loop for `ms` (QTest::qWait would sleep 10 ms between its turns and hold the loop).
 void runFor(int ms) {
     QEventLoop loop;
@@ -154,12 +206,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int visionThreads = limitVisionThreads();  // as the program's start-up does
-    std::printf("cores %d, load %s, OpenCV threads %d; %d cameras %dx%d, push %s (%d per second), %d s\n",
+    std::printf("cores %d, load %s, OpenCV threads %d; %d cameras %dx%d, push %s (%d per second), %d s%s%s\n",
                 QThread::idealThreadCount(), qPrintable(loadAverage()), visionThreads, o.cameras, o.width,
-                o.height, o.push ? "on" : "off", CNT_Net::fpsOfIndex(o.rate), o.seconds);
+                o.height, o.push ? "on" : "off", CNT_Net::fpsOfIndex(o.rate), o.seconds,
+                o.hungCommand ? ", hung command" : "", o.stubbornClient ? ", stubborn client" : "");
     std::fflush(stdout);
 
     CycleWorld w(o.cameras, o.width, o.height);
+    // As the program starts: the pixmaps of "./images/" (installed beside the program) and the
+    // compiled-in ones, the application font and style sheet.
+    QDir().mkpath(QStringLiteral("images"));
+    for (const QString& name : QDir(MONITOR_IMAGES_DIR).entryList({QStringLiteral("*.png")}, QDir::Files))
+        QFile::copy(QStringLiteral(MONITOR_IMAGES_DIR "/") + name, QStringLiteral("images/") + name);
+    Data_Init();
+    if (!gpPixmapTitle || gpPixmapTitle->isNull() || !gpPixmapLogo || gpPixmapLogo->isNull()) {
+        std::fprintf(stderr, "the program's pixmaps are missing\n");
+        return 1;
+    }
+    setApplicationFont();
     clearTimeOverrides();  // the production periods: the loop at 3 ms, the push at 50 ms
     WizardPara& p = w.p();
     p.is_psw_used = 0;
@@ -202,8 +266,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (net) net->CNT_FirstInit();
-    w.window->show();
+    app.setStyleSheet(applicationStyleSheet());
+    // Full screen on the panel's 1920 x 1080 screen; the offscreen platform's screen is smaller, and
+    // there the window is shown at the panel's size, so that it paints as much as on the panel.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    if (screen.width() >= 1920 && screen.height() >= 1080) {
+        w.window->showFullScreen();
+    } else {
+        w.window->setFixedSize(1920, 1080);
+        w.window->show();
+    }
     if (!QTest::qWaitForWindowExposed(w.window.get())) return 1;
+    std::printf("window %dx%d on the \"%s\" platform\n", w.window->width(), w.window->height(),
+                qPrintable(QGuiApplication::platformName()));
     if (net && o.floodMb == 0) {
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.setStandardOutputFile(QProcess::nullDevice());
@@ -214,6 +289,26 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the client did not connect\n");
             return 1;
         }
+    }
+    // The stubborn client: restarted as the bridge does on the client's "/reline/". The runner records
+    // instead of starting processes in this profile; the restart itself is let through.
+    int restarts = 0;
+    double restartMaxMs = 0;
+    const auto restartClient = [&restarts, &restartMaxMs] {
+        const Clock::time_point t0 = Clock::now();
+        CommandRunner::instance().setMode(CommandRunner::Mode::Execute);
+        CNT_Net::CNT_ReStart();
+        CommandRunner::instance().setMode(CommandRunner::Mode::Record);
+        restartMaxMs =
+            std::max(restartMaxMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        ++restarts;
+    };
+    if (o.stubbornClient) {
+        if (!writeStubbornClient()) {
+            std::fprintf(stderr, "the client script could not be written\n");
+            return 1;
+        }
+        restartClient();  // the first one runs before the measurement starts
     }
     runFor(2000);  // settle: first paints, first pushes
 
@@ -239,6 +334,7 @@ int main(int argc, char** argv) {
     });
     const std::map<std::string, double> cpuBefore = threadTimes();
     const Clock::time_point start = Clock::now();
+    const QTime startedAt = QTime::currentTime();
     std::thread flooder;
     std::atomic<bool> floodDone{false};
     if (net && o.floodMb > 0) {
@@ -249,11 +345,40 @@ int main(int argc, char** argv) {
             flood(port, bytes, floodDone);
         });
     }
-    runFor(o.seconds * 1000);
+    QTimer restartTimer;
+    if (o.stubbornClient) {
+        restarts = 0;
+        restartMaxMs = 0;
+        QObject::connect(&restartTimer, &QTimer::timeout, restartClient);
+        restartTimer.start(3000);
+    }
+    // The hung command: FindAU waits for "blkid" on the GUI thread's event loop until the command's
+    // limit ends it, then again while the measurement's time is not over.
+    const Clock::time_point end = start + std::chrono::seconds(o.seconds);
+    QTimer hungTimer;
+    hungTimer.setSingleShot(true);
+    int hungCalls = 0;
+    double hungHeld = 0;
+    if (o.hungCommand) {
+        QObject::connect(&hungTimer, &QTimer::timeout, [&] {
+            CommandRunner::instance().queueHang(QStringLiteral("blkid"));
+            const Clock::time_point t0 = Clock::now();
+            const QString disk = FindAU();
+            hungHeld += std::chrono::duration<double>(Clock::now() - t0).count();
+            ++hungCalls;
+            if (!disk.isEmpty()) std::fprintf(stderr, "a disk was found: %s\n", qPrintable(disk));
+            if (Clock::now() < end) hungTimer.start(100);
+        });
+        hungTimer.start(1000);
+    }
+    runFor(o.seconds * 1000);  // longer while a hung command still holds its call
+    restartTimer.stop();
+    hungTimer.stop();
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     const std::map<std::string, double> cpuAfter = threadTimes();
     sampling = false;
     sampler.join();
+    if (o.stubbornClient) runFor(1500);  // the last client settles (not measured)
     floodDone = true;
     if (flooder.joinable()) flooder.join();
 
@@ -270,6 +395,21 @@ int main(int argc, char** argv) {
         "over 50 ms: %ld\n",
         ticks.size(), wall, percentile(sorted, 50), percentile(sorted, 99), percentile(sorted, 99.9),
         sorted.empty() ? 0.0 : sorted.back(), long(over(20)), long(over(50)));
+    // The longest ticks and when they ended (wall clock, to set beside the log's lines).
+    std::vector<size_t> longest(ticks.size());
+    for (size_t i = 0; i < longest.size(); ++i) longest[i] = i;
+    const size_t shown = std::min<size_t>(8, longest.size());
+    std::partial_sort(longest.begin(), longest.begin() + long(shown), longest.end(),
+                      [&](size_t a, size_t b) { return ticks[a] > ticks[b]; });
+    std::printf("longest ticks:");
+    for (size_t k = 0; k < shown; ++k) {
+        const size_t i = longest[k];
+        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(passes[i + 1] - start);
+        std::printf(
+            " %.1f ms at %s;", ticks[i],
+            qPrintable(startedAt.addMSecs(int(since.count())).toString(QStringLiteral("HH:mm:ss.zzz"))));
+    }
+    std::printf("\n");
     std::printf("CPU by thread, share of one core:\n");
     std::vector<std::pair<double, std::string>> shares;
     double total = 0;
@@ -291,6 +431,17 @@ int main(int argc, char** argv) {
                         (qint64(o.floodMb) << 20) / 11);
         std::printf("picture push (SharePusher): %.1f %% of one core; client %s\n",
                     it == shares.end() ? 0.0 : it->first * 100, net->isConnected() ? "connected" : "gone");
+    }
+    if (o.hungCommand)
+        std::printf(
+            "hung command: %d calls of the USB disk search, %.1f s in them (blkid ended at its limit)\n",
+            hungCalls, hungHeld);
+    if (o.stubbornClient) {
+        const auto [started, running] = stubbornClients();
+        std::printf(
+            "stubborn client: %d restarts (the longest call %.1f ms); %d clients started (TERM "
+            "ignored), %d still running\n",
+            restarts, restartMaxMs, started, running);
     }
     std::printf("load at the end %s\n", qPrintable(loadAverage()));
 

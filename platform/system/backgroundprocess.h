@@ -5,8 +5,9 @@
 #include <QTimer>
 
 // A program started in the background that the caller may end again (the network client). In the
-// panel profile it is started detached and its process id kept; in record mode (simulated profile,
-// tests) the command line "<program> <args> &" is only recorded by the command runner.
+// panel profile it is started in a session of its own and its process id kept (a child of this
+// process, collected once it has ended); in record mode (simulated profile, tests) the command line
+// "<program> <args> &" is only recorded by the command runner.
 //
 // Nothing here waits: ending a process sends SIGTERM and returns, a timer of the calling thread's
 // event loop sends SIGKILL once the grace time has passed, and a restart asked for meanwhile starts

@@ -276,6 +276,7 @@ void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
     QVERIFY(client.busy());
     QVERIFY(!client.running());
     QTRY_VERIFY(!isClient(first));
+    QTRY_VERIFY(!QFile::exists(QString("/proc/%1").arg(first)));  // collected: no zombie left
     QTRY_VERIFY(client.running());
     QVERIFY(ticks > 0);
     const qint64 second = client.pid();
@@ -285,6 +286,7 @@ void TestCntNet::clientIgnoringSigtermIsEndedWithoutWaiting() {
     QVERIFY(isClient(second));
     QTRY_VERIFY(!isClient(second));
     QTRY_VERIFY(!client.busy());
+    QVERIFY(!QFile::exists(QString("/proc/%1").arg(second)));
     QVERIFY(!client.running());
     QCOMPARE(client.pid(), 0);
 }
