@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commandrunner.h"
+#include "spawnattr.h"
 
 namespace {
 // The command line of a running process, NUL-separated; empty when it is gone (or a zombie).
@@ -40,14 +41,7 @@ qint64 spawn(const QString& program, const QStringList& args) {
     for (QByteArray& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    initChildAttributes(&attr, POSIX_SPAWN_SETSID);
     pid_t pid = 0;
     const int failed = ::posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);

@@ -24,6 +24,7 @@
 #include "fileops.h"
 #include "profile.h"
 #include "syspath.h"
+#include "spawnattr.h"
 
 CommandRunner& CommandRunner::instance() {
     static CommandRunner runner;
@@ -122,15 +123,8 @@ CommandResult executeShell(const QString& command, bool capture, int limitMs) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (capture) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGTERM, SIGINT, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
+    initChildAttributes(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     char sh[] = "/bin/sh";
     char dashC[] = "-c";
     char* argv[] = {sh, dashC, const_cast<char*>(cmd.constData()), nullptr};
