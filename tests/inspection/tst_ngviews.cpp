@@ -1,6 +1,7 @@
 // The camera view's NG and OK pictures, the stamp of the alarm clearing, the master template renewal,
 // and the operation records, date check and counters as the main window wires them.
 #include <QDir>
+#include <cstring>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -58,6 +59,7 @@ class TestNgViews : public QObject {
     Q_OBJECT
 private slots:
     void failPictureOfAView();
+    void failPictureOfAPositionedFrame();
     void clearingStampThroughTheView();
     void retrainWritesTheMaster_data();
     void retrainWritesTheMaster();
@@ -126,6 +128,29 @@ void TestNgViews::failPictureOfAView() {
     QVERIFY(count(ng, QRect(0, 86, 230, 28), isRed) > 20);
     QCOMPARE(count(out, QRect(0, 86, 230, 28), isRed), 0);
     QCOMPARE(gFailIndex[0 * kMaxStep + step], 1);
+}
+
+// Positioning aligns only the region boxes; the picture shows the whole aligned frame, made from the
+// frame that was judged even when a newer one has been taken since.
+void TestNgViews::failPictureOfAPositionedFrame() {
+    MonitorWorld world(0);
+    MainWindow* w = buildLarge(world);
+    CammerWidget* v = w->cams[0];
+    const int step = 0;
+    v->data.savedStore->count[step] = 0;
+    cv::Mat judged(kH, kW, CV_8UC1, cv::Scalar(40));
+    judged(cv::Rect(200, 0, 5, kH)).setTo(200);  // a bright stripe
+    sizeZeroed(v->data.judgedBuffer, size_t(kW * kH));
+    std::memcpy(v->data.judgedBuffer.data(), judged.data, size_t(kW * kH));
+    std::fill(v->data.rawBuffer.begin(), v->data.rawBuffer.end(), uchar(90));         // a newer frame
+    std::fill(v->data.alignedBuffer.begin(), v->data.alignedBuffer.end(), uchar(7));  // boxes only
+    v->data.alignment = {true, step, false, cv::Point(60, 0), cv::Point(160, 120), 0.0};
+    v->SaveFailImage(step, 0);
+    QVERIFY(!v->data.alignment.pending);
+    const QImage ng = failImageCopy(0, step, 0);
+    QCOMPARE(qRed(ng.pixel(262, 230)), 200);  // the stripe, moved by 60
+    QCOMPARE(qRed(ng.pixel(300, 230)), 40);
+    QCOMPARE(qRed(ng.pixel(30, 230)), 0);  // moved in from outside the frame
 }
 
 void TestNgViews::clearingStampThroughTheView() {
